@@ -1,0 +1,33 @@
+# The Debian packages this project needs, kept in this one place.
+# Sourced by scripts/build, scripts/test, scripts/run and scripts/fuzz.
+
+# Building, testing and running the program.
+ORVANE_PACKAGES=(
+  cmake make g++ pkg-config
+  qt6-base-dev qt6-qpa-plugins libqcustomplot-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-dejavu-core
+)
+
+# Fuzzing with libFuzzer (scripts/fuzz only).
+ORVANE_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
+# Installs whichever of the given packages are missing.
+orvane_ensure_packages() {
+  local missing=()
+  local p
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$p")
+    fi
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    return 0
+  fi
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
