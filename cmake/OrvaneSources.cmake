@@ -1,21 +1,30 @@
-# Collects the .cpp files of the given source folders and splits them into
-# core files (no Qt) and user-interface files. A file belongs to the user
-# interface when its name ends in _dialog, _widget, _window or _model.
+# A file in a core folder belongs to the user interface when its name ends in
+# _dialog, _widget, _window or _model; every other .cpp file is plain C++.
 set(ORVANE_UI_FILE_REGEX "(_dialog|_widget|_window|_model)\\.cpp$")
 
-function(orvane_collect_sources core_var ui_var)
-  set(core)
-  set(ui)
-  foreach(dir IN LISTS ARGN)
-    file(GLOB files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
-    foreach(f IN LISTS files)
-      if(f MATCHES "${ORVANE_UI_FILE_REGEX}")
-        list(APPEND ui ${f})
-      else()
-        list(APPEND core ${f})
-      endif()
-    endforeach()
+# orvane_core_library(<folder> [<folder it depends on>...])
+# Makes the static library orvane_<folder> from the plain C++ files of the folder and
+# appends the folder's user-interface files to ORVANE_CORE_UI_SOURCES.
+macro(orvane_core_library dir)
+  file(GLOB _files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  set(_core)
+  foreach(_f IN LISTS _files)
+    if(_f MATCHES "${ORVANE_UI_FILE_REGEX}")
+      list(APPEND ORVANE_CORE_UI_SOURCES ${_f})
+    else()
+      list(APPEND _core ${_f})
+    endif()
   endforeach()
-  set(${core_var} ${core} PARENT_SCOPE)
-  set(${ui_var} ${ui} PARENT_SCOPE)
-endfunction()
+  if(NOT _core)
+    set(_empty ${CMAKE_BINARY_DIR}/empty/${dir}_empty.cpp)
+    if(NOT EXISTS ${_empty})
+      file(WRITE ${_empty} "")
+    endif()
+    set(_core ${_empty})
+  endif()
+  add_library(orvane_${dir} STATIC ${_core})
+  target_include_directories(orvane_${dir} PUBLIC ${CMAKE_SOURCE_DIR})
+  foreach(_dep ${ARGN})
+    target_link_libraries(orvane_${dir} PUBLIC orvane_${_dep})
+  endforeach()
+endmacro()
