@@ -1,0 +1,3 @@
+#include "editor/command_hooks.h"
+
+void InstallRoiCommands(TEdForm1&) {}
