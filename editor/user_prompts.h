@@ -1,0 +1,34 @@
+#pragma once
+// The questions the main window asks the user: message boxes and file dialogs. The window
+// asks through this seam so that tests can answer in place of a person.
+#include <QString>
+
+class QWidget;
+
+class TUserPrompts {
+public:
+    enum class TAnswer { Yes, No, Cancel };
+
+    virtual ~TUserPrompts() = default;
+    // "Data have been changed!" / "Save changed data?" with Yes, No and Cancel.
+    virtual TAnswer AskSaveChanges(QWidget* parent) = 0;
+    // An error message box with an OK button.
+    virtual void ShowError(QWidget* parent, const QString& message) = 0;
+    // Open and save file dialogs; an empty result means the user cancelled.
+    virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& directory,
+                                 const QString& filter) = 0;
+    // The dialog asks before overwriting an existing file.
+    virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
+                                 const QString& filter, const QString& defaultSuffix) = 0;
+};
+
+// The seam as the user sees it: QMessageBox and QFileDialog.
+class TDialogPrompts : public TUserPrompts {
+public:
+    TAnswer AskSaveChanges(QWidget* parent) override;
+    void ShowError(QWidget* parent, const QString& message) override;
+    QString OpenFileName(QWidget* parent, const QString& title, const QString& directory,
+                         const QString& filter) override;
+    QString SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
+                         const QString& filter, const QString& defaultSuffix) override;
+};
