@@ -1,0 +1,10 @@
+#pragma once
+// Weighted least-squares fit of a polynomial.
+#include "fitting/result_codes.h"
+
+// Fits A1 + A2 x + ... + An x^(n-1) to N points with weights w by SVD. covariance is
+// n x n with row stride 15. SVD non-convergence raises -11. When a weight is within 1e-6
+// of 1 (errors not really known) the covariance is scaled by X2/(N - n); N <= n gives -4.
+void FitPolynomial(int N, const double* x, const double* y, const double* w, int n,
+                   double* params, double* covariance, double& chiSquare,
+                   ResultCode& resultCode);

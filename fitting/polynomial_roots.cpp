@@ -1,0 +1,3 @@
+#include "fitting/polynomial_roots.h"
+
+void PolynomialRoots(const double*, int, TComplex*, bool) {}
