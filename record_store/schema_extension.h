@@ -1,0 +1,38 @@
+#pragma once
+// The curve-field extension of a schema's FIELD line: items 5 and 6 (element type and count
+// specification) and, for a field that is not BYTES, item 3 read as start specification.
+// Curve access reads it; the record store ignores it.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "record_store/field_codec.h"
+
+struct TCurveFieldExtension {
+    std::string name;
+    bool isBytes = false;
+    TNumericType elementType = TNumericType::None;
+    std::string startSpec;  // only for a field that is not BYTES (its width item)
+    std::string countSpec;
+};
+
+// The first line of the schema text whose text before its first "=" equals "FIELD" +
+// position, compared without regard to case but with blanks counting ("FIELD3 =" is not
+// found). The line is returned without its line end.
+std::optional<std::string> FindSchemaFieldLine(std::string_view schemaText, int position);
+
+// Items of one FIELD line (the part after "=" split at commas, each trimmed). A line that is
+// empty or not found gives the empty extension (not BYTES, element type None, no specs).
+TCurveFieldExtension ParseCurveFieldExtension(std::string_view line);
+
+// Reads the schema file again and parses the extension of the field at position (1-based).
+TCurveFieldExtension ReadCurveFieldExtension(const std::string& schemaPath, int position);
+
+// A start or count specification: an optional field name in double quotes followed by an
+// optional signed integer constant; blanks and tabs are ignored. A missing or unreadable
+// constant is 0. Its value is the named field's integer value (0 without a name) + constant.
+struct TSpecification {
+    std::string fieldName;  // empty when the specification names no field
+    int constant = 0;
+};
+TSpecification ParseSpecification(std::string_view text);
