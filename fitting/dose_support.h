@@ -1,0 +1,77 @@
+#pragma once
+// Shared working state and helpers of the dose methods (not part of the engine's interface).
+#include <string>
+
+#include "fitting/engine_limits.h"
+#include "fitting/fit_record.h"
+#include "fitting/point_set.h"
+#include "fitting/result_codes.h"
+
+// One dose computation in progress: its inputs, outputs and the weights of both sets.
+struct TDoseWork {
+    int Method = 0;
+    ErrorModel Model = 0;
+    FunctionCode Code1 = 0;
+    FunctionCode Code2 = 0;
+    TPointSet& Set1;
+    TPointSet& Set2;
+    TFitRecord& Fit;
+    std::string& Note;
+    ResultCode& Code;
+    double Weights1[kPointCapacity] = {};
+    double Weights2[kPointCapacity] = {};
+};
+
+// The starred models (5, 6) weight like their plain counterparts (3, 4) outside the
+// reweighting passes.
+ErrorModel PlainModel(ErrorModel model);
+
+// Appends a failure phrase (ending in "; ") and sets -10.
+void FailWithNote(TDoseWork& work, const char* phrase);
+
+// Clears a pending warning; leaves 0 and fatal codes alone.
+void ClearWarning(ResultCode& code);
+
+// FitGrowthCurve of curve 1 or 2 into the fit record (parameters, covariance, statistics).
+void FitCurve(TDoseWork& work, int curve);
+
+// A fitted curve shifted down by a level: F(x) - Level.
+struct TShiftedCurve {
+    FunctionCode Code = 0;
+    int N = 0;
+    const double* Params = nullptr;
+    const double* Cov = nullptr;
+    double Level = 0.0;
+};
+
+// F(x) - Level, independent of any code pending in the computation (a pending warning makes
+// EvaluateFit give 0); a fatal code of the evaluation is passed on into code.
+double ShiftedValue(const TShiftedCurve& curve, double x, ResultCode& code);
+// dF/dx; a fatal code of the evaluation is passed on.
+double CurveSlope(const TShiftedCurve& curve, double x, ResultCode& code);
+// Standard error of F(x) through EvaluateFit with the computation's own code, so that a
+// pending warning gives 0 and a covariance failure raises -7.
+double CurveSigma(const TShiftedCurve& curve, double x, ResultCode& code);
+// Variance of a straight line at x, C00 + 2x C01 + x^2 C11: at or below -1e-10 raises -7
+// and returns false; a magnitude below 1e-10 counts as 0.
+bool LineVariance(const double* cov, double x, double& variance, ResultCode& code);
+
+// Callback form of ShiftedValue for the root finders (context: TShiftedCurve).
+double ShiftedCurveCallback(double x, void* context, ResultCode& code);
+
+// Real roots of the shifted polynomial on one side of 0 (negativeSide: real part <= 0,
+// examined from the largest downward; else >= 0, from the smallest upward). A candidate is
+// accepted when the shifted function changes sign across x +- 0.01 with a positive slope.
+enum TRootOutcome { roFound, roNoCandidate, roNoneAccepted };
+TRootOutcome PolynomialRoot(const TShiftedCurve& curve, bool negativeSide, double& root,
+                            ResultCode& code);
+
+// Root of the shifted function by scanning [x1, x2] in `steps` steps and Brent's method on
+// the first bracket (with requireNegativeStart, the first whose earlier point is negative).
+// The tolerance is |earlier| x 1e-4 + 1e-4.
+enum TScanOutcome { soFound, soNoBracket, soNotBracketed };
+TScanOutcome ScanRoot(const TShiftedCurve& curve, double x1, double x2, int steps,
+                      bool requireNegativeStart, double& root, ResultCode& code);
+
+// Largest dose of a set (0 for an empty one).
+double LargestDose(const TPointSet& set);

@@ -1,0 +1,3 @@
+#include "fitting/slide_solver.h"
+
+void SolveSlide(TDoseWork& work) { work.Code = kInputControlDataError; }
