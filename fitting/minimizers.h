@@ -19,8 +19,8 @@ double BrentMinimize(TScalarFunction f, void* context, double a, double b, doubl
                      double& xmin, ResultCode& code);
 
 // Nelder-Mead downhill simplex in two dimensions. simplex holds the three vertices (x, y)
-// and values the function at them on entry; on return the contracted simplex and its
-// values (the best vertex is not moved to a fixed place). Ends when
-// 2 |f_hi - f_lo| / (|f_hi| + |f_lo|) < ftol; 5000 evaluations raise -8.
+// and values the function at them on entry; on return the contracted simplex and its values
+// with the best vertex first. Ends when
+// 2 |f_hi - f_lo| / (|f_hi| + |f_lo| + 1e-10) < ftol; 5000 evaluations raise -8.
 void SimplexMinimize(TPlaneFunction f, void* context, double simplex[3][2], double values[3],
                      double ftol, ResultCode& code);
