@@ -1,0 +1,41 @@
+#pragma once
+// Numeric element types of curve fields and their byte encodings. A curve is a run of elements
+// of one type, one after the other from the start of its field, little-endian, without gaps.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "record_store/field_codec.h"
+
+// The element type of a curve (its numeric type); the order of the names is the type's code
+// (0 to 9) as used in the curve-field extension of a schema: None, ShortInt (signed 8-bit),
+// SmallInt (signed 16-bit), Integer (signed 32-bit), Byte, Word (unsigned 8 and 16-bit),
+// Single, Real48 (six-byte real), Double, Extended (80-bit x87).
+using TCurveElementType = TNumericType;
+
+// Bytes taken by one element (0 for None).
+std::size_t CurveElementSize(TCurveElementType type);
+
+// "NONE", "SHORTINT", ..., "EXTENDED", compared without regard to case; blanks around the
+// name are ignored. An unknown name gives None.
+TCurveElementType CurveElementTypeFromName(std::string_view name);
+const char* CurveElementTypeName(TCurveElementType type);
+
+// Integer element types are stored as integers (and rounded when written).
+bool IsIntegerElementType(TCurveElementType type);
+
+// Decodes one element from `bytes` (CurveElementSize(type) bytes). None gives 0.
+double DecodeCurveElement(TCurveElementType type, const std::uint8_t* bytes);
+
+// Encodes `value` into `bytes` (CurveElementSize(type) bytes). Integer types take the value
+// rounded to the nearest integer (halves to the even one) and keep its low 8, 16 or 32 bits;
+// NaN and infinities store 0. Single takes the nearest single, Double the value, Extended
+// the value widened (exactly). A value too large for a six-byte real stores zero bytes and
+// returns false; every other case returns true.
+bool EncodeCurveElement(TCurveElementType type, double value, std::uint8_t* bytes);
+
+// 80-bit x87 extended <-> double, by bytes (10 bytes, little-endian: 64-bit significand with
+// its explicit integer bit, then sign and 15-bit exponent). Decoding rounds to the nearest
+// double, halves to even; widening is exact.
+double DecodeExtended(const std::uint8_t* bytes);
+void EncodeExtended(double value, std::uint8_t* bytes);

@@ -1,0 +1,49 @@
+#include "record_store/curve_fields.h"
+
+#include <limits>
+
+#include "record_store/bin_data_set.h"
+#include "record_store/file_names.h"
+
+TCurveFieldInfo MakeCurveFieldInfo(const TCurveFieldExtension& extension,
+                                   std::string_view fieldName) {
+    TCurveFieldInfo info;
+    info.name = std::string(fieldName);
+    info.isBytes = extension.isBytes;
+    info.elementType = extension.elementType;
+    if (!info.isBytes) info.startSpec = extension.startSpec;
+    info.countSpec = extension.countSpec;
+    return info;
+}
+
+TCurveFieldInfo ReadCurveFieldInfo(const std::string& schemaPath, int position,
+                                   std::string_view fieldName) {
+    return MakeCurveFieldInfo(ReadCurveFieldExtension(schemaPath, position), fieldName);
+}
+
+TCurveFieldInfo ReadCurveFieldInfo(const TBinDataSet& view, std::string_view fieldName) {
+    const TBinField& field = view.FieldByName(fieldName);
+    const std::string schemaPath = view.SchemaFileName().empty()
+                                       ? DefaultSchemaNameFor(view.FileName())
+                                       : view.SchemaFileName();
+    return ReadCurveFieldInfo(schemaPath, field.position, field.name);
+}
+
+const TCurveFieldInfo* FindCurveField(const TCurveFieldList& list, std::string_view name) {
+    for (const TCurveFieldInfo& info : list) {
+        if (info.name == name) return &info;
+    }
+    return nullptr;
+}
+
+std::int64_t EvalSpecification(const TBinDataSet& view, std::string_view specification) {
+    const TSpecification spec = ParseSpecification(specification);
+    std::int64_t value = 0;
+    if (!spec.fieldName.empty()) value = view.AsInteger(spec.fieldName);
+    // A field value near the int64 limits plus the constant must not overflow.
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    if (spec.constant > 0 && value > kMax - spec.constant) return kMax;
+    if (spec.constant < 0 && value < kMin - spec.constant) return kMin;
+    return value + spec.constant;
+}
