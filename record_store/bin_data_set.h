@@ -65,6 +65,11 @@ public:
     // Empty: derived from the file name at open (DefaultSchemaNameFor).
     void SetSchemaFileName(const std::string& path) { schemaFileName_ = path; }
     const std::string& SchemaFileName() const { return schemaFileName_; }
+    // The schema and subfile paths the last open used (after deriving the names and
+    // matching them to existing files without regard to case); the subfile path is empty
+    // when no subfile was read.
+    const std::string& OpenedSchemaPath() const { return openedSchemaPath_; }
+    const std::string& OpenedSubFilePath() const { return openedSubFilePath_; }
 
     // --- Field set ----------------------------------------------------------------------
     // A fixed field list; empty (the default) makes one data field per schema field.
@@ -238,14 +243,20 @@ private:
     void RequireActive() const;
     void RequireCurrent() const;
     void Drop();
-    void WriteFiles(const std::string& recordPath, const std::string& subPath, bool renumber,
-                    bool closeTime);
-    uint8_t* WritableFieldBytes(const TBinField& field);
+    void LoadRecords(const std::string& subPath);
+    void BindFields();
+    void CheckBrowseMode();
+    void RequireWritable(const TBinField& field) const;
+    void FieldChanged(const TBinField& field);
+    void WriteFiles(const std::string& errorPath, const std::string& recordPath,
+                    const std::string& subPath, bool renumber, bool closeTime);
 
     std::string fileName_;
     std::string subFileName_;
     std::string schemaFileName_;
     std::vector<TFieldDesc> fieldDescs_;
+    std::string openedSchemaPath_;
+    std::string openedSubFilePath_;
 
     bool active_ = false;
     TDataSetState state_ = TDataSetState::Inactive;
@@ -261,6 +272,7 @@ private:
     std::vector<uint8_t> buffer_;  // the current record's copy (edit buffer while editing)
     int savedCursor_ = -1;         // cursor before Insert/Append, restored by Cancel
     bool appending_ = false;
+    bool recordModified_ = false;  // a field of the edit buffer was written
 
     bool filtered_ = false;
     FilterPredicate filter_;

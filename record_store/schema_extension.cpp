@@ -1,0 +1,87 @@
+#include "record_store/schema_extension.h"
+
+#include <cctype>
+#include <charconv>
+
+#include "record_store/schema.h"
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}
+
+}  // namespace
+
+std::optional<std::string> FindSchemaFieldLine(std::string_view schemaText, int position) {
+    const std::string wanted = "FIELD" + std::to_string(position);
+    size_t pos = 0;
+    while (pos < schemaText.size()) {
+        size_t nl = schemaText.find('\n', pos);
+        std::string_view line = schemaText.substr(
+            pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
+        pos = nl == std::string_view::npos ? schemaText.size() : nl + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        size_t eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        if (SameFieldName(line.substr(0, eq), wanted)) return std::string(line);
+    }
+    return std::nullopt;
+}
+
+TCurveFieldExtension ParseCurveFieldExtension(std::string_view line) {
+    TCurveFieldExtension ext;
+    size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return ext;
+    std::string_view value = line.substr(eq + 1);
+    std::vector<std::string_view> items;
+    size_t start = 0;
+    while (true) {
+        size_t comma = value.find(',', start);
+        items.push_back(Trim(value.substr(start, comma - start)));
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
+    }
+    auto item = [&](size_t i) { return i < items.size() ? items[i] : std::string_view(); };
+    ext.name = std::string(item(0));
+    ext.isBytes = SameFieldName(item(1), "BYTES");
+    if (!ext.isBytes) ext.startSpec = std::string(item(2));
+    ext.elementType = NumericTypeFromName(item(4));
+    ext.countSpec = std::string(item(5));
+    return ext;
+}
+
+TCurveFieldExtension ReadCurveFieldExtension(const std::string& schemaPath, int position) {
+    std::optional<std::string> text = ReadTextFile(schemaPath);
+    if (!text) return TCurveFieldExtension();
+    std::optional<std::string> line = FindSchemaFieldLine(*text, position);
+    return line ? ParseCurveFieldExtension(*line) : TCurveFieldExtension();
+}
+
+TSpecification ParseSpecification(std::string_view text) {
+    std::string s;
+    for (char c : text) {
+        if (c != ' ' && c != '\t') s += c;
+    }
+    TSpecification spec;
+    size_t rest = 0;
+    if (!s.empty() && s[0] == '"') {
+        size_t close = s.find('"', 1);
+        if (close == std::string::npos) {
+            spec.fieldName = s.substr(1);
+            return spec;
+        }
+        spec.fieldName = s.substr(1, close - 1);
+        rest = close + 1;
+    }
+    const char* b = s.data() + rest;
+    const char* e = s.data() + s.size();
+    if (b != e && *b == '+') ++b;
+    int value = 0;
+    auto [p, ec] = std::from_chars(b, e, value);
+    if (ec == std::errc() && p == e && b != e) spec.constant = value;
+    return spec;
+}
