@@ -14,7 +14,9 @@ bool IsCurveCode(FunctionCode code) {
            (code >= 16 && code <= 30) || (code >= 32 && code <= 46);
 }
 
-bool IsFirstCurveCode(FunctionCode code) { return IsCurveCode(code) || IsDecayCode(code); }
+bool IsFirstCurveCode(FunctionCode code) {
+    return IsCurveCode(code) || IsDecayCode(code);
+}
 
 bool IsSecondCurveCode(FunctionCode code) {
     return IsCurveCode(code) || code == kCorrectionTable;

@@ -8,9 +8,15 @@
 
 namespace {
 
-bool IsLinearCode(FunctionCode code) { return code == 1 || code == 17; }
-bool IsQuadraticCode(FunctionCode code) { return code == 2 || code == 18; }
-bool IsHigherPolynomialCode(FunctionCode code) { return code == 4 || (code >= 19 && code <= 30); }
+bool IsLinearCode(FunctionCode code) {
+    return code == 1 || code == 17;
+}
+bool IsQuadraticCode(FunctionCode code) {
+    return code == 2 || code == 18;
+}
+bool IsHigherPolynomialCode(FunctionCode code) {
+    return code == 4 || (code >= 19 && code <= 30);
+}
 constexpr FunctionCode kConstantFunction = 16;
 
 // The ratio of the sensitivities to alpha and beta doses is scaled by this fixed constant.
@@ -153,7 +159,9 @@ void SolveBelowZero(TDoseWork& work, double level, double levelSigma) {
 
 }  // namespace
 
-void SolveTestFit(TDoseWork& work) { FitCurve(work, 1); }
+void SolveTestFit(TDoseWork& work) {
+    FitCurve(work, 1);
+}
 
 void SolveAdditive(TDoseWork& work) {
     FitCurve(work, 1);
@@ -202,8 +210,8 @@ void SolvePartialBleach(TDoseWork& work) {
         b = -a;
         fb = difference(b);
         const double largest = LargestDose(work.Set1);
-        for (int widening = 0;
-             fa * fb > 0.0 && std::fabs(a) < largest && widening < kMaxWidenings; ++widening) {
+        for (int widening = 0; fa * fb > 0.0 && std::fabs(a) < largest && widening < kMaxWidenings;
+             ++widening) {
             if (widening == 0) {
                 a *= 2.0;
             } else {
@@ -253,8 +261,7 @@ void SolvePartialBleach(TDoseWork& work) {
 void SolveRegenerative(TDoseWork& work) {
     TFitRecord& fit = work.Fit;
     ResultCode& code = work.Code;
-    WeightPoints(PlainModel(work.Model), work.Set1, work.Set2, work.Weights1, work.Weights2,
-                 code);
+    WeightPoints(PlainModel(work.Model), work.Set1, work.Set2, work.Weights1, work.Weights2, code);
     if (IsFatal(code)) return;
     ClearWarning(code);
     FitCurve(work, 2);
@@ -263,8 +270,8 @@ void SolveRegenerative(TDoseWork& work) {
     double natural = 0.0;
     double naturalSigma = 0.0;
     const TPointSet& set1 = work.Set1;
-    GroupMean(PlainModel(work.Model), set1.Count, set1.Dose, set1.Signal, set1.Error,
-              work.Weights1, natural, naturalSigma, code);
+    GroupMean(PlainModel(work.Model), set1.Count, set1.Dose, set1.Signal, set1.Error, work.Weights1,
+              natural, naturalSigma, code);
     if (IsFatal(code)) return;
     ClearWarning(code);
 

@@ -28,8 +28,8 @@ void FitCurve(TDoseWork& work, int curve) {
     TCurveFit result;
     double* params = curve == 1 ? fit.Params1 : fit.Params2;
     std::copy(params, params + kMaxParams, result.Params);
-    FitGrowthCurve(curve, work.Model, work.Code1, work.Code2, work.Set1, work.Set2,
-                   work.Weights1, work.Weights2, result, work.Note, work.Code);
+    FitGrowthCurve(curve, work.Model, work.Code1, work.Code2, work.Set1, work.Set2, work.Weights1,
+                   work.Weights2, result, work.Note, work.Code);
     std::copy(result.Params, result.Params + kMaxParams, params);
     if (curve == 1) {
         std::copy(result.Cov, result.Cov + kMatrixSize, fit.Cov1);

@@ -156,8 +156,8 @@ void SolveLinearAliquot(TDoseWork& work, TAliquot& aliquot, int& iterations) {
     ResultCode& code = work.Code;
     const double* a = fit.Params1;
     auto refit = [&]() {
-        FitPolynomial(aliquot.Count, aliquot.Dose, aliquot.Signal, aliquot.Weight, 2,
-                      fit.Params1, fit.Cov1, fit.ChiSquare1, code);
+        FitPolynomial(aliquot.Count, aliquot.Dose, aliquot.Signal, aliquot.Weight, 2, fit.Params1,
+                      fit.Cov1, fit.ChiSquare1, code);
         if (IsFatal(code)) return false;
         ClearWarning(code);
         if (a[1] > 0.0) return true;
@@ -189,8 +189,8 @@ void SolveLinearAliquot(TDoseWork& work, TAliquot& aliquot, int& iterations) {
     if (!LineVariance(fit.Cov1, x, variance, code)) return;
     fit.EDError = std::sqrt(variance) / std::fabs(a[1]);
     fit.ED = a[0] / a[1];
-    const double r2 = FitRSquared(aliquot.Count, aliquot.Dose, aliquot.Signal, a, 2,
-                                  aliquot.Weight);
+    const double r2 =
+        FitRSquared(aliquot.Count, aliquot.Dose, aliquot.Signal, a, 2, aliquot.Weight);
     if (r2 > 1.0 || r2 < 1e-6) {
         fit.R2_1 = 0.0;
         return FailWithNote(work, "too many parameters?; ");
@@ -275,8 +275,8 @@ void SolveCurvedAliquot(TDoseWork& work, TAliquot& aliquot, int& iterations) {
             w[i] = aliquot.Weight[order[i]];
         }
         if (IsUserDefinedCode(work.Code1)) {
-            FitDecay(aliquot.Count, x, y, w, n, work.Code1, fit.Params1, fit.Cov1,
-                     fit.ChiSquare1, code);
+            FitDecay(aliquot.Count, x, y, w, n, work.Code1, fit.Params1, fit.Cov1, fit.ChiSquare1,
+                     code);
         } else {
             FitExponential(aliquot.Count, x, y, w, n, work.Code1, fit.Params1, fit.Cov1,
                            fit.ChiSquare1, work.Note, code);
@@ -327,8 +327,8 @@ void SolveSingleAliquot(TDoseWork& work) {
                            code1 == kSaturatingExponentialLinear || code1 == 17 ||
                            IsUserDefinedCode(code1);
     if (count1 < 1 || table.Count < count1 ||
-        (work.Model != kArbitraryErrors && work.Model != kFixedPercentVariances) ||
-        !knownCode || work.Code2 != kCorrectionTable) {
+        (work.Model != kArbitraryErrors && work.Model != kFixedPercentVariances) || !knownCode ||
+        work.Code2 != kCorrectionTable) {
         code = kInputControlDataError;
         return;
     }

@@ -14,10 +14,9 @@ namespace {
 // dose - shift and signal x scale. The fit lands in both curves of the record.
 double SlideChiSquare(TDoseWork& work, double scale, double shift, ResultCode& code) {
     TFitRecord& fit = work.Fit;
-    const double chiSquare =
-        FitCombined(work.Model, work.Code1, work.Set1.Count, work.Set1, work.Weights1,
-                    work.Set2.Count, work.Set2, work.Weights2, scale, shift, fit.Params1,
-                    fit.Cov1, work.Note, code);
+    const double chiSquare = FitCombined(work.Model, work.Code1, work.Set1.Count, work.Set1,
+                                         work.Weights1, work.Set2.Count, work.Set2, work.Weights2,
+                                         scale, shift, fit.Params1, fit.Cov1, work.Note, code);
     std::copy(fit.Params1, fit.Params1 + fit.NParams1, fit.Params2);
     std::copy(std::begin(fit.Cov1), std::end(fit.Cov1), fit.Cov2);
     return chiSquare;
@@ -158,8 +157,8 @@ void SolveSlide(TDoseWork& work) {
         return FailWithNote(work, "can't compute error; ");
     }
     fit.EDError = 1.7 / std::sqrt(curvatureShift);
-    fit.ED = ((2.0 * shift + 1.0) * fMinus - 4.0 * shift * f0 - (1.0 - 2.0 * shift) * fPlus) *
-             0.5 / (fPlus + fMinus - 2.0 * f0);
+    fit.ED = ((2.0 * shift + 1.0) * fMinus - 4.0 * shift * f0 - (1.0 - 2.0 * shift) * fPlus) * 0.5 /
+             (fPlus + fMinus - 2.0 * f0);
 
     const int n = fit.NParams2;
     fit.Params2[n] = scale;
