@@ -2,17 +2,28 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_support.h"
+#include "cli/commands.h"
 #include "cli/fit_command.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
-        std::cerr << "usage: orvane-cli COMMAND ...\n";
-        return 2;
+        std::cerr << UsageText();
+        return kExitUsage;
     }
     const std::string command = args.front();
     args.erase(args.begin());
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::cout << UsageText();
+        return kExitOk;
+    }
     if (command == "fit") return RunFitCommand(args);
-    std::cerr << "orvane-cli: unknown command '" << command << "'\n";
-    return 2;
+    if (command == "info") return RunInfoCommand(args);
+    if (command == "dump") return RunDumpCommand(args);
+    if (command == "set") return RunSetCommand(args);
+    if (command == "make-sample") return RunMakeSampleCommand(args);
+    if (command == "summary") return RunSummaryCommand(args);
+    std::cerr << "orvane-cli: unknown command '" << command << "'\n" << UsageText();
+    return kExitUsage;
 }

@@ -1,0 +1,99 @@
+#include "cli/cli_support.h"
+
+#include <algorithm>
+#include <exception>
+#include <iostream>
+
+#include "record_store/bin_data_set.h"
+#include "record_store/editor_error.h"
+#include "record_store/file_names.h"
+
+const char* UsageText() {
+    return "usage: orvane-cli COMMAND [ARGUMENTS]\n"
+           "\n"
+           "Commands:\n"
+           "  info FILE [--schema SCHEMA]\n"
+           "      The file's schema, record count and fields, as JSON.\n"
+           "  dump FILE [--schema SCHEMA] [--view general|maker] [--curves]\n"
+           "      Every record's field values, as JSON. The maker's view is the default for\n"
+           "      .DAT, .SAD and .DAS files; --curves adds the raw and subtracted curves.\n"
+           "  set FILE [--schema SCHEMA] --record N --field NAME --value TEXT [...]\n"
+           "      Writes fields of record N (1-based) and saves the file with backups.\n"
+           "      --field/--value pairs may be repeated.\n"
+           "  summary FILE\n"
+           "      A readable summary of a data file.\n"
+           "  make-sample DIR\n"
+           "      Writes the bundled sample data (S12.DAT and its companions) into DIR.\n"
+           "  fit ...\n"
+           "      One dose estimate from points in a CSV file (orvane-cli fit --help).\n"
+           "\n"
+           "Without --schema the schema is the one the record store derives from the file\n"
+           "name. Values of DATE, TIME and TIMESTAMP fields are written YYYY-MM-DD,\n"
+           "HH:MM:SS.mmm and YYYY-MM-DDTHH:MM:SS.mmm, BYTES as hexadecimal.\n"
+           "\n"
+           "Exit status: 0 success, 1 failure, 2 bad usage.\n";
+}
+
+std::optional<std::string> TCommandLine::Value(const std::string& option) const {
+    auto it = options.find(option);
+    if (it == options.end() || it->second.empty()) return std::nullopt;
+    return it->second.back();
+}
+
+const std::vector<std::string>& TCommandLine::Values(const std::string& option) const {
+    static const std::vector<std::string> none;
+    auto it = options.find(option);
+    return it == options.end() ? none : it->second;
+}
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& args,
+                              const std::vector<std::string>& valued,
+                              const std::vector<std::string>& flags) {
+    TCommandLine line;
+    auto contains = [](const std::vector<std::string>& list, const std::string& s) {
+        return std::find(list.begin(), list.end(), s) != list.end();
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
+        if (word == "--help" || word == "-h") {
+            line.help = true;
+        } else if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
+            if (contains(valued, word)) {
+                if (i + 1 >= args.size()) throw TUsageError{"option " + word + " needs a value"};
+                line.options[word].push_back(args[++i]);
+            } else if (contains(flags, word)) {
+                line.options[word].push_back("");
+            } else {
+                throw TUsageError{"unknown option " + word};
+            }
+        } else {
+            line.positional.push_back(word);
+        }
+    }
+    return line;
+}
+
+int RunGuarded(const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (const TUsageError& e) {
+        std::cerr << "orvane-cli: " << e.message << "\n" << UsageText();
+        return kExitUsage;
+    } catch (const TEditorError& e) {
+        std::cerr << e.what() << "\n";
+        return kExitFailure;
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return kExitFailure;
+    }
+}
+
+std::string DerivedSchemaFor(const std::string& recordPath) {
+    return ResolveNameCase(DefaultSchemaNameFor(recordPath));
+}
+
+void OpenRecordFile(TBinDataSet& store, const std::string& path, const std::string& schema) {
+    store.SetFileName(path);
+    store.SetSchemaFileName(schema.empty() ? DerivedSchemaFor(path) : schema);
+    store.Open();
+}

@@ -1,0 +1,11 @@
+#pragma once
+// The commands of orvane-cli other than fit. Each takes the words after its name and returns
+// the process exit status (TExitStatus).
+#include <string>
+#include <vector>
+
+int RunInfoCommand(const std::vector<std::string>& args);
+int RunDumpCommand(const std::vector<std::string>& args);
+int RunSetCommand(const std::vector<std::string>& args);
+int RunMakeSampleCommand(const std::vector<std::string>& args);
+int RunSummaryCommand(const std::vector<std::string>& args);
