@@ -69,6 +69,8 @@ TEST(CurveElements, NamesSizesAndCodes) {
     EXPECT_EQ(CurveElementTypeFromName("Extended"), TCurveElementType::Extended);
     EXPECT_EQ(CurveElementTypeFromName("LONGINT"), TCurveElementType::None);
     EXPECT_EQ(CurveElementTypeFromName(""), TCurveElementType::None);
+    const std::uint8_t anything[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    EXPECT_EQ(DecodeCurveElement(TCurveElementType::None, anything), 0.0);
 }
 
 TEST(CurveElements, IntegerTypesRoundHalfEvenAndKeepLowBits) {
