@@ -41,39 +41,6 @@ std::uint32_t LowBits32(double value) {
     return static_cast<std::uint32_t>(m);
 }
 
-// Six-byte real: byte 0 exponent biased by 129 (0 means 0), bytes 1-5 a 39-bit fraction,
-// least significant byte first, bit 7 of byte 5 the sign.
-double DecodeReal48(const std::uint8_t* b) {
-    if (b[0] == 0) return 0.0;
-    const std::uint64_t fraction = LoadLE(b + 1, 5) & ((std::uint64_t{1} << 39) - 1);
-    const double magnitude =
-        std::ldexp(1.0 + std::ldexp(static_cast<double>(fraction), -39), b[0] - 129);
-    return (b[5] & 0x80) ? -magnitude : magnitude;
-}
-
-bool EncodeReal48(double value, std::uint8_t* b) {
-    std::memset(b, 0, 6);
-    if (!std::isfinite(value)) return false;
-    const double magnitude = std::fabs(value);
-    if (magnitude < std::ldexp(1.0, -128)) return true;
-    int exp2 = 0;
-    const double m = std::frexp(magnitude, &exp2);  // magnitude = (2m) x 2^(exp2 - 1)
-    int biased = exp2 + 128;
-    // (2m - 1) x 2^39 is exact and has at most 13 bits after the point: adding 0.5 is exact,
-    // so floor gives the fraction rounded half away from zero.
-    std::uint64_t fraction =
-        static_cast<std::uint64_t>(std::floor(std::ldexp(2.0 * m - 1.0, 39) + 0.5));
-    if (fraction == (std::uint64_t{1} << 39)) {
-        fraction = 0;
-        ++biased;
-    }
-    if (biased > 255) return false;
-    b[0] = static_cast<std::uint8_t>(biased);
-    StoreLE(fraction, b + 1, 5);
-    if (value < 0) b[5] |= 0x80;
-    return true;
-}
-
 }  // namespace
 
 std::size_t CurveElementSize(TCurveElementType type) {
@@ -137,7 +104,7 @@ double DecodeCurveElement(TCurveElementType type, const std::uint8_t* bytes) {
             return f;
         }
         case TCurveElementType::Real48:
-            return DecodeReal48(bytes);
+            return Real48ToDouble(bytes);
         case TCurveElementType::Double: {
             const std::uint64_t bits = LoadLE(bytes, 8);
             double d;
@@ -173,7 +140,10 @@ bool EncodeCurveElement(TCurveElementType type, double value, std::uint8_t* byte
             return true;
         }
         case TCurveElementType::Real48:
-            return EncodeReal48(value, bytes);
+            // A value the six-byte real cannot hold leaves the element 0.
+            if (DoubleToReal48(value, bytes)) return true;
+            std::memset(bytes, 0, 6);
+            return false;
         case TCurveElementType::Double: {
             std::uint64_t bits;
             std::memcpy(&bits, &value, sizeof bits);

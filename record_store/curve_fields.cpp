@@ -23,9 +23,11 @@ TCurveFieldInfo ReadCurveFieldInfo(const std::string& schemaPath, int position,
 
 TCurveFieldInfo ReadCurveFieldInfo(const TBinDataSet& view, std::string_view fieldName) {
     const TBinField& field = view.FieldByName(fieldName);
-    const std::string schemaPath = view.SchemaFileName().empty()
-                                       ? DefaultSchemaNameFor(view.FileName())
-                                       : view.SchemaFileName();
+    // The schema the view was opened with (its name matched to the file on disk); before an
+    // open, the name the view would use.
+    std::string schemaPath = view.OpenedSchemaPath();
+    if (schemaPath.empty()) schemaPath = view.SchemaFileName();
+    if (schemaPath.empty()) schemaPath = DefaultSchemaNameFor(view.FileName());
     return ReadCurveFieldInfo(schemaPath, field.position, field.name);
 }
 

@@ -34,7 +34,8 @@ TCurveFieldInfo MakeCurveFieldInfo(const TCurveFieldExtension& extension,
 // `position` (1-based among all FIELD lines, the line "FIELD" + position).
 TCurveFieldInfo ReadCurveFieldInfo(const std::string& schemaPath, int position,
                                    std::string_view fieldName);
-// The same for a field of an open view (its schema file and its field's position). Throws
+// The same for a field of an open view (the schema file it was opened with and the field's
+// schema position): what the layout file's curve marks call for each marked field. Throws
 // TEditorError("Field '<name>' not found") when the view has no such field.
 TCurveFieldInfo ReadCurveFieldInfo(const TBinDataSet& view, std::string_view fieldName);
 
