@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "record_store/bin_data_set.h"
+#include "record_store/editor_error.h"
 #include "record_store/measurement_fields.h"
 
 namespace {
@@ -56,5 +57,10 @@ void SetOslBackgroundRate(TBinDataSet& view, double rate) {
 
 void BeginRecordEdit(TBinDataSet& view) {
     const TDataSetState state = view.State();
-    if (state != TDataSetState::Edit && state != TDataSetState::Insert) view.Edit();
+    if (state == TDataSetState::Edit || state == TDataSetState::Insert) return;
+    // Editing without a current record would insert a new one holding only the written field.
+    if (view.Active() && !view.GetBookmark()) {
+        throw TEditorError("Cannot perform this operation on an empty dataset");
+    }
+    view.Edit();
 }

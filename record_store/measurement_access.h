@@ -20,5 +20,6 @@ void SetOslBackgroundRate(TBinDataSet& view, double rate);
 // The same without the edit and post, for a caller that is already editing the record.
 void StoreOslBackgroundRate(TBinDataSet& view, double rate);
 
-// Puts the current record into edit unless it is already being edited or inserted.
+// Puts the current record into edit unless it is already being edited or inserted. With no
+// current record it throws TEditorError rather than insert a new record.
 void BeginRecordEdit(TBinDataSet& view);

@@ -309,6 +309,14 @@ TEST_F(SmallCurves, CurveOfTypeNoneIsNotWritten) {
     EXPECT_EQ(view_.State(), TDataSetState::Browse);
 }
 
+TEST_F(SmallCurves, WritingWithoutACurrentRecordAddsNoRecord) {
+    const TLocatedCurve words = Located("Words");
+    view_.Delete();
+    ASSERT_EQ(view_.RecordCount(), 0);
+    EXPECT_NE(ErrorOf([&] { WriteCurveSequence(view_, words, {1, 2, 3}); }), "");
+    EXPECT_EQ(view_.RecordCount(), 0);
+}
+
 TEST_F(SmallCurves, LocateCurveChoicesAndFailures) {
     EXPECT_EQ(ErrorOf([&] { LocateCurve(view_, {}, TCurveChoice::First); }),
               "Curve data not defined.");
