@@ -8,12 +8,14 @@
 #include <string>
 
 #include "editor/user_prompts.h"
+#include "record_store/presentation_record.h"
 
 class QAction;
 class QLabel;
 class QMenu;
 class QScrollArea;
 class QStackedWidget;
+class QToolBar;
 class QWidget;
 class TBinDataSet;
 class TBinDataGrid;
@@ -27,7 +29,8 @@ class TEdForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
-    enum class TViewKind { None, General, Dat, Sad, Das };
+    // Which view is shown: none, the general view or one of the maker's views.
+    enum class TShownView { None, General, Dat, Sad, Das };
 
     // The window reads and writes per-user settings through `settings` and asks the user
     // through `prompts`; both must outlive the window. A null `prompts` uses message boxes
@@ -55,14 +58,18 @@ public:
     // --- State ---
     QString FileName() const { return fileName_; }
     QString FileKind() const { return fileKind_; }
-    TViewKind ShownViewKind() const { return shownKind_; }
+    TShownView ShownViewKind() const { return shownKind_; }
     bool TLCurves() const { return tlCurves_; }
     bool SubtractedCurves() const { return subtractedCurves_; }
     QString FileLabelText() const;
     TRecordForm* RecordForm() const { return recordForm_; }
     TUserPrompts& Prompts() { return *prompts_; }
     // Window size for a screen of the given width (the classic 648 x 526 scaled).
-    static QSize DefaultSize(int screenWidth);
+    // The classic 648 x 526 scaled by screen width / 1024, kept within the available area.
+    static QSize DefaultSize(const QSize& available);
+    // Help by context number of a command (the "helpContext" property of its action).
+    void ShowHelpContext(int context);
+    THelpWindow* HelpWindow() const { return help_; }
 
     // --- File commands (also reachable through the actions) ---
     // Each returns false when the command was cancelled or failed (after showing the error).
@@ -84,40 +91,47 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // main_window_actions.cpp
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
+    QAction* NewAction(const char* name, const QString& caption, int helpContext);
+    QAction* Action(const char* name) const;
+    void UpdateActions();
+    void UpdateModeCaptions();
+
+    // main_window.cpp
     void CreateStatusBar();
     void CreateCentralArea();
-    QAction* NewAction(const QString& name, const QString& caption, int helpContext);
-    QAction* Action(const char* name) const;
+    void ShowFilePanels(bool show);
+    void UpdateStatus();
+    void OnHelpTopic(const QString& topic);
+    void OnCurrentRowChanged(int row);
+    void OnRecordEdited();
+    presentation::TTextLocale TextLocale() const;
+    void WriteSetting(const char* name, const std::string& value);
+    std::string ReadSetting(const char* name) const;
 
+    // main_window_files.cpp
     void OnOpen();
     void OnSave();
     void OnSaveAs();
     void OnClose();
     void OnExit();
-    void OnHelpTopic(const QString& topic);
-    void OnCurrentRowChanged(int row);
-    void OnRecordEdited();
-
     // Closes the shown view, writing changes when modified. Throws TEditorError on a failed
     // write; the view then stays open with its changes.
     void CloseShownView();
     // Opens the view the mode needs for the current file; false (after the error) on failure.
     bool OpenShownView();
-    TBinDataSet* ViewFor(TViewKind kind) const;
-    TViewKind KindForFile() const;
-    void ShowFilePanels(bool show);
+    TBinDataSet* ViewFor(TShownView kind) const;
+    TShownView KindForFile() const;
     void BindViewToWidgets();
-    void UpdateActions();
-    void UpdateStatus();
     // Asks about unsaved changes: returns false on Cancel; on No drops the changes.
     bool ConfirmDropOrSave();
-    void WriteSetting(const char* name, const std::string& value);
-    std::string ReadSetting(const char* name) const;
+    QString SchemaNameFor(const QString& path) const;
 
     TSettingsStore& settings_;
     std::unique_ptr<TUserPrompts> ownPrompts_;
@@ -127,7 +141,7 @@ private:
     std::unique_ptr<TBinDataSet> datView_;
     std::unique_ptr<TBinDataSet> sadView_;
     std::unique_ptr<TBinDataSet> dasView_;
-    TViewKind shownKind_ = TViewKind::None;
+    TShownView shownKind_ = TShownView::None;
 
     QString fileName_;
     QString fileKind_;
@@ -135,11 +149,11 @@ private:
     bool tlCurves_ = true;
     bool subtractedCurves_ = true;
     QString booleanDisplay_ = QStringLiteral("Yes;No");
-    bool positionsChanged_ = false;
 
-    QStackedWidget* stack_ = nullptr;
+    QWidget* central_ = nullptr;
     TSplashWidget* splash_ = nullptr;
     QWidget* filePage_ = nullptr;
+    QStackedWidget* formStack_ = nullptr;
     TRecordForm* recordForm_ = nullptr;
     QScrollArea* generalArea_ = nullptr;
     QWidget* generalForm_ = nullptr;
@@ -148,6 +162,13 @@ private:
     QLabel* fileLabel_ = nullptr;
     QLabel* statusRecord_ = nullptr;
     QLabel* statusMode_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
     THelpWindow* help_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QMenu* curvesMenu_ = nullptr;
+    QMenu* toolsMenu_ = nullptr;
+    QMenu* utilitiesMenu_ = nullptr;
+    QMenu* computeMenu_ = nullptr;
+    QMenu* ageMenu_ = nullptr;
     bool exiting_ = false;
 };

@@ -1,0 +1,136 @@
+#include "editor/bin_data_model.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+
+#include "record_store/bin_data_set.h"
+#include "record_store/editor_error.h"
+#include "record_store/presentation_entry.h"
+
+using presentation::TViewRecordValues;
+
+TBinDataModel::TBinDataModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void TBinDataModel::SetView(TBinDataSet* view, TRecordKind kind, const QStringList& columns) {
+    beginResetModel();
+    view_ = view;
+    kind_ = kind;
+    columns_ = columns;
+    fieldIndexes_.clear();
+    for (const QString& c : columns_) {
+        const TBinField* f = view_ && view_->Active() ? view_->FindField(c.toStdString()) : nullptr;
+        fieldIndexes_.push_back(f ? f->index : -1);
+    }
+    endResetModel();
+}
+
+QString TBinDataModel::FieldOfColumn(int column) const {
+    return column >= 0 && column < columns_.size() ? columns_.at(column) : QString();
+}
+
+int TBinDataModel::ColumnOfField(const QString& field) const { return columns_.indexOf(field); }
+
+void TBinDataModel::SetBooleanTexts(const presentation::TBooleanTexts& texts) {
+    booleans_ = texts;
+    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+void TBinDataModel::SetTextLocale(const presentation::TTextLocale& locale) { locale_ = locale; }
+
+void TBinDataModel::Reload() {
+    SetView(view_, kind_, columns_);
+}
+
+int TBinDataModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !view_ || !view_->Active()) return 0;
+    return view_->RecordCount();
+}
+
+int TBinDataModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QString TBinDataModel::DisplayText(int row, const QString& field) const {
+    if (!view_ || !view_->Active() || row < 0 || row >= view_->RecordCount()) return {};
+    const std::string name = field.toStdString();
+    const TViewRecordValues record(*view_, kind_, row, locale_);
+    if (!record.Has(name)) return {};
+    if (auto text = presentation::DisplayText(kind_, name, record, locale_.decimalSeparator))
+        return QString::fromStdString(*text);
+    return QString::fromStdString(
+        record.PlainText(name, booleans_.trueText, booleans_.falseText));
+}
+
+QString TBinDataModel::EditText(int row, const QString& field) const {
+    if (!view_ || !view_->Active() || row < 0 || row >= view_->RecordCount()) return {};
+    const std::string name = field.toStdString();
+    const TViewRecordValues record(*view_, kind_, row, locale_);
+    if (!record.Has(name)) return {};
+    if (auto text = presentation::EditText(kind_, name, record, locale_.decimalSeparator))
+        return QString::fromStdString(*text);
+    return QString::fromStdString(
+        record.PlainText(name, booleans_.trueText, booleans_.falseText));
+}
+
+QVariant TBinDataModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.column() >= columns_.size()) return {};
+    const QString field = columns_.at(index.column());
+    switch (role) {
+        case Qt::DisplayRole: return DisplayText(index.row(), field);
+        case Qt::EditRole: return EditText(index.row(), field);
+        case Qt::TextAlignmentRole: {
+            const int fi = fieldIndexes_[static_cast<size_t>(index.column())];
+            if (fi < 0) return {};
+            const TFieldType t = view_->Field(fi).type;
+            const bool numeric =
+                t == TFieldType::Integer || t == TFieldType::Word || t == TFieldType::Float;
+            return QVariant::fromValue(Qt::AlignVCenter |
+                                       (numeric ? Qt::AlignRight : Qt::AlignLeft));
+        }
+        default: return {};
+    }
+}
+
+bool TBinDataModel::ColumnEditable(int column) const {
+    if (column < 0 || column >= static_cast<int>(fieldIndexes_.size())) return false;
+    const int fi = fieldIndexes_[static_cast<size_t>(column)];
+    if (fi < 0) return false;
+    const TBinField& f = view_->Field(fi);
+    if (f.calculated || f.type == TFieldType::Bytes) return false;
+    return columns_.at(column) != QLatin1String("Run#") || kind_ == TRecordKind::General;
+}
+
+Qt::ItemFlags TBinDataModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (ColumnEditable(index.column())) f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool TBinDataModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !index.isValid() || !ColumnEditable(index.column())) return false;
+    try {
+        view_->SetRecNo(index.row() + 1);
+        const auto outcome = presentation::ApplyEntry(*view_, kind_,
+                                                      columns_.at(index.column()).toStdString(),
+                                                      value.toString().toStdString(), booleans_,
+                                                      locale_.decimalSeparator);
+        if (outcome == presentation::TEntryOutcome::Unchanged) return false;
+    } catch (const std::exception& e) {
+        emit entryFailed(QString::fromStdString(e.what()));
+        return false;
+    }
+    // One entry may change other fields of the row (irradiation times, descriptions).
+    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
+    emit recordEdited(index.row());
+    return true;
+}
+
+QVariant TBinDataModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Vertical) return section + 1;
+    if (section < 0 || section >= columns_.size()) return {};
+    return QString::fromStdString(
+        presentation::DisplayLabel(kind_, columns_.at(section).toStdString()));
+}

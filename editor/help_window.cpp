@@ -1,0 +1,72 @@
+#include "editor/help_window.h"
+
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(QStringLiteral("Orvane Editor help"));
+    browser_ = new QTextBrowser(this);
+    browser_->setOpenLinks(true);
+    browser_->setSearchPaths({QStringLiteral(":/help")});
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser_);
+    resize(640, 520);
+}
+
+QUrl THelpWindow::TopicUrl(const QString& topic) {
+    if (topic == QLatin1String("HelpContents")) return QUrl(QStringLiteral("qrc:/help/contents.html"));
+    if (topic == QLatin1String("About")) return QUrl(QStringLiteral("qrc:/help/about.html"));
+    if (topic == QLatin1String("HelpIndex")) return QUrl(QStringLiteral("qrc:/help/index.html"));
+    return {};
+}
+
+QUrl THelpWindow::ContextUrl(int context) {
+    // Each command group has one section, named after its first context number.
+    struct Range {
+        int from, to;
+        const char* anchor;
+    };
+    static const Range ranges[] = {
+        {101, 101, "ctx101"}, {102, 102, "ctx102"}, {103, 103, "ctx103"}, {104, 104, "ctx104"},
+        {111, 111, "ctx111"}, {112, 112, "ctx112"}, {119, 119, "ctx119"}, {120, 128, "ctx120"},
+        {141, 144, "ctx141"}, {150, 163, "ctx150"}, {170, 173, "ctx170"}, {181, 182, "ctx181"},
+        {191, 194, "ctx191"}, {201, 206, "ctx201"},
+    };
+    for (const Range& r : ranges) {
+        if (context >= r.from && context <= r.to) {
+            QUrl url(QStringLiteral("qrc:/help/contents.html"));
+            url.setFragment(QLatin1String(r.anchor));
+            return url;
+        }
+    }
+    return {};
+}
+
+void THelpWindow::Show(const QUrl& url) {
+    browser_->setSource(url);
+    if (!url.fragment().isEmpty()) browser_->scrollToAnchor(url.fragment());
+    setWindowTitle(browser_->documentTitle().isEmpty() ? QStringLiteral("Orvane Editor help")
+                                                       : browser_->documentTitle());
+    show();
+    raise();
+}
+
+bool THelpWindow::ShowTopic(const QString& topic) {
+    const QUrl url = TopicUrl(topic);
+    if (url.isEmpty()) return false;
+    Show(url);
+    return true;
+}
+
+bool THelpWindow::ShowContext(int context) {
+    const QUrl url = ContextUrl(context);
+    if (url.isEmpty()) return false;
+    Show(url);
+    return true;
+}
+
+QUrl THelpWindow::CurrentUrl() const { return browser_->source(); }
+
+QString THelpWindow::CurrentTitle() const { return browser_->documentTitle(); }

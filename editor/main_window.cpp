@@ -1,0 +1,294 @@
+#include "editor/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDate>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "editor/bin_data_grid.h"
+#include "editor/command_hooks.h"
+#include "editor/help_window.h"
+#include "editor/record_form.h"
+#include "editor/record_navigator.h"
+#include "editor/splash_widget.h"
+#include "platform/settings_store.h"
+#include "record_store/bin_data_set.h"
+
+TEdForm1::TEdForm1(TSettingsStore& settings, TUserPrompts* prompts, QWidget* parent)
+    : QMainWindow(parent),
+      settings_(settings),
+      generalView_(std::make_unique<TBinDataSet>()),
+      datView_(std::make_unique<TBinDataSet>()),
+      sadView_(std::make_unique<TBinDataSet>()),
+      dasView_(std::make_unique<TBinDataSet>()) {
+    setObjectName(QStringLiteral("EdForm1"));
+    if (prompts == nullptr) {
+        ownPrompts_ = std::make_unique<TDialogPrompts>();
+        prompts = ownPrompts_.get();
+    }
+    prompts_ = prompts;
+    setWindowTitle(QStringLiteral("Orvane"));
+    help_ = new THelpWindow(this);
+    help_->hide();
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    CreateCentralArea();
+    setMinimumSize(300, 280);
+    ShowFilePanels(false);
+    UpdateActions();
+
+    InstallLayoutCommands(*this);
+    InstallSelectionCommands(*this);
+    InstallRoiCommands(*this);
+}
+
+TEdForm1::~TEdForm1() {
+    // A view still open writes its changes as it closes; a failure cannot be shown any more.
+    for (TBinDataSet* v : {generalView_.get(), datView_.get(), sadView_.get(), dasView_.get()}) {
+        try {
+            if (v->Active()) v->Close();
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+QSize TEdForm1::DefaultSize(const QSize& available) {
+    const double scale = std::max(1.0, available.width() / 1024.0);
+    QSize size(static_cast<int>(648 * scale), static_cast<int>(526 * scale));
+    // The classic size was made for a few fields of a 1024-pixel screen: today's form needs
+    // more room; never more than the screen offers.
+    size = size.expandedTo(QSize(1024, 720));
+    return size.boundedTo(QSize(available.width() * 92 / 100, available.height() * 90 / 100))
+        .expandedTo(QSize(300, 280));
+}
+
+void TEdForm1::CreateStatusBar() {
+    statusRecord_ = new QLabel(this);
+    statusRecord_->setObjectName(QStringLiteral("StatusRecord"));
+    statusRecord_->setMinimumWidth(60);
+    statusMode_ = new QLabel(this);
+    statusMode_->setObjectName(QStringLiteral("StatusMode"));
+    statusBar()->addWidget(statusRecord_, 1);
+    statusBar()->addPermanentWidget(statusMode_);
+}
+
+void TEdForm1::CreateCentralArea() {
+    central_ = new QWidget(this);
+    auto* outer = new QVBoxLayout(central_);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    splash_ = new TSplashWidget(central_);
+    outer->addWidget(splash_, 0, Qt::AlignCenter);
+
+    filePage_ = new QWidget(central_);
+    auto* page = new QVBoxLayout(filePage_);
+    page->setContentsMargins(4, 2, 4, 2);
+    page->setSpacing(2);
+    fileLabel_ = new QLabel(filePage_);
+    fileLabel_->setObjectName(QStringLiteral("FileLabel"));
+    QFont bold = fileLabel_->font();
+    bold.setBold(true);
+    fileLabel_->setFont(bold);
+    page->addWidget(fileLabel_);
+
+    auto* splitter = new QSplitter(Qt::Vertical, filePage_);
+    splitter->setChildrenCollapsible(false);
+    formStack_ = new QStackedWidget(splitter);
+    recordForm_ = new TRecordForm(formStack_);
+    formStack_->addWidget(recordForm_);
+    generalArea_ = new QScrollArea(formStack_);
+    generalArea_->setObjectName(QStringLiteral("GeneralFormArea"));
+    generalArea_->setWidgetResizable(true);
+    generalForm_ = new QWidget;
+    generalForm_->setObjectName(QStringLiteral("GeneralForm"));
+    generalArea_->setWidget(generalForm_);
+    formStack_->addWidget(generalArea_);
+
+    auto* lower = new QWidget(splitter);
+    auto* lowerLayout = new QVBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->setSpacing(0);
+    navigator_ = new TRecordNavigator(lower);
+    grid_ = new TBinDataGrid(lower);
+    lowerLayout->addWidget(navigator_);
+    lowerLayout->addWidget(grid_, 1);
+    splitter->addWidget(formStack_);
+    splitter->addWidget(lower);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    page->addWidget(splitter, 1);
+    outer->addWidget(filePage_, 1);
+    setCentralWidget(central_);
+
+    connect(grid_, &TBinDataGrid::currentRowChanged, this, [this](int row) { OnCurrentRowChanged(row); });
+    connect(navigator_, &TRecordNavigator::moveRequested, this, [this](int pos) { GoToRecord(pos); });
+    connect(grid_->Model(), &TBinDataModel::recordEdited, this, [this](int) { OnRecordEdited(); });
+    connect(grid_->Model(), &TBinDataModel::entryFailed, this,
+            [this](const QString& m) { ShowError(m); });
+    connect(recordForm_, &TRecordForm::recordEdited, this, [this] {
+        const int row = grid_->CurrentRow();
+        if (row >= 0)
+            emit grid_->Model()->dataChanged(grid_->Model()->index(row, 0),
+                                             grid_->Model()->index(row, grid_->Model()->columnCount() - 1));
+        OnRecordEdited();
+    });
+    connect(recordForm_, &TRecordForm::entryFailed, this, [this](const QString& m) { ShowError(m); });
+    const presentation::TTextLocale locale = TextLocale();
+    grid_->Model()->SetTextLocale(locale);
+    recordForm_->SetTextLocale(locale);
+}
+
+void TEdForm1::ShowFilePanels(bool show) {
+    splash_->setVisible(!show);
+    filePage_->setVisible(show);
+    toolBar_->setVisible(show);
+    statusBar()->setVisible(show);
+    if (show) {
+        setMinimumSize(300, 280);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+        resize(DefaultSize(screen ? screen->availableGeometry().size() : QSize(1280, 900)));
+    } else {
+        // The window fits the picture while no file is open.
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        const QSize picture = splash_->sizeHint();
+        const int extra = menuBar()->sizeHint().height();
+        setFixedSize(picture.width(), picture.height() + extra);
+    }
+}
+
+presentation::TTextLocale TEdForm1::TextLocale() const {
+    presentation::TTextLocale locale;
+    const QString point = QLocale().decimalPoint();
+    locale.decimalSeparator = point.isEmpty() ? '.' : point.at(0).toLatin1();
+    if (locale.decimalSeparator == 0) locale.decimalSeparator = '.';
+    locale.dateText = [](const TDate& d) {
+        return QLocale().toString(QDate(d.year, d.month, d.day), QLocale::ShortFormat).toStdString();
+    };
+    return locale;
+}
+
+TBinDataSet* TEdForm1::ShownView() const {
+    TBinDataSet* v = ViewFor(shownKind_);
+    return v && v->Active() ? v : nullptr;
+}
+
+TBinDataGrid* TEdForm1::Grid() const { return grid_; }
+
+QWidget* TEdForm1::GeneralFormArea() const { return generalForm_; }
+
+TSettingsStore& TEdForm1::Settings() { return settings_; }
+
+std::string TEdForm1::ReadSetting(const char* name) const {
+    return settings_.ReadString("", name).value_or(std::string());
+}
+
+void TEdForm1::WriteSetting(const char* name, const std::string& value) {
+    settings_.WriteString("", name, value);  // a failed write is ignored
+}
+
+std::string TEdForm1::DataDirectory() const {
+    std::string dir = ReadSetting("Data directory");
+    if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
+    return dir;
+}
+
+bool TEdForm1::IsGeneralMode() const { return generalMode_; }
+
+void TEdForm1::SetBooleanDisplay(const QString& yesNo) {
+    booleanDisplay_ = yesNo;
+    const auto texts = presentation::TBooleanTexts::Parse(yesNo.toStdString());
+    grid_->Model()->SetBooleanTexts(texts);
+    recordForm_->SetBooleanTexts(texts);
+}
+
+QString TEdForm1::BooleanDisplay() const { return booleanDisplay_; }
+
+void TEdForm1::RefreshView() {
+    TBinDataSet* view = ShownView();
+    const int row = view ? view->RecNo() - 1 : -1;
+    grid_->Model()->Reload();
+    if (row >= 0) grid_->SelectRecord(std::min(row, grid_->Model()->rowCount() - 1));
+    if (view) view->Refresh();
+    recordForm_->Refresh();
+    UpdateActions();
+}
+
+void TEdForm1::ShowError(const QString& message) { prompts_->ShowError(this, message); }
+
+QString TEdForm1::FileLabelText() const { return fileLabel_->text(); }
+
+void TEdForm1::GoToRecord(int position) {
+    TBinDataSet* view = ShownView();
+    if (!view || position < 1 || position > view->RecordCount()) return;
+    grid_->SelectRecord(position - 1);
+    if (view->RecNo() != position) OnCurrentRowChanged(position - 1);
+}
+
+void TEdForm1::OnCurrentRowChanged(int row) {
+    TBinDataSet* view = ShownView();
+    if (!view || row < 0) return;
+    if (view->State() != TDataSetState::Browse) view->Cancel();
+    if (view->RecNo() != row + 1) view->SetRecNo(row + 1);
+    recordForm_->Refresh();
+    UpdateStatus();
+    emit currentRecordChanged();
+}
+
+void TEdForm1::OnRecordEdited() {
+    recordForm_->Refresh();
+    UpdateStatus();
+}
+
+void TEdForm1::UpdateStatus() {
+    TBinDataSet* view = ShownView();
+    if (fileName_.isEmpty()) {
+        statusRecord_->clear();
+        navigator_->SetPosition(0, 0);
+        return;
+    }
+    const QString name = QFileInfo(fileName_).fileName();
+    if (!view) {
+        statusRecord_->setText(QStringLiteral("%1: no view for %2 files in this mode")
+                                   .arg(name, fileKind_.isEmpty() ? QStringLiteral("these") : fileKind_));
+        navigator_->SetPosition(0, 0);
+        return;
+    }
+    const int count = view->RecordCount();
+    const int pos = view->RecNo();
+    navigator_->SetPosition(pos, count);
+    statusRecord_->setText(QStringLiteral("%1%2: record %3 of %4")
+                               .arg(name, view->Modified() ? QStringLiteral(" (changed)") : QString())
+                               .arg(std::max(pos, 0))
+                               .arg(count));
+}
+
+void TEdForm1::OnHelpTopic(const QString& topic) { help_->ShowTopic(topic); }
+
+void TEdForm1::ShowHelpContext(int context) { help_->ShowContext(context); }
+
+void TEdForm1::closeEvent(QCloseEvent* event) {
+    // The close box asks about unsaved changes exactly as Exit does.
+    if (!exiting_ && !PrepareExit()) {
+        event->ignore();
+        return;
+    }
+    help_->close();
+    event->accept();
+}

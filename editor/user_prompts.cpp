@@ -1,0 +1,56 @@
+#include "editor/user_prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace {
+
+// Dialog filters are written as "Text|patterns|Text|patterns"; Qt takes "Text (patterns)"
+// entries separated by ";;" with blanks between patterns.
+QString QtFilter(const QString& pipes) {
+    const QStringList parts = pipes.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString text = parts[i];
+        const int paren = text.indexOf(QLatin1Char('('));
+        if (paren >= 0) text = text.left(paren).trimmed();
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (patterns == QLatin1String("*.*")) patterns = QStringLiteral("*");
+        out << QStringLiteral("%1 (%2)").arg(text, patterns);
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+}  // namespace
+
+TUserPrompts::TAnswer TDialogPrompts::AskSaveChanges(QWidget* parent) {
+    const auto button = QMessageBox::warning(
+        parent, QStringLiteral("Data have been changed!"), QStringLiteral("Save changed data?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (button == QMessageBox::Yes) return TAnswer::Yes;
+    if (button == QMessageBox::No) return TAnswer::No;
+    return TAnswer::Cancel;
+}
+
+void TDialogPrompts::ShowError(QWidget* parent, const QString& message) {
+    QMessageBox::critical(parent, QStringLiteral("Orvane Editor"), message);
+}
+
+QString TDialogPrompts::OpenFileName(QWidget* parent, const QString& title,
+                                     const QString& directory, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, title, directory, QtFilter(filter));
+}
+
+QString TDialogPrompts::SaveFileName(QWidget* parent, const QString& title,
+                                     const QString& proposed, const QString& filter,
+                                     const QString& defaultSuffix) {
+    QFileDialog dialog(parent, title, proposed, QtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The record store seen through TRecordValues: a stored record by index (the grid reads rows
+// this way without moving the cursor) or the current record. Calculated fields are computed
+// from the data fields on the spot. Also the store's calculation callback.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "record_store/bin_data_set.h"
+#include "record_store/presentation_calculation.h"
+#include "record_store/presentation_values.h"
+
+namespace presentation {
+
+// Locale of the shown texts: decimal separator and the short date text.
+struct TTextLocale {
+    char decimalSeparator = '.';
+    std::function<std::string(const TDate&)> dateText;  // empty: "YYYY-MM-DD"
+    std::string DateText(const TDate& date) const;
+};
+
+class TViewRecordValues : public TRecordValues {
+public:
+    // `row` is a 0-based index among all records; nullopt reads the current record.
+    TViewRecordValues(const TBinDataSet& view, TRecordKind kind, std::optional<int> row,
+                      const TTextLocale& locale = {});
+
+    bool Has(const std::string& field) const override;
+    long long Int(const std::string& field) const override;
+    double Float(const std::string& field) const override;
+    bool Bool(const std::string& field) const override;
+    std::string Text(const std::string& field) const override;
+
+    // The value of a field as the plain text of its kind (no conversion), as the grid shows a
+    // field without a conversion of its own. Booleans use `booleans`.
+    std::string PlainText(const std::string& field, const std::string& trueText,
+                          const std::string& falseText) const;
+    const TCalculatedFields& Calculated() const;
+
+private:
+    TFieldValue Value(const std::string& field) const;
+    std::optional<TFieldValue> CalculatedValue(const std::string& field) const;
+
+    const TBinDataSet& view_;
+    TRecordKind kind_;
+    std::optional<int> row_;
+    TTextLocale locale_;
+    mutable std::optional<TCalculatedFields> calculated_;
+};
+
+// Writes the calculated fields into the current record of `view` (those it declares).
+void StoreCalculatedFields(TBinDataSet& view, const TCalculatedFields& fields);
+
+// The calculation callback of a maker's view in the normal state.
+TBinDataSet::Callback MakeCalculationCallback(TRecordKind kind, TTextLocale locale = {});
+// The callback while background subtraction is on.
+TBinDataSet::Callback MakeSubtractionCalculationCallback(TRecordKind kind,
+                                                         TBackgroundLookup lookup,
+                                                         TTextLocale locale = {});
+
+}  // namespace presentation
