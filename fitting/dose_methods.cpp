@@ -157,6 +157,17 @@ void SolveBelowZero(TDoseWork& work, double level, double levelSigma) {
     work.Code = kUnknownFunctionType;
 }
 
+// Difference of two fitted curves, whose zero is their crossing.
+struct TCrossing {
+    TShiftedCurve First;
+    TShiftedCurve Second;
+};
+
+double CrossingDifference(double x, void* context, ResultCode& code) {
+    const TCrossing& c = *static_cast<const TCrossing*>(context);
+    return ShiftedValue(c.First, x, code) - ShiftedValue(c.Second, x, code);
+}
+
 }  // namespace
 
 void SolveTestFit(TDoseWork& work) {
@@ -196,44 +207,20 @@ void SolvePartialBleach(TDoseWork& work) {
     if (!RisesFromOrigin(work, second, false, value2, slope2)) return;
 
     ResultCode& code = work.Code;
-    auto difference = [&](double x) {
-        return ShiftedValue(first, x, code) - ShiftedValue(second, x, code);
-    };
-    // Widen [a, b] from the first curve's linear intercept until the curves cross. The
-    // widening is bounded: an intercept at 0 would otherwise never grow.
-    constexpr int kMaxWidenings = 100;
+    TCrossing crossing{first, second};
     double a = -value1 / slope1;
     double b = 0.0;
-    double fa = difference(a);
-    double fb = difference(b);
-    if (fa * fb > 0.0) {
-        b = -a;
-        fb = difference(b);
-        const double largest = LargestDose(work.Set1);
-        for (int widening = 0; fa * fb > 0.0 && std::fabs(a) < largest && widening < kMaxWidenings;
-             ++widening) {
-            if (widening == 0) {
-                a *= 2.0;
-            } else {
-                a *= 1.6;
-                b *= 1.6;
-                fb = difference(b);
-            }
-            fa = difference(a);
-            if (IsFatal(code)) return;
-        }
-    }
-    if (IsFatal(code)) return;
-    if (!(fa * fb <= 0.0)) {
-        code = kRootFindingWarning;
+    if (!WidenToCrossing(CrossingDifference, &crossing, code, a, b, LargestDose(work.Set1))) {
+        if (!IsFatal(code)) code = kRootFindingWarning;
         return;
     }
+    double fa = CrossingDifference(a, &crossing, code);
 
     // Bisection keeping the sign change.
     for (int halving = 0; halving < 2000 && !(std::fabs(a - b) < 0.001 * std::fabs(a) + 1e-4);
          ++halving) {
         const double m = 0.5 * (a + b);
-        const double fm = difference(m);
+        const double fm = CrossingDifference(m, &crossing, code);
         if (fa * fm <= 0.0) {
             b = m;
         } else {

@@ -158,6 +158,31 @@ TScanOutcome ScanRoot(const TShiftedCurve& curve, double x1, double x2, int step
     return soFound;
 }
 
+bool WidenToCrossing(TScalarFunction f, void* context, ResultCode& code, double& a, double& b,
+                     double limit) {
+    constexpr int kMaxWidenings = 100;
+    b = 0.0;
+    double fa = f(a, context, code);
+    double fb = f(b, context, code);
+    if (IsFatal(code)) return false;
+    if (fa * fb <= 0.0) return true;
+    b = -a;
+    fb = f(b, context, code);
+    for (int widening = 0; fa * fb > 0.0 && std::fabs(a) < limit && widening < kMaxWidenings;
+         ++widening) {
+        if (widening == 0) {
+            a *= 2.0;
+        } else {
+            a *= 1.6;
+            b *= 1.6;
+            fb = f(b, context, code);
+        }
+        fa = f(a, context, code);
+        if (IsFatal(code)) return false;
+    }
+    return !IsFatal(code) && fa * fb <= 0.0;
+}
+
 double LargestDose(const TPointSet& set) {
     double largest = 0.0;
     for (int i = 0; i < set.Count; ++i) {

@@ -6,6 +6,7 @@
 #include "fitting/fit_record.h"
 #include "fitting/point_set.h"
 #include "fitting/result_codes.h"
+#include "fitting/root_finding.h"
 
 // One dose computation in progress: its inputs, outputs and the weights of both sets.
 struct TDoseWork {
@@ -72,6 +73,13 @@ TRootOutcome PolynomialRoot(const TShiftedCurve& curve, bool negativeSide, doubl
 enum TScanOutcome { soFound, soNoBracket, soNotBracketed };
 TScanOutcome ScanRoot(const TShiftedCurve& curve, double x1, double x2, int steps,
                       bool requireNegativeStart, double& root, ResultCode& code);
+
+// Looks for a sign change of f starting from [a, 0]: when f(a) and f(0) agree in sign, the
+// interval becomes [2a, -a] and then grows by 1.6 at both ends until f changes sign or |a|
+// reaches `limit`. The widening is bounded (100 steps), since an a of 0 never grows.
+// Returns whether f(a) f(b) <= 0.
+bool WidenToCrossing(TScalarFunction f, void* context, ResultCode& code, double& a, double& b,
+                     double limit);
 
 // Largest dose of a set (0 for an empty one).
 double LargestDose(const TPointSet& set);
