@@ -185,12 +185,14 @@ constexpr const char* kCurveSchema =
     "FIELD5=Signed, BYTES, 4, 20, SHORTINT, \"NPT\" + 1\n"
     "FIELD6=Ext, BYTES, 20, 24, EXTENDED, 2\n"
     "FIELD7 =Lost, BYTES, 4, 44, WORD, 2\n"
-    "FIELD8=Gain, FLOAT, 4, 48, SINGLE, \"NPT\"\n";
+    "FIELD8=Gain, FLOAT, 4, 48, SINGLE, \"NPT\"\n"
+    "FIELD9=Max point, LONGINT, 4, 52\n";
 
 class SmallCurves : public ::testing::Test {
 protected:
     void SetUp() override {
-        record_ = TBytes(52, 0);
+        record_ = TBytes(56, 0);
+        Put32(record_, 52, 9);
         Put32(record_, 0, 2103);
         Put32(record_, 4, 3);
         Put32(record_, 8, 5);
@@ -337,14 +339,63 @@ TEST_F(SmallCurves, EvalSpecification) {
         const char* spec;
         std::int64_t value;
     } cases[] = {
-        {"\"NPT\"", 3},     {"\"NPT\"+2", 5},
-        {"100", 100},       {" \"NPT\" \t- 3 ", 0},
-        {"\"NPT\"x", 3},    {"", 0},
-        {"-7", -7},         {"\"Dev#\"", 2103},
-        {"\"NPT\"+2.5", 3}, {"\"Spacing\" + 10", 15},
+        {"\"NPT\"", 3},
+        {"\"NPT\"+2", 5},
+        {"100", 100},
+        {" \"NPT\" \t- 3 ", 0},
+        {"\"NPT\"x", 3},
+        {"", 0},
+        {"-7", -7},
+        {"\"Dev#\"", 2103},
+        {"\"NPT\"+2.5", 3},
+        {"\"Spacing\" + 10", 15},
+        // Blanks inside the quotes belong to the name; its ends are trimmed.
+        {"\"Max point\"", 9},
+        {" \" Max point \" +1", 10},
+        {"\"Max point", 9},  // no closing quote: the rest is the name
     };
     for (const auto& c : cases) EXPECT_EQ(EvalSpecification(view_, c.spec), c.value) << c.spec;
     EXPECT_EQ(ErrorOf([&] { EvalSpecification(view_, "\"Nope\" + 1"); }), "Field 'Nope' not found");
+}
+
+// A SAD file written by hand: "Raw data" holds SMALLINT values ("NPT" of them), "Subtracted
+// data" SINGLE values ("Max point" of them); the view has no "Shift" and no "Normalization
+// factor", so the header values of the subtracted sequence read 0.
+TEST(SadCurves, SubtractedSinglesCountedByMaxPoint) {
+    TTempFolder folder;
+    CopyDataFile("SAD.sch", folder.File("SAD.sch"));
+    TBytes main(167, 0);
+    Put16(main, 8, 2000);  // Dev#
+    Put16(main, 10, 3);    // NPT
+    Put8(main, 13, 2);     // Max point
+    Put8(main, 14, 1);     // has a curve
+    TBytes sub(80, 0);
+    Put16(sub, 0, static_cast<std::uint16_t>(-5));
+    Put16(sub, 2, 7);
+    Put16(sub, 4, 300);
+    PutFloat(sub, 40, 1.5f);
+    PutFloat(sub, 44, 2.5f);
+    PutFloat(sub, 48, 3.5f);  // beyond "Max point"
+    WriteFile(folder.File("S1.SAD"), main);
+    WriteFile(folder.File("S1.SAB"), sub);
+    TBinDataSet view;
+    ConfigureView(view, TViewKind::Sad);
+    view.SetFileName(folder.File("S1.SAD"));
+    view.SetSchemaFileName(folder.File("SAD.sch"));
+    view.Open();
+    view.First();
+    const TCurveFieldList curves = {ReadCurveFieldInfo(view, "Raw data"),
+                                    ReadCurveFieldInfo(view, "Subtracted data")};
+    const TLocatedCurve raw = LocateCurve(view, curves, TCurveChoice::First);
+    EXPECT_EQ(ReadCurveSequence(view, raw), (TFloatArray{-5, 7, 300}));
+    const TLocatedCurve subtracted = LocateCurve(view, curves, TCurveChoice::Subtracted);
+    EXPECT_EQ(ReadCurveSequence(view, subtracted), (TFloatArray{0, 0, 1.5, 2.5}));
+
+    WriteCurveSequence(view, subtracted, {9, 9, 4.25, -1});
+    TBytes expected(40, 0);
+    PutFloat(expected, 0, 4.25f);
+    PutFloat(expected, 4, -1.0f);
+    EXPECT_EQ(view.FieldBytes("Subtracted data"), expected);
 }
 
 }  // namespace
