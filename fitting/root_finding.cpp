@@ -115,7 +115,9 @@ bool ExpandBracket(TScalarFunction f, void* context, ResultCode& code, double& x
     if (IsFatal(code)) return false;
     for (int j = 0; j < kBracketMoves; ++j) {
         if (f1 * f2 < 0.0) return true;
-        if (f1 < f2) {
+        // The end whose value is nearer zero moves out (comparing magnitudes: a signed
+        // comparison would push the wrong end when both values are negative).
+        if (std::fabs(f1) < std::fabs(f2)) {
             x1 += kBracketFactor * (x1 - x2);
             f1 = f(x1, context, code);
         } else {

@@ -18,6 +18,7 @@ double BrentRoot(TScalarFunction f, void* context, ResultCode& code, double tol,
 void ScanRoots(TScalarFunction f, void* context, ResultCode& code, int steps, double x1,
                double x2, double* earlier, double* later, int& count);
 
-// Widens [x1, x2] geometrically (factor 1.6, at most 50 moves) until f changes sign;
+// Widens [x1, x2] geometrically (factor 1.6, at most 50 moves), moving the end whose value
+// is smaller in magnitude, until f changes sign;
 // x1 = x2 starts from [x1, 2 x1 + 1]. Returns whether a sign change was found.
 bool ExpandBracket(TScalarFunction f, void* context, ResultCode& code, double& x1, double& x2);
