@@ -24,6 +24,10 @@ void WriteLE(std::span<uint8_t> bytes, size_t n, uint64_t v) {
 bool LowBits(double value, uint64_t& out) {
     if (!std::isfinite(value)) return false;
     double r = std::nearbyint(value);
+    if (std::fabs(r) < 9.0e18) {
+        out = static_cast<uint64_t>(static_cast<int64_t>(r));
+        return true;
+    }
     double m = std::fmod(r, 18446744073709551616.0);
     if (m < 0) m += 18446744073709551616.0;
     if (m >= 18446744073709551616.0) m = 0;
