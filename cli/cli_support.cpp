@@ -20,7 +20,7 @@ const char* UsageText() {
            "  set FILE [--schema SCHEMA] --record N --field NAME --value TEXT [...]\n"
            "      Writes fields of record N (1-based) and saves the file with backups.\n"
            "      --field/--value pairs may be repeated.\n"
-           "  summary FILE\n"
+           "  summary FILE [--schema SCHEMA]\n"
            "      A readable summary of a data file.\n"
            "  make-sample DIR\n"
            "      Writes the bundled sample data (S12.DAT and its companions) into DIR.\n"

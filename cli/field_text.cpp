@@ -135,8 +135,7 @@ TFieldValue ParseFieldText(const TBinField& field, const std::string& text) {
             std::int64_t low = 0, high = 0;
             IntegerRange(field, low, high);
             if (value < low || value > high) {
-                throw TEditorError("'" + text + "' is out of range for field '" + field.name +
-                                   "'");
+                throw TEditorError("'" + text + "' is out of range for field '" + field.name + "'");
             }
             return value;
         }
@@ -183,7 +182,8 @@ TFieldValue ParseFieldText(const TBinField& field, const std::string& text) {
             TBytes bytes;
             for (size_t i = 0; i < text.size(); i += 2) {
                 unsigned value = 0;
-                const auto result = std::from_chars(text.data() + i, text.data() + i + 2, value, 16);
+                const auto result =
+                    std::from_chars(text.data() + i, text.data() + i + 2, value, 16);
                 if (result.ec != std::errc() || result.ptr != text.data() + i + 2) {
                     Invalid(text, "byte string for field '" + field.name + "'");
                 }

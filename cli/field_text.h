@@ -8,10 +8,10 @@
 
 class TJsonWriter;
 
-std::string DateText(const TDate& date);          // YYYY-MM-DD
-std::string TimeText(std::uint32_t ms);           // HH:MM:SS.mmm
+std::string DateText(const TDate& date);           // YYYY-MM-DD
+std::string TimeText(std::uint32_t ms);            // HH:MM:SS.mmm
 std::string DateTimeText(const TDateTime& value);  // YYYY-MM-DDTHH:MM:SS.mmm
-std::string HexText(const TBytes& bytes);         // lowercase, two digits a byte
+std::string HexText(const TBytes& bytes);          // lowercase, two digits a byte
 
 // Integers and floats as numbers, text as strings, booleans as true/false, dates and times
 // in the forms above, bytes as hex, no value as null.

@@ -11,9 +11,12 @@ namespace {
 
 const char* PartName(TFieldPart part) {
     switch (part) {
-        case TFieldPart::Main: return "main";
-        case TFieldPart::Sub: return "sub";
-        case TFieldPart::Calculated: return "calculated";
+        case TFieldPart::Main:
+            return "main";
+        case TFieldPart::Sub:
+            return "sub";
+        case TFieldPart::Calculated:
+            return "calculated";
     }
     return "main";
 }

@@ -57,13 +57,27 @@ std::string JsonQuoted(std::string_view text) {
             continue;
         }
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20 || c == 0x7F) {
                     out += "\\u00";
@@ -175,4 +189,6 @@ void TJsonWriter::DoubleArray(const std::vector<double>& values) {
     out_ << ']';
 }
 
-void TJsonWriter::Finish() { out_ << '\n'; }
+void TJsonWriter::Finish() {
+    out_ << '\n';
+}

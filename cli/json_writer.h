@@ -28,12 +28,30 @@ public:
     void Null();
 
     // Key(name) followed by the value.
-    void Member(std::string_view name, std::string_view text) { Key(name); String(text); }
-    void Member(std::string_view name, const char* text) { Key(name); String(text); }
-    void Member(std::string_view name, std::int64_t value) { Key(name); Integer(value); }
-    void Member(std::string_view name, int value) { Key(name); Integer(value); }
-    void Member(std::string_view name, double value) { Key(name); Double(value); }
-    void Member(std::string_view name, bool value) { Key(name); Bool(value); }
+    void Member(std::string_view name, std::string_view text) {
+        Key(name);
+        String(text);
+    }
+    void Member(std::string_view name, const char* text) {
+        Key(name);
+        String(text);
+    }
+    void Member(std::string_view name, std::int64_t value) {
+        Key(name);
+        Integer(value);
+    }
+    void Member(std::string_view name, int value) {
+        Key(name);
+        Integer(value);
+    }
+    void Member(std::string_view name, double value) {
+        Key(name);
+        Double(value);
+    }
+    void Member(std::string_view name, bool value) {
+        Key(name);
+        Bool(value);
+    }
     // An array of doubles on one line.
     void DoubleArray(const std::vector<double>& values);
 

@@ -19,7 +19,8 @@
 
 namespace {
 
-constexpr int kFirstRecordRows = 12;
+constexpr int kRowsPerRun = 2;
+constexpr int kMaxRows = 14;
 
 std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Printf(const char* format, ...) {
@@ -32,7 +33,9 @@ std::string Printf(const char* format, ...) {
 }
 
 // Shortest readable form of a number: up to 6 significant digits, no trailing zeros.
-std::string Number(double value) { return Printf("%.6g", value); }
+std::string Number(double value) {
+    return Printf("%.6g", value);
+}
 
 // Field access that tolerates files whose schema lacks a field.
 double Num(const TBinDataSet& s, const char* name) {
@@ -88,8 +91,10 @@ void ReadIrradiation(const TBinDataSet& s, TRecordFacts& r) {
         r.source = Text(s, "Source");
         const std::string letter = Text(s, "Irradiator");
         const char c = letter.empty() ? ' ' : letter[0];
-        r.radiation = c == 'A' ? "alpha" : c == 'G' ? "gamma"
-                              : (c == 'B' || c == 'H' || c == 'L' || c == 'X') ? "beta" : "";
+        r.radiation = c == 'A'                                         ? "alpha"
+                      : c == 'G'                                       ? "gamma"
+                      : (c == 'B' || c == 'H' || c == 'L' || c == 'X') ? "beta"
+                                                                       : "";
         return;
     }
     // The first of alpha, beta, gamma with a dose is the record's irradiation.
@@ -130,16 +135,15 @@ std::string DeviceDescription(const TBinDataSet& s, int code, bool tl, const std
     const int npt = static_cast<int>(Num(s, "NPT"));
     if (tl) {
         const int spacing = static_cast<int>(Num(s, "Spacing"));
-        return Printf("Dev# %-5d TL      heating %s degC/s, %d points of %d degC to %d degC",
-                      code, Number(Num(s, "Ramp")).c_str(), npt + 1, spacing,
-                      (npt + 1) * spacing);
+        return Printf("Dev# %-5d TL      heating %s degC/s, %d points of %d degC to %d degC", code,
+                      Number(Num(s, "Ramp")).c_str(), npt + 1, spacing, (npt + 1) * spacing);
     }
-    const TTimeBases bases{static_cast<int>(Num(s, "Time base 10")),
-                           static_cast<int>(Num(s, "Time base 100")),
-                           static_cast<int>(Num(s, "Time base 1000")),
-                           static_cast<int>(Num(s, "Time base 10000"))};
-    const double power = s.FindField("Power") != nullptr ? PowerPercent(static_cast<int>(Num(s, "Power")))
-                                                         : Num(s, "Ramp");
+    const TTimeBases bases{
+        static_cast<int>(Num(s, "Time base 10")), static_cast<int>(Num(s, "Time base 100")),
+        static_cast<int>(Num(s, "Time base 1000")), static_cast<int>(Num(s, "Time base 10000"))};
+    const double power = s.FindField("Power") != nullptr
+                             ? PowerPercent(static_cast<int>(Num(s, "Power")))
+                             : Num(s, "Ramp");
     const int temperature = SampleTemperatureOf(static_cast<int>(Num(s, "Sample temp hi")),
                                                 static_cast<int>(Num(s, "Sample temp")));
     const std::string name = kind == "IRSL" ? "IRSL" : OslDeviceName(DeviceOfCode(code));
@@ -190,10 +194,14 @@ TRecordFacts ReadFacts(const TBinDataSet& s, TViewKind view) {
 
 const char* ViewName(TViewKind view) {
     switch (view) {
-        case TViewKind::Dat: return "DAT (the maker's fields of .DAT files)";
-        case TViewKind::Sad: return "SAD (the maker's fields of .SAD files)";
-        case TViewKind::Das: return "DAS (the maker's fields of .DAS files)";
-        case TViewKind::General: return "general (the schema's fields)";
+        case TViewKind::Dat:
+            return "DAT (the maker's fields of .DAT files)";
+        case TViewKind::Sad:
+            return "SAD (the maker's fields of .SAD files)";
+        case TViewKind::Das:
+            return "DAS (the maker's fields of .DAS files)";
+        case TViewKind::General:
+            return "general (the schema's fields)";
     }
     return "";
 }
@@ -208,8 +216,8 @@ void PrintSummary(std::ostream& out, const TBinDataSet& store, TViewKind view,
         << (store.SubSize() > 0 ? "" : " (not used: the schema has no sub part)") << "\n";
     out << "  Schema    " << store.SchemaFileName() << "\n";
     out << "  View      " << ViewName(view) << "\n";
-    out << Printf("  Records   %d  (main part %d bytes, sub part %d bytes)\n",
-                  store.RecordCount(), store.MainSize(), store.SubSize());
+    out << Printf("  Records   %d  (main part %d bytes, sub part %d bytes)\n", store.RecordCount(),
+                  store.MainSize(), store.SubSize());
     if (!disks.empty()) {
         out << Printf("  Disks     %zu  (%lld to %lld)\n", disks.size(), *disks.begin(),
                       *disks.rbegin());
@@ -230,14 +238,13 @@ void PrintSummary(std::ostream& out, const TBinDataSet& store, TViewKind view,
             }
         }
         if (all == 0) continue;
-        out << Printf("  %-16s %6d %8d %11d %14d\n",
-                      std::string(kind) == "-" ? "no device" : kind, all, sample, background,
-                      norm);
+        out << Printf("  %-16s %6d %8d %11d %14d\n", std::string(kind) == "-" ? "no device" : kind,
+                      all, sample, background, norm);
     }
 
     out << "\nSample runs by irradiation (background and normalisation runs left out)\n";
-    const char* treatments[] = {"natural", "natural + dose", "bleached", "regenerated", "dosed",
-                                "no dose"};
+    const char* treatments[] = {"natural",     "natural + dose", "bleached",
+                                "regenerated", "dosed",          "no dose"};
     const char* meanings[] = {"natural signal only",
                               "natural plus a laboratory dose",
                               "natural, bleached, not dosed",
@@ -282,9 +289,8 @@ void PrintSummary(std::ostream& out, const TBinDataSet& store, TViewKind view,
     std::vector<std::string> sources;
     for (const TRecordFacts& r : records) {
         if (r.rate <= 0) continue;
-        const std::string text =
-            Printf("  %-6s source \"%s\", %s %s", r.radiation.c_str(), r.source.c_str(),
-                   Number(r.rate).c_str(), r.unit.c_str());
+        const std::string text = Printf("  %-6s source \"%s\", %s %s", r.radiation.c_str(),
+                                        r.source.c_str(), Number(r.rate).c_str(), r.unit.c_str());
         if (std::find(sources.begin(), sources.end(), text) == sources.end()) {
             sources.push_back(text);
         }
@@ -294,19 +300,25 @@ void PrintSummary(std::ostream& out, const TBinDataSet& store, TViewKind view,
         for (const std::string& s : sources) out << s << "\n";
     }
 
-    out << "\nFirst records\n";
-    out << "    Run  Disk  Kind   Run type     Treatment         Dose  Points  Curve max\n";
-    const int rows = std::min<int>(kFirstRecordRows, static_cast<int>(records.size()));
-    for (int i = 0; i < rows; ++i) {
-        const TRecordFacts& r = records[i];
-        const char* type = r.background ? "background" : r.normalisation ? "normalise" : "sample";
-        out << Printf("  %5lld %5lld  %-5s  %-11s  %-15s %7s %7d %10s\n", r.run, r.disk,
-                      r.kind.c_str(), type, r.treatment.c_str(),
-                      r.dose > 0 ? Number(std::round(r.dose * 100) / 100).c_str() : "-",
-                      r.points, Number(r.curveMax).c_str());
+    // The first records of every run, so that each kind of run shows.
+    std::vector<const TRecordFacts*> rows;
+    std::map<long long, int> perRun;
+    for (const TRecordFacts& r : records) {
+        if (perRun[r.run]++ < kRowsPerRun && static_cast<int>(rows.size()) < kMaxRows) {
+            rows.push_back(&r);
+        }
     }
-    if (static_cast<int>(records.size()) > rows) {
-        out << Printf("  ... and %zu more records\n", records.size() - rows);
+    out << "\nFirst records of each run\n";
+    out << "    Run  Disk  Kind   Run type     Treatment         Dose  Points  Curve max\n";
+    for (const TRecordFacts* r : rows) {
+        const char* type = r->background ? "background" : r->normalisation ? "normalise" : "sample";
+        out << Printf("  %5lld %5lld  %-5s  %-11s  %-15s %7s %7d %10s\n", r->run, r->disk,
+                      r->kind.c_str(), type, r->treatment.c_str(),
+                      r->dose > 0 ? Number(std::round(r->dose * 100) / 100).c_str() : "-",
+                      r->points, Number(r->curveMax).c_str());
+    }
+    if (records.size() > rows.size()) {
+        out << Printf("  ... %zu records in all\n", records.size());
     }
 }
 

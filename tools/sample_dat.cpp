@@ -26,11 +26,11 @@ constexpr double kIrslPower = 80.0;
 constexpr double kNormPower = 10.0;
 constexpr int kOslTemperature = 125;
 constexpr int kIrslTemperature = 50;
-constexpr double kOslBackgroundRate = 40.0;   // counts/s: dark counts and stimulation light
+constexpr double kOslBackgroundRate = 40.0;  // counts/s: dark counts and stimulation light
 constexpr double kIrslBackgroundRate = 25.0;
-const TTimeBases kOslBases{20, 30, 40, 0};    // 90 channels, 43.2 s
-const TTimeBases kIrslBases{0, 40, 45, 4};    // 89 channels, 89 s
-const TTimeBases kNormBases{10, 0, 0, 0};     // 10 channels, 0.1 s
+const TTimeBases kOslBases{20, 30, 40, 0};  // 90 channels, 43.2 s
+const TTimeBases kIrslBases{0, 40, 45, 4};  // 89 channels, 89 s
+const TTimeBases kNormBases{10, 0, 0, 0};   // 10 channels, 0.1 s
 
 constexpr double kBleachMinutes = 120.0;
 const char* const kBleachFilter = "SOLAR";
@@ -76,7 +76,7 @@ const TOpticalTrap kOslTraps[] = {
 // Infrared-stimulated components at 80 % power.
 const TOpticalTrap kIrslTraps[] = {
     {0.35, {50000.0, 250.0, 1.0, 0.01}},
-    {0.05, {15000.0, 450.0, 1.0, 0.03}},
+    {0.08, {15000.0, 450.0, 1.0, 0.03}},
 };
 
 // Filled fraction of a trap in an aliquot after its treatment.
@@ -202,15 +202,15 @@ void SetTlFields(TSampleRecord& r) {
     r.Set("Spacing", int64_t{kTlSpacing});
     r.Set("Sample temp hi", int64_t{0});
     r.Set("Sample temp", int64_t{0});
-    for (const char* name : {"Time base 10", "Time base 100", "Time base 1000", "Time base 10000",
-                             "OSL BGD"}) {
+    for (const char* name :
+         {"Time base 10", "Time base 100", "Time base 1000", "Time base 10000", "OSL BGD"}) {
         r.Set(name, int64_t{0});
     }
 }
 
 // Raw data of an OSL record: index 0 is not a channel.
-TFloatArray OpticalCurve(const std::vector<TDecayComponent>& components,
-                         const TTimeBases& bases, double backgroundRate, TSampleRandom& random) {
+TFloatArray OpticalCurve(const std::vector<TDecayComponent>& components, const TTimeBases& bases,
+                         double backgroundRate, TSampleRandom& random) {
     TFloatArray curve = WithNoise(ShineDownCounts(components, bases, backgroundRate), random);
     curve[0] = 0.0;
     return curve;
@@ -261,9 +261,9 @@ std::vector<TSampleMeasurement> SimulateDatMeasurements() {
     TSampleRandom random(kSampleSeed + 1);
     const int nOsl = sizeof kOslTraps / sizeof kOslTraps[0];
     const int nIrsl = sizeof kIrslTraps / sizeof kIrslTraps[0];
-    const TSampleRunKind runs[] = {TSampleRunKind::Normalisation, TSampleRunKind::Irsl,
-                                   TSampleRunKind::Osl,           TSampleRunKind::OslBackground,
-                                   TSampleRunKind::Tl,            TSampleRunKind::TlBackground};
+    const TSampleRunKind runs[] = {
+        TSampleRunKind::Normalisation, TSampleRunKind::Irsl, TSampleRunKind::Osl,
+        TSampleRunKind::OslBackground, TSampleRunKind::Tl,   TSampleRunKind::TlBackground};
     std::vector<TSampleMeasurement> out;
     int run = 0;
     for (TSampleRunKind kind : runs) {

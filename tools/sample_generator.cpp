@@ -65,8 +65,7 @@ std::vector<uint8_t> EncodeCurve(const TSampleSchemaField& field, const TFloatAr
     const TNumericType type = NumericTypeFromName(field.elementType);
     const int size = NumericTypeSize(type);
     if (size == 0) return bytes;
-    for (size_t k = 0; k < values.size() && static_cast<int>((k + 1) * size) <= field.width;
-         ++k) {
+    for (size_t k = 0; k < values.size() && static_cast<int>((k + 1) * size) <= field.width; ++k) {
         EncodeNumeric(type, values[k], bytes.data() + k * size);
     }
     return bytes;
@@ -138,11 +137,9 @@ void MakeSample(const std::string& dir) {
     WriteBytes(base + "SAD.sch",
                SchemaTextOf(SadSampleFields(),
                             "Sample data S12: single-aliquot files .SAD with subfiles .SAB"));
-    WriteSampleRecords(base + "S12.SAD", base + "SAD.sch", SadSampleFields(),
-                       SimulateSadRecords());
+    WriteSampleRecords(base + "S12.SAD", base + "SAD.sch", SadSampleFields(), SimulateSadRecords());
 
     WriteBytes(base + "DAS.sch",
                SchemaTextOf(DasSampleFields(), "Sample data S12: single-grain files .DAS"));
-    WriteSampleRecords(base + "S12.DAS", base + "DAS.sch", DasSampleFields(),
-                       SimulateDasRecords());
+    WriteSampleRecords(base + "S12.DAS", base + "DAS.sch", DasSampleFields(), SimulateDasRecords());
 }

@@ -17,12 +17,12 @@
 
 // --- The truth behind the simulation ---------------------------------------------------
 constexpr std::uint64_t kSampleSeed = 20261210;
-constexpr double kSampleNaturalDose = 42.0;      // Gy, the natural (palaeo)dose of S12
-constexpr double kSampleBetaDoseRate = 0.0835;   // Gy/s of the beta source
-constexpr int kSampleAliquotCount = 28;          // disks 1-28 of S12.DAT
+constexpr double kSampleNaturalDose = 42.0;     // Gy, the natural (palaeo)dose of S12
+constexpr double kSampleBetaDoseRate = 0.0835;  // Gy/s of the beta source
+constexpr int kSampleAliquotCount = 28;         // disks 1-28 of S12.DAT
 // A cosmic-ray spike in the glow curve of one disk (for the deglitching tool).
 constexpr int kSampleSpikeDisk = 9;
-constexpr int kSampleSpikePoint = 30;           // 150-155 degC
+constexpr int kSampleSpikePoint = 30;  // 150-155 degC
 constexpr double kSampleSpikeCounts = 3000.0;
 
 // What was done to an aliquot of S12.DAT before its measurements.

@@ -10,7 +10,9 @@ constexpr double kIncandescenceTheta = 34260.0;
 // Simpson sub-intervals per degree.
 constexpr int kStepsPerDegree = 4;
 
-double Kelvin(double celsius) { return celsius + kZeroCelsiusKelvin; }
+double Kelvin(double celsius) {
+    return celsius + kZeroCelsiusKelvin;
+}
 
 // Composite Simpson's rule of f over [a, b] with an even number of intervals.
 template <typename F>

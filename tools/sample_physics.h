@@ -15,9 +15,9 @@ double FilledAfterDose(double filled, double dose, double characteristicDose);
 
 // One first-order (Randall-Wilkins) TL peak.
 struct TGlowPeak {
-    double energy = 1.0;        // activation energy E, eV
-    double peakCelsius = 300;   // temperature of the maximum at the heating rate used
-    double population = 0;      // trapped charge, as the counts the whole peak gives
+    double energy = 1.0;       // activation energy E, eV
+    double peakCelsius = 300;  // temperature of the maximum at the heating rate used
+    double population = 0;     // trapped charge, as the counts the whole peak gives
 };
 
 // Frequency factor s that puts a first-order peak's maximum at peakKelvin for the linear

@@ -52,18 +52,18 @@ TSampleSchemaLayout LayoutOf(const std::vector<TSampleSchemaField>& fields) {
 const std::vector<TSampleSchemaField>& DatSampleFields() {
     static const std::vector<TSampleSchemaField> fields = [] {
         std::vector<TSampleSchemaField> f = {
-            Main("Run#", "LONGINT", 4),       Main("Position", "WORD", 2),
-            Main("Disk#", "NUMERIC", 2),      Main("Dev#", "LONGINT", 4),
-            Main("NPT", "NUMERIC", 2),        Main("Subfile flag", "BOOL", 1),
-            Main("Nat TL", "BOOL", 1),        Main("TL run", "BOOL", 1),
+            Main("Run#", "LONGINT", 4),        Main("Position", "WORD", 2),
+            Main("Disk#", "NUMERIC", 2),       Main("Dev#", "LONGINT", 4),
+            Main("NPT", "NUMERIC", 2),         Main("Subfile flag", "BOOL", 1),
+            Main("Nat TL", "BOOL", 1),         Main("TL run", "BOOL", 1),
             Main("Single aliquot", "BOOL", 1), Main("Before irrad", "BOOL", 1),
-            Main("Normalization", "BOOL", 1), Main("Second", "BOOL", 1),
+            Main("Normalization", "BOOL", 1),  Main("Second", "BOOL", 1),
             Main("Sample temp hi", "WORD", 1), Main("Sample temp", "WORD", 1),
-            Main("Spacing", "NUMERIC", 2),    Main("Max point", "NUMERIC", 2),
-            Main("Time base 10", "WORD", 2),  Main("Time base 100", "WORD", 2),
+            Main("Spacing", "NUMERIC", 2),     Main("Max point", "NUMERIC", 2),
+            Main("Time base 10", "WORD", 2),   Main("Time base 100", "WORD", 2),
             Main("Time base 1000", "WORD", 2), Main("Time base 10000", "WORD", 2),
-            Main("OSL BGD", "WORD", 2),       Main("Ramp", "FLOAT", 6),
-            Main("Bleach time", "FLOAT", 6),  Main("Bleach filter", "CHAR", 8),
+            Main("OSL BGD", "WORD", 2),        Main("Ramp", "FLOAT", 6),
+            Main("Bleach time", "FLOAT", 6),   Main("Bleach filter", "CHAR", 8),
         };
         AddIrradiationFields(f);
         f.push_back(Main("Irrad date", "DATE", 2));
@@ -113,7 +113,8 @@ const std::vector<TSampleSchemaField>& SadSampleFields() {
         Main("Remark", "CHAR", 42),
         Main("Reserved", "CHAR", 50),
         Curve("Raw data", 40, true, "WORD", "\"NPT\""),
-        Curve("Subtracted data", 40, true, "SINGLE", "\"Max point\""),
+        // One subtracted value per channel: "Max point" equals "NPT" in every record.
+        Curve("Subtracted data", 40, true, "SINGLE", "\"NPT\""),
     };
     return fields;
 }
@@ -192,7 +193,7 @@ constexpr int kColumn = 104;  // first edit column, right of the section caption
 std::string DatLayoutText() {
     const TFormSection sections[] = {
         {"Record", 28}, {"Measurement", 76}, {"Counting", 124}, {"OSL", 172},
-        {"Beta", 220},  {"Gamma", 268},      {"Alpha", 316}, {"Bleach", 364},
+        {"Beta", 220},  {"Gamma", 268},      {"Alpha", 316},    {"Bleach", 364},
     };
     const TFormItem items[] = {
         {"Run#", "Run", kColumn, 24, 56, 0},

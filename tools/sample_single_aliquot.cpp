@@ -53,7 +53,8 @@ std::vector<TSampleRecord> SimulateSadRecords() {
         for (int step = 0; step <= kSadSteps + 1; ++step) {
             const bool background = step == kSadSteps + 1;
             const bool dosed = step >= 1 && !background;
-            if (dosed) filled = FilledAfterDose(filled, kSadStepSeconds * kSampleBetaDoseRate, kSadD0);
+            if (dosed)
+                filled = FilledAfterDose(filled, kSadStepSeconds * kSampleBetaDoseRate, kSadD0);
             std::vector<TDecayComponent> components;
             if (!background) {
                 components.push_back({brightness * kSadSaturation * filled, kSadFastRate});
@@ -100,9 +101,8 @@ std::vector<TSampleRecord> SimulateSadRecords() {
             r.Set("Spacing", int64_t{0});
             r.Set("Max point", int64_t{static_cast<int64_t>(subtracted.size())});
             r.Set("Remark", background ? std::string("S12 SAA background")
-                            : dosed    ? "S12 SAA N+" +
-                                          Format("%.2f Gy", step * kSadStepSeconds *
-                                                                kSampleBetaDoseRate)
+                            : dosed    ? "S12 SAA N+" + Format("%.2f Gy", step * kSadStepSeconds *
+                                                                              kSampleBetaDoseRate)
                                        : std::string("S12 SAA natural"));
             r.Set("Reserved", std::string());
             r.curves.emplace_back("Raw data", std::move(raw));
@@ -135,7 +135,7 @@ std::vector<TSampleRecord> SimulateDasRecords() {
     TSampleRandom random(kSampleSeed + 3);
     double brightness[4];
     for (double& b : brightness) b = std::exp(0.8 * random.Normal());  // grains differ widely
-    const double regenSeconds[] = {0.0, 360.0, 720.0};  // 0: the natural cycle
+    const double regenSeconds[] = {0.0, 360.0, 720.0};                 // 0: the natural cycle
     std::vector<TSampleRecord> records;
     int run = 0;
     for (int cycle = 0; cycle < 3; ++cycle) {
@@ -145,8 +145,9 @@ std::vector<TSampleRecord> SimulateDasRecords() {
                 const double sensitivity = 1.0 + 0.05 * cycle;
                 const double seconds = test ? kDasTestSeconds : regenSeconds[cycle];
                 const double filled =
-                    cycle == 0 && !test ? FilledAfterDose(0.0, kSampleNaturalDose, kDasD0)
-                                        : FilledAfterDose(0.0, seconds * kSampleBetaDoseRate, kDasD0);
+                    cycle == 0 && !test
+                        ? FilledAfterDose(0.0, kSampleNaturalDose, kDasD0)
+                        : FilledAfterDose(0.0, seconds * kSampleBetaDoseRate, kDasD0);
                 const std::vector<TDecayComponent> components = {
                     {brightness[g] * sensitivity * 20000.0 * filled, kDasDecayRate}};
                 const bool bleachedFirst = cycle > 0 || test;
@@ -183,9 +184,9 @@ std::vector<TSampleRecord> SimulateDasRecords() {
                 r.Set("Irrad date", kIrradiationDate);
                 r.Set("Spacing", int64_t{0});
                 r.Set("Max point", int64_t{100});
-                r.Set("Remark", std::string(test ? "S12 grain test dose" : cycle == 0
-                                                                             ? "S12 grain natural"
-                                                                             : "S12 grain regenerated"));
+                r.Set("Remark", std::string(test         ? "S12 grain test dose"
+                                            : cycle == 0 ? "S12 grain natural"
+                                                         : "S12 grain regenerated"));
                 TFloatArray curve(100, 0.0);
                 const std::vector<double> expected =
                     ShineDownCounts(components, kDasBases, kDasBackgroundRate);
