@@ -110,8 +110,13 @@ void TPagesDlg::BuildPage(TPage& p, TROIKind kind, const QString& title) {
     left->addWidget(p.newButton);
     left->addWidget(p.saveButton);
     left->addWidget(p.deleteButton);
+    // The left column keeps its width while the naming controls replace the list.
+    auto* leftColumn = new QWidget;
+    leftColumn->setFixedWidth(190);
+    leftColumn->setLayout(left);
+    left->setContentsMargins(0, 0, 0, 0);
     auto* row = new QHBoxLayout(p.widget);
-    row->addLayout(left);
+    row->addWidget(leftColumn);
     row->addWidget(p.grid, 1);
     tabs_->addTab(p.widget, title);
 

@@ -1,0 +1,363 @@
+#include "editor/layout_controller.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMouseEvent>
+#include <algorithm>
+#include <filesystem>
+
+#include "editor/bin_data_grid.h"
+#include "editor/layout_field_edit.h"
+#include "editor/main_window.h"
+#include "record_store/bin_data_set.h"
+#include "record_store/editor_error.h"
+#include "record_store/file_names.h"
+#include "record_store/layout_save.h"
+
+namespace {
+
+const char* const kControllerName = "LayoutController";
+const char* const kDialogTitle = "Open configuration file";
+const char* const kSaveTitle = "Save configuration file";
+const char* const kSaveFilter = "Configuration files (*.ini)|*.ini;*.INI";
+
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
+
+// The file dialogs here match names case-sensitively: the maker writes OV_DAT.INI.
+QString OpenFilter(const std::string& kind) {
+    return QString::fromStdString(LayoutOpenFilter(kind) + ";OV_" + kind + "*.INI");
+}
+
+TRecordKind RecordKindOf(TEdForm1::TShownView view) {
+    switch (view) {
+        case TEdForm1::TShownView::Dat:
+            return TRecordKind::Dat;
+        case TEdForm1::TShownView::Sad:
+            return TRecordKind::Sad;
+        case TEdForm1::TShownView::Das:
+            return TRecordKind::Das;
+        default:
+            break;
+    }
+    return TRecordKind::General;
+}
+
+}  // namespace
+
+TLayoutController::TLayoutController(TEdForm1& form) : QObject(&form), form_(form) {
+    setObjectName(QString::fromLatin1(kControllerName));
+}
+
+TLayoutController* TLayoutController::Of(const TEdForm1& form) {
+    return form.findChild<TLayoutController*>(QString::fromLatin1(kControllerName),
+                                              Qt::FindDirectChildrenOnly);
+}
+
+std::string TLayoutController::RecordDirectory() const {
+    if (form_.FileName().isEmpty()) return QCoreApplication::applicationDirPath().toStdString();
+    return QFileInfo(form_.FileName()).absolutePath().toStdString();
+}
+
+std::string TLayoutController::SchemaDirectory() const {
+    const std::string dir = form_.DataDirectory();
+    return dir.empty() ? RecordDirectory() + "/" : dir;
+}
+
+void TLayoutController::LoadForOpenedView() {
+    RemoveControls();
+    curves_.clear();
+    layoutFile_.clear();
+    positionsChanged_ = false;
+    SetMoving(false);
+
+    const std::string kind = form_.FileKind().toStdString();
+    const auto remembered = iniList_.Get(kind);
+    std::string path = ResolveNameCase(remembered ? *remembered
+                                                  : LayoutFileName(SchemaDirectory(), kind));
+    if (!FileExists(path)) {
+        path = form_.Prompts()
+                   .OpenFileName(&form_, QString::fromLatin1(kDialogTitle),
+                                 QString::fromStdString(RecordDirectory()), OpenFilter(kind))
+                   .toStdString();
+    }
+    std::optional<TLayoutText> text;
+    if (FileExists(path)) {
+        iniList_.Set(kind, path);
+        text = ReadLayoutText(path);
+        if (text) layoutFile_ = path;
+    }
+    if (text) ApplyMain(text->lines);
+    BuildControls(text ? &text->lines : nullptr);
+    UpdateActions();
+}
+
+void TLayoutController::ApplyMain(const std::vector<std::string>& lines) {
+    const TLayoutMain main = ReadLayoutMain(lines);
+    const std::string texts = main.booleanDisplay.value_or(form_.BooleanDisplay().toStdString());
+    form_.SetBooleanDisplay(QString::fromStdString(WholeBooleanDisplay(texts)));
+    QPoint at = form_.pos();
+    if (main.left && *main.left >= 0) at.setX(*main.left);
+    if (main.top && *main.top >= 0) at.setY(*main.top);
+    form_.move(at);
+    QSize size = form_.size();
+    if (main.width && *main.width > 0) size.setWidth(*main.width);
+    if (main.height && *main.height > 0) size.setHeight(*main.height);
+    form_.resize(size);
+}
+
+void TLayoutController::BuildControls(const std::vector<std::string>* lines) {
+    TBinDataSet* view = form_.ShownView();
+    if (!view) return;
+    QWidget* area = form_.GeneralFormArea();
+    const std::string whole = WholeBooleanDisplay(form_.BooleanDisplay().toStdString());
+    const TBooleanWords words = BooleanWords(whole);
+    const auto booleans = presentation::TBooleanTexts::Parse(whole);
+    const TRecordKind kind = RecordKindOf(form_.ShownViewKind());
+    const presentation::TTextLocale locale = form_.Grid()->Model()->TextLocale();
+    const bool shown = form_.IsGeneralMode();
+
+    plan_ = TLayoutPlan{};
+    std::string error;
+    try {
+        BuildLayoutPlan(*view, lines, words, plan_);
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    curves_ = plan_.curves;
+
+    int boxWidth = area->width();
+    if (area->parentWidget() && area->parentWidget()->width() > boxWidth)
+        boxWidth = area->parentWidget()->width();
+    if (boxWidth < 100) boxWidth = std::max(100, form_.width() - 24);
+    TFlowLayout flow(boxWidth);
+    for (const TLayoutFieldPlan& f : plan_.shown) {
+        auto* edit = new TLayoutFieldEdit(*view, kind, f.name, area);
+        edit->setObjectName(QString::fromStdString(f.editName));
+        edit->SetPrecision(f.layout.precision);
+        edit->SetBooleanTexts(booleans);
+        edit->SetTextLocale(locale);
+        if (f.kind == TLayoutFieldKind::Boolean) booleanFields_.insert(f.name);
+        const QString caption = QString::fromStdString(f.layout.caption);
+        auto* label = new QLabel(caption, area);
+        label->setObjectName(QString::fromStdString(f.labelName));
+        label->setBuddy(edit);
+        if (f.layout.labelPosition == TLabelPosition::Left)
+            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+        const QFontMetrics fm = edit->fontMetrics();
+        // A few pixels for the edit's frame and margins around the characters.
+        const int width =
+            f.layout.width > 0
+                ? f.layout.width
+                : std::max(f.editCharacters * fm.horizontalAdvance(QLatin1Char('0')),
+                           label->fontMetrics().horizontalAdvance(caption)) + 8;
+        const int height = f.layout.height > 0 ? f.layout.height : edit->sizeHint().height();
+        const QSize labelSize = label->sizeHint();
+        const TFlowPlacement p = flow.Place(f.layout.left, f.layout.top, width, height,
+                                            labelSize.width(), labelSize.height(),
+                                            f.layout.labelPosition);
+        edit->setGeometry(p.edit.left, p.edit.top, p.edit.width, p.edit.height);
+        label->setGeometry(p.label.left, p.label.top, p.label.width, p.label.height);
+        edit->setVisible(shown);
+        label->setVisible(shown);
+        Watch(edit);
+        Watch(label);
+        connect(edit, &TLayoutFieldEdit::entryFailed, &form_,
+                [this](const QString& m) { form_.ShowError(m); });
+        connect(edit, &TLayoutFieldEdit::recordEdited, this, [this] {
+            TBinDataModel* model = form_.Grid()->Model();
+            const int row = form_.Grid()->CurrentRow();
+            if (row >= 0)
+                emit model->dataChanged(model->index(row, 0),
+                                        model->index(row, model->columnCount() - 1));
+            RefreshEdits();
+        });
+        edit->Refresh();
+        edits_.push_back(edit);
+        fieldLabels_.push_back(label);
+    }
+    if (!error.empty()) {
+        FitArea();
+        form_.ShowError(QString::fromStdString(error));
+        return;
+    }
+    if (lines) AddFreeLabels(*lines);
+    FitArea();
+}
+
+void TLayoutController::AddFreeLabels(const std::vector<std::string>& lines) {
+    std::vector<TFreeLabel> labels;
+    try {
+        labels = ReadFreeLabels(lines);
+    } catch (const std::exception& e) {
+        form_.ShowError(QString::fromStdString(e.what()));
+        return;
+    }
+    QWidget* area = form_.GeneralFormArea();
+    for (const TFreeLabel& l : labels) {
+        auto* label = new QLabel(QString::fromStdString(l.caption), area);
+        label->setObjectName(QStringLiteral("FreeLabel"));
+        label->move(l.left, l.top);
+        label->resize(label->sizeHint());
+        label->setVisible(form_.IsGeneralMode());
+        Watch(label);
+        freeLabels_.push_back(label);
+    }
+}
+
+void TLayoutController::RemoveControls() {
+    dragged_ = nullptr;
+    for (QWidget* w : edits_) delete w;
+    for (QWidget* w : fieldLabels_) delete w;
+    for (QWidget* w : freeLabels_) delete w;
+    edits_.clear();
+    fieldLabels_.clear();
+    freeLabels_.clear();
+    booleanFields_.clear();
+    plan_ = TLayoutPlan{};
+}
+
+void TLayoutController::RefreshEdits() {
+    for (TLayoutFieldEdit* e : edits_)
+        if (!e->hasFocus() || !e->isModified()) e->Refresh();
+}
+
+void TLayoutController::Watch(QWidget* control) {
+    control->installEventFilter(this);
+    control->setCursor(moving_ ? Qt::SizeAllCursor : control->cursor());
+}
+
+void TLayoutController::FitArea() {
+    QWidget* area = form_.GeneralFormArea();
+    QRect bounds;
+    for (QWidget* w : edits_) bounds |= w->geometry();
+    for (QWidget* w : fieldLabels_) bounds |= w->geometry();
+    for (QWidget* w : freeLabels_) bounds |= w->geometry();
+    area->setMinimumSize(bounds.isNull() ? QSize(0, 0)
+                                         : QSize(bounds.right() + 8, bounds.bottom() + 8));
+}
+
+void TLayoutController::ReadPreferences() {
+    const std::string path =
+        form_.Prompts()
+            .OpenFileName(&form_, QString::fromLatin1(kDialogTitle),
+                          QString::fromStdString(RecordDirectory()), OpenFilter(""))
+            .toStdString();
+    if (!FileExists(path)) return;
+    if (const auto kind = PreferenceKind(path)) iniList_.Set(*kind, path);
+}
+
+void TLayoutController::SetMoving(bool on) {
+    moving_ = on;
+    dragged_ = nullptr;
+    auto setCursor = [on](QWidget* w) {
+        if (on)
+            w->setCursor(Qt::SizeAllCursor);
+        else
+            w->unsetCursor();
+    };
+    for (QWidget* w : edits_) setCursor(w);
+    for (QWidget* w : fieldLabels_) setCursor(w);
+    for (QWidget* w : freeLabels_) setCursor(w);
+    if (QAction* a = form_.findChild<QAction*>(QStringLiteral("ActionChangePos"))) {
+        const QSignalBlocker block(a);
+        a->setChecked(on);
+    }
+}
+
+void TLayoutController::DropControl(QWidget* control, QPoint press, QPoint drop) {
+    const QRect before = control->geometry();
+    const QPoint target = before.contains(drop) ? before.topLeft() + (drop - press) : drop;
+    control->move(SnapToGrid(target.x()), SnapToGrid(target.y()));
+    positionsChanged_ = true;
+    FitArea();
+    UpdateActions();
+}
+
+bool TLayoutController::eventFilter(QObject* watched, QEvent* event) {
+    if (!moving_) return QObject::eventFilter(watched, event);
+    auto* control = qobject_cast<QWidget*>(watched);
+    QWidget* area = form_.GeneralFormArea();
+    switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            if (e->button() != Qt::LeftButton) break;
+            dragged_ = control;
+            pressPoint_ = control->mapTo(area, e->position().toPoint());
+            return true;
+        }
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonDblClick:
+            return true;
+        case QEvent::MouseButtonRelease: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            if (e->button() != Qt::LeftButton || dragged_ != control) return true;
+            dragged_ = nullptr;
+            DropControl(control, pressPoint_, control->mapTo(area, e->position().toPoint()));
+            return true;
+        }
+        default:
+            break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TLayoutController::SavePosition() {
+    const std::string proposed =
+        !layoutFile_.empty() ? layoutFile_
+                             : LayoutFileName(SchemaDirectory(), form_.FileKind().toStdString());
+    const QString chosen = form_.Prompts().SaveFileName(
+        &form_, QString::fromLatin1(kSaveTitle), QString::fromStdString(proposed),
+        QString::fromLatin1(kSaveFilter), QStringLiteral("INI"));
+    if (chosen.isEmpty()) return;
+    layoutFile_ = chosen.toStdString();
+
+    TLayoutPositions positions;
+    positions.left = form_.x();
+    positions.top = form_.y();
+    positions.width = form_.width();
+    positions.height = form_.height();
+    positions.booleanDisplay = form_.BooleanDisplay().toStdString();
+    auto rect = [](const QWidget* w) {
+        return TLayoutRect{w->x(), w->y(), w->width(), w->height()};
+    };
+    for (std::size_t i = 0; i < edits_.size(); ++i) {
+        const TLayoutFieldPlan& f = plan_.shown[i];
+        TSavedLabel l;
+        l.fieldName = f.name;
+        l.caption = fieldLabels_[i]->text().toStdString();
+        l.isFloat = f.kind == TLayoutFieldKind::Float;
+        l.precision = f.layout.precision;
+        l.edit = rect(edits_[i]);
+        l.label = rect(fieldLabels_[i]);
+        positions.labels.push_back(l);
+    }
+    for (const QLabel* free : freeLabels_) {
+        TSavedLabel l;
+        l.free = true;
+        l.caption = free->text().toStdString();
+        l.label = rect(free);
+        positions.labels.push_back(l);
+    }
+    try {
+        const std::string texts = SaveLayoutPositions(layoutFile_, positions);
+        form_.SetBooleanDisplay(QString::fromStdString(texts));
+    } catch (const std::exception& e) {
+        form_.ShowError(QString::fromStdString(e.what()));
+        return;
+    }
+    positionsChanged_ = false;
+    UpdateActions();
+}
+
+void TLayoutController::UpdateActions() {
+    if (QAction* a = form_.findChild<QAction*>(QStringLiteral("ActionConfigSave")))
+        a->setEnabled(positionsChanged_);
+    if (QAction* a = form_.findChild<QAction*>(QStringLiteral("ActionChangePos")))
+        a->setEnabled(form_.ShownView() != nullptr);
+}

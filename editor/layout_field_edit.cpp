@@ -1,0 +1,45 @@
+#include "editor/layout_field_edit.h"
+
+#include "record_store/bin_data_set.h"
+#include "record_store/presentation_entry.h"
+#include "record_store/presentation_format.h"
+
+TLayoutFieldEdit::TLayoutFieldEdit(TBinDataSet& view, TRecordKind kind, const std::string& field,
+                                   QWidget* parent)
+    : QLineEdit(parent), view_(view), kind_(kind), field_(field) {
+    connect(this, &QLineEdit::editingFinished, this, [this] {
+        if (isModified()) StoreText();
+    });
+}
+
+void TLayoutFieldEdit::Refresh() {
+    QString text;
+    const TBinField* f = view_.Active() ? view_.FindField(field_) : nullptr;
+    if (f && view_.RecNo() > 0) {
+        if (f->type == TFieldType::Float) {
+            text = QString::fromStdString(presentation::FormatGeneral(
+                view_.AsFloat(f->index), locale_.decimalSeparator, precision_));
+        } else {
+            const presentation::TViewRecordValues record(view_, kind_, std::nullopt, locale_);
+            text = QString::fromStdString(
+                record.PlainText(field_, booleans_.trueText, booleans_.falseText));
+        }
+    }
+    setText(text);
+    setModified(false);
+}
+
+bool TLayoutFieldEdit::StoreText() {
+    if (!view_.Active() || view_.RecNo() < 1) return false;
+    try {
+        presentation::ApplyEntry(view_, kind_, field_, text().toStdString(), booleans_,
+                                 locale_.decimalSeparator);
+    } catch (const std::exception& e) {
+        emit entryFailed(QString::fromStdString(e.what()));
+        Refresh();
+        return false;
+    }
+    Refresh();
+    emit recordEdited();
+    return true;
+}
