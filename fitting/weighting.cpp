@@ -54,10 +54,19 @@ void FormGroups(ErrorModel model, TPointSet& set, TGroups& groups) {
 
 int GroupSize(const TGroups& groups, int g) { return groups.Start[g + 1] - groups.Start[g]; }
 
+// Sum of squared deviations from the unweighted group mean. Deviations are taken from the
+// group's first signal before averaging, so that equal signals give exactly 0 (a mean
+// computed from the raw sum can differ from them in the last bit).
 double SumOfSquares(const TPointSet& set, const TGroups& groups, int g) {
+    const int first = groups.Start[g];
+    const int size = GroupSize(groups, g);
+    const double origin = set.Signal[first];
+    double shift = 0.0;
+    for (int i = first; i < first + size; ++i) shift += set.Signal[i] - origin;
+    shift /= size;
     double ss = 0.0;
-    for (int i = groups.Start[g]; i < groups.Start[g + 1]; ++i) {
-        const double d = set.Signal[i] - groups.Mean[g];
+    for (int i = first; i < first + size; ++i) {
+        const double d = (set.Signal[i] - origin) - shift;
         ss += d * d;
     }
     return ss;
@@ -149,7 +158,8 @@ void WeightPoints(ErrorModel model, TPointSet& set1, TPointSet& set2, double* we
                         return;
                     }
                     // Variance from deviations about the mean: the difference of mean square
-                    // and squared mean can come out slightly negative for equal signals.
+                    // and squared mean can come out slightly negative for equal signals and
+                    // then gives no weight at all.
                     double variance = SumOfSquares(*sets[k], *groups[k], g) / (size - 1);
                     if (variance <= 0.0) variance = 1.0;
                     if (size <= 20) {
