@@ -410,6 +410,24 @@ TEST_F(CliTest, SummaryDescribesTheSample) {
     }
 }
 
+TEST_F(CliTest, SummaryOfTheSmallFilesAndOfOtherKinds) {
+    TRun run = Run({"summary", Path("S12.SAD")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* text : {"View      SAD", "Records   12", "natural + dose        8", "10.02 Gy",
+                             "10.2 % power at 125 degC, 10 channels over 0.1 s"}) {
+        EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+    }
+    // An extension without a view of its own is summarised from the schema's fields.
+    fs::copy(dir_ / "S12.DAT", dir_ / "S12.DA3");
+    fs::copy(dir_ / "S12.SUB", dir_ / "S12.SU3");
+    fs::copy(dir_ / "DAT.sch", dir_ / "DA3.sch");
+    run = Run({"summary", Path("S12.DA3")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* text : {"View      general", "Records   168", "regenerated          27"}) {
+        EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+    }
+}
+
 TEST_F(CliTest, MakeSampleCreatesTheFolder) {
     const fs::path target = dir_ / "new" / "sample";
     const TRun run = Run({"make-sample", target.string()});
