@@ -1,0 +1,23 @@
+// libFuzzer harness: opening, editing and saving a record file with its schema and subfile.
+#include <cstdlib>
+#include <filesystem>
+
+#include "record_fuzz_entry.h"
+
+namespace {
+
+std::string Folder() {
+    static const std::string folder = [] {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "orvane-fuzz-XXXXXX").string();
+        return std::string(::mkdtemp(pattern.data()));
+    }();
+    return folder;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    record_fuzz::RecordFiles(data, size, Folder());
+    return 0;
+}
