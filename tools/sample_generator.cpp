@@ -116,8 +116,8 @@ void WriteSampleRecords(const std::string& recordPath, const std::string& schema
 }
 
 std::vector<std::string> SampleFileNames() {
-    return {"DAT.sch", "OV_DAT.INI", "S12.DAT", "S12.SUB", "SAD.sch",
-            "S12.SAD", "S12.SAB",    "DAS.sch", "S12.DAS"};
+    return {"DAT.sch", "OV_DAT.INI", "S12.DAT", "S12.SUB",    "SAD.sch", "OV_SAD.INI",
+            "S12.SAD", "S12.SAB",    "DAS.sch", "OV_DAS.INI", "S12.DAS"};
 }
 
 void MakeSample(const std::string& dir) {
@@ -137,9 +137,11 @@ void MakeSample(const std::string& dir) {
     WriteBytes(base + "SAD.sch",
                SchemaTextOf(SadSampleFields(),
                             "Sample data S12: single-aliquot files .SAD with subfiles .SAB"));
+    WriteBytes(base + "OV_SAD.INI", FlowLayoutText(SadSampleFields()));
     WriteSampleRecords(base + "S12.SAD", base + "SAD.sch", SadSampleFields(), SimulateSadRecords());
 
     WriteBytes(base + "DAS.sch",
                SchemaTextOf(DasSampleFields(), "Sample data S12: single-grain files .DAS"));
+    WriteBytes(base + "OV_DAS.INI", FlowLayoutText(DasSampleFields()));
     WriteSampleRecords(base + "S12.DAS", base + "DAS.sch", DasSampleFields(), SimulateDasRecords());
 }

@@ -257,3 +257,18 @@ std::string DatLayoutText() {
     }
     return out.str();
 }
+
+std::string FlowLayoutText(const std::vector<TSampleSchemaField>& fields) {
+    std::ostringstream out;
+    out << "[MAIN]\nLeft=40\nTop=30\nWidth=1024\nHeight=720\nBooleanDisplay=Yes;No\n";
+    out << "[FIELDS]\n";
+    for (const TSampleSchemaField& f : fields) {
+        const bool curve = !f.elementType.empty();
+        const bool hidden = curve || f.name == "Position" || f.name == "Subfile flag";
+        out << f.name << "=" << (hidden ? "No" : "Yes") << ", " << (f.type == "FLOAT" ? 6 : 0)
+            << "\n";
+        out << "L_" << f.name << "=" << (curve ? "CURVE " : "") << f.name << ", TOP\n";
+    }
+    out << " \n[LABELS]\n";
+    return out.str();
+}

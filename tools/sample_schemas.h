@@ -46,3 +46,8 @@ std::string SchemaTextOf(const std::vector<TSampleSchemaField>& fields,
 // a form of labelled fields grouped by topic, and "Raw data" and "Subtracted data" marked
 // as curves.
 std::string DatLayoutText();
+
+// A plain layout file for the other sample schemas: every field shown in field order and
+// placed by the editor's flow rule, the curve fields (those with an element type) hidden and
+// marked as curves, the position word and the sub-part flag hidden.
+std::string FlowLayoutText(const std::vector<TSampleSchemaField>& fields);

@@ -262,6 +262,22 @@ TEST(SampleSchemas, LayoutMarksTheCurvesAndPlacesEditsApart) {
     EXPECT_EQ(ReadFreeLabels(layout.lines).size(), 8u);
 }
 
+TEST(SampleSchemas, FlowLayoutsMarkTheCurvesOfTheSmallFiles) {
+    const TBooleanWords words = BooleanWords("Yes;No");
+    for (const auto* fields : {&SadSampleFields(), &DasSampleFields()}) {
+        const TLayoutText layout = TLayoutText::Parse(FlowLayoutText(*fields));
+        for (const TSampleSchemaField& f : *fields) {
+            SCOPED_TRACE(f.name);
+            const std::optional<TLayoutField> field = ReadLayoutField(&layout.lines, f.name, words);
+            ASSERT_TRUE(field.has_value());
+            const bool curve = f.name == "Raw data" || f.name == "Subtracted data";
+            EXPECT_EQ(field->curve, curve);
+            EXPECT_EQ(field->visible, !curve && f.name != "Position" && f.name != "Subfile flag");
+            EXPECT_EQ(field->left, 0);  // placed by the flow rule
+        }
+    }
+}
+
 // --- Records and kinds --------------------------------------------------------------------
 
 TEST(SampleDat, RunsCoverEveryDiskInTheReadersOrder) {
