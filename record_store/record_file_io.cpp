@@ -41,7 +41,9 @@ bool Removable(const std::string& path) {
 std::string ReserveName(const std::string& near) {
     std::string pattern = FolderOf(near);
     if (pattern.back() != '/') pattern += '/';
-    pattern += "." + NameOf(near) + ".old-XXXXXX";
+    pattern += '.';
+    pattern += NameOf(near);
+    pattern += ".old-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     int fd = ::mkstemp(buf.data());
@@ -63,7 +65,9 @@ mode_t NewFileMode(const std::string& target) {
 TTempFile::TTempFile(const std::string& target) : target_(target) {
     std::string pattern = FolderOf(target);
     if (pattern.back() != '/') pattern += '/';
-    pattern += "." + NameOf(target) + ".new-XXXXXX";
+    pattern += '.';
+    pattern += NameOf(target);
+    pattern += ".new-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     int fd = ::mkstemp(buf.data());
