@@ -4,17 +4,25 @@
 
 #include "fitting/special_functions.h"
 
-TComplex ComplexAdd(TComplex a, TComplex b) { return {a.Re + b.Re, a.Im + b.Im}; }
+TComplex ComplexAdd(TComplex a, TComplex b) {
+    return {a.Re + b.Re, a.Im + b.Im};
+}
 
-TComplex ComplexSubtract(TComplex a, TComplex b) { return {a.Re - b.Re, a.Im - b.Im}; }
+TComplex ComplexSubtract(TComplex a, TComplex b) {
+    return {a.Re - b.Re, a.Im - b.Im};
+}
 
 TComplex ComplexMultiply(TComplex a, TComplex b) {
     return {a.Re * b.Re - a.Im * b.Im, a.Im * b.Re + a.Re * b.Im};
 }
 
-TComplex ComplexScale(double factor, TComplex a) { return {factor * a.Re, factor * a.Im}; }
+TComplex ComplexScale(double factor, TComplex a) {
+    return {factor * a.Re, factor * a.Im};
+}
 
-double ComplexAbs(TComplex a) { return Pythag(a.Re, a.Im); }
+double ComplexAbs(TComplex a) {
+    return Pythag(a.Re, a.Im);
+}
 
 TComplex ComplexDivide(TComplex a, TComplex b) {
     if (std::fabs(b.Re) >= std::fabs(b.Im)) {

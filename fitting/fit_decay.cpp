@@ -53,9 +53,8 @@ void Curvature(int N, const double* x, const double* y, const double* w, int n, 
 }  // namespace
 
 // Levenberg-Marquardt (Numerical Recipes' mrqmin).
-void FitDecay(int N, const double* x, const double* y, const double* w, int n,
-              FunctionCode code, double* params, double* covariance, double& chiSquare,
-              ResultCode& resultCode) {
+void FitDecay(int N, const double* x, const double* y, const double* w, int n, FunctionCode code,
+              double* params, double* covariance, double& chiSquare, ResultCode& resultCode) {
     chiSquare = 0.0;
     if (!IsDecayCode(code)) {
         // User-defined codes have no model to fit.
@@ -79,7 +78,8 @@ void FitDecay(int N, const double* x, const double* y, const double* w, int n,
     int smallChanges = 0;
     for (int iteration = 0; iteration < kMaxSteps && smallChanges < 2; ++iteration) {
         for (int j = 0; j < n; ++j) {
-            for (int k = 0; k < n; ++k) covariance[j * kMatrixStride + k] = alpha[j * kMatrixStride + k];
+            for (int k = 0; k < n; ++k)
+                covariance[j * kMatrixStride + k] = alpha[j * kMatrixStride + k];
             covariance[j * kMatrixStride + j] *= 1.0 + lambda;
             step[j * kMatrixStride] = beta[j];
         }
@@ -111,7 +111,8 @@ void FitDecay(int N, const double* x, const double* y, const double* w, int n,
     }
     // Covariance: the inverse of the curvature matrix without damping.
     for (int j = 0; j < n; ++j) {
-        for (int k = 0; k < n; ++k) covariance[j * kMatrixStride + k] = alpha[j * kMatrixStride + k];
+        for (int k = 0; k < n; ++k)
+            covariance[j * kMatrixStride + k] = alpha[j * kMatrixStride + k];
         step[j * kMatrixStride] = beta[j];
     }
     bool ok = true;
@@ -120,5 +121,6 @@ void FitDecay(int N, const double* x, const double* y, const double* w, int n,
         resultCode = kInitialFitFailed;
         return;
     }
-    if (WeightsLookUnknown(N, w)) ScaleCovarianceByResiduals(N, n, chiSquare, covariance, resultCode);
+    if (WeightsLookUnknown(N, w))
+        ScaleCovarianceByResiduals(N, n, chiSquare, covariance, resultCode);
 }

@@ -319,7 +319,8 @@ void FitExponential(int N, const double* x, const double* y, const double* w, in
     chiSquare = s.chiSquare;
     RestoreUnits(s, params, covariance);
     if (end == TSearchEnd::Fatal || end == TSearchEnd::Overflow) return;
-    if (WeightsLookUnknown(N, w)) ScaleCovarianceByResiduals(N, n, chiSquare, covariance, resultCode);
+    if (WeightsLookUnknown(N, w))
+        ScaleCovarianceByResiduals(N, n, chiSquare, covariance, resultCode);
     if (overflowInCovariance) {
         resultCode = kIllConditioned;
         note += "numeric value too big; ";

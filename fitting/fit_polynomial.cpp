@@ -4,9 +4,8 @@
 #include "fitting/engine_limits.h"
 #include "fitting/svd.h"
 
-void FitPolynomial(int N, const double* x, const double* y, const double* w, int n,
-                   double* params, double* covariance, double& chiSquare,
-                   ResultCode& resultCode) {
+void FitPolynomial(int N, const double* x, const double* y, const double* w, int n, double* params,
+                   double* covariance, double& chiSquare, ResultCode& resultCode) {
     chiSquare = 0.0;
     if (n < 1 || n > kMaxParams) {
         resultCode = kInvalidParameterCount;
@@ -23,5 +22,6 @@ void FitPolynomial(int N, const double* x, const double* y, const double* w, int
     LinearLeastSquares(x, y, w, N, PowerBasis, nullptr, n, params, chiSquare, u, v, sv, ok);
     if (!ok) resultCode = kSvdInversionWarning;
     SvdCovariance(v, n, sv, covariance);
-    if (WeightsLookUnknown(N, w)) ScaleCovarianceByResiduals(N, n, chiSquare, covariance, resultCode);
+    if (WeightsLookUnknown(N, w))
+        ScaleCovarianceByResiduals(N, n, chiSquare, covariance, resultCode);
 }

@@ -5,6 +5,5 @@
 // Fits A1 + A2 x + ... + An x^(n-1) to N points with weights w by SVD. covariance is
 // n x n with row stride 15. SVD non-convergence raises -11. When a weight is within 1e-6
 // of 1 (errors not really known) the covariance is scaled by X2/(N - n); N <= n gives -4.
-void FitPolynomial(int N, const double* x, const double* y, const double* w, int n,
-                   double* params, double* covariance, double& chiSquare,
-                   ResultCode& resultCode);
+void FitPolynomial(int N, const double* x, const double* y, const double* w, int n, double* params,
+                   double* covariance, double& chiSquare, ResultCode& resultCode);

@@ -19,8 +19,8 @@ constexpr double kSmallestRSquared = 1e-6;
 constexpr double kRSquaredRoundoff = 1e-9;
 
 // One fit of the points by function code; a warning of the fit is cleared.
-void FitByCode(FunctionCode code, int N, const double* x, const double* y, const double* w,
-               int n, double* params, double* covariance, double& chiSquare, std::string& note,
+void FitByCode(FunctionCode code, int N, const double* x, const double* y, const double* w, int n,
+               double* params, double* covariance, double& chiSquare, std::string& note,
                ResultCode& resultCode) {
     if (IsPolynomialCode(code)) {
         FitPolynomial(N, x, y, w, n, params, covariance, chiSquare, resultCode);
@@ -36,9 +36,9 @@ void FitByCode(FunctionCode code, int N, const double* x, const double* y, const
 
 // Fit followed by the reweighting passes of the starred error models, which weight each
 // point by its fraction of the fitted value. Returns X2.
-double FitAndReweight(ErrorModel model, FunctionCode code, int N, const double* x,
-                      const double* y, const double* errors, double* w, int n, double* params,
-                      double* covariance, std::string& note, ResultCode& resultCode) {
+double FitAndReweight(ErrorModel model, FunctionCode code, int N, const double* x, const double* y,
+                      const double* errors, double* w, int n, double* params, double* covariance,
+                      std::string& note, ResultCode& resultCode) {
     double chiSquare = 0.0;
     FitByCode(code, N, x, y, w, n, params, covariance, chiSquare, note, resultCode);
     if (IsFatal(resultCode)) return chiSquare;
@@ -49,8 +49,8 @@ double FitAndReweight(ErrorModel model, FunctionCode code, int N, const double* 
         const double previous = chiSquare;
         for (int i = 0; i < N; ++i) {
             double s1, s2;
-            fitted[i] = EvaluateFit(code, n, params, false, scratch, resultCode, x[i], s1, s2,
-                                    covariance);
+            fitted[i] =
+                EvaluateFit(code, n, params, false, scratch, resultCode, x[i], s1, s2, covariance);
         }
         if (IsFatal(resultCode)) return chiSquare;
         ReweightFromFit(model, N, errors, fitted, w, resultCode);
@@ -157,9 +157,9 @@ void FitGrowthCurve(int curve, ErrorModel model, FunctionCode code1, FunctionCod
 }
 
 double FitCombined(ErrorModel model, FunctionCode code, int N1, const TPointSet& set1,
-                   const double* weights1, int N2, const TPointSet& set2,
-                   const double* weights2, double scale, double shift, double* params,
-                   double* covariance, std::string& note, ResultCode& resultCode) {
+                   const double* weights1, int N2, const TPointSet& set2, const double* weights2,
+                   double scale, double shift, double* params, double* covariance,
+                   std::string& note, ResultCode& resultCode) {
     if (N1 < 0 || N2 < 0) {
         resultCode = kInputControlDataError;
         return 0.0;

@@ -34,6 +34,6 @@ void FitGrowthCurve(int curve, ErrorModel model, FunctionCode code1, FunctionCod
 // dose - shift and signal x scale (weights converted accordingly). params (start values
 // for decay fits) and covariance (row stride 15) receive the fit; returns X2.
 double FitCombined(ErrorModel model, FunctionCode code, int N1, const TPointSet& set1,
-                   const double* weights1, int N2, const TPointSet& set2,
-                   const double* weights2, double scale, double shift, double* params,
-                   double* covariance, std::string& note, ResultCode& resultCode);
+                   const double* weights1, int N2, const TPointSet& set2, const double* weights2,
+                   double scale, double shift, double* params, double* covariance,
+                   std::string& note, ResultCode& resultCode);

@@ -191,36 +191,51 @@ std::string FunctionLongName(FunctionCode code) {
 }
 
 std::string FunctionSelectionName(int index) {
-    static const char* const kNames[kFunctionSelectionCount] = {
-        "Linear",       "Quadratic",         "Cubic",
-        "Saturating exponential", "Saturating exponential + linear", " degree polynomial",
-        "User defined", "Exponential decay", "Correction table"};
+    static const char* const kNames[kFunctionSelectionCount] = {"Linear",
+                                                                "Quadratic",
+                                                                "Cubic",
+                                                                "Saturating exponential",
+                                                                "Saturating exponential + linear",
+                                                                " degree polynomial",
+                                                                "User defined",
+                                                                "Exponential decay",
+                                                                "Correction table"};
     if (index < 0 || index >= kFunctionSelectionCount) return {};
     return kNames[index];
 }
 
 std::string FunctionShortName(int index) {
-    static const char* const kNames[kFunctionSelectionCount] = {
-        "Linear",       "Quadratic",         "Cubic",
-        "Saturating exponential", "Linear + sat.exponent.", "Polynomial ",
-        "User defined", "Exponential decay", "Correction table"};
+    static const char* const kNames[kFunctionSelectionCount] = {"Linear",
+                                                                "Quadratic",
+                                                                "Cubic",
+                                                                "Saturating exponential",
+                                                                "Linear + sat.exponent.",
+                                                                "Polynomial ",
+                                                                "User defined",
+                                                                "Exponential decay",
+                                                                "Correction table"};
     if (index < 0 || index >= kFunctionSelectionCount) return {};
     return kNames[index];
 }
 
 FunctionCode FunctionSelectionCode(int index, int polynomialDegree) {
-    static const FunctionCode kCodes[kFunctionSelectionCount] = {
-        kLinearFunction,   kQuadraticFunction, kCubicFunction, kSaturatingExponential,
-        kSaturatingExponentialLinear, kPolynomialBase, kUserDefinedBase, kDecayBase,
-        kCorrectionTable};
+    static const FunctionCode kCodes[kFunctionSelectionCount] = {kLinearFunction,
+                                                                 kQuadraticFunction,
+                                                                 kCubicFunction,
+                                                                 kSaturatingExponential,
+                                                                 kSaturatingExponentialLinear,
+                                                                 kPolynomialBase,
+                                                                 kUserDefinedBase,
+                                                                 kDecayBase,
+                                                                 kCorrectionTable};
     if (index < 0 || index >= kFunctionSelectionCount) return -1;
     if (kCodes[index] == kPolynomialBase) return kPolynomialBase + polynomialDegree;
     return kCodes[index];
 }
 
 std::string DecaySelectionName(int index) {
-    static const char* const kNames[kDecaySelectionCount] = {
-        "Linear", "1 exponent", "2 exponents", "3 exponents", "4 exponents"};
+    static const char* const kNames[kDecaySelectionCount] = {"Linear", "1 exponent", "2 exponents",
+                                                             "3 exponents", "4 exponents"};
     if (index < 0 || index >= kDecaySelectionCount) return {};
     return kNames[index];
 }

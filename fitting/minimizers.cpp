@@ -105,8 +105,8 @@ void BracketMinimum(TScalarFunction f, void* context, ResultCode& code, double& 
 }
 
 // Brent's minimiser: golden section with parabolic interpolation (Numerical Recipes' brent).
-double BrentMinimize(TScalarFunction f, void* context, double a0, double b0, double c0,
-                     double tol, double& xmin, ResultCode& code) {
+double BrentMinimize(TScalarFunction f, void* context, double a0, double b0, double c0, double tol,
+                     double& xmin, ResultCode& code) {
     double a = a0 < c0 ? a0 : c0;
     double b = a0 > c0 ? a0 : c0;
     double x = b0, w = b0, v = b0;

@@ -5,13 +5,17 @@ bool IsPolynomialCode(FunctionCode code) {
            (code >= kPolynomialBase && code <= kPolynomialBase + 14);
 }
 
-bool IsExponentialCode(FunctionCode code) { return code >= 8 && code <= 15; }
+bool IsExponentialCode(FunctionCode code) {
+    return code >= 8 && code <= 15;
+}
 
 bool IsUserDefinedCode(FunctionCode code) {
     return code >= kUserDefinedBase && code <= kUserDefinedBase + 14;
 }
 
-bool IsDecayCode(FunctionCode code) { return code >= kDecayBase && code <= kDecayBase + 7; }
+bool IsDecayCode(FunctionCode code) {
+    return code >= kDecayBase && code <= kDecayBase + 7;
+}
 
 int ParameterCount(FunctionCode code) {
     switch (code) {

@@ -15,20 +15,20 @@ struct TPointSet {
 
 // Function kinds. Parameters A1..An are stored A1 first.
 using FunctionCode = std::int32_t;
-inline constexpr FunctionCode kLinearFunction = 1;             // A1 + A2 X
-inline constexpr FunctionCode kQuadraticFunction = 2;          // A1 + A2 X + A3 X^2
-inline constexpr FunctionCode kCubicFunction = 4;              // ... + A4 X^3
-inline constexpr FunctionCode kSaturatingExponential = 8;      // A1 + A2 exp(-A3 X)
+inline constexpr FunctionCode kLinearFunction = 1;               // A1 + A2 X
+inline constexpr FunctionCode kQuadraticFunction = 2;            // A1 + A2 X + A3 X^2
+inline constexpr FunctionCode kCubicFunction = 4;                // ... + A4 X^3
+inline constexpr FunctionCode kSaturatingExponential = 8;        // A1 + A2 exp(-A3 X)
 inline constexpr FunctionCode kSaturatingExponentialLinear = 9;  // A1 + A2 X + A3 exp(-A4 X)
-inline constexpr FunctionCode kPolynomialBase = 16;            // + degree 0..14
-inline constexpr FunctionCode kUserDefinedBase = 32;           // 32..46, no formula
-inline constexpr FunctionCode kDecayBase = 48;                 // + number of exponentials 0..7
-inline constexpr FunctionCode kCorrectionTable = 63;           // not a function
+inline constexpr FunctionCode kPolynomialBase = 16;              // + degree 0..14
+inline constexpr FunctionCode kUserDefinedBase = 32;             // 32..46, no formula
+inline constexpr FunctionCode kDecayBase = 48;                   // + number of exponentials 0..7
+inline constexpr FunctionCode kCorrectionTable = 63;             // not a function
 
-bool IsPolynomialCode(FunctionCode code);        // 1, 2, 4, 16..30
-bool IsExponentialCode(FunctionCode code);       // 8..15 (polynomial part + one exponential)
-bool IsUserDefinedCode(FunctionCode code);       // 32..46
-bool IsDecayCode(FunctionCode code);             // 48..55
+bool IsPolynomialCode(FunctionCode code);   // 1, 2, 4, 16..30
+bool IsExponentialCode(FunctionCode code);  // 8..15 (polynomial part + one exponential)
+bool IsUserDefinedCode(FunctionCode code);  // 32..46
+bool IsDecayCode(FunctionCode code);        // 48..55
 // Number of parameters of a function kind: 0 for the correction table, -1 for a code that
 // is no function kind (including 10..15, which only EvaluateFit accepts, with any n).
 int ParameterCount(FunctionCode code);

@@ -7,8 +7,8 @@
 namespace {
 
 constexpr int kLaguerreIterations = 100;
-constexpr double kRootTolerance = 2e-6;     // relative change that ends an unpolished search
-constexpr double kRoundoffFactor = 6e-8;    // |p(x)| below this times the error bound is a root
+constexpr double kRootTolerance = 2e-6;   // relative change that ends an unpolished search
+constexpr double kRoundoffFactor = 6e-8;  // |p(x)| below this times the error bound is a root
 
 // Laguerre's iteration for one root of the polynomial a[0..m] (complex coefficients),
 // starting from x (Numerical Recipes' laguer).
@@ -29,8 +29,8 @@ void Laguerre(const TComplex* a, int m, TComplex& x, bool polish) {
         const TComplex g = ComplexDivide(d, b);
         const TComplex g2 = ComplexMultiply(g, g);
         const TComplex h = ComplexSubtract(g2, ComplexScale(2.0, ComplexDivide(f, b)));
-        const TComplex sq = ComplexSqrt(ComplexScale(
-            static_cast<double>(m - 1), ComplexSubtract(ComplexScale(m, h), g2)));
+        const TComplex sq = ComplexSqrt(
+            ComplexScale(static_cast<double>(m - 1), ComplexSubtract(ComplexScale(m, h), g2)));
         TComplex gp = ComplexAdd(g, sq);
         const TComplex gm = ComplexSubtract(g, sq);
         const double absGp = ComplexAbs(gp);

@@ -1,8 +1,7 @@
 #include "fitting/result_codes.h"
 
 bool IsFatal(ResultCode code) {
-    return (code <= -1 && code >= -10) || code == -16 || code == -17 || code == -22 ||
-           code == -23;
+    return (code <= -1 && code >= -10) || code == -16 || code == -17 || code == -22 || code == -23;
 }
 
 bool IsWarning(ResultCode code) {
@@ -42,8 +41,8 @@ void ResultMessage(ResultCode code, std::string& text) {
 
 std::string ErrorModelName(int index) {
     static const char* const kNames[] = {
-        "Equal errors",     "Arbitrary errors",  "Calculated errors",  "Fixed % errors",
-        "Fixed % variances", "Fixed* % errors", "Fixed* % variances",
+        "Equal errors",      "Arbitrary errors", "Calculated errors",  "Fixed % errors",
+        "Fixed % variances", "Fixed* % errors",  "Fixed* % variances",
     };
     if (index < 0 || index > 6) return {};
     return kNames[index];
@@ -51,8 +50,8 @@ std::string ErrorModelName(int index) {
 
 std::string MethodName(int code) {
     static const char* const kNames[] = {
-        "Test a fit",      "Additive",       "Total bleach",    "Partial bleach",
-        "Regenerative",    "Reg/Add - slide", "F/SGlow ceramic", "Single aliquot",
+        "Test a fit",      "Additive",         "Total bleach",    "Partial bleach",
+        "Regenerative",    "Reg/Add - slide",  "F/SGlow ceramic", "Single aliquot",
         "OSL decay corr.", "Alpha eff: a-val",
     };
     if (code < 1 || code > 10) return {};

@@ -81,8 +81,8 @@ double BrentRoot(TScalarFunction f, void* context, ResultCode& code, double tol,
     return b;
 }
 
-void ScanRoots(TScalarFunction f, void* context, ResultCode& code, int steps, double x1,
-               double x2, double* earlier, double* later, int& count) {
+void ScanRoots(TScalarFunction f, void* context, ResultCode& code, int steps, double x1, double x2,
+               double* earlier, double* later, int& count) {
     const int wanted = count;
     count = 0;
     if (steps <= 0 || wanted <= 0) return;

@@ -15,8 +15,8 @@ double BrentRoot(TScalarFunction f, void* context, ResultCode& code, double tol,
 // changes sign, earlier[] holding the point first reached. On entry count is the largest
 // number of brackets wanted (the arrays' size); on return the number found. A value of
 // exactly 0 at a grid point counts as positive.
-void ScanRoots(TScalarFunction f, void* context, ResultCode& code, int steps, double x1,
-               double x2, double* earlier, double* later, int& count);
+void ScanRoots(TScalarFunction f, void* context, ResultCode& code, int steps, double x1, double x2,
+               double* earlier, double* later, int& count);
 
 // Widens [x1, x2] geometrically (factor 1.6, at most 50 moves), moving the end whose value
 // is smaller in magnitude, until f changes sign;

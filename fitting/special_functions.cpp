@@ -15,7 +15,9 @@ double IntPower(int n, double x) {
     return n < 0 ? 1.0 / result : result;
 }
 
-double Sign(double a, double b) { return a >= 0.0 ? std::fabs(b) : -std::fabs(b); }
+double Sign(double a, double b) {
+    return a >= 0.0 ? std::fabs(b) : -std::fabs(b);
+}
 
 double Pythag(double a, double b) {
     const double absA = std::fabs(a);

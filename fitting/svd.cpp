@@ -10,8 +10,12 @@ namespace {
 constexpr int kSvdIterations = 30;
 constexpr double kSingularValueCutoff = 1e-15;
 
-inline double& At(double* a, int i, int j) { return a[i * kMatrixStride + j]; }
-inline double At(const double* a, int i, int j) { return a[i * kMatrixStride + j]; }
+inline double& At(double* a, int i, int j) {
+    return a[i * kMatrixStride + j];
+}
+inline double At(const double* a, int i, int j) {
+    return a[i * kMatrixStride + j];
+}
 
 }  // namespace
 

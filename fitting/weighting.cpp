@@ -43,8 +43,7 @@ void FormGroups(ErrorModel model, TPointSet& set, TGroups& groups) {
     for (int g = 0; g < groups.Count; ++g) {
         double sum = 0.0, weightSum = 0.0;
         for (int i = groups.Start[g]; i < groups.Start[g + 1]; ++i) {
-            const double w =
-                model == kArbitraryErrors ? 1.0 / (set.Error[i] * set.Error[i]) : 1.0;
+            const double w = model == kArbitraryErrors ? 1.0 / (set.Error[i] * set.Error[i]) : 1.0;
             sum += w * set.Signal[i];
             weightSum += w;
         }
@@ -52,7 +51,9 @@ void FormGroups(ErrorModel model, TPointSet& set, TGroups& groups) {
     }
 }
 
-int GroupSize(const TGroups& groups, int g) { return groups.Start[g + 1] - groups.Start[g]; }
+int GroupSize(const TGroups& groups, int g) {
+    return groups.Start[g + 1] - groups.Start[g];
+}
 
 // Sum of squared deviations from the unweighted group mean. Deviations are taken from the
 // group's first signal before averaging, so that equal signals give exactly 0 (a mean

@@ -147,8 +147,8 @@ TEST(FitGrowthCurve, StarredErrorsReweightFromTheFittedCurve) {
     // 5 % errors of the fitted value: after the passes every weight is 1/(0.05 F(x))^2, F
     // being the fit of the pass before the last, which differs from the last by little.
     TFixture f;
-    f.set1 = MakeSet({0, 10, 20, 30, 40}, {102, 195, 310, 398, 505},
-                     {0.05, 0.05, 0.05, 0.05, 0.05});
+    f.set1 =
+        MakeSet({0, 10, 20, 30, 40}, {102, 195, 310, 398, 505}, {0.05, 0.05, 0.05, 0.05, 0.05});
     FitGrowthCurve(1, kFixedStarPercentErrors, 1, 63, f.set1, f.set2, f.w1, f.w2, f.fit, f.note,
                    f.rc);
     ASSERT_EQ(f.rc, 0);
@@ -165,8 +165,7 @@ TEST(FitGrowthCurve, SaturatingExponentialThroughTheCompositeStep) {
         f.set1.Signal[i] = 2000.0 - 1900.0 * std::exp(-0.005 * f.set1.Dose[i]);
         f.set1.Error[i] = 0.02;
     }
-    FitGrowthCurve(1, kFixedPercentErrors, 8, 63, f.set1, f.set2, f.w1, f.w2, f.fit, f.note,
-                   f.rc);
+    FitGrowthCurve(1, kFixedPercentErrors, 8, 63, f.set1, f.set2, f.w1, f.w2, f.fit, f.note, f.rc);
     ASSERT_EQ(f.rc, 0);
     EXPECT_EQ(f.fit.NParams, 3);
     EXPECT_NEAR(f.fit.Params[2], 0.005, 0.005e-3);
@@ -181,7 +180,8 @@ TEST(FitCombined, SecondSetWeightsFollowTheScale) {
         ErrorModel model;
         double weight2, mean, chiSquare;
     } cases[] = {
-        {kArbitraryErrors, 4.0, 68.0 / 6.0, 2 * std::pow(4.0 / 3.0, 2) + 4 * std::pow(2.0 / 3.0, 2)},
+        {kArbitraryErrors, 4.0, 68.0 / 6.0,
+         2 * std::pow(4.0 / 3.0, 2) + 4 * std::pow(2.0 / 3.0, 2)},
         {kFixedPercentErrors, 1.0, 32.0 / 3.0, 24.0 / 9.0},
         {kFixedPercentVariances, 2.0, 11.0, 4.0},
     };
@@ -209,8 +209,8 @@ TEST(FitCombined, SlidOntoTheSameLine) {
     double params[kMaxParams] = {}, cov[kMatrixSize] = {};
     std::string note;
     ResultCode rc = 0;
-    const double chi =
-        FitCombined(kArbitraryErrors, 1, 3, set1, w1, 4, set2, w2, 2.0, 15.0, params, cov, note, rc);
+    const double chi = FitCombined(kArbitraryErrors, 1, 3, set1, w1, 4, set2, w2, 2.0, 15.0, params,
+                                   cov, note, rc);
     EXPECT_EQ(rc, 0);
     EXPECT_NEAR(params[0], 10.0, 1e-10);
     EXPECT_NEAR(params[1], 2.0, 1e-12);

@@ -6,8 +6,12 @@
 
 namespace {
 
-double Parabola(double x, void*, ResultCode&) { return (x - 2.0) * (x - 2.0) + 1.0; }
-double Cosine(double x, void*, ResultCode&) { return std::cos(x); }
+double Parabola(double x, void*, ResultCode&) {
+    return (x - 2.0) * (x - 2.0) + 1.0;
+}
+double Cosine(double x, void*, ResultCode&) {
+    return std::cos(x);
+}
 
 struct TCounter {
     int calls = 0;
@@ -20,7 +24,9 @@ double Rosenbrock(const double* p, void* context, ResultCode&) {
     return a * a + 100.0 * b * b;
 }
 
-double Plane(const double* p, void*, ResultCode&) { return p[0] + p[1]; }
+double Plane(const double* p, void*, ResultCode&) {
+    return p[0] + p[1];
+}
 
 double FailsOnSecondCall(double x, void* context, ResultCode& code) {
     auto* c = static_cast<TCounter*>(context);
@@ -43,6 +49,17 @@ TEST(BracketMinimum, BracketsTheMinimumOfAParabola) {
         EXPECT_TRUE((a < b && b < c) || (c < b && b < a));
         EXPECT_DOUBLE_EQ(fa, Parabola(a, nullptr, code));
     }
+}
+
+TEST(BracketMinimum, ParabolicStepLandsOnTheVertexOfAParabola) {
+    // From 0 and 0.5 the golden step gives c = 1.309; the parabola through the three points
+    // is the function itself, so the extrapolated point is its vertex 2, which becomes the
+    // middle of the bracket.
+    double a = 0.0, b = 0.5, c = 0, fa, fb, fc;
+    ResultCode code = 0;
+    BracketMinimum(Parabola, nullptr, code, a, b, c, fa, fb, fc);
+    EXPECT_NEAR(b, 2.0, 1e-12);
+    EXPECT_NEAR(a, 0.5 + 1.618034 * 0.5, 1e-12);
 }
 
 TEST(BrentMinimize, FindsKnownMinima) {

@@ -49,8 +49,8 @@ TEST(ResultCodes, UnknownCodeLeavesTextUnchanged) {
 
 TEST(ResultCodes, FatalAndWarningClasses) {
     for (ResultCode code = -23; code <= 0; ++code) {
-        const bool fatal = (code >= -10 && code <= -1) || code == -16 || code == -17 ||
-                           code == -22 || code == -23;
+        const bool fatal =
+            (code >= -10 && code <= -1) || code == -16 || code == -17 || code == -22 || code == -23;
         const bool warning = code != 0 && !fatal;
         EXPECT_EQ(IsFatal(code), fatal) << code;
         EXPECT_EQ(IsWarning(code), warning) << code;
@@ -60,8 +60,8 @@ TEST(ResultCodes, FatalAndWarningClasses) {
 }
 
 TEST(ResultCodes, ErrorModelNames) {
-    const char* names[] = {"Equal errors",   "Arbitrary errors",  "Calculated errors",
-                           "Fixed % errors", "Fixed % variances", "Fixed* % errors",
+    const char* names[] = {"Equal errors",      "Arbitrary errors",  "Calculated errors",
+                           "Fixed % errors",    "Fixed % variances", "Fixed* % errors",
                            "Fixed* % variances"};
     for (int i = 0; i < 7; ++i) EXPECT_EQ(ErrorModelName(i), names[i]);
     EXPECT_EQ(ErrorModelName(7), "");
@@ -69,8 +69,8 @@ TEST(ResultCodes, ErrorModelNames) {
 }
 
 TEST(ResultCodes, MethodNames) {
-    const char* names[] = {"Test a fit",     "Additive",        "Total bleach",
-                           "Partial bleach", "Regenerative",    "Reg/Add - slide",
+    const char* names[] = {"Test a fit",      "Additive",       "Total bleach",
+                           "Partial bleach",  "Regenerative",   "Reg/Add - slide",
                            "F/SGlow ceramic", "Single aliquot", "OSL decay corr.",
                            "Alpha eff: a-val"};
     for (int i = 1; i <= 10; ++i) EXPECT_EQ(MethodName(i), names[i - 1]);
@@ -79,9 +79,8 @@ TEST(ResultCodes, MethodNames) {
 }
 
 TEST(ResultCodes, StudentFactorTable) {
-    const double factors[] = {1.963, 1.386, 1.25,  1.19,  1.156, 1.134, 1.119,
-                              1.108, 1.1,   1.093, 1.088, 1.083, 1.079, 1.076,
-                              1.074, 1.071, 1.069, 1.067, 1.066};
+    const double factors[] = {1.963, 1.386, 1.25,  1.19,  1.156, 1.134, 1.119, 1.108, 1.1,  1.093,
+                              1.088, 1.083, 1.079, 1.076, 1.074, 1.071, 1.069, 1.067, 1.066};
     for (int n = 2; n <= 20; ++n) EXPECT_DOUBLE_EQ(StudentFactor(n), factors[n - 2]) << n;
     EXPECT_DOUBLE_EQ(StudentFactor(1), 1.0);
     EXPECT_DOUBLE_EQ(StudentFactor(21), 1.0);

@@ -16,10 +16,18 @@ double CubeMinusTwo(double x, void* context, ResultCode&) {
     return x * x * x - 2.0;
 }
 
-double Cosine(double x, void*, ResultCode&) { return std::cos(x); }
-double Sine(double x, void*, ResultCode&) { return std::sin(x); }
-double LineMinusOne(double x, void*, ResultCode&) { return x - 1.0; }
-double AlwaysPositive(double x, void*, ResultCode&) { return x * x + 1.0; }
+double Cosine(double x, void*, ResultCode&) {
+    return std::cos(x);
+}
+double Sine(double x, void*, ResultCode&) {
+    return std::sin(x);
+}
+double LineMinusOne(double x, void*, ResultCode&) {
+    return x - 1.0;
+}
+double AlwaysPositive(double x, void*, ResultCode&) {
+    return x * x + 1.0;
+}
 
 double Shifted(double x, void* context, ResultCode&) {
     auto* c = static_cast<TCounter*>(context);
