@@ -38,7 +38,8 @@ TRecordKind RecordKindOf(TEdForm1::TShownView view) {
 
 }  // namespace
 
-TSelectionController::TSelectionController(TEdForm1& form) : QObject(&form), form_(form) {
+TSelectionController::TSelectionController(TEdForm1& form)
+    : QObject(&form), form_(form), formObject_(&form) {
     setObjectName(QString::fromLatin1(kControllerName));
     TBinDataGrid* grid = form_.Grid();
     grid->installEventFilter(this);
@@ -280,6 +281,7 @@ void TSelectionController::DuplicateDosing() {
 }
 
 void TSelectionController::UpdateActions() {
+    if (!FormAlive()) return;
     TBinDataSet* view = form_.ShownView();
     const bool hasRecords = view && !view->IsEmpty();
     if (QAction* a = Action("ActionRowSelect")) {
@@ -300,7 +302,13 @@ void TSelectionController::UpdateActions() {
         a->setEnabled(hasRecords && form_.ShownViewKind() == TEdForm1::TShownView::Dat);
 }
 
+bool TSelectionController::FormAlive() const {
+    // Focus changes and events reach here while the window is being destroyed.
+    return qobject_cast<const TEdForm1*>(formObject_) != nullptr;
+}
+
 bool TSelectionController::eventFilter(QObject* watched, QEvent* event) {
+    if (!FormAlive()) return QObject::eventFilter(watched, event);
     TBinDataGrid* grid = form_.Grid();
     if (watched == grid && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) && !form_.IsGeneralMode() &&

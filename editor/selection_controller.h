@@ -47,8 +47,10 @@ private:
     void ApplyToGrid();
     void AfterEdit();
     int32_t IdOfRow(int row) const;
+    bool FormAlive() const;
 
     TEdForm1& form_;
+    const QObject* formObject_;
     TRecordSelection selection_;
     bool rowSelect_ = false;
     bool applying_ = false;
