@@ -56,7 +56,8 @@ void BracketMinimum(TScalarFunction f, void* context, ResultCode& code, double& 
         const double r = (b - a) * (fb - fc);
         const double q = (b - c) * (fb - fa);
         const double denominator = std::fabs(q - r) > kTiny ? std::fabs(q - r) : kTiny;
-        double u = b - ((b - a) * r - (b - c) * q) / (2.0 * Sign(q - r, denominator));
+        // Vertex of the parabola through the three points.
+        double u = b - ((b - c) * q - (b - a) * r) / (2.0 * Sign(q - r, denominator));
         const double ulim = b + kGrowthLimit * (c - b);
         double fu;
         if ((b - u) * (u - c) > 0.0) {
