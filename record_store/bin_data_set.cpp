@@ -253,18 +253,13 @@ TFieldValue TBinDataSet::ValueAt(int recordIndex, int field) const {
 
 void TBinDataSet::Fetch(int index) {
     buffer_ = records_[static_cast<size_t>(index)].data;
-    if (onCalcFields_ && calcSize_ > 0) {
-        std::fill(buffer_.begin() + (schema_.mainSize + schema_.subSize), buffer_.end(), 0);
-        const int saved = cursor_;
-        cursor_ = index;
-        onCalcFields_(*this);
-        cursor_ = saved;
-    } else if (onCalcFields_) {
-        const int saved = cursor_;
-        cursor_ = index;
-        onCalcFields_(*this);
-        cursor_ = saved;
-    }
+    if (!onCalcFields_) return;
+    // The calculated area starts empty for every fetch; the callback sees the record current.
+    std::fill(buffer_.begin() + (schema_.mainSize + schema_.subSize), buffer_.end(), 0);
+    const int saved = cursor_;
+    cursor_ = index;
+    onCalcFields_(*this);
+    cursor_ = saved;
 }
 
 void TBinDataSet::FetchNone() { buffer_.assign(static_cast<size_t>(BufferSize()), 0); }

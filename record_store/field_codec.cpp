@@ -75,8 +75,8 @@ bool DoubleToReal48(double value, uint8_t* bytes) {
 }
 
 uint16_t PackDate(const TDate& d) {
-    return static_cast<uint16_t>(((d.year - 1900) & 0x7F) << 9 | (d.day & 0x1F) << 4 |
-                                 (d.month & 0x0F));
+    const int64_t year = static_cast<int64_t>(d.year) - 1900;
+    return static_cast<uint16_t>((year & 0x7F) << 9 | (d.day & 0x1F) << 4 | (d.month & 0x0F));
 }
 
 TDate UnpackDate(uint16_t w) {

@@ -69,20 +69,38 @@ double DateSerial(const TDate& d) {
     return static_cast<double>(DaysSinceEpoch1(d) - kFloatDateOrigin);
 }
 
+// Reads unsigned decimal digits at p (at most maxDigits); false when there are none.
+bool ReadNumber(const char*& p, const char* e, int maxDigits, int& out) {
+    int n = 0, v = 0;
+    while (p != e && *p >= '0' && *p <= '9' && n < maxDigits) {
+        v = v * 10 + (*p++ - '0');
+        ++n;
+    }
+    out = v;
+    return n > 0;
+}
+
 bool ParseDate(const std::string& text, TDate& d) {
+    const std::string t = Trimmed(text);
+    const char* p = t.data();
+    const char* e = p + t.size();
     int y = 0, m = 0, day = 0;
-    char tail = 0;
-    if (std::sscanf(Trimmed(text).c_str(), "%d-%d-%d%c", &y, &m, &day, &tail) != 3) return false;
+    if (!ReadNumber(p, e, 4, y) || p == e || *p++ != '-' || !ReadNumber(p, e, 2, m) || p == e ||
+        *p++ != '-' || !ReadNumber(p, e, 2, day) || p != e)
+        return false;
     d = TDate{y, m, day};
     return IsValidDate(d);
 }
 
 bool ParseTime(const std::string& text, TTime& t) {
+    const std::string x = Trimmed(text);
+    const char* p = x.data();
+    const char* e = p + x.size();
     int h = 0, m = 0, s = 0, ms = 0;
-    std::string x = Trimmed(text);
-    int n = std::sscanf(x.c_str(), "%d:%d:%d.%d", &h, &m, &s, &ms);
-    if (n < 2) return false;
-    if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59 || ms < 0 || ms > 999) return false;
+    if (!ReadNumber(p, e, 2, h) || p == e || *p++ != ':' || !ReadNumber(p, e, 2, m)) return false;
+    if (p != e && (*p++ != ':' || !ReadNumber(p, e, 2, s))) return false;
+    if (p != e && (*p++ != '.' || !ReadNumber(p, e, 3, ms))) return false;
+    if (p != e || h > 23 || m > 59 || s > 59) return false;
     t.ms = static_cast<uint32_t>(((h * 60 + m) * 60 + s) * 1000 + ms);
     return true;
 }
