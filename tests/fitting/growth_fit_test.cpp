@@ -173,6 +173,20 @@ TEST(FitGrowthCurve, SaturatingExponentialThroughTheCompositeStep) {
     EXPECT_GT(f.fit.P, 0.99);
 }
 
+TEST(FitGrowthCurve, WarningOfTheExponentialFitIsCleared) {
+    // Steep exponential sampled 5 apart: no usable starting exponent (-14 inside the fit),
+    // which the composite step clears.
+    TFixture f;
+    f.set1 = MakeSet({0, 5, 10, 15, 20, 30}, {}, {});
+    for (int i = 0; i < 6; ++i) {
+        f.set1.Signal[i] = 100.0 - 100.0 * std::exp(-0.5 * f.set1.Dose[i]);
+        f.set1.Error[i] = 0.5;
+    }
+    FitGrowthCurve(1, kArbitraryErrors, 8, 63, f.set1, f.set2, f.w1, f.w2, f.fit, f.note, f.rc);
+    EXPECT_EQ(f.rc, 0);
+    EXPECT_NEAR(f.fit.Params[2], 0.5, 0.5e-3);
+}
+
 TEST(FitCombined, SecondSetWeightsFollowTheScale) {
     // A constant (code 16) fitted to signals 10, 10 (weights 1) and 6 x 2 = 12 (weight 4
     // converted by the model): weighted mean and chi-square by hand.
