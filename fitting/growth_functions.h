@@ -8,8 +8,11 @@
 
 // F(x) for the function code with n parameters. With withError, sigma1 and sigma2 both
 // receive the standard error sqrt(g^T C g) (g the parameter gradient, C the n x n block of
-// covariance, row stride 15); otherwise both are 0. The note is cleared on entry. A code
-// pending on entry or raised here (-5, -6, -7) gives 0 for the value and both sigmas.
+// covariance, row stride 15); otherwise both are 0 and covariance is not read. The note is
+// cleared on entry. A wrong code (-5) or count (-6) gives 0. With withError, a code pending on
+// entry or a variance below -1e-10 (-7) gives 0 for the value and both sigmas; without it the
+// value is returned whatever code is pending, so that root searches on a fit that left a
+// warning still work.
 double EvaluateFit(FunctionCode code, int n, const double* params, bool withError,
                    std::string& note, ResultCode& resultCode, double x, double& sigma1,
                    double& sigma2, const double* covariance);
