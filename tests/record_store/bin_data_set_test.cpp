@@ -101,6 +101,10 @@ TEST_F(BinDataSetTest, OpenFailures) {
          prefix + "\nSchema error: FILETYPE must be FIXED BINARY"},
         {"unknown type", "FIELD1 = Run#, QUAD, 300, 0\n", Record(1),
          prefix + "\nField 'Run#' is of an unknown type"},
+        {"sub part without its flag byte", "FIELD1 = A, BYTES, 14, 0\n[SUB]\nFIELD2 = C, BYTES, 8, 0\n",
+         Record(1), prefix + "\nSchema Read Error: Error processing field C in schema file"},
+        {"field beyond the record", "FIELD1 = Run#, BYTES, 300, 0\nFIELD2 = X, NUMERIC, 0, 400\n",
+         Record(1), prefix + "\nSchema Read Error: Error processing field X in schema file"},
         {"duplicate", "FIELD1 = Run#, BYTES, 150, 0\nFIELD2 = run#, BYTES, 150, 150\n", Record(1),
          prefix + "\nDuplicate field name 'run#'"},
     };
