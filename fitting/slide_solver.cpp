@@ -86,7 +86,6 @@ void SolveSlide(TDoseWork& work) {
     if (IsFatal(code)) return;
     code = kResultOk;
     const double start = fit.ED;
-    fit.NParams1 = fit.NParams2;
 
     // Downhill simplex in (shift, scale).
     double low = -1.2;
