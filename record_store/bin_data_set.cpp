@@ -53,8 +53,8 @@ void TBinDataSet::Open() {
     try {
         const std::string schemaPath = ResolveNameCase(
             schemaFileName_.empty() ? DefaultSchemaNameFor(fileName_) : schemaFileName_);
-        std::optional<std::string> text = IsFile(schemaPath) ? ReadTextFile(schemaPath)
-                                                             : std::nullopt;
+        std::optional<std::string> text =
+            IsFile(schemaPath) ? ReadTextFile(schemaPath) : std::nullopt;
         if (!text) throw TEditorError("");
         schema_ = ParseSchema(*text);
         openedSchemaPath_ = schemaPath;
@@ -141,13 +141,15 @@ void TBinDataSet::BindFields() {
             if (!sf) throw TEditorError(Format1("Field '%s' not found", d.name));
             if (sf->type != d.type) {
                 char buf[512];
-                std::snprintf(buf, sizeof buf, "Type mismatch for field '%s', expecting: %s actual: %s",
+                std::snprintf(buf, sizeof buf,
+                              "Type mismatch for field '%s', expecting: %s actual: %s",
                               d.name.c_str(), FieldTypeName(d.type), FieldTypeName(sf->type));
                 throw TEditorError(buf);
             }
             if (FieldTypeHasSize(d.type) && d.size != sf->width) {
                 char buf[512];
-                std::snprintf(buf, sizeof buf, "Size mismatch for field '%s', expecting: %d actual: %d",
+                std::snprintf(buf, sizeof buf,
+                              "Size mismatch for field '%s', expecting: %d actual: %d",
                               d.name.c_str(), d.size, static_cast<int>(sf->width));
                 throw TEditorError(buf);
             }
@@ -262,7 +264,9 @@ void TBinDataSet::Fetch(int index) {
     cursor_ = saved;
 }
 
-void TBinDataSet::FetchNone() { buffer_.assign(static_cast<size_t>(BufferSize()), 0); }
+void TBinDataSet::FetchNone() {
+    buffer_.assign(static_cast<size_t>(BufferSize()), 0);
+}
 
 bool TBinDataSet::Visible(int index) {
     if (!filtered_ || !filter_) return true;
@@ -452,7 +456,8 @@ void TBinDataSet::SetRecNo(int n) {
 // --- Bookmarks ------------------------------------------------------------------------------
 
 std::optional<int32_t> TBinDataSet::GetBookmark() const {
-    if (!active_ || cursor_ < 0 || cursor_ >= static_cast<int>(records_.size())) return std::nullopt;
+    if (!active_ || cursor_ < 0 || cursor_ >= static_cast<int>(records_.size()))
+        return std::nullopt;
     return records_[static_cast<size_t>(cursor_)].id;
 }
 
@@ -515,7 +520,8 @@ void TBinDataSet::Post() {
     RequireActive();
     const int count = static_cast<int>(records_.size());
     if (state_ == TDataSetState::Edit) {
-        std::copy(buffer_.begin(), buffer_.end(), records_[static_cast<size_t>(cursor_)].data.begin());
+        std::copy(buffer_.begin(), buffer_.end(),
+                  records_[static_cast<size_t>(cursor_)].data.begin());
     } else if (state_ == TDataSetState::Insert) {
         TBinRecord rec;
         rec.id = ++nextId_;
@@ -671,8 +677,8 @@ void TBinDataSet::FieldChanged(const TBinField& field) {
 bool TBinDataSet::SetValue(int field, const TFieldValue& value) {
     const TBinField& f = Field(field);
     RequireWritable(f);
-    std::span<uint8_t> bytes =
-        std::span<uint8_t>(buffer_).subspan(static_cast<size_t>(f.offset), static_cast<size_t>(f.width));
+    std::span<uint8_t> bytes = std::span<uint8_t>(buffer_).subspan(static_cast<size_t>(f.offset),
+                                                                   static_cast<size_t>(f.width));
     // The calculated area keeps text with its length byte; a data field keeps its schema form.
     if (!EncodeField(f.type, value, bytes)) return false;
     FieldChanged(f);

@@ -33,13 +33,13 @@ struct TFieldDesc {
 struct TBinField {
     std::string name;
     TFieldType type = TFieldType::Unknown;
-    int size = 0;           // text and bytes fields: width (calculated text: declared size)
+    int size = 0;  // text and bytes fields: width (calculated text: declared size)
     bool calculated = false;
-    int position = 0;       // 1-based position of the schema field (0 for calculated fields)
+    int position = 0;  // 1-based position of the schema field (0 for calculated fields)
     TFieldPart part = TFieldPart::Main;
-    int offset = 0;         // first byte in the record buffer
-    int width = 0;          // bytes in the record buffer
-    int index = 0;          // 0-based index in the store's field list
+    int offset = 0;  // first byte in the record buffer
+    int width = 0;   // bytes in the record buffer
+    int index = 0;   // 0-based index in the store's field list
 };
 
 enum class TDataSetState { Inactive, Browse, Edit, Insert };
@@ -107,8 +107,8 @@ public:
     // --- Cursor (visible records) -------------------------------------------------------
     bool First();  // false when no record is visible
     bool Last();
-    bool Next();   // false at the last visible record (Eof() then true)
-    bool Prior();  // false at the first visible record (Bof() then true)
+    bool Next();        // false at the last visible record (Eof() then true)
+    bool Prior();       // false at the first visible record (Bof() then true)
     int MoveBy(int n);  // returns the number of records actually moved (signed)
     bool Bof() const { return bof_; }
     bool Eof() const { return eof_; }

@@ -125,7 +125,8 @@ TFieldValue DecodeField(TFieldType type, std::span<const uint8_t> bytes) {
         case TFieldType::Word:
             if (w == 1 || w == 2) return static_cast<int64_t>(ReadLE(bytes, w));
             return int64_t{0};
-        case TFieldType::Boolean: return w > 0 && bytes[0] != 0;
+        case TFieldType::Boolean:
+            return w > 0 && bytes[0] != 0;
         case TFieldType::Date: {
             uint16_t word = static_cast<uint16_t>(ReadLE(bytes, 2));
             return word == 0 ? CurrentDate() : UnpackDate(word);
@@ -139,8 +140,10 @@ TFieldValue DecodeField(TFieldType type, std::span<const uint8_t> bytes) {
             if (w == 8) std::memcpy(&d, bytes.data(), 8);
             return TimestampToDateTime(d);
         }
-        case TFieldType::Bytes: return TBytes(bytes.begin(), bytes.end());
-        case TFieldType::Unknown: break;
+        case TFieldType::Bytes:
+            return TBytes(bytes.begin(), bytes.end());
+        case TFieldType::Unknown:
+            break;
     }
     return std::monostate{};
 }
@@ -184,8 +187,12 @@ bool EncodeField(TFieldType type, const TFieldValue& value, std::span<uint8_t> b
         case TFieldType::Boolean:
             if (w > 0) out[0] = std::get<bool>(v) ? 1 : 0;
             break;
-        case TFieldType::Date: WriteLE(o, 2, PackDate(std::get<TDate>(v))); break;
-        case TFieldType::Time: WriteLE(o, 4, std::get<TTime>(v).ms); break;
+        case TFieldType::Date:
+            WriteLE(o, 2, PackDate(std::get<TDate>(v)));
+            break;
+        case TFieldType::Time:
+            WriteLE(o, 4, std::get<TTime>(v).ms);
+            break;
         case TFieldType::DateTime:
             if (w == 8) {
                 double d = DateTimeToTimestamp(std::get<TDateTime>(v));
@@ -197,7 +204,8 @@ bool EncodeField(TFieldType type, const TFieldValue& value, std::span<uint8_t> b
             std::memcpy(out.data(), b.data(), std::min(b.size(), w));
             break;
         }
-        case TFieldType::Unknown: return false;
+        case TFieldType::Unknown:
+            return false;
     }
     std::copy(out.begin(), out.end(), bytes.begin());
     return true;
@@ -205,16 +213,23 @@ bool EncodeField(TFieldType type, const TFieldValue& value, std::span<uint8_t> b
 
 int CalculatedFieldWidth(TFieldType type, int size) {
     switch (type) {
-        case TFieldType::String: return std::clamp(size, 0, 255) + 1;
+        case TFieldType::String:
+            return std::clamp(size, 0, 255) + 1;
         case TFieldType::Float:
-        case TFieldType::DateTime: return 8;
+        case TFieldType::DateTime:
+            return 8;
         case TFieldType::Integer:
-        case TFieldType::Time: return 4;
+        case TFieldType::Time:
+            return 4;
         case TFieldType::Word:
-        case TFieldType::Date: return 2;
-        case TFieldType::Boolean: return 1;
-        case TFieldType::Bytes: return std::max(size, 0);
-        case TFieldType::Unknown: break;
+        case TFieldType::Date:
+            return 2;
+        case TFieldType::Boolean:
+            return 1;
+        case TFieldType::Bytes:
+            return std::max(size, 0);
+        case TFieldType::Unknown:
+            break;
     }
     return 0;
 }
@@ -238,18 +253,25 @@ TNumericType NumericTypeFromName(std::string_view name) {
 double DecodeNumeric(TNumericType type, const uint8_t* b) {
     std::span<const uint8_t> s(b, static_cast<size_t>(NumericTypeSize(type)));
     switch (type) {
-        case TNumericType::None: return 0.0;
-        case TNumericType::ShortInt: return static_cast<int8_t>(b[0]);
-        case TNumericType::SmallInt: return static_cast<int16_t>(ReadLE(s, 2));
-        case TNumericType::Integer: return static_cast<int32_t>(ReadLE(s, 4));
-        case TNumericType::Byte: return b[0];
-        case TNumericType::Word: return static_cast<double>(ReadLE(s, 2));
+        case TNumericType::None:
+            return 0.0;
+        case TNumericType::ShortInt:
+            return static_cast<int8_t>(b[0]);
+        case TNumericType::SmallInt:
+            return static_cast<int16_t>(ReadLE(s, 2));
+        case TNumericType::Integer:
+            return static_cast<int32_t>(ReadLE(s, 4));
+        case TNumericType::Byte:
+            return b[0];
+        case TNumericType::Word:
+            return static_cast<double>(ReadLE(s, 2));
         case TNumericType::Single: {
             float f;
             std::memcpy(&f, b, 4);
             return f;
         }
-        case TNumericType::Real48: return Real48ToDouble(b);
+        case TNumericType::Real48:
+            return Real48ToDouble(b);
         case TNumericType::Double: {
             double d;
             std::memcpy(&d, b, 8);
@@ -269,7 +291,8 @@ bool EncodeNumeric(TNumericType type, double value, uint8_t* b) {
     std::span<uint8_t> s(b, static_cast<size_t>(NumericTypeSize(type)));
     uint64_t low = 0;
     switch (type) {
-        case TNumericType::None: return true;
+        case TNumericType::None:
+            return true;
         case TNumericType::ShortInt:
         case TNumericType::Byte:
         case TNumericType::SmallInt:
@@ -283,8 +306,11 @@ bool EncodeNumeric(TNumericType type, double value, uint8_t* b) {
             std::memcpy(b, &f, 4);
             return true;
         }
-        case TNumericType::Real48: return DoubleToReal48(value, b);
-        case TNumericType::Double: std::memcpy(b, &value, 8); return true;
+        case TNumericType::Real48:
+            return DoubleToReal48(value, b);
+        case TNumericType::Double:
+            std::memcpy(b, &value, 8);
+            return true;
         case TNumericType::Extended: {
             long double x = value;
             std::memcpy(b, &x, 10);

@@ -22,11 +22,16 @@ TFieldType FieldTypeFromKeyword(std::string_view keyword) {
         TFieldType type;
     };
     static const Entry kEntries[] = {
-        {"CHAR", TFieldType::String},       {"FLOAT", TFieldType::Float},
-        {"NUMERIC", TFieldType::Integer},   {"LONGINT", TFieldType::Integer},
-        {"LONG INTEGER", TFieldType::Integer}, {"BOOL", TFieldType::Boolean},
-        {"DATE", TFieldType::Date},         {"TIME", TFieldType::Time},
-        {"TIMESTAMP", TFieldType::DateTime}, {"WORD", TFieldType::Word},
+        {"CHAR", TFieldType::String},
+        {"FLOAT", TFieldType::Float},
+        {"NUMERIC", TFieldType::Integer},
+        {"LONGINT", TFieldType::Integer},
+        {"LONG INTEGER", TFieldType::Integer},
+        {"BOOL", TFieldType::Boolean},
+        {"DATE", TFieldType::Date},
+        {"TIME", TFieldType::Time},
+        {"TIMESTAMP", TFieldType::DateTime},
+        {"WORD", TFieldType::Word},
         {"BYTES", TFieldType::Bytes},
     };
     for (const Entry& e : kEntries) {
@@ -37,16 +42,26 @@ TFieldType FieldTypeFromKeyword(std::string_view keyword) {
 
 const char* FieldTypeName(TFieldType type) {
     switch (type) {
-        case TFieldType::String: return "String";
-        case TFieldType::Float: return "Float";
-        case TFieldType::Integer: return "Integer";
-        case TFieldType::Boolean: return "Boolean";
-        case TFieldType::Date: return "Date";
-        case TFieldType::Time: return "Time";
-        case TFieldType::DateTime: return "DateTime";
-        case TFieldType::Word: return "Word";
-        case TFieldType::Bytes: return "Bytes";
-        case TFieldType::Unknown: break;
+        case TFieldType::String:
+            return "String";
+        case TFieldType::Float:
+            return "Float";
+        case TFieldType::Integer:
+            return "Integer";
+        case TFieldType::Boolean:
+            return "Boolean";
+        case TFieldType::Date:
+            return "Date";
+        case TFieldType::Time:
+            return "Time";
+        case TFieldType::DateTime:
+            return "DateTime";
+        case TFieldType::Word:
+            return "Word";
+        case TFieldType::Bytes:
+            return "Bytes";
+        case TFieldType::Unknown:
+            break;
     }
     return "Unknown";
 }

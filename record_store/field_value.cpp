@@ -34,14 +34,22 @@ std::string Trimmed(const std::string& s) {
 
 const char* KindName(const TFieldValue& v) {
     switch (v.index()) {
-        case 1: return "text";
-        case 2: return "integer";
-        case 3: return "float";
-        case 4: return "boolean";
-        case 5: return "date";
-        case 6: return "time";
-        case 7: return "date-time";
-        case 8: return "bytes";
+        case 1:
+            return "text";
+        case 2:
+            return "integer";
+        case 3:
+            return "float";
+        case 4:
+            return "boolean";
+        case 5:
+            return "date";
+        case 6:
+            return "time";
+        case 7:
+            return "date-time";
+        case 8:
+            return "bytes";
     }
     return "empty";
 }
@@ -206,32 +214,41 @@ int64_t ValueAsInteger(const TFieldValue& value) {
                 Invalid(std::get<std::string>(value), "integer");
             return r;
         }
-        case 2: return std::get<int64_t>(value);
+        case 2:
+            return std::get<int64_t>(value);
         case 3: {
             double d = std::nearbyint(std::get<double>(value));
             if (!(std::fabs(d) < 9.2e18)) NoConversion("float", "integer");
             return static_cast<int64_t>(d);
         }
-        case 4: return std::get<bool>(value) ? 1 : 0;
-        case 0: return 0;
+        case 4:
+            return std::get<bool>(value) ? 1 : 0;
+        case 0:
+            return 0;
     }
     NoConversion(KindName(value), "integer");
 }
 
 double ValueAsFloat(const TFieldValue& value) {
     switch (value.index()) {
-        case 0: return 0.0;
+        case 0:
+            return 0.0;
         case 1: {
             double r = 0;
             if (!ParseFloat(std::get<std::string>(value), r))
                 Invalid(std::get<std::string>(value), "floating point");
             return r;
         }
-        case 2: return static_cast<double>(std::get<int64_t>(value));
-        case 3: return std::get<double>(value);
-        case 4: return std::get<bool>(value) ? 1.0 : 0.0;
-        case 5: return DateSerial(std::get<TDate>(value));
-        case 6: return std::get<TTime>(value).ms / kMsPerDay;
+        case 2:
+            return static_cast<double>(std::get<int64_t>(value));
+        case 3:
+            return std::get<double>(value);
+        case 4:
+            return std::get<bool>(value) ? 1.0 : 0.0;
+        case 5:
+            return DateSerial(std::get<TDate>(value));
+        case 6:
+            return std::get<TTime>(value).ms / kMsPerDay;
         case 7: {
             const TDateTime& dt = std::get<TDateTime>(value);
             return DateSerial(dt.date) + dt.ms / kMsPerDay;
@@ -242,13 +259,20 @@ double ValueAsFloat(const TFieldValue& value) {
 
 std::string ValueAsString(const TFieldValue& value) {
     switch (value.index()) {
-        case 0: return std::string();
-        case 1: return std::get<std::string>(value);
-        case 2: return std::to_string(std::get<int64_t>(value));
-        case 3: return FormatFloat(std::get<double>(value));
-        case 4: return std::get<bool>(value) ? "True" : "False";
-        case 5: return FormatDate(std::get<TDate>(value));
-        case 6: return FormatTime(std::get<TTime>(value));
+        case 0:
+            return std::string();
+        case 1:
+            return std::get<std::string>(value);
+        case 2:
+            return std::to_string(std::get<int64_t>(value));
+        case 3:
+            return FormatFloat(std::get<double>(value));
+        case 4:
+            return std::get<bool>(value) ? "True" : "False";
+        case 5:
+            return FormatDate(std::get<TDate>(value));
+        case 6:
+            return FormatTime(std::get<TTime>(value));
         case 7: {
             const TDateTime& dt = std::get<TDateTime>(value);
             return FormatDate(dt.date) + " " + FormatTime(TTime{dt.ms});
@@ -262,7 +286,8 @@ std::string ValueAsString(const TFieldValue& value) {
 
 bool ValueAsBoolean(const TFieldValue& value) {
     switch (value.index()) {
-        case 0: return false;
+        case 0:
+            return false;
         case 1: {
             std::string t = Trimmed(std::get<std::string>(value));
             for (char& c : t) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -271,9 +296,12 @@ bool ValueAsBoolean(const TFieldValue& value) {
                 return false;
             Invalid(std::get<std::string>(value), "boolean");
         }
-        case 2: return std::get<int64_t>(value) != 0;
-        case 3: return std::get<double>(value) != 0.0;
-        case 4: return std::get<bool>(value);
+        case 2:
+            return std::get<int64_t>(value) != 0;
+        case 3:
+            return std::get<double>(value) != 0.0;
+        case 4:
+            return std::get<bool>(value);
     }
     NoConversion(KindName(value), "boolean");
 }
@@ -286,10 +314,14 @@ TDate ValueAsDate(const TFieldValue& value) {
             TDateTime dt = ValueAsDateTime(value);
             return dt.date;
         }
-        case 3: return FromSerial(std::get<double>(value)).date;
-        case 2: return FromSerial(static_cast<double>(std::get<int64_t>(value))).date;
-        case 5: return std::get<TDate>(value);
-        case 7: return std::get<TDateTime>(value).date;
+        case 3:
+            return FromSerial(std::get<double>(value)).date;
+        case 2:
+            return FromSerial(static_cast<double>(std::get<int64_t>(value))).date;
+        case 5:
+            return std::get<TDate>(value);
+        case 7:
+            return std::get<TDateTime>(value).date;
     }
     NoConversion(KindName(value), "date");
 }
@@ -302,9 +334,12 @@ TTime ValueAsTime(const TFieldValue& value) {
                 Invalid(std::get<std::string>(value), "time");
             return t;
         }
-        case 3: return TTime{FromSerial(std::get<double>(value)).ms};
-        case 6: return std::get<TTime>(value);
-        case 7: return TTime{std::get<TDateTime>(value).ms};
+        case 3:
+            return TTime{FromSerial(std::get<double>(value)).ms};
+        case 6:
+            return std::get<TTime>(value);
+        case 7:
+            return TTime{std::get<TDateTime>(value).ms};
     }
     NoConversion(KindName(value), "time");
 }
@@ -326,39 +361,55 @@ TDateTime ValueAsDateTime(const TFieldValue& value) {
             dt.ms = tm.ms;
             return dt;
         }
-        case 2: return FromSerial(static_cast<double>(std::get<int64_t>(value)));
-        case 3: return FromSerial(std::get<double>(value));
-        case 5: return TDateTime{std::get<TDate>(value), 0};
-        case 6: return TDateTime{TDate{1899, 12, 30}, std::get<TTime>(value).ms};
-        case 7: return std::get<TDateTime>(value);
+        case 2:
+            return FromSerial(static_cast<double>(std::get<int64_t>(value)));
+        case 3:
+            return FromSerial(std::get<double>(value));
+        case 5:
+            return TDateTime{std::get<TDate>(value), 0};
+        case 6:
+            return TDateTime{TDate{1899, 12, 30}, std::get<TTime>(value).ms};
+        case 7:
+            return std::get<TDateTime>(value);
     }
     NoConversion(KindName(value), "date-time");
 }
 
 TBytes ValueAsBytes(const TFieldValue& value) {
     switch (value.index()) {
-        case 0: return TBytes();
+        case 0:
+            return TBytes();
         case 1: {
             const std::string& s = std::get<std::string>(value);
             return TBytes(s.begin(), s.end());
         }
-        case 8: return std::get<TBytes>(value);
+        case 8:
+            return std::get<TBytes>(value);
     }
     NoConversion(KindName(value), "bytes");
 }
 
 TFieldValue ConvertValue(const TFieldValue& value, TFieldType type) {
     switch (type) {
-        case TFieldType::String: return ValueAsString(value);
-        case TFieldType::Float: return ValueAsFloat(value);
+        case TFieldType::String:
+            return ValueAsString(value);
+        case TFieldType::Float:
+            return ValueAsFloat(value);
         case TFieldType::Integer:
-        case TFieldType::Word: return ValueAsInteger(value);
-        case TFieldType::Boolean: return ValueAsBoolean(value);
-        case TFieldType::Date: return ValueAsDate(value);
-        case TFieldType::Time: return ValueAsTime(value);
-        case TFieldType::DateTime: return ValueAsDateTime(value);
-        case TFieldType::Bytes: return ValueAsBytes(value);
-        case TFieldType::Unknown: break;
+        case TFieldType::Word:
+            return ValueAsInteger(value);
+        case TFieldType::Boolean:
+            return ValueAsBoolean(value);
+        case TFieldType::Date:
+            return ValueAsDate(value);
+        case TFieldType::Time:
+            return ValueAsTime(value);
+        case TFieldType::DateTime:
+            return ValueAsDateTime(value);
+        case TFieldType::Bytes:
+            return ValueAsBytes(value);
+        case TFieldType::Unknown:
+            break;
     }
     return std::monostate{};
 }

@@ -32,8 +32,8 @@ using TBytes = std::vector<uint8_t>;
 // A field value. Integer and Word fields give int64_t, Float double, String std::string,
 // Boolean bool, Date TDate, Time TTime, DateTime TDateTime, Bytes TBytes; monostate is "no
 // value" (a field of unknown type).
-using TFieldValue =
-    std::variant<std::monostate, std::string, int64_t, double, bool, TDate, TTime, TDateTime, TBytes>;
+using TFieldValue = std::variant<std::monostate, std::string, int64_t, double, bool, TDate, TTime,
+                                 TDateTime, TBytes>;
 
 // Today's date and the time of day now, from the system clock in local time.
 TDate CurrentDate();

@@ -28,9 +28,13 @@ size_t ExtensionDot(const std::string& path) {
     return dot;
 }
 
-std::string Folder(const std::string& path) { return path.substr(0, NameStart(path)); }
+std::string Folder(const std::string& path) {
+    return path.substr(0, NameStart(path));
+}
 
-bool InRange(char c, char lo, char hi) { return c >= lo && c <= hi; }
+bool InRange(char c, char lo, char hi) {
+    return c >= lo && c <= hi;
+}
 
 }  // namespace
 

@@ -37,8 +37,8 @@ private:
 };
 
 struct TReplacement {
-    TTempFile* file = nullptr;   // the complete new content; its Target() is replaced
-    std::string backup;          // the backup name of the target
+    TTempFile* file = nullptr;      // the complete new content; its Target() is replaced
+    std::string backup;             // the backup name of the target
     std::string removeBackupError;  // cause when an old backup cannot be removed
     std::string createBackupError;  // cause when the target cannot become the backup
 };

@@ -116,8 +116,8 @@ TSchema ParseSchema(std::string_view text) {
         f.width = static_cast<uint16_t>(width);
         f.offset = static_cast<int32_t>(offset);
         f.part = inSub ? TFieldPart::Sub : TFieldPart::Main;
-        f.recordOffset = inSub ? static_cast<int32_t>(schema.mainSize + offset)
-                               : static_cast<int32_t>(offset);
+        f.recordOffset =
+            inSub ? static_cast<int32_t>(schema.mainSize + offset) : static_cast<int32_t>(offset);
         if (inSub)
             schema.subSize += f.width;
         else

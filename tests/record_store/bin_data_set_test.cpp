@@ -101,8 +101,9 @@ TEST_F(BinDataSetTest, OpenFailures) {
          prefix + "\nSchema error: FILETYPE must be FIXED BINARY"},
         {"unknown type", "FIELD1 = Run#, QUAD, 300, 0\n", Record(1),
          prefix + "\nField 'Run#' is of an unknown type"},
-        {"sub part without its flag byte", "FIELD1 = A, BYTES, 14, 0\n[SUB]\nFIELD2 = C, BYTES, 8, 0\n",
-         Record(1), prefix + "\nSchema Read Error: Error processing field C in schema file"},
+        {"sub part without its flag byte",
+         "FIELD1 = A, BYTES, 14, 0\n[SUB]\nFIELD2 = C, BYTES, 8, 0\n", Record(1),
+         prefix + "\nSchema Read Error: Error processing field C in schema file"},
         {"field beyond the record", "FIELD1 = Run#, BYTES, 300, 0\nFIELD2 = X, NUMERIC, 0, 400\n",
          Record(1), prefix + "\nSchema Read Error: Error processing field X in schema file"},
         {"duplicate", "FIELD1 = Run#, BYTES, 150, 0\nFIELD2 = run#, BYTES, 150, 150\n", Record(1),
@@ -160,7 +161,8 @@ TEST_F(BinDataSetTest, BindingAFixedFieldList) {
     ds.SetFieldDescs({{"label", TFieldType::String, 8},
                       {"Double run", TFieldType::Integer, 0, true},
                       {"Run#", TFieldType::Integer}});
-    ds.SetOnCalcFields([](TBinDataSet& d) { d.SetAsInteger("Double run", 2 * d.AsInteger("Run#")); });
+    ds.SetOnCalcFields(
+        [](TBinDataSet& d) { d.SetAsInteger("Double run", 2 * d.AsInteger("Run#")); });
     ds.Open();
     ASSERT_EQ(ds.FieldCount(), 3);
     EXPECT_EQ(ds.Field(0).name, "label");

@@ -94,9 +94,13 @@ const FieldCase kFieldCases[] = {
     {"DATE", TFieldType::Date, {0xC7, 0xC6}, TDate{1999, 7, 12}},
     {"DATE 2027", TFieldType::Date, {0xCC, 0xFE}, TDate{2027, 12, 12}},
     {"TIME", TFieldType::Time, {0xFC, 0xCE, 0x38, 0x00}, TTime{3723004}},  // 01:02:03.004
-    {"TIMESTAMP day 1", TFieldType::DateTime, {0, 0, 0, 0, 0x70, 0x99, 0x94, 0x41},
+    {"TIMESTAMP day 1",
+     TFieldType::DateTime,
+     {0, 0, 0, 0, 0x70, 0x99, 0x94, 0x41},
      TDateTime{TDate{1, 1, 1}, 0}},
-    {"TIMESTAMP 2000", TFieldType::DateTime, {0, 0, 0x07, 0x5B, 0xC2, 0xAF, 0xCC, 0x42},
+    {"TIMESTAMP 2000",
+     TFieldType::DateTime,
+     {0, 0, 0x07, 0x5B, 0xC2, 0xAF, 0xCC, 0x42},
      TDateTime{TDate{2000, 1, 1}, 43200000}},
     {"BYTES", TFieldType::Bytes, {1, 2, 3}, TBytes{1, 2, 3}},
 };
@@ -120,9 +124,15 @@ TEST(FieldCodec, StoringCutsAndMasks) {
         Bytes stored;
     };
     const Case cases[] = {
-        {"12 letters in CHAR 8", TFieldType::String, 8, std::string("ABCDEFGHIJKL"),
+        {"12 letters in CHAR 8",
+         TFieldType::String,
+         8,
+         std::string("ABCDEFGHIJKL"),
          {7, 'A', 'B', 'C', 'D', 'E', 'F', 'G'}},
-        {"11 letters in CHAR 10", TFieldType::String, 10, std::string("ABCDEFGHIJK"),
+        {"11 letters in CHAR 10",
+         TFieldType::String,
+         10,
+         std::string("ABCDEFGHIJK"),
          {9, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I'}},
         {"short text zero-fills", TFieldType::String, 5, std::string("x"), {1, 'x', 0, 0, 0}},
         {"CHAR 300 holds 255", TFieldType::String, 300, std::string(400, 'q'), {}},
@@ -152,7 +162,8 @@ TEST(FieldCodec, StoringCutsAndMasks) {
 
 TEST(FieldCodec, ReadingStaysInsideTheField) {
     // A length byte larger than the field reads only the characters the field holds.
-    EXPECT_EQ(DecodeField(TFieldType::String, Bytes{200, 'a', 'b', 'c', 'd'}), TFieldValue(std::string("abcd")));
+    EXPECT_EQ(DecodeField(TFieldType::String, Bytes{200, 'a', 'b', 'c', 'd'}),
+              TFieldValue(std::string("abcd")));
     EXPECT_EQ(DecodeField(TFieldType::String, Bytes{}), TFieldValue(std::string()));
     // Other widths of NUMERIC read the first bytes zero-extended; of FLOAT and WORD 0.
     EXPECT_EQ(DecodeField(TFieldType::Integer, Bytes{1, 2, 3}), TFieldValue(int64_t{0x030201}));

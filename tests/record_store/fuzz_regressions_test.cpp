@@ -14,9 +14,9 @@ namespace fs = std::filesystem;
 void Replay(const fs::path& file) {
     const record_test::Bytes input = record_test::ReadFile(file.string());
     const std::string name = file.filename().string();
-    const std::string harness =
-        file.parent_path().filename() == "fuzz_regressions" ? name.substr(0, name.find('-'))
-                                                            : file.parent_path().filename().string();
+    const std::string harness = file.parent_path().filename() == "fuzz_regressions"
+                                    ? name.substr(0, name.find('-'))
+                                    : file.parent_path().filename().string();
     SCOPED_TRACE(file.string());
     if (harness == "schema") {
         record_fuzz::SchemaText(input.data(), input.size());

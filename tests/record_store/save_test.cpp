@@ -37,7 +37,9 @@ Bytes Main(uint8_t run, uint16_t pos, uint8_t flag) {
     return r;
 }
 
-Bytes Block(uint8_t v) { return Bytes(8, v); }
+Bytes Block(uint8_t v) {
+    return Bytes(8, v);
+}
 
 std::string Error(const std::function<void()>& f) {
     try {
@@ -126,8 +128,8 @@ TEST_F(SaveTest, SaveRenumbersPositionWordsAndKeepsBackups) {
     ds.SaveToFile(dat);
     EXPECT_EQ(ReadFile(dir / "S12.~DAT"), firstSave);
     EXPECT_EQ(ReadFile(dat)[26], 2);  // label length of record 2
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"DAT.sch", "S12.DAT", "S12.SUB", "S12.~DAT",
-                                                       "S12.~SUB"}));
+    EXPECT_EQ(dir.Entries(),
+              (std::vector<std::string>{"DAT.sch", "S12.DAT", "S12.SUB", "S12.~DAT", "S12.~SUB"}));
 }
 
 TEST_F(SaveTest, CloseTimeSaveLeavesThePositionWord) {
@@ -202,8 +204,8 @@ TEST_F(SaveTest, ReadOnlyOldBackupFailsTheCloseTimeSaveAndKeepsEverything) {
     EXPECT_EQ(Error([&] { ds.SaveToFile(dat); }),
               "Error saving data to file: " + dat + "\nUnable to create backup file.");
     ExpectUnchanged({1, 2, 3}, {4, 5});
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"DAT.sch", "S12.DAT", "S12.SUB", "S12.~DAT",
-                                                       "S12.~SUB"}));
+    EXPECT_EQ(dir.Entries(),
+              (std::vector<std::string>{"DAT.sch", "S12.DAT", "S12.SUB", "S12.~DAT", "S12.~SUB"}));
     // Dropping the changes lets it close.
     ds.SetModified(false);
     ds.Close();

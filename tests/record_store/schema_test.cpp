@@ -170,9 +170,15 @@ TEST(CurveFieldExtension, Specifications) {
         const char* field;
         int constant;
     } cases[] = {
-        {"\"NPT\"", "NPT", 0},       {"\"NPT\"+2", "NPT", 2},  {" \"NPT\" \t- 3 ", "NPT", -3},
-        {"100", "", 100},            {"", "", 0},              {"\"NPT\"+x", "NPT", 0},
-        {"\"Max point\"", "Maxpoint", 0}, {"\"NPT", "NPT", 0}, {"+7", "", 7},
+        {"\"NPT\"", "NPT", 0},
+        {"\"NPT\"+2", "NPT", 2},
+        {" \"NPT\" \t- 3 ", "NPT", -3},
+        {"100", "", 100},
+        {"", "", 0},
+        {"\"NPT\"+x", "NPT", 0},
+        {"\"Max point\"", "Maxpoint", 0},
+        {"\"NPT", "NPT", 0},
+        {"+7", "", 7},
     };
     for (const auto& c : cases) {
         TSpecification s = ParseSpecification(c.text);
