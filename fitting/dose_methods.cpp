@@ -77,7 +77,19 @@ bool ScanSucceeded(TDoseWork& work, TScanOutcome outcome) {
     return true;
 }
 
-// Additive and total bleach: F(x) = B for x below zero; ED = -x.
+// Difference of two fitted curves, whose zero is their crossing.
+struct TCrossing {
+    TShiftedCurve First;
+    TShiftedCurve Second;
+};
+
+double CrossingDifference(double x, void* context, ResultCode& code) {
+    const TCrossing& c = *static_cast<const TCrossing*>(context);
+    return ShiftedValue(c.First, x, code) - ShiftedValue(c.Second, x, code);
+}
+
+}  // namespace
+
 void SolveBelowZero(TDoseWork& work, double level, double levelSigma) {
     TFitRecord& fit = work.Fit;
     const FunctionCode code = work.Code1;
@@ -157,19 +169,6 @@ void SolveBelowZero(TDoseWork& work, double level, double levelSigma) {
     work.Code = kUnknownFunctionType;
 }
 
-// Difference of two fitted curves, whose zero is their crossing.
-struct TCrossing {
-    TShiftedCurve First;
-    TShiftedCurve Second;
-};
-
-double CrossingDifference(double x, void* context, ResultCode& code) {
-    const TCrossing& c = *static_cast<const TCrossing*>(context);
-    return ShiftedValue(c.First, x, code) - ShiftedValue(c.Second, x, code);
-}
-
-}  // namespace
-
 void SolveTestFit(TDoseWork& work) {
     FitCurve(work, 1);
 }
@@ -246,7 +245,6 @@ void SolvePartialBleach(TDoseWork& work) {
 }
 
 void SolveRegenerative(TDoseWork& work) {
-    TFitRecord& fit = work.Fit;
     ResultCode& code = work.Code;
     WeightPoints(PlainModel(work.Model), work.Set1, work.Set2, work.Weights1, work.Weights2, code);
     if (IsFatal(code)) return;
@@ -262,6 +260,12 @@ void SolveRegenerative(TDoseWork& work) {
     if (IsFatal(code)) return;
     ClearWarning(code);
 
+    SolveAboveZero(work, natural, naturalSigma);
+}
+
+void SolveAboveZero(TDoseWork& work, double natural, double naturalSigma) {
+    TFitRecord& fit = work.Fit;
+    ResultCode& code = work.Code;
     const FunctionCode code2 = work.Code2;
     const double* a = fit.Params2;
     const TShiftedCurve curve = Curve2(work, natural);
