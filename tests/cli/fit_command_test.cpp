@@ -119,6 +119,12 @@ TEST_F(FitCommand, CorrectionTableMethodsDefaultTheSecondCode) {
     EXPECT_NE(out_.find("\"Set2\":[[1,1,0],[2,"), std::string::npos) << out_;
 }
 
+TEST_F(FitCommand, HelpPrintsTheUsage) {
+    ASSERT_EQ(Run("--help"), 0);
+    EXPECT_EQ(out_.rfind("usage: orvane-cli fit --points FILE.csv --method N", 0), 0u) << out_;
+    EXPECT_EQ(err_, "");
+}
+
 struct TBadCall {
     const char* Name;
     const char* Csv;  // nullptr: no file written

@@ -70,6 +70,17 @@ TEST(SlideSolver, ScaledCopyKeepsItsScale) {
     EXPECT_NEAR(run.Fit.ED, 30.0, 0.05);
 }
 
+TEST(SlideSolver, StarredModelReweightsFromTheJoinedFit) {
+    // Fixed* % errors: 2 % of the fitted value; the shifted copy still slides back.
+    TPointSet additive = Additive();
+    TPointSet regenerated = MovedCopy(40.0, 1.0);
+    for (int i = 0; i < 6; ++i) additive.Error[i] = regenerated.Error[i] = 0.02;
+    TDoseRun run = RunDose(6, 5, 2, 2, additive, regenerated);
+    ASSERT_EQ(run.Code, kResultOk) << run.Note;
+    EXPECT_NEAR(run.Fit.ED, 40.0, 1e-3);
+    EXPECT_EQ(run.Fit.ErrorModel, 5);
+}
+
 TEST(SlideSolver, CeramicWithACurveUsesTheSlide) {
     TDoseRun run = RunDose(7, 0, 2, 2, Additive(), MovedCopy(25.0, 1.0));
     ASSERT_EQ(run.Code, kResultOk) << run.Note;
