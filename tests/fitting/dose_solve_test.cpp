@@ -68,7 +68,7 @@ struct THandCase {
     bool Additive;
     FunctionCode Code;
     int N;
-    double Params[3];
+    double Params[4];
     double Level;
     double CovarianceDiagonal;
     const char* Note;
@@ -155,6 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
                   0,
                   0,
                   "solution doesn't exist; "},
+        // A cubic without cubic term, (x + 10)^2: its real roots touch zero without crossing.
+        THandCase{"AdditiveCubicTouching", true, 4, 4, {100, 20, 1, 0}, 0, 0, "not double root; "},
         THandCase{"AdditiveExponentialWithoutDecay",
                   true,
                   8,
