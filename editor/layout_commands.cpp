@@ -22,7 +22,8 @@ void InstallLayoutCommands(TEdForm1& form) {
     if (QAction* a = form.findChild<QAction*>(QStringLiteral("ActionChangePos"))) {
         a->setCheckable(true);
         a->setEnabled(false);
-        QObject::connect(a, &QAction::toggled, layout, [layout](bool on) { layout->SetMoving(on); });
+        QObject::connect(a, &QAction::toggled, layout,
+                         [layout](bool on) { layout->SetMoving(on); });
     }
     if (QAction* a = form.findChild<QAction*>(QStringLiteral("ActionConfigSave"))) {
         a->setEnabled(false);

@@ -77,8 +77,8 @@ void TLayoutController::LoadForOpenedView() {
 
     const std::string kind = form_.FileKind().toStdString();
     const auto remembered = iniList_.Get(kind);
-    std::string path = ResolveNameCase(remembered ? *remembered
-                                                  : LayoutFileName(SchemaDirectory(), kind));
+    std::string path =
+        ResolveNameCase(remembered ? *remembered : LayoutFileName(SchemaDirectory(), kind));
     if (!FileExists(path)) {
         path = form_.Prompts()
                    .OpenFileName(&form_, QString::fromLatin1(kDialogTitle),
@@ -151,16 +151,16 @@ void TLayoutController::BuildControls(const std::vector<std::string>* lines) {
 
         const QFontMetrics fm = edit->fontMetrics();
         // A few pixels for the edit's frame and margins around the characters.
-        const int width =
-            f.layout.width > 0
-                ? f.layout.width
-                : std::max(f.editCharacters * fm.horizontalAdvance(QLatin1Char('0')),
-                           label->fontMetrics().horizontalAdvance(caption)) + 8;
+        const int width = f.layout.width > 0
+                              ? f.layout.width
+                              : std::max(f.editCharacters * fm.horizontalAdvance(QLatin1Char('0')),
+                                         label->fontMetrics().horizontalAdvance(caption)) +
+                                    8;
         const int height = f.layout.height > 0 ? f.layout.height : edit->sizeHint().height();
         const QSize labelSize = label->sizeHint();
-        const TFlowPlacement p = flow.Place(f.layout.left, f.layout.top, width, height,
-                                            labelSize.width(), labelSize.height(),
-                                            f.layout.labelPosition);
+        const TFlowPlacement p =
+            flow.Place(f.layout.left, f.layout.top, width, height, labelSize.width(),
+                       labelSize.height(), f.layout.labelPosition);
         edit->setGeometry(p.edit.left, p.edit.top, p.edit.width, p.edit.height);
         label->setGeometry(p.label.left, p.label.top, p.label.width, p.label.height);
         edit->setVisible(shown);

@@ -71,8 +71,8 @@ private:
     TCurveFieldList curves_;
     TLayoutPlan plan_;
     std::set<std::string> booleanFields_;
-    std::vector<TLayoutFieldEdit*> edits_;    // in plan order
-    std::vector<QLabel*> fieldLabels_;        // one per edit
+    std::vector<TLayoutFieldEdit*> edits_;  // in plan order
+    std::vector<QLabel*> fieldLabels_;      // one per edit
     std::vector<QLabel*> freeLabels_;
     bool positionsChanged_ = false;
     bool moving_ = false;

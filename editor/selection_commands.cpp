@@ -4,7 +4,9 @@
 #include "editor/main_window.h"
 #include "editor/selection_controller.h"
 
-void InstallSelectionCommands(TEdForm1& form) { new TSelectionController(form); }
+void InstallSelectionCommands(TEdForm1& form) {
+    new TSelectionController(form);
+}
 
 std::vector<int32_t> SelectedRecords(const TEdForm1& form) {
     const TSelectionController* s = TSelectionController::Of(form);

@@ -51,10 +51,13 @@ TSelectionController::TSelectionController(TEdForm1& form)
     connect(grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         // The grid clears its selection when it moves its current cell: paint it again.
         if (rowSelect_ && !applying_)
-            QMetaObject::invokeMethod(this, [this] { ApplyToGrid(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { ApplyToGrid(); }, Qt::QueuedConnection);
     });
     connect(grid->Model(), &QAbstractItemModel::modelReset, this, [this] {
-        if (rowSelect_) QMetaObject::invokeMethod(this, [this] { ApplyToGrid(); }, Qt::QueuedConnection);
+        if (rowSelect_)
+            QMetaObject::invokeMethod(
+                this, [this] { ApplyToGrid(); }, Qt::QueuedConnection);
     });
 
     auto on = [this](const char* name, auto slot) {
@@ -249,7 +252,8 @@ QString TSelectionController::ClipboardText() {
     options.halcyonMode = !form_.IsGeneralMode();
     options.kind = RecordKindOf(form_.ShownViewKind());
     options.locale = model->TextLocale();
-    options.layoutBooleans = presentation::TBooleanTexts::Parse(form_.BooleanDisplay().toStdString());
+    options.layoutBooleans =
+        presentation::TBooleanTexts::Parse(form_.BooleanDisplay().toStdString());
     options.hasLayoutBooleans = [this](const std::string& f) {
         return LayoutGaveBooleanTexts(form_, f);
     };

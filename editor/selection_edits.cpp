@@ -73,8 +73,7 @@ int64_t IntegerOf(const TBinDataSet& view, const char* field) {
 
 std::string DataLine(const TBinDataSet& view, const std::vector<const TBinField*>& fields,
                      const TClipboardOptions& options) {
-    const presentation::TViewRecordValues record(view, options.kind, std::nullopt,
-                                                 options.locale);
+    const presentation::TViewRecordValues record(view, options.kind, std::nullopt, options.locale);
     std::string line;
     for (const TBinField* f : fields) {
         if (f->type != TFieldType::Bytes) {

@@ -22,7 +22,8 @@ int PostFieldToSelected(TBinDataSet& view, TRecordKind kind, const std::string& 
                         const presentation::TBooleanTexts& booleans, char decimalSeparator);
 
 struct TClipboardOptions {
-    bool halcyonMode = true;  // the maker's views: curve cells padded as the reader's tools read them
+    bool halcyonMode =
+        true;  // the maker's views: curve cells padded as the reader's tools read them
     TRecordKind kind = TRecordKind::Dat;
     presentation::TTextLocale locale;
     // Boolean texts of the fields the layout gave them; other boolean fields read True/False.

@@ -12,7 +12,9 @@ void TRecordSelection::Add(int32_t id) {
     if (!Contains(id)) ids_.push_back(id);
 }
 
-void TRecordSelection::Remove(int32_t id) { std::erase(ids_, id); }
+void TRecordSelection::Remove(int32_t id) {
+    std::erase(ids_, id);
+}
 
 void TRecordSelection::Toggle(int32_t id) {
     if (Contains(id))

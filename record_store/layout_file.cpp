@@ -15,7 +15,9 @@ std::string Upper(std::string text) {
     return text;
 }
 
-bool SameText(const std::string& a, const std::string& b) { return Upper(a) == Upper(b); }
+bool SameText(const std::string& a, const std::string& b) {
+    return Upper(a) == Upper(b);
+}
 
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
@@ -244,8 +246,7 @@ std::vector<TFreeLabel> ReadFreeLabels(const std::vector<std::string>& lines) {
     for (std::size_t i = section + 1; i < lines.size(); ++i) {
         const auto eq = lines[i].find('=');
         if (eq == std::string::npos) continue;
-        const std::vector<std::string> items =
-            SplitList(*KeyValue(lines, lines[i].substr(0, eq)));
+        const std::vector<std::string> items = SplitList(*KeyValue(lines, lines[i].substr(0, eq)));
         labels.push_back(
             {Item(items, 0), IntegerOrThrow(Item(items, 1)), IntegerOrThrow(Item(items, 2))});
     }

@@ -21,8 +21,8 @@ int DefaultEditCharacters(TLayoutFieldKind kind, int size, int precision) {
     return 15;
 }
 
-TFlowPlacement TFlowLayout::Place(int left, int top, int editWidth, int editHeight,
-                                  int labelWidth, int labelHeight, TLabelPosition position) {
+TFlowPlacement TFlowLayout::Place(int left, int top, int editWidth, int editHeight, int labelWidth,
+                                  int labelHeight, TLabelPosition position) {
     const int limit = boxWidth_ - kRightMargin;
     auto wrap = [&] {
         x_ = kStartX;
@@ -61,7 +61,9 @@ TFlowPlacement TFlowLayout::Place(int left, int top, int editWidth, int editHeig
     return p;
 }
 
-int SnapToGrid(int value) { return (value + 4) / 4 * 4; }
+int SnapToGrid(int value) {
+    return (value + 4) / 4 * 4;
+}
 
 TLabelPosition LabelPositionOf(const TLayoutRect& label, const TLayoutRect& edit) {
     if (edit.left - label.width >= label.left) return TLabelPosition::Left;

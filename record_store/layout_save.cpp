@@ -32,8 +32,7 @@ std::string TrimTrailingCommas(std::string text) {
 
 }  // namespace
 
-std::string RewriteLayoutLines(std::vector<std::string>& lines,
-                               const TLayoutPositions& positions) {
+std::string RewriteLayoutLines(std::vector<std::string>& lines, const TLayoutPositions& positions) {
     if (FindSectionLine(lines, "[MAIN]") < 0) lines.insert(lines.begin(), "[MAIN]");
     if (FindSectionLine(lines, "[LABELS]") < 0) {
         lines.push_back(" ");
@@ -74,12 +73,13 @@ std::string RewriteLayoutLines(std::vector<std::string>& lines,
             std::to_string(l.isFloat ? l.precision : 0) + ", " + std::to_string(l.edit.left) +
             ", " + std::to_string(l.edit.top) + ", " + std::to_string(l.edit.width) + ", " +
             std::to_string(l.edit.height));
-        const int at = PutLine(lines, l.fieldName, fieldLine, FindSectionLine(lines, "[FIELDS]") + 1);
+        const int at =
+            PutLine(lines, l.fieldName, fieldLine, FindSectionLine(lines, "[FIELDS]") + 1);
         const std::string labelKey = "L_" + l.fieldName;
-        PutLine(lines, labelKey,
-                labelKey + "=" + l.caption + ", " +
-                    LabelPositionWord(LabelPositionOf(l.label, l.edit)),
-                at + 1);
+        PutLine(
+            lines, labelKey,
+            labelKey + "=" + l.caption + ", " + LabelPositionWord(LabelPositionOf(l.label, l.edit)),
+            at + 1);
     }
     return booleanDisplay;
 }

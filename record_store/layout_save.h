@@ -8,19 +8,19 @@
 #include "record_store/layout_flow.h"
 
 struct TSavedLabel {
-    bool free = false;        // a free label of the [LABELS] section
-    std::string fieldName;    // field labels: the field
-    std::string caption;      // field labels: the display label; free labels: the caption
-    bool isFloat = false;     // float fields write their precision, others 0
+    bool free = false;      // a free label of the [LABELS] section
+    std::string fieldName;  // field labels: the field
+    std::string caption;    // field labels: the display label; free labels: the caption
+    bool isFloat = false;   // float fields write their precision, others 0
     int precision = 4;
-    TLayoutRect edit;         // field labels: the field's edit
+    TLayoutRect edit;  // field labels: the field's edit
     TLayoutRect label;
 };
 
 struct TLayoutPositions {
     int left = 0, top = 0, width = 0, height = 0;  // the main window
-    std::string booleanDisplay;                     // the texts in use ("Yes;No")
-    std::vector<TSavedLabel> labels;                // in the form's order
+    std::string booleanDisplay;                    // the texts in use ("Yes;No")
+    std::vector<TSavedLabel> labels;               // in the form's order
 };
 
 // Rewrites the lines in place and returns the boolean display texts the file now holds, made

@@ -127,13 +127,14 @@ void TPagesDlg::BuildPage(TPage& p, TROIKind kind, const QString& title) {
     connect(p.saveButton, &QPushButton::clicked, this, [this, page] { OnSave(*page); });
     connect(p.deleteButton, &QPushButton::clicked, this, [this, page] { OnDelete(*page); });
     connect(p.acceptButton, &QPushButton::clicked, this, [this, page] { OnAcceptNew(*page); });
-    connect(p.cancelNewButton, &QPushButton::clicked, this,
-            [this, page] { OnCancelNew(*page); });
+    connect(p.cancelNewButton, &QPushButton::clicked, this, [this, page] { OnCancelNew(*page); });
     connect(p.grid, &QTableWidget::itemChanged, this, [this, page] { OnCellChanged(*page); });
     ShowNaming(p, false);
 }
 
-void TPagesDlg::ShowPage(TROIKind kind) { tabs_->setCurrentWidget(page(kind).widget); }
+void TPagesDlg::ShowPage(TROIKind kind) {
+    tabs_->setCurrentWidget(page(kind).widget);
+}
 
 TROIKind TPagesDlg::CurrentPage() const {
     return tabs_->currentWidget() == osl_.widget ? TROIKind::OSL : TROIKind::TL;
@@ -170,9 +171,9 @@ void TPagesDlg::ShowSet(TPage& p, const TROISet& set) {
     filling_ = true;
     for (int r = 0; r < kROICount; ++r) {
         const TROI& roi = set[r];
-        p.grid->setItem(r, kNameColumn,
-                        NameItem(r == 0 ? QStringLiteral("Average")
-                                        : QString::fromStdString(roi.name)));
+        p.grid->setItem(
+            r, kNameColumn,
+            NameItem(r == 0 ? QStringLiteral("Average") : QString::fromStdString(roi.name)));
         p.grid->setItem(r, kFromColumn,
                         new QTableWidgetItem(roi.IsSet() ? QString::number(roi.first) : QString()));
         p.grid->setItem(r, kToColumn,
@@ -241,12 +242,12 @@ void TPagesDlg::OnNew(TPage& p) {
     filling_ = true;
     for (int r = 0; r < kROICount; ++r) {
         const bool whole = r == 0;
-        p.grid->setItem(r, kFromColumn,
-                        new QTableWidgetItem(whole ? QString::number(DefaultFirst(p.kind))
-                                                   : QString()));
-        p.grid->setItem(r, kToColumn,
-                        new QTableWidgetItem(whole ? QString::number(DefaultLast(p.kind))
-                                                   : QString()));
+        p.grid->setItem(
+            r, kFromColumn,
+            new QTableWidgetItem(whole ? QString::number(DefaultFirst(p.kind)) : QString()));
+        p.grid->setItem(
+            r, kToColumn,
+            new QTableWidgetItem(whole ? QString::number(DefaultLast(p.kind)) : QString()));
     }
     filling_ = false;
     UpdateButtons();

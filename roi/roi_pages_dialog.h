@@ -97,6 +97,6 @@ private:
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* help_ = nullptr;
-    bool naming_ = false;  // a new set is being named (shared by both pages)
+    bool naming_ = false;   // a new set is being named (shared by both pages)
     bool filling_ = false;  // the dialog itself is filling lists and grids
 };

@@ -16,10 +16,16 @@ int32_t IntegerOrZero(std::string_view text) {
 
 }  // namespace
 
-std::string ROIName(int r) { return "ROI" + std::to_string(r); }
+std::string ROIName(int r) {
+    return "ROI" + std::to_string(r);
+}
 
-int32_t DefaultFirst(TROIKind kind) { return kind == TROIKind::TL ? 200 : 1; }
-int32_t DefaultLast(TROIKind kind) { return kind == TROIKind::TL ? 500 : 99; }
+int32_t DefaultFirst(TROIKind kind) {
+    return kind == TROIKind::TL ? 200 : 1;
+}
+int32_t DefaultLast(TROIKind kind) {
+    return kind == TROIKind::TL ? 500 : 99;
+}
 
 TROISet DefaultROISet(TROIKind kind) {
     TROISet set;

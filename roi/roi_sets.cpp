@@ -14,12 +14,11 @@ std::vector<std::string> InSetOrder(std::vector<std::string> names) {
             if (!std::isdigit(static_cast<unsigned char>(name[i]))) return -1;
         return std::stol(name.substr(3));
     };
-    std::stable_sort(names.begin(), names.end(),
-                     [&](const std::string& a, const std::string& b) {
-                         const long na = setNumber(a), nb = setNumber(b);
-                         if (na < 0 || nb < 0) return na >= 0 && nb < 0;
-                         return na < nb;
-                     });
+    std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+        const long na = setNumber(a), nb = setNumber(b);
+        if (na < 0 || nb < 0) return na >= 0 && nb < 0;
+        return na < nb;
+    });
     return names;
 }
 
@@ -30,7 +29,9 @@ const char* Description(TROIKind kind) {
 
 }  // namespace
 
-TROIKindSets::TROIKindSets(TROIKind kind) : kind_(kind) { InstallDefault(); }
+TROIKindSets::TROIKindSets(TROIKind kind) : kind_(kind) {
+    InstallDefault();
+}
 
 const char* TROIKindSets::KeyName() const {
     return kind_ == TROIKind::TL ? "TLROIs" : "OSLROIs";
@@ -93,7 +94,9 @@ bool TROIKindSets::Store(TSettingsStore& store) {
     return ok;
 }
 
-void TROIKindSets::KeepCurrent() { list_.sets[current_] = currentSet_; }
+void TROIKindSets::KeepCurrent() {
+    list_.sets[current_] = currentSet_;
+}
 
 void TROIKindSets::Choose(int index) {
     if (index < 0 || index >= list_.Count()) return;

@@ -6,7 +6,9 @@
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) { return TLayoutText::Parse(text).lines; }
+std::vector<std::string> Lines(const std::string& text) {
+    return TLayoutText::Parse(text).lines;
+}
 
 TEST(LayoutFileName, NameFilterAndPreferenceKind) {
     EXPECT_EQ(LayoutFileName("/lab/", "DAT"), "/lab/OV_DAT.INI");
@@ -56,7 +58,7 @@ TEST(BooleanDisplay, MadeWhole) {
         const char* trueWord;
         const char* falseWord;
     } cases[] = {
-        {"", "True;False", "True", "False"},   {"Yes;", "Yes;False", "Yes", "False"},
+        {"", "True;False", "True", "False"},    {"Yes;", "Yes;False", "Yes", "False"},
         {";Nein", "True;Nein", "True", "Nein"}, {";", "True;False", "True", "False"},
         {"Ja;Nein", "Ja;Nein", "Ja", "Nein"},   {"on;off;x", "on;off;x", "on", "off;x"},
     };

@@ -15,9 +15,8 @@ class LayoutPlanTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
-               ("layout_plan_" + std::string(::testing::UnitTest::GetInstance()
-                                                 ->current_test_info()
-                                                 ->name()));
+               ("layout_plan_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         std::ofstream(dir_ / "LAY.sch", std::ios::binary)
@@ -104,9 +103,9 @@ TEST_F(LayoutPlanTest, AFieldThatCannotBeBuiltStopsTheBuild) {
             BuildLayoutPlan(view_, &lines, words_, plan);
             ADD_FAILURE() << c.text;
         } catch (const TEditorError& e) {
-            EXPECT_EQ(std::string(e.what()),
-                      std::string("INI File Error: Error processing field ") + c.field +
-                          " in INI file");
+            EXPECT_EQ(
+                std::string(e.what()),
+                std::string("INI File Error: Error processing field ") + c.field + " in INI file");
         }
         EXPECT_EQ(plan.shown.size(), c.shownBefore);
     }

@@ -69,8 +69,7 @@ TEST(LayoutSave, FileTextsInFileTextsOut) {
          "Run#=Yes, 0, 8, 20, 40, 21\nL_Run#=Run, TOP\nRemark=no\n"
          "Ramp=No, 3, 120, 60, 60, 21\nL_Ramp=ramp, RIGHT\n"
          "[LABELS]\nL_Note=Note, 10, 300\nL_Hello=Hello, 100, 204\n"},
-        {"an empty file gets every section and key",
-         "",
+        {"an empty file gets every section and key", "",
          "[MAIN]\nLeft=20\nTop=30\nWidth=640\nHeight=480\nBooleanDisplay=Yes;No\n \n"
          "[FIELDS]\n"
          "NPT=Yes, 0, 200, 20, 40, 21\nL_NPT=Points, BOTTOM\n"
@@ -165,7 +164,8 @@ TEST_F(LayoutSaveFile, AMissingFileCannotBeSaved) {
         SaveLayoutPositions(ini.string(), TLayoutPositions{});
         ADD_FAILURE();
     } catch (const TEditorError& e) {
-        EXPECT_EQ(std::string(e.what()), "INI File Error: cannot make new INI file: " + ini.string());
+        EXPECT_EQ(std::string(e.what()),
+                  "INI File Error: cannot make new INI file: " + ini.string());
     }
     EXPECT_FALSE(fs::exists(ini));
     EXPECT_FALSE(fs::exists(dir_ / "OV_SAD.~INI"));

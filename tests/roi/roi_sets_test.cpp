@@ -9,8 +9,8 @@ TEST(ROIValue, ParsesFirstAndLastAtTheFirstDash) {
         const char* text;
         int32_t first, last;
     } cases[] = {
-        {"250-300", 250, 300}, {"x-300", 0, 300}, {"250-", 250, 0},   {"250", 250, 0},
-        {"", 0, 0},            {"-5-10", 0, 0},   {"1-99", 1, 99},    {"12a-7", 0, 7},
+        {"250-300", 250, 300}, {"x-300", 0, 300}, {"250-", 250, 0}, {"250", 250, 0}, {"", 0, 0},
+        {"-5-10", 0, 0},       {"1-99", 1, 99},   {"12a-7", 0, 7},
     };
     for (const Case& c : cases) {
         int32_t first = -1, last = -1;
@@ -36,7 +36,8 @@ TEST(ROISets, EmptySettingsGiveTheDefaultSetsMarkedChanged) {
         ASSERT_EQ(k.List().Count(), 1);
         EXPECT_EQ(k.CurrentName(), "Default ROIs");
         EXPECT_TRUE(k.Changed());
-        for (int r = 0; r < kROICount; ++r) EXPECT_EQ(k.Current()[r].name, "ROI" + std::to_string(r));
+        for (int r = 0; r < kROICount; ++r)
+            EXPECT_EQ(k.Current()[r].name, "ROI" + std::to_string(r));
         for (int r = 1; r < kROICount; ++r) EXPECT_FALSE(k.Current()[r].IsSet());
     }
     EXPECT_EQ(sets.CurrentTL()[0].first, 200);

@@ -28,8 +28,8 @@ public:
         opens << title + "|" + directory + "|" + filter;
         return openAnswer;
     }
-    QString SaveFileName(QWidget*, const QString& title, const QString& proposed,
-                         const QString&, const QString& suffix) override {
+    QString SaveFileName(QWidget*, const QString& title, const QString& proposed, const QString&,
+                         const QString& suffix) override {
         saves << title + "|" + proposed + "|" + suffix;
         return saveAnswer;
     }
@@ -185,9 +185,8 @@ private slots:
         NewForm(true);
         QVERIFY(form_->OpenFile(datPath_));
         QCOMPARE(prompts_.opens.size(), 1);
-        QCOMPARE(prompts_.opens[0],
-                 "Open configuration file|" + dir_.path() +
-                     "|Configuration files (*.ini)|OV_DAT*.ini;OV_DAT*.INI");
+        QCOMPARE(prompts_.opens[0], "Open configuration file|" + dir_.path() +
+                                        "|Configuration files (*.ini)|OV_DAT*.ini;OV_DAT*.INI");
         QCOMPARE(Layout().IniList().Get("DAT"), prompts_.openAnswer.toStdString());
         QVERIFY(Control("dbeRunnumber"));
         // The table is kept for the rest of the run: no question at the next opening.
@@ -265,18 +264,31 @@ private slots:
 
         auto geometry = [&](const char* name) {
             const QRect r = Control(name)->geometry();
-            return QStringLiteral("%1, %2, %3, %4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+            return QStringLiteral("%1, %2, %3, %4")
+                .arg(r.x())
+                .arg(r.y())
+                .arg(r.width())
+                .arg(r.height());
         };
         const QString expected =
             QStringLiteral("[MAIN]\r\nLeft=%1\r\nTop=%2\r\nWidth=%3\r\nHeight=%4\r\n")
-                .arg(form_->x()).arg(form_->y()).arg(form_->width()).arg(form_->height()) +
+                .arg(form_->x())
+                .arg(form_->y())
+                .arg(form_->width())
+                .arg(form_->height()) +
             "BooleanDisplay=Ja;\r\n[FIELDS]\r\n"
             "Run#=Ja, 0, 100, 40, 60, 24\r\nL_Run#=Run number, LEFT\r\n"
-            "Disk#=Ja, 0, 40, 100, " + geometry("dbeDisk").section(", ", 2) + "\r\n"
+            "Disk#=Ja, 0, 40, 100, " +
+            geometry("dbeDisk").section(", ", 2) +
+            "\r\n"
             "L_Disk#=Disk#, LEFT\r\n"
             "Remark=false, 0, 4, 200\r\n"
-            "Ramp=Ja, 3, " + geometry("dbeHeatingrate") + "\r\nL_Ramp=Heating rate, BOTTOM\r\n"
-            "Nat TL=Ja, 0, " + geometry("dbeNatural") + "\r\nL_Nat TL=Natural, TOP\r\n"
+            "Ramp=Ja, 3, " +
+            geometry("dbeHeatingrate") +
+            "\r\nL_Ramp=Heating rate, BOTTOM\r\n"
+            "Nat TL=Ja, 0, " +
+            geometry("dbeNatural") +
+            "\r\nL_Nat TL=Natural, TOP\r\n"
             "Raw data=False\r\nL_Raw data=CURVE raw\r\n"
             "[LABELS]\r\nL_Sample S12=Sample S12, 500, 20\r\nL_Title=Sample S12, 300, 8\r\n";
         QCOMPARE(QString::fromLatin1(ReadAll(Ini())), expected);

@@ -65,7 +65,7 @@ private slots:
         QTableWidget* osl = dlg.Grid(TROIKind::OSL);
         QCOMPARE(Cell(osl, 0, 1), QStringLiteral("1"));
         QCOMPARE(Cell(osl, 0, 2), QStringLiteral("99"));
-        QVERIFY(dlg.SaveButton(TROIKind::TL)->isEnabled());   // the defaults are unsaved
+        QVERIFY(dlg.SaveButton(TROIKind::TL)->isEnabled());     // the defaults are unsaved
         QVERIFY(!dlg.DeleteButton(TROIKind::TL)->isEnabled());  // the first set stays
         QVERIFY(!Stored("TLROIs/Set0/ROI0").isValid());
 

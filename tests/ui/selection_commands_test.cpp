@@ -221,8 +221,7 @@ private slots:
         QCOMPARE(SelectedRecords(*form_), Ids({9, 6}));
         // A click into a data cell leaves row selection.
         const QRect cell = form_->Grid()->visualRect(form_->Grid()->Model()->index(1, 0));
-        QTest::mouseClick(form_->Grid()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          cell.center());
+        QTest::mouseClick(form_->Grid()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
         QVERIFY(!Selection().RowSelection());
         QVERIFY(SelectedRecords(*form_).empty());
     }
@@ -247,8 +246,9 @@ private slots:
         QCOMPARE(View().RecNo(), 2);
         for (int i = 0; i < 15; ++i) {
             const bool selected = i == 5 || i == 9 || i == 12;
-            QCOMPARE(View().ValueAt(i, View().FieldIndex("Remark")) == TFieldValue(std::string("ok")),
-                     selected);
+            QCOMPARE(
+                View().ValueAt(i, View().FieldIndex("Remark")) == TFieldValue(std::string("ok")),
+                selected);
         }
         QVERIFY(prompts_.errors.isEmpty());
     }
@@ -260,7 +260,9 @@ private slots:
         const std::vector<int32_t> all = {1, 2, 3};
         // A device number keeps each record's sub-number: OSL records stay OSL records.
         QCOMPARE(PostFieldToSelected(view, TRecordKind::Dat, "Dev#", "21", all, booleans, '.'), 3);
-        auto dev = [&](int i) { return std::get<int64_t>(view.ValueAt(i, view.FieldIndex("Dev#"))); };
+        auto dev = [&](int i) {
+            return std::get<int64_t>(view.ValueAt(i, view.FieldIndex("Dev#")));
+        };
         QCOMPARE(dev(0), int64_t{2105});
         QCOMPARE(dev(1), int64_t{2103});
         QCOMPARE(dev(2), int64_t{2105});
@@ -292,10 +294,11 @@ private slots:
                                                   {"Ramp", TFieldValue(5.0)},
                                                   {"Nat TL", TFieldValue(true)},
                                                   {"Remark", TFieldValue(std::string("first"))}});
-        const TValues osl = With(Record(2, 2, 2003), {{"NPT", TFieldValue(int64_t{2})},
-                                                      {"Shift", TFieldValue(7.5)},
-                                                      {"Normalization", TFieldValue(true)},
-                                                      {"Remark", TFieldValue(std::string("second"))}});
+        const TValues osl =
+            With(Record(2, 2, 2003), {{"NPT", TFieldValue(int64_t{2})},
+                                      {"Shift", TFieldValue(7.5)},
+                                      {"Normalization", TFieldValue(true)},
+                                      {"Remark", TFieldValue(std::string("second"))}});
         Open({{tl, {1.5, 2, 3.25}}, {osl, {}}});
         const QString date = QLocale().toString(QDate(2020, 3, 4), QLocale::ShortFormat);
         auto cells = [](const char* cell, int n) {
@@ -305,14 +308,16 @@ private slots:
         };
         const QString tlLine =
             "1\t2\tYes\tTrue\tFalse\tFalse\tFalse\t5\t0\t0\t0\t0\t0\t0\t0\t0\t\t0\t0\t0\t0\t0\t0\t"
-            "\t\t\t\t\t\t" + date + "\t0\t0\tfirst\t3\t10\t5\t5\t" +
-            "1.5\t2\t3.25\t" + cells("0", 97) + "\t\t" +  // raw, then Max point - NPT cells
-            "0\t0\t" + cells("0", 98) + "\t\t" +           // subtracted of a TL record
+            "\t\t\t\t\t\t" +
+            date + "\t0\t0\tfirst\t3\t10\t5\t5\t" + "1.5\t2\t3.25\t" + cells("0", 97) +
+            "\t\t" +                              // raw, then Max point - NPT cells
+            "0\t0\t" + cells("0", 98) + "\t\t" +  // subtracted of a TL record
             "False\r\n";
         const QString oslLine =
             "2\t2\tNo\tTrue\tFalse\tFalse\tTrue\t0\t0\t0\t0\t0\t0\t0\t0\t0\t\t0\t0\t0\t0\t0\t0\t"
-            "\t\t\t\t\t\t" + date + "\t0\t7.5\tsecond\t2\t0\t2003\t0\t" +
-            cells("0", 100) + "\t7.5\t" + cells("0", 98) + "False\r\n";
+            "\t\t\t\t\t\t" +
+            date + "\t0\t7.5\tsecond\t2\t0\t2003\t0\t" + cells("0", 100) + "\t7.5\t" +
+            cells("0", 98) + "False\r\n";
         QCOMPARE(Selection().ClipboardText(), tlLine);
 
         Selection().ClickRowIndicator(1, Qt::NoModifier);
@@ -339,11 +344,13 @@ private slots:
 
     void duplicateDosingCopiesIrslDosingToTheNextOslRun() {
         Open({
-            {With(Record(5, 3, 2000), {{"Normalization", TFieldValue(true)},
-                                       {"Bleach time", TFieldValue(50.0)}}), {}},
+            {With(Record(5, 3, 2000),
+                  {{"Normalization", TFieldValue(true)}, {"Bleach time", TFieldValue(50.0)}}),
+             {}},
             {With(Record(7, 4, 2800), {{"Beta time", TFieldValue(100.0)},
                                        {"Bleach time", TFieldValue(30.0)},
-                                       {"Before irrad", TFieldValue(true)}}), {}},
+                                       {"Before irrad", TFieldValue(true)}}),
+             {}},
             {Record(6, 9, 5), {}},
             {Record(8, 4, 2001), {}},
             {Record(9, 4, 2002), {}},
