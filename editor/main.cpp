@@ -11,8 +11,26 @@
 
 #include "editor/main_window.h"
 #include "editor/qt_settings_store.h"
+#include "editor/user_prompts.h"
 
 namespace {
+
+// Unattended runs (--screenshot) print what a message box would show, answer Cancel and
+// cancel every file dialog.
+class TConsolePrompts : public TUserPrompts {
+public:
+    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return {};
+    }
+    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&,
+                         const QString&) override {
+        return {};
+    }
+    TAnswer AskSaveChanges(QWidget*) override { return TAnswer::Cancel; }
+    void ShowError(QWidget*, const QString& message) override {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+    }
+};
 
 // The dialogs are made once at start, after the main window, in this order: "Deglitching
 // curve data", "System parameters" (TPagesDlg), "Change intensity", "Orvane - Printing
@@ -39,7 +57,8 @@ int main(int argc, char** argv) {
     parser.process(app);
 
     TQtSettingsStore settings;
-    TEdForm1 form(settings);
+    TConsolePrompts console;
+    TEdForm1 form(settings, parser.isSet(screenshot) ? &console : nullptr);
     CreateDialogs(form);
     form.show();
     const QStringList files = parser.positionalArguments();

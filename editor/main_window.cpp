@@ -1,6 +1,8 @@
 #include "editor/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QLayout>
 #include <QCloseEvent>
 #include <QDate>
 #include <QFileInfo>
@@ -58,6 +60,16 @@ TEdForm1::TEdForm1(TSettingsStore& settings, TUserPrompts* prompts, QWidget* par
 }
 
 TEdForm1::~TEdForm1() {
+    // Helpers that other editor parts attach to the window watch its widgets and call back
+    // into it: they go first, while the window is still whole.
+    for (QObject* child : children()) {
+        if (!child->isWidgetType() && !qobject_cast<QLayout*>(child) &&
+            !qobject_cast<QAction*>(child) && !qobject_cast<QActionGroup*>(child))
+            delete child;
+    }
+    // The widgets outlive the views (they are destroyed by the base class): unbind them.
+    recordForm_->SetView(nullptr, TRecordKind::Dat);
+    grid_->Clear();
     // A view still open writes its changes as it closes; a failure cannot be shown any more.
     for (TBinDataSet* v : {generalView_.get(), datView_.get(), sadView_.get(), dasView_.get()}) {
         try {
@@ -129,8 +141,9 @@ void TEdForm1::CreateCentralArea() {
     lowerLayout->addWidget(grid_, 1);
     splitter->addWidget(formStack_);
     splitter->addWidget(lower);
-    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
+    splitter_ = splitter;
     page->addWidget(splitter, 1);
     outer->addWidget(filePage_, 1);
     setCentralWidget(central_);
@@ -163,6 +176,9 @@ void TEdForm1::ShowFilePanels(bool show) {
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
         resize(DefaultSize(screen ? screen->availableGeometry().size() : QSize(1280, 900)));
+        // The form gets the room it needs, the grid the rest.
+        const int formHeight = formStack_->currentWidget()->sizeHint().height();
+        splitter_->setSizes({formHeight, std::max(200, height() - formHeight)});
     } else {
         // The window fits the picture while no file is open.
         setMinimumSize(0, 0);

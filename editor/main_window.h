@@ -14,6 +14,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QScrollArea;
+class QSplitter;
 class QStackedWidget;
 class QToolBar;
 class QWidget;
@@ -154,6 +155,7 @@ private:
     TSplashWidget* splash_ = nullptr;
     QWidget* filePage_ = nullptr;
     QStackedWidget* formStack_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     TRecordForm* recordForm_ = nullptr;
     QScrollArea* generalArea_ = nullptr;
     QWidget* generalForm_ = nullptr;

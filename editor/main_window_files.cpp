@@ -99,6 +99,7 @@ void TEdForm1::BindViewToWidgets() {
         view->First();
         grid_->SelectRecord(0);
         recordForm_->Refresh();
+        grid_->setFocus();
     }
 }
 

@@ -67,7 +67,13 @@ TRecordForm::TRecordForm(QWidget* parent) : QWidget(parent) {
     AddEdit(deviceGroup_, QStringLiteral("Device"), QString(), true);
     rampPlace_ = &AddEdit(deviceGroup_, QStringLiteral("Ramp"), QStringLiteral("ramp rate deg/s"));
     powerCaption_ = new QLabel(QStringLiteral("power % max"), deviceGroup_);
-    static_cast<QGridLayout*>(deviceGroup_->layout())->addWidget(powerCaption_, 1, 2);
+    {
+        // Shares the cell of "ramp rate deg/s": OSL records show one, TL records the other.
+        auto* layout = static_cast<QGridLayout*>(deviceGroup_->layout());
+        int row = 0, col = 0, rs = 0, cs = 0;
+        layout->getItemPosition(layout->indexOf(rampPlace_->edit), &row, &col, &rs, &cs);
+        layout->addWidget(powerCaption_, row, 0);
+    }
     captions_ << powerCaption_;
     AddEdit(deviceGroup_, QStringLiteral("NPT"), QStringLiteral("points"));
     AddEdit(deviceGroup_, QStringLiteral("MaxTemp"), QString(), true);

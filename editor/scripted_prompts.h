@@ -1,0 +1,48 @@
+#pragma once
+// Prompts answered from a script instead of a person: for tests and unattended runs. Every
+// question and message is recorded.
+#include <QStringList>
+#include <deque>
+
+#include "editor/user_prompts.h"
+
+class TScriptedPrompts : public TUserPrompts {
+public:
+    struct TFileDialog {
+        QString title, directory, filter, defaultSuffix;
+    };
+
+    std::deque<TAnswer> saveAnswers;  // empty: Cancel
+    std::deque<QString> openNames;    // empty: the dialog is cancelled
+    std::deque<QString> saveNames;
+    int saveQuestions = 0;
+    QStringList errors;
+    QList<TFileDialog> dialogs;
+
+    TAnswer AskSaveChanges(QWidget*) override {
+        ++saveQuestions;
+        if (saveAnswers.empty()) return TAnswer::Cancel;
+        const TAnswer a = saveAnswers.front();
+        saveAnswers.pop_front();
+        return a;
+    }
+    void ShowError(QWidget*, const QString& message) override { errors << message; }
+    QString OpenFileName(QWidget*, const QString& title, const QString& directory,
+                         const QString& filter) override {
+        dialogs.append({title, directory, filter, QString()});
+        return Next(openNames);
+    }
+    QString SaveFileName(QWidget*, const QString& title, const QString& proposed,
+                         const QString& filter, const QString& defaultSuffix) override {
+        dialogs.append({title, proposed, filter, defaultSuffix});
+        return Next(saveNames);
+    }
+
+private:
+    static QString Next(std::deque<QString>& names) {
+        if (names.empty()) return {};
+        QString n = names.front();
+        names.pop_front();
+        return n;
+    }
+};
