@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "record_store/editor_error.h"
+#include "record_store/file_names.h"
 
 namespace {
 
@@ -84,12 +85,7 @@ std::string RewriteLayoutLines(std::vector<std::string>& lines, const TLayoutPos
     return booleanDisplay;
 }
 
-std::string LayoutBackupName(const std::string& path) {
-    const auto slash = path.find_last_of("/\\");
-    const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + ".~";
-    return path.substr(0, dot + 1) + "~" + path.substr(dot + 1);
-}
+std::string LayoutBackupName(const std::string& path) { return BackupNameFor(path); }
 
 std::string SaveLayoutPositions(const std::string& path, const TLayoutPositions& positions) {
     const std::string failure = "INI File Error: cannot make new INI file: " + path;
