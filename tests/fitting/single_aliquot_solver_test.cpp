@@ -93,6 +93,16 @@ TEST(SingleAliquot, ExponentialPlusLineFindsTheInterceptRoot) {
     EXPECT_NEAR(run.Fit.ED, 79.20599684306772, 5e-3 * 79.2);
 }
 
+TEST(SingleAliquot, RunawayIterationEndsWithTheConvergenceWarning) {
+    // A table that grows by half each cycle makes the dose estimate run away; after 100
+    // iterations the warning is the final code and the results of the last pass stay.
+    TDoseRun run = RunDose(8, 1, 1, 63, Aliquot(), Table(5, 1.5));
+    EXPECT_EQ(run.Code, kNoConvergenceWarning);
+    EXPECT_EQ(run.Note, "");
+    EXPECT_GT(run.Fit.ED, 1000.0);
+    EXPECT_EQ(run.Set1.Dose[0], 0.0);
+}
+
 struct TAliquotCase {
     const char* Name;
     ErrorModel Model;
