@@ -2,13 +2,17 @@
 // in a temporary folder.
 #include <QLineEdit>
 #include <QListWidget>
+#include <QAction>
 #include <QPushButton>
+#include <QTimer>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "editor/main_window.h"
 #include "editor/qt_settings_store.h"
+#include "editor/roi_commands.h"
 #include "roi/roi_pages_dialog.h"
 
 class RoiDialogTest : public QObject {
@@ -224,6 +228,29 @@ private slots:
         QCOMPARE(reported.size(), 2);  // both kinds held unsaved defaults
         QCOMPARE(reported[0], QString::fromLatin1(TPagesDlg::kStoreFailedMessage));
         QVERIFY(sets.Of(TROIKind::TL).Changed());
+    }
+
+    void theMainWindowOpensTheDialogOnTheTLPageForROIs() {
+        TQtSettingsStore store;
+        TEdForm1 form(store);
+        TPagesDlg* dlg = SystemParametersDialog(form);
+        QVERIFY(dlg);
+        auto* rois = form.findChild<QAction*>(QStringLiteral("ActionToolsROIs"));
+        auto* sysPars = form.findChild<QAction*>(QStringLiteral("ActionToolsSysPars"));
+        QVERIFY(sysPars->isEnabled());
+        dlg->ShowPage(TROIKind::OSL);
+        TROIKind shown = TROIKind::OSL;
+        QTimer::singleShot(0, dlg, [&] {
+            shown = dlg->CurrentPage();
+            dlg->OkButton()->click();
+        });
+        rois->trigger();
+        QCOMPARE(shown, TROIKind::TL);
+        // Closing stored the default sets the settings lacked.
+        QCOMPARE(Stored("OSLROIs/Set0/ROI0").toString(), QStringLiteral("1-99"));
+        form.SwitchMode();
+        QVERIFY(!sysPars->isEnabled());
+        QVERIFY(!form.findChild<QAction*>(QStringLiteral("ActionFileParameters"))->isEnabled());
     }
 };
 
