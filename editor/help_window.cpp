@@ -3,7 +3,12 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+// The help pages are compiled into the editor's static library; a static library's
+// resources are registered by hand.
+static void InitHelpResources() { Q_INIT_RESOURCE(editor); }
+
 THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    InitHelpResources();
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Orvane Editor help"));
     browser_ = new QTextBrowser(this);
