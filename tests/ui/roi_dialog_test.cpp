@@ -1,13 +1,13 @@
 // The "System parameters" dialog on real widgets, with the sets kept in a real QSettings file
 // in a temporary folder.
+#include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QAction>
 #include <QPushButton>
-#include <QTimer>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include "editor/main_window.h"

@@ -253,6 +253,32 @@ private slots:
         QVERIFY(prompts_.errors.isEmpty());
     }
 
+    void postFieldFromAnEditOfTheGeneralForm() {
+        OpenMixed();
+        form_->SwitchMode();
+        QVERIFY(form_->IsGeneralMode());
+        form_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        Selection().ClickRowIndicator(3, Qt::NoModifier);
+        Selection().ClickRowIndicator(0, Qt::ControlModifier);
+        auto* remark = form_->GeneralFormArea()->findChild<QLineEdit*>(QStringLiteral("dbeRemark"));
+        QVERIFY(remark);
+        remark->setFocus();
+        QCOMPARE(Selection().FocusedField(), std::string("Remark"));
+        remark->setText(QStringLiteral("moved"));
+        Action("ActionSetAll")->trigger();
+        TBinDataSet& view = View();
+        const int field = view.FieldIndex("Remark");
+        QCOMPARE(std::get<std::string>(view.ValueAt(3, field)), std::string("moved"));
+        QCOMPARE(std::get<std::string>(view.ValueAt(0, field)), std::string("moved"));
+        QCOMPARE(std::get<std::string>(view.ValueAt(1, field)), std::string());
+        QCOMPARE(view.RecNo(), 1);
+        // An empty text posts nothing.
+        remark->setText(QString());
+        Action("ActionSetAll")->trigger();
+        QCOMPARE(std::get<std::string>(view.ValueAt(3, field)), std::string("moved"));
+    }
+
     void postFieldAppliesTheEntryConversionPerRecord() {
         Open({{Record(1, 1, 2805), {}}, {Record(2, 1, 2003), {}}, {Record(3, 1, 5), {}}});
         TBinDataSet& view = View();
