@@ -188,6 +188,22 @@ private slots:
         QCOMPARE(form_->Grid()->selectionModel()->selectedRows().size(), 5);
     }
 
+    void selectCommandsWalkOnlyTheRecordsTheFilterShows() {
+        OpenMixed();
+        TBinDataSet& view = View();
+        view.SetFilter([](TBinDataSet& v) { return v.AsInteger("Run#") % 2 == 0; });
+        view.SetFiltered(true);
+        view.First();
+        Selection().SelectAll();
+        QCOMPARE(SelectedRecords(*form_), Ids({2, 4, 6, 8, 10, 12, 14}));
+        Selection().ToggleSelection();
+        QVERIFY(SelectedRecords(*form_).empty());
+        Selection().SelectTL(false);
+        QCOMPARE(SelectedRecords(*form_), Ids({12, 14}));
+        QCOMPARE(view.RecNo(), 2);
+        view.SetFiltered(false);
+    }
+
     void toggleTwiceGivesBackTheSelection() {
         OpenMixed();
         Selection().ClickRowIndicator(4, Qt::NoModifier);
