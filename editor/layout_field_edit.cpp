@@ -1,5 +1,6 @@
 #include "editor/layout_field_edit.h"
 
+#include "editor/main_window.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/presentation_entry.h"
 #include "record_store/presentation_format.h"
@@ -8,7 +9,9 @@ TLayoutFieldEdit::TLayoutFieldEdit(TBinDataSet& view, TRecordKind kind, const st
                                    QWidget* parent)
     : QLineEdit(parent), view_(view), kind_(kind), field_(field) {
     connect(this, &QLineEdit::editingFinished, this, [this] {
-        if (isModified()) StoreText();
+        // Focus leaves the edit also while the main window is being destroyed, after its
+        // views are gone: only a live window stores.
+        if (isModified() && qobject_cast<TEdForm1*>(window())) StoreText();
     });
 }
 
