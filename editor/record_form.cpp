@@ -254,6 +254,9 @@ void TRecordForm::AdaptToKind() {
             ShowControl(*c, !sad);
     }
     if (rampPlace_->caption) rampPlace_->caption->setVisible(!sad);
+    // The two captions share a cell: until a record says OSL, the ramp caption shows (the
+    // DAS view never adapts to its records).
+    powerCaption_->setVisible(sad);
     SetIrradiationFields(TRadiation::Alpha);
 }
 
