@@ -52,6 +52,8 @@ void BracketMinimum(TScalarFunction f, void* context, ResultCode& code, double& 
     c = b + kGolden * (b - a);
     fc = f(c, context, code);
     if (IsFatal(code)) return;
+    // Expand only while the function still falls: on a plateau (fb == fc) the golden steps
+    // would run off towards overflow.
     while (fb > fc) {
         const double r = (b - a) * (fb - fc);
         const double q = (b - c) * (fb - fa);

@@ -51,15 +51,45 @@ TEST(BracketMinimum, BracketsTheMinimumOfAParabola) {
     }
 }
 
+double SteepParabola(double x, void*, ResultCode&) {
+    return 3.0 * (x + 1.5) * (x + 1.5) - 4.0;
+}
+
+double Flat(double, void* context, ResultCode&) {
+    ++static_cast<TCounter*>(context)->calls;
+    return 7.0;
+}
+
 TEST(BracketMinimum, ParabolicStepLandsOnTheVertexOfAParabola) {
-    // From 0 and 0.5 the golden step gives c = 1.309; the parabola through the three points
-    // is the function itself, so the extrapolated point is its vertex 2, which becomes the
-    // middle of the bracket.
-    double a = 0.0, b = 0.5, c = 0, fa, fb, fc;
+    // The parabola through three points of a parabola is the function itself, so the first
+    // extrapolated point is its vertex (closed form -B/2A), which becomes the middle of the
+    // bracket; the golden step before it gives c = b + 1.618034 (b - a), the new left end.
+    const struct {
+        TScalarFunction f;
+        double a, b, vertex;
+    } cases[] = {
+        {Parabola, 0.0, 0.5, 2.0},         // rightwards
+        {SteepParabola, 1.0, 0.7, -1.5},  // leftwards, other curvature
+    };
+    for (const auto& c0 : cases) {
+        double a = c0.a, b = c0.b, c = 0, fa, fb, fc;
+        ResultCode code = 0;
+        BracketMinimum(c0.f, nullptr, code, a, b, c, fa, fb, fc);
+        EXPECT_EQ(code, 0);
+        EXPECT_NEAR(b, c0.vertex, 1e-12);
+        EXPECT_NEAR(a, c0.b + 1.618034 * (c0.b - c0.a), 1e-12);
+    }
+}
+
+TEST(BracketMinimum, FlatFunctionStopsAtOnce) {
+    // No point is lower than another: the search must not walk off towards infinity.
+    TCounter counter;
+    double a = 0.0, b = 1.0, c = 0, fa, fb, fc;
     ResultCode code = 0;
-    BracketMinimum(Parabola, nullptr, code, a, b, c, fa, fb, fc);
-    EXPECT_NEAR(b, 2.0, 1e-12);
-    EXPECT_NEAR(a, 0.5 + 1.618034 * 0.5, 1e-12);
+    BracketMinimum(Flat, &counter, code, a, b, c, fa, fb, fc);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(counter.calls, 3);
+    EXPECT_DOUBLE_EQ(c, 1.0 + 1.618034);
 }
 
 TEST(BrentMinimize, FindsKnownMinima) {
