@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 
+#include "record_store/field_codec.h"
 #include "record_store/measurement_codes.h"
 
 namespace {
@@ -140,10 +141,7 @@ bool EncodeCurveElement(TCurveElementType type, double value, std::uint8_t* byte
             return true;
         }
         case TCurveElementType::Real48:
-            // A value the six-byte real cannot hold leaves the element 0.
-            if (DoubleToReal48(value, bytes)) return true;
-            std::memset(bytes, 0, 6);
-            return false;
+            return DoubleToReal48(value, bytes);
         case TCurveElementType::Double: {
             std::uint64_t bits;
             std::memcpy(&bits, &value, sizeof bits);

@@ -5,12 +5,20 @@
 #include <cstdint>
 #include <string_view>
 
-#include "record_store/field_codec.h"
-
-// The element type of a curve (its numeric type); the order of the names is the type's code
-// (0 to 9) as used in the curve-field extension of a schema: None, ShortInt (signed 8-bit),
-// SmallInt (signed 16-bit), Integer (signed 32-bit), Byte, Word (unsigned 8 and 16-bit),
-// Single, Real48 (six-byte real), Double, Extended (80-bit x87).
+// The element type of a curve (its numeric type); the order is the type's code (0 to 9) as
+// used in the curve-field extension of a schema.
+enum class TNumericType {
+    None,
+    ShortInt,  // signed 8-bit
+    SmallInt,  // signed 16-bit
+    Integer,   // signed 32-bit
+    Byte,      // unsigned 8-bit
+    Word,      // unsigned 16-bit
+    Single,    // IEEE single
+    Real48,    // six-byte real
+    Double,    // IEEE double
+    Extended,  // 80-bit x87 extended
+};
 using TCurveElementType = TNumericType;
 
 // Bytes taken by one element (0 for None).
@@ -30,8 +38,8 @@ double DecodeCurveElement(TCurveElementType type, const std::uint8_t* bytes);
 // Encodes `value` into `bytes` (CurveElementSize(type) bytes). Integer types take the value
 // rounded to the nearest integer (halves to the even one) and keep its low 8, 16 or 32 bits;
 // NaN and infinities store 0. Single takes the nearest single, Double the value, Extended
-// the value widened (exactly). A value too large for a six-byte real stores zero bytes and
-// returns false; every other case returns true.
+// the value widened (exactly). A value a six-byte real cannot hold (too large, NaN or
+// infinite) returns false and leaves the bytes untouched; every other case returns true.
 bool EncodeCurveElement(TCurveElementType type, double value, std::uint8_t* bytes);
 
 // 80-bit x87 extended <-> double, by bytes (10 bytes, little-endian: 64-bit significand with

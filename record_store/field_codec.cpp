@@ -1,10 +1,11 @@
 #include "record_store/field_codec.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <string>
+
+#include "record_store/curve_elements.h"
 
 namespace {
 
@@ -20,22 +21,19 @@ void WriteLE(std::span<uint8_t> bytes, size_t n, uint64_t v) {
     for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-// The low 64 bits of round-half-even(value); false when value is not finite.
-bool LowBits(double value, uint64_t& out) {
-    if (!std::isfinite(value)) return false;
-    double r = std::nearbyint(value);
-    if (std::fabs(r) < 9.0e18) {
-        out = static_cast<uint64_t>(static_cast<int64_t>(r));
-        return true;
+// A FLOAT field holds one element of the type its width names; other widths hold nothing
+// (they read as 0 and store zero bytes).
+TCurveElementType FloatElementType(size_t width) {
+    switch (width) {
+        case 4:
+            return TCurveElementType::Single;
+        case 6:
+            return TCurveElementType::Real48;
+        case 8:
+            return TCurveElementType::Double;
+        default:
+            return TCurveElementType::None;
     }
-    double m = std::fmod(r, 18446744073709551616.0);
-    if (m < 0) m += 18446744073709551616.0;
-    if (m >= 18446744073709551616.0) m = 0;
-    // m is an integer in [0, 2^64); split to stay exact.
-    double hi = std::floor(m / 4294967296.0);
-    double lo = m - hi * 4294967296.0;
-    out = (static_cast<uint64_t>(hi) << 32) | static_cast<uint64_t>(lo);
-    return true;
 }
 
 }  // namespace
@@ -107,18 +105,7 @@ TFieldValue DecodeField(TFieldType type, std::span<const uint8_t> bytes) {
             return std::string(reinterpret_cast<const char*>(bytes.data() + 1), len);
         }
         case TFieldType::Float:
-            if (w == 4) {
-                float f;
-                std::memcpy(&f, bytes.data(), 4);
-                return static_cast<double>(f);
-            }
-            if (w == 6) return Real48ToDouble(bytes.data());
-            if (w == 8) {
-                double d;
-                std::memcpy(&d, bytes.data(), 8);
-                return d;
-            }
-            return 0.0;
+            return DecodeCurveElement(FloatElementType(w), bytes.data());
         case TFieldType::Integer:
             if (w == 4) return static_cast<int64_t>(static_cast<int32_t>(ReadLE(bytes, 4)));
             return static_cast<int64_t>(ReadLE(bytes, 4));
@@ -165,18 +152,11 @@ bool EncodeField(TFieldType type, const TFieldValue& value, std::span<uint8_t> b
             }
             break;
         }
-        case TFieldType::Float: {
-            double d = std::get<double>(v);
-            if (w == 4) {
-                float f = static_cast<float>(d);
-                std::memcpy(out.data(), &f, 4);
-            } else if (w == 6) {
-                if (!DoubleToReal48(d, out.data())) return false;
-            } else if (w == 8) {
-                std::memcpy(out.data(), &d, 8);
+        case TFieldType::Float:
+            if (!EncodeCurveElement(FloatElementType(w), std::get<double>(v), out.data())) {
+                return false;
             }
             break;
-        }
         case TFieldType::Integer:
             if (w == 1 || w == 2 || w == 4)
                 WriteLE(o, w, static_cast<uint64_t>(std::get<int64_t>(v)));
@@ -232,90 +212,4 @@ int CalculatedFieldWidth(TFieldType type, int size) {
             break;
     }
     return 0;
-}
-
-int NumericTypeSize(TNumericType type) {
-    static const int kSizes[] = {0, 1, 2, 4, 1, 2, 4, 6, 8, 10};
-    return kSizes[static_cast<int>(type)];
-}
-
-TNumericType NumericTypeFromName(std::string_view name) {
-    static const char* kNames[] = {"NONE", "SHORTINT", "SMALLINT", "INTEGER", "BYTE",
-                                   "WORD", "SINGLE",   "REAL48",   "DOUBLE",  "EXTENDED"};
-    std::string up(name);
-    for (char& c : up) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (int i = 0; i < 10; ++i) {
-        if (up == kNames[i]) return static_cast<TNumericType>(i);
-    }
-    return TNumericType::None;
-}
-
-double DecodeNumeric(TNumericType type, const uint8_t* b) {
-    std::span<const uint8_t> s(b, static_cast<size_t>(NumericTypeSize(type)));
-    switch (type) {
-        case TNumericType::None:
-            return 0.0;
-        case TNumericType::ShortInt:
-            return static_cast<int8_t>(b[0]);
-        case TNumericType::SmallInt:
-            return static_cast<int16_t>(ReadLE(s, 2));
-        case TNumericType::Integer:
-            return static_cast<int32_t>(ReadLE(s, 4));
-        case TNumericType::Byte:
-            return b[0];
-        case TNumericType::Word:
-            return static_cast<double>(ReadLE(s, 2));
-        case TNumericType::Single: {
-            float f;
-            std::memcpy(&f, b, 4);
-            return f;
-        }
-        case TNumericType::Real48:
-            return Real48ToDouble(b);
-        case TNumericType::Double: {
-            double d;
-            std::memcpy(&d, b, 8);
-            return d;
-        }
-        case TNumericType::Extended: {
-            long double x = 0;
-            static_assert(sizeof(long double) >= 10);
-            std::memcpy(&x, b, 10);
-            return static_cast<double>(x);
-        }
-    }
-    return 0.0;
-}
-
-bool EncodeNumeric(TNumericType type, double value, uint8_t* b) {
-    std::span<uint8_t> s(b, static_cast<size_t>(NumericTypeSize(type)));
-    uint64_t low = 0;
-    switch (type) {
-        case TNumericType::None:
-            return true;
-        case TNumericType::ShortInt:
-        case TNumericType::Byte:
-        case TNumericType::SmallInt:
-        case TNumericType::Word:
-        case TNumericType::Integer:
-            if (!LowBits(value, low)) return false;
-            WriteLE(s, s.size(), low);
-            return true;
-        case TNumericType::Single: {
-            float f = static_cast<float>(value);
-            std::memcpy(b, &f, 4);
-            return true;
-        }
-        case TNumericType::Real48:
-            return DoubleToReal48(value, b);
-        case TNumericType::Double:
-            std::memcpy(b, &value, 8);
-            return true;
-        case TNumericType::Extended: {
-            long double x = value;
-            std::memcpy(b, &x, 10);
-            return true;
-        }
-    }
-    return false;
 }

@@ -40,29 +40,3 @@ bool EncodeField(TFieldType type, const TFieldValue& value, std::span<uint8_t> b
 // The width that a calculated field of a type and size takes in the calculated area
 // (text of size n takes a length byte and n characters).
 int CalculatedFieldWidth(TFieldType type, int size);
-
-// Element types of curve fields (their order is their code 0-9).
-enum class TNumericType {
-    None,
-    ShortInt,  // signed 8-bit
-    SmallInt,  // signed 16-bit
-    Integer,   // signed 32-bit
-    Byte,      // unsigned 8-bit
-    Word,      // unsigned 16-bit
-    Single,    // IEEE single
-    Real48,    // six-byte real
-    Double,    // IEEE double
-    Extended,  // 80-bit x87 extended
-};
-
-// Bytes of one element (None 0).
-int NumericTypeSize(TNumericType type);
-// Case-insensitive element type name ("NONE", "SHORTINT", ... "EXTENDED"); unknown gives None.
-TNumericType NumericTypeFromName(std::string_view name);
-// Decodes one element at bytes (NumericTypeSize(type) bytes are read; None gives 0).
-double DecodeNumeric(TNumericType type, const uint8_t* bytes);
-// Encodes one element: integer types keep the low bits of the value rounded to the nearest
-// integer (halves to even), Single the nearest single, Real48 the six-byte real, Extended
-// the value widened. Returns false when the value cannot be stored (Real48 overflow), bytes
-// then untouched.
-bool EncodeNumeric(TNumericType type, double value, uint8_t* bytes);

@@ -49,7 +49,7 @@ TCurveFieldExtension ParseCurveFieldExtension(std::string_view line) {
     ext.name = std::string(item(0));
     ext.isBytes = SameFieldName(item(1), "BYTES");
     if (!ext.isBytes) ext.startSpec = std::string(item(2));
-    ext.elementType = NumericTypeFromName(item(4));
+    ext.elementType = CurveElementTypeFromName(item(4));
     ext.countSpec = std::string(item(5));
     return ext;
 }

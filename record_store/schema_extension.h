@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "record_store/field_codec.h"
+#include "record_store/curve_elements.h"
 
 struct TCurveFieldExtension {
     std::string name;

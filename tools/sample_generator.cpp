@@ -5,8 +5,8 @@
 #include <system_error>
 
 #include "record_store/bin_data_set.h"
+#include "record_store/curve_elements.h"
 #include "record_store/editor_error.h"
-#include "record_store/field_codec.h"
 #include "record_store/file_names.h"
 
 namespace fs = std::filesystem;
@@ -62,11 +62,11 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 // A curve's values in the element type of its field, zero-filled to the field's width.
 std::vector<uint8_t> EncodeCurve(const TSampleSchemaField& field, const TFloatArray& values) {
     std::vector<uint8_t> bytes(field.width, 0);
-    const TNumericType type = NumericTypeFromName(field.elementType);
-    const int size = NumericTypeSize(type);
+    const TCurveElementType type = CurveElementTypeFromName(field.elementType);
+    const std::size_t size = CurveElementSize(type);
     if (size == 0) return bytes;
-    for (size_t k = 0; k < values.size() && static_cast<int>((k + 1) * size) <= field.width; ++k) {
-        EncodeNumeric(type, values[k], bytes.data() + k * size);
+    for (std::size_t k = 0; k < values.size() && (k + 1) * size <= bytes.size(); ++k) {
+        EncodeCurveElement(type, values[k], bytes.data() + k * size);
     }
     return bytes;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -32,6 +33,7 @@ const std::vector<TElementCase> kCases = {
     {TCurveElementType::Single, 1.5, {0x00, 0x00, 0xC0, 0x3F}},
     {TCurveElementType::Single, -0.25, {0x00, 0x00, 0x80, 0xBE}},
     {TCurveElementType::Real48, 1.0, {0x81, 0, 0, 0, 0, 0}},
+    {TCurveElementType::Real48, 1.5, {0x81, 0, 0, 0, 0, 0x40}},
     {TCurveElementType::Real48, -1.5, {0x81, 0, 0, 0, 0, 0xC0}},
     {TCurveElementType::Real48, 10.0, {0x84, 0, 0, 0, 0, 0x20}},
     {TCurveElementType::Real48, 0.0, {0, 0, 0, 0, 0, 0}},
@@ -67,7 +69,10 @@ TEST(CurveElements, NamesSizesAndCodes) {
     }
     EXPECT_EQ(CurveElementTypeFromName(" double "), TCurveElementType::Double);
     EXPECT_EQ(CurveElementTypeFromName("Extended"), TCurveElementType::Extended);
+    EXPECT_EQ(CurveElementTypeFromName("shortint"), TCurveElementType::ShortInt);
+    EXPECT_EQ(CurveElementTypeFromName("SmallInt"), TCurveElementType::SmallInt);
     EXPECT_EQ(CurveElementTypeFromName("LONGINT"), TCurveElementType::None);
+    EXPECT_EQ(CurveElementTypeFromName("float"), TCurveElementType::None);
     EXPECT_EQ(CurveElementTypeFromName(""), TCurveElementType::None);
     const std::uint8_t anything[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     EXPECT_EQ(DecodeCurveElement(TCurveElementType::None, anything), 0.0);
@@ -109,9 +114,15 @@ TEST(CurveElements, Real48RoundsAndRefusesWhatItCannotHold) {
     // Below 2^-128: zero bytes.
     ASSERT_TRUE(EncodeCurveElement(TCurveElementType::Real48, std::ldexp(1.0, -129), bytes));
     EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 6), std::vector<std::uint8_t>(6, 0));
-    // The largest exponent byte 255 holds up to 2^127 (exclusive); 2^127 does not fit.
-    EXPECT_FALSE(EncodeCurveElement(TCurveElementType::Real48, std::ldexp(1.0, 127), bytes));
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 6), std::vector<std::uint8_t>(6, 0));
+    // The largest exponent byte 255 holds up to 2^127 (exclusive); 2^127 does not fit, nor do
+    // infinities and NaN: refused with the bytes left as they were.
+    const std::vector<std::uint8_t> before = {1, 2, 3, 4, 5, 6};
+    for (double refused : {std::ldexp(1.0, 127), -1e300, std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN()}) {
+        std::copy(before.begin(), before.end(), bytes);
+        EXPECT_FALSE(EncodeCurveElement(TCurveElementType::Real48, refused, bytes)) << refused;
+        EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 6), before) << refused;
+    }
     EXPECT_TRUE(EncodeCurveElement(TCurveElementType::Real48, std::ldexp(1.0, 126), bytes));
     EXPECT_EQ(bytes[0], 255);
 }

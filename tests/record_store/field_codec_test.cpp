@@ -197,52 +197,6 @@ TEST(FieldCodec, DatePackingMatchesWorkedExample) {
     EXPECT_EQ(UnpackDate(0xC6C7), (TDate{1999, 7, 12}));
 }
 
-TEST(NumericElements, SizesNamesAndRoundTrips) {
-    const struct {
-        const char* name;
-        TNumericType type;
-        int size;
-        double value;
-        Bytes bytes;
-    } cases[] = {
-        {"shortint", TNumericType::ShortInt, 1, -2, {0xFE}},
-        {"SmallInt", TNumericType::SmallInt, 2, -2, {0xFE, 0xFF}},
-        {"INTEGER", TNumericType::Integer, 4, -2, {0xFE, 0xFF, 0xFF, 0xFF}},
-        {"BYTE", TNumericType::Byte, 1, 254, {0xFE}},
-        {"WORD", TNumericType::Word, 2, 65534, {0xFE, 0xFF}},
-        {"SINGLE", TNumericType::Single, 4, 1.5, {0, 0, 0xC0, 0x3F}},
-        {"REAL48", TNumericType::Real48, 6, 1.5, {0x81, 0, 0, 0, 0, 0x40}},
-        {"DOUBLE", TNumericType::Double, 8, 1.5, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F}},
-        // 80-bit extended: 64-bit mantissa with explicit integer bit, exponent bias 16383.
-        {"EXTENDED", TNumericType::Extended, 10, 1.5, {0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F}},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(NumericTypeFromName(c.name), c.type) << c.name;
-        EXPECT_EQ(NumericTypeSize(c.type), c.size) << c.name;
-        Bytes out(static_cast<size_t>(c.size), 0);
-        ASSERT_TRUE(EncodeNumeric(c.type, c.value, out.data())) << c.name;
-        EXPECT_EQ(out, c.bytes) << c.name;
-        EXPECT_EQ(DecodeNumeric(c.type, c.bytes.data()), c.value) << c.name;
-    }
-    EXPECT_EQ(NumericTypeFromName("float"), TNumericType::None);
-    EXPECT_EQ(NumericTypeSize(TNumericType::None), 0);
-}
-
-TEST(NumericElements, IntegerTypesKeepLowBitsOfTheRoundedValue) {
-    uint8_t w[2];
-    ASSERT_TRUE(EncodeNumeric(TNumericType::Word, 70000.4, w));
-    EXPECT_EQ(w[0] | w[1] << 8, 4464);
-    ASSERT_TRUE(EncodeNumeric(TNumericType::Word, 2.5, w));
-    EXPECT_EQ(w[0] | w[1] << 8, 2);
-    ASSERT_TRUE(EncodeNumeric(TNumericType::Word, 3.5, w));
-    EXPECT_EQ(w[0] | w[1] << 8, 4);
-    ASSERT_TRUE(EncodeNumeric(TNumericType::Word, -1.0, w));
-    EXPECT_EQ(w[0] | w[1] << 8, 0xFFFF);
-    uint8_t r[6] = {1, 2, 3, 4, 5, 6};
-    EXPECT_FALSE(EncodeNumeric(TNumericType::Real48, 1e300, r));
-    EXPECT_EQ(r[0], 1);
-}
-
 TEST(FieldValues, ConversionsBetweenKinds) {
     EXPECT_EQ(ValueAsInteger(std::string("-17")), -17);
     EXPECT_EQ(ValueAsInteger(3.5), 4);  // halves to even
