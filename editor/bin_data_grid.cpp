@@ -42,11 +42,14 @@ void TBinDataGrid::ShowView(TBinDataSet* view, TRecordKind kind) {
         }
     }
     model_->SetView(view, kind, columns);
-    for (int c = 0; c < static_cast<int>(hidden.size()); ++c) setColumnHidden(c, hidden[static_cast<size_t>(c)]);
+    for (int c = 0; c < static_cast<int>(hidden.size()); ++c)
+        setColumnHidden(c, hidden[static_cast<size_t>(c)]);
     FitColumns();
 }
 
-void TBinDataGrid::Clear() { model_->SetView(nullptr, TRecordKind::General, {}); }
+void TBinDataGrid::Clear() {
+    model_->SetView(nullptr, TRecordKind::General, {});
+}
 
 void TBinDataGrid::FitColumns() {
     // Width from the header and the first rows only: a file may hold 32 767 records.
@@ -57,7 +60,8 @@ void TBinDataGrid::FitColumns() {
         if (isColumnHidden(c)) continue;
         int w = hm.horizontalAdvance(model_->headerData(c, Qt::Horizontal).toString()) + 24;
         for (int r = 0; r < rows; ++r)
-            w = std::max(w, fm.horizontalAdvance(model_->data(model_->index(r, c)).toString()) + 16);
+            w = std::max(w,
+                         fm.horizontalAdvance(model_->data(model_->index(r, c)).toString()) + 16);
         setColumnWidth(c, std::min(w, 40 * fm.averageCharWidth()));
     }
     verticalHeader()->setMinimumWidth(fm.horizontalAdvance(QStringLiteral("32767")) + 12);

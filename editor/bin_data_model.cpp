@@ -29,14 +29,18 @@ QString TBinDataModel::FieldOfColumn(int column) const {
     return column >= 0 && column < columns_.size() ? columns_.at(column) : QString();
 }
 
-int TBinDataModel::ColumnOfField(const QString& field) const { return columns_.indexOf(field); }
+int TBinDataModel::ColumnOfField(const QString& field) const {
+    return columns_.indexOf(field);
+}
 
 void TBinDataModel::SetBooleanTexts(const presentation::TBooleanTexts& texts) {
     booleans_ = texts;
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
-void TBinDataModel::SetTextLocale(const presentation::TTextLocale& locale) { locale_ = locale; }
+void TBinDataModel::SetTextLocale(const presentation::TTextLocale& locale) {
+    locale_ = locale;
+}
 
 void TBinDataModel::Reload() {
     SetView(view_, kind_, columns_);
@@ -58,8 +62,7 @@ QString TBinDataModel::DisplayText(int row, const QString& field) const {
     if (!record.Has(name)) return {};
     if (auto text = presentation::DisplayText(kind_, name, record, locale_.decimalSeparator))
         return QString::fromStdString(*text);
-    return QString::fromStdString(
-        record.PlainText(name, booleans_.trueText, booleans_.falseText));
+    return QString::fromStdString(record.PlainText(name, booleans_.trueText, booleans_.falseText));
 }
 
 QString TBinDataModel::EditText(int row, const QString& field) const {
@@ -69,16 +72,17 @@ QString TBinDataModel::EditText(int row, const QString& field) const {
     if (!record.Has(name)) return {};
     if (auto text = presentation::EditText(kind_, name, record, locale_.decimalSeparator))
         return QString::fromStdString(*text);
-    return QString::fromStdString(
-        record.PlainText(name, booleans_.trueText, booleans_.falseText));
+    return QString::fromStdString(record.PlainText(name, booleans_.trueText, booleans_.falseText));
 }
 
 QVariant TBinDataModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.column() >= columns_.size()) return {};
     const QString field = columns_.at(index.column());
     switch (role) {
-        case Qt::DisplayRole: return DisplayText(index.row(), field);
-        case Qt::EditRole: return EditText(index.row(), field);
+        case Qt::DisplayRole:
+            return DisplayText(index.row(), field);
+        case Qt::EditRole:
+            return EditText(index.row(), field);
         case Qt::TextAlignmentRole: {
             const int fi = fieldIndexes_[static_cast<size_t>(index.column())];
             if (fi < 0) return {};
@@ -88,7 +92,8 @@ QVariant TBinDataModel::data(const QModelIndex& index, int role) const {
             return QVariant::fromValue(Qt::AlignVCenter |
                                        (numeric ? Qt::AlignRight : Qt::AlignLeft));
         }
-        default: return {};
+        default:
+            return {};
     }
 }
 
@@ -112,10 +117,9 @@ bool TBinDataModel::setData(const QModelIndex& index, const QVariant& value, int
     if (role != Qt::EditRole || !index.isValid() || !ColumnEditable(index.column())) return false;
     try {
         view_->SetRecNo(index.row() + 1);
-        const auto outcome = presentation::ApplyEntry(*view_, kind_,
-                                                      columns_.at(index.column()).toStdString(),
-                                                      value.toString().toStdString(), booleans_,
-                                                      locale_.decimalSeparator);
+        const auto outcome = presentation::ApplyEntry(
+            *view_, kind_, columns_.at(index.column()).toStdString(),
+            value.toString().toStdString(), booleans_, locale_.decimalSeparator);
         if (outcome == presentation::TEntryOutcome::Unchanged) return false;
     } catch (const std::exception& e) {
         emit entryFailed(QString::fromStdString(e.what()));

@@ -5,7 +5,9 @@
 
 // The help pages are compiled into the editor's static library; a static library's
 // resources are registered by hand.
-static void InitHelpResources() { Q_INIT_RESOURCE(editor); }
+static void InitHelpResources() {
+    Q_INIT_RESOURCE(editor);
+}
 
 THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     InitHelpResources();
@@ -21,7 +23,8 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 QUrl THelpWindow::TopicUrl(const QString& topic) {
-    if (topic == QLatin1String("HelpContents")) return QUrl(QStringLiteral("qrc:/help/contents.html"));
+    if (topic == QLatin1String("HelpContents"))
+        return QUrl(QStringLiteral("qrc:/help/contents.html"));
     if (topic == QLatin1String("About")) return QUrl(QStringLiteral("qrc:/help/about.html"));
     if (topic == QLatin1String("HelpIndex")) return QUrl(QStringLiteral("qrc:/help/index.html"));
     return {};
@@ -72,6 +75,10 @@ bool THelpWindow::ShowContext(int context) {
     return true;
 }
 
-QUrl THelpWindow::CurrentUrl() const { return browser_->source(); }
+QUrl THelpWindow::CurrentUrl() const {
+    return browser_->source();
+}
 
-QString THelpWindow::CurrentTitle() const { return browser_->documentTitle(); }
+QString THelpWindow::CurrentTitle() const {
+    return browser_->documentTitle();
+}

@@ -15,8 +15,8 @@ QByteArray ReadAll(const QString& path) {
 
 }  // namespace
 
-bool WriteRepeatedRecords(const QString& source, const QString& target, int mainSize,
-                          int subSize, int count) {
+bool WriteRepeatedRecords(const QString& source, const QString& target, int mainSize, int subSize,
+                          int count) {
     const QByteArray main = ReadAll(source);
     if (mainSize <= 0 || main.isEmpty() || main.size() % mainSize != 0) return false;
     const int records = static_cast<int>(main.size() / mainSize);
@@ -41,10 +41,11 @@ bool WriteRepeatedRecords(const QString& source, const QString& target, int main
         const int b = block[static_cast<size_t>(r)];
         if (withSub && b >= 0) {
             const qsizetype at = static_cast<qsizetype>(b) * subSize;
-            QByteArray piece = at + subSize <= sub.size() ? sub.mid(at, subSize)
-                                                          : QByteArray(subSize, '\0');
+            QByteArray piece =
+                at + subSize <= sub.size() ? sub.mid(at, subSize) : QByteArray(subSize, '\0');
             outSub.write(piece);
         }
     }
-    return out.error() == QFileDevice::NoError && (!withSub || outSub.error() == QFileDevice::NoError);
+    return out.error() == QFileDevice::NoError &&
+           (!withSub || outSub.error() == QFileDevice::NoError);
 }

@@ -6,5 +6,5 @@
 // Writes `target` (and its subfile) with `count` records taken in turn from `source`, whose
 // schema has `mainSize` bytes of main part and `subSize` bytes of sub part (0: no subfile).
 // False when the source cannot be read or the target not written.
-bool WriteRepeatedRecords(const QString& source, const QString& target, int mainSize,
-                          int subSize, int count);
+bool WriteRepeatedRecords(const QString& source, const QString& target, int mainSize, int subSize,
+                          int count);

@@ -49,9 +49,9 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Orvane Editor"));
     parser.addHelpOption();
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Save a picture of the main window and exit."),
-                                        QStringLiteral("PNG"));
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"), QStringLiteral("Save a picture of the main window and exit."),
+        QStringLiteral("PNG"));
     parser.addOption(screenshot);
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Record file to open."));
     parser.process(app);

@@ -2,12 +2,12 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QLayout>
 #include <QCloseEvent>
 #include <QDate>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -148,19 +148,23 @@ void TEdForm1::CreateCentralArea() {
     outer->addWidget(filePage_, 1);
     setCentralWidget(central_);
 
-    connect(grid_, &TBinDataGrid::currentRowChanged, this, [this](int row) { OnCurrentRowChanged(row); });
-    connect(navigator_, &TRecordNavigator::moveRequested, this, [this](int pos) { GoToRecord(pos); });
+    connect(grid_, &TBinDataGrid::currentRowChanged, this,
+            [this](int row) { OnCurrentRowChanged(row); });
+    connect(navigator_, &TRecordNavigator::moveRequested, this,
+            [this](int pos) { GoToRecord(pos); });
     connect(grid_->Model(), &TBinDataModel::recordEdited, this, [this](int) { OnRecordEdited(); });
     connect(grid_->Model(), &TBinDataModel::entryFailed, this,
             [this](const QString& m) { ShowError(m); });
     connect(recordForm_, &TRecordForm::recordEdited, this, [this] {
         const int row = grid_->CurrentRow();
         if (row >= 0)
-            emit grid_->Model()->dataChanged(grid_->Model()->index(row, 0),
-                                             grid_->Model()->index(row, grid_->Model()->columnCount() - 1));
+            emit grid_->Model()->dataChanged(
+                grid_->Model()->index(row, 0),
+                grid_->Model()->index(row, grid_->Model()->columnCount() - 1));
         OnRecordEdited();
     });
-    connect(recordForm_, &TRecordForm::entryFailed, this, [this](const QString& m) { ShowError(m); });
+    connect(recordForm_, &TRecordForm::entryFailed, this,
+            [this](const QString& m) { ShowError(m); });
     const presentation::TTextLocale locale = TextLocale();
     grid_->Model()->SetTextLocale(locale);
     recordForm_->SetTextLocale(locale);
@@ -195,7 +199,9 @@ presentation::TTextLocale TEdForm1::TextLocale() const {
     locale.decimalSeparator = point.isEmpty() ? '.' : point.at(0).toLatin1();
     if (locale.decimalSeparator == 0) locale.decimalSeparator = '.';
     locale.dateText = [](const TDate& d) {
-        return QLocale().toString(QDate(d.year, d.month, d.day), QLocale::ShortFormat).toStdString();
+        return QLocale()
+            .toString(QDate(d.year, d.month, d.day), QLocale::ShortFormat)
+            .toStdString();
     };
     return locale;
 }
@@ -205,11 +211,17 @@ TBinDataSet* TEdForm1::ShownView() const {
     return v && v->Active() ? v : nullptr;
 }
 
-TBinDataGrid* TEdForm1::Grid() const { return grid_; }
+TBinDataGrid* TEdForm1::Grid() const {
+    return grid_;
+}
 
-QWidget* TEdForm1::GeneralFormArea() const { return generalForm_; }
+QWidget* TEdForm1::GeneralFormArea() const {
+    return generalForm_;
+}
 
-TSettingsStore& TEdForm1::Settings() { return settings_; }
+TSettingsStore& TEdForm1::Settings() {
+    return settings_;
+}
 
 std::string TEdForm1::ReadSetting(const char* name) const {
     return settings_.ReadString("", name).value_or(std::string());
@@ -225,7 +237,9 @@ std::string TEdForm1::DataDirectory() const {
     return dir;
 }
 
-bool TEdForm1::IsGeneralMode() const { return generalMode_; }
+bool TEdForm1::IsGeneralMode() const {
+    return generalMode_;
+}
 
 void TEdForm1::SetBooleanDisplay(const QString& yesNo) {
     booleanDisplay_ = yesNo;
@@ -234,7 +248,9 @@ void TEdForm1::SetBooleanDisplay(const QString& yesNo) {
     recordForm_->SetBooleanTexts(texts);
 }
 
-QString TEdForm1::BooleanDisplay() const { return booleanDisplay_; }
+QString TEdForm1::BooleanDisplay() const {
+    return booleanDisplay_;
+}
 
 void TEdForm1::RefreshView() {
     TBinDataSet* view = ShownView();
@@ -246,9 +262,13 @@ void TEdForm1::RefreshView() {
     UpdateActions();
 }
 
-void TEdForm1::ShowError(const QString& message) { prompts_->ShowError(this, message); }
+void TEdForm1::ShowError(const QString& message) {
+    prompts_->ShowError(this, message);
+}
 
-QString TEdForm1::FileLabelText() const { return fileLabel_->text(); }
+QString TEdForm1::FileLabelText() const {
+    return fileLabel_->text();
+}
 
 void TEdForm1::GoToRecord(int position) {
     TBinDataSet* view = ShownView();
@@ -281,23 +301,29 @@ void TEdForm1::UpdateStatus() {
     }
     const QString name = QFileInfo(fileName_).fileName();
     if (!view) {
-        statusRecord_->setText(QStringLiteral("%1: no view for %2 files in this mode")
-                                   .arg(name, fileKind_.isEmpty() ? QStringLiteral("these") : fileKind_));
+        statusRecord_->setText(
+            QStringLiteral("%1: no view for %2 files in this mode")
+                .arg(name, fileKind_.isEmpty() ? QStringLiteral("these") : fileKind_));
         navigator_->SetPosition(0, 0);
         return;
     }
     const int count = view->RecordCount();
     const int pos = view->RecNo();
     navigator_->SetPosition(pos, count);
-    statusRecord_->setText(QStringLiteral("%1%2: record %3 of %4")
-                               .arg(name, view->Modified() ? QStringLiteral(" (changed)") : QString())
-                               .arg(std::max(pos, 0))
-                               .arg(count));
+    statusRecord_->setText(
+        QStringLiteral("%1%2: record %3 of %4")
+            .arg(name, view->Modified() ? QStringLiteral(" (changed)") : QString())
+            .arg(std::max(pos, 0))
+            .arg(count));
 }
 
-void TEdForm1::OnHelpTopic(const QString& topic) { help_->ShowTopic(topic); }
+void TEdForm1::OnHelpTopic(const QString& topic) {
+    help_->ShowTopic(topic);
+}
 
-void TEdForm1::ShowHelpContext(int context) { help_->ShowContext(context); }
+void TEdForm1::ShowHelpContext(int context) {
+    help_->ShowContext(context);
+}
 
 void TEdForm1::closeEvent(QCloseEvent* event) {
     // The close box asks about unsaved changes exactly as Exit does.

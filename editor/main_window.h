@@ -75,7 +75,7 @@ public:
     // --- File commands (also reachable through the actions) ---
     // Each returns false when the command was cancelled or failed (after showing the error).
     bool OpenFile(const QString& path);
-    bool CloseFile();     // asks "Save changed data?" when needed
+    bool CloseFile();  // asks "Save changed data?" when needed
     bool SaveFile();
     bool SaveFileAs(const QString& path);
     void SwitchMode();
@@ -85,8 +85,8 @@ public:
     void GoToRecord(int position);
 
 signals:
-    void viewOpened();        // a view was opened; the layout file for the kind may be loaded
-    void viewClosing();       // the shown view is about to close
+    void viewOpened();   // a view was opened; the layout file for the kind may be loaded
+    void viewClosing();  // the shown view is about to close
     void modeChanged();
     void currentRecordChanged();
 

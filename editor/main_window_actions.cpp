@@ -79,10 +79,10 @@ const TActionDef kActions[] = {
 
 // Built by later work: present, captioned and disabled.
 const char* const kLaterWork[] = {
-    "ActionRecToGraph",     "ActionToolsSubtract",  "ActionToolsNormalize", "ActionToolsDeglitch",
-    "ActionToolsASCII",     "ActionToolsUseROIs",   "ActionComputePlateau", "ActionComputeFading",
-    "ActionComputeGrowth",  "ActionGrowthCompute",  "ActionGrowthWriteSol", "ActionGrowthRec",
-    "ActionGrowthPnt",      "ActionGrowthCur",      "ActionGrowthAcc",      "ActionGrowthAll",
+    "ActionRecToGraph",    "ActionToolsSubtract", "ActionToolsNormalize", "ActionToolsDeglitch",
+    "ActionToolsASCII",    "ActionToolsUseROIs",  "ActionComputePlateau", "ActionComputeFading",
+    "ActionComputeGrowth", "ActionGrowthCompute", "ActionGrowthWriteSol", "ActionGrowthRec",
+    "ActionGrowthPnt",     "ActionGrowthCur",     "ActionGrowthAcc",      "ActionGrowthAll",
     "ActionGrowthQuit"};
 
 }  // namespace
@@ -100,7 +100,8 @@ QAction* TEdForm1::Action(const char* name) const {
 }
 
 void TEdForm1::CreateActions() {
-    for (const TActionDef& d : kActions) NewAction(d.name, QString::fromUtf8(d.caption), d.helpContext);
+    for (const TActionDef& d : kActions)
+        NewAction(d.name, QString::fromUtf8(d.caption), d.helpContext);
     Action("ActionFileOpen")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     Action("ActionFileSave")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     Action("ActionFileClose")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
@@ -169,13 +170,12 @@ void TEdForm1::CreateMenus() {
                "ActionFileParameters", nullptr, "ActionFileExit"});
     editMenu_ = bar->addMenu(QStringLiteral("&Edit data"));
     editMenu_->setObjectName(QStringLiteral("EditMenu"));
-    add(editMenu_, {"ActionRowSelect", "ActionSetAll", "ActionPasteRec", nullptr,
-                    "ActionSelectOSL", "ActionSelectTL", "ActionSelectAll", "ActionFlipSelect",
-                    "ActionUnselectAll"});
+    add(editMenu_, {"ActionRowSelect", "ActionSetAll", "ActionPasteRec", nullptr, "ActionSelectOSL",
+                    "ActionSelectTL", "ActionSelectAll", "ActionFlipSelect", "ActionUnselectAll"});
     curvesMenu_ = bar->addMenu(QStringLiteral("Edit curves"));
     curvesMenu_->setObjectName(QStringLiteral("CurvesMenu"));
-    add(curvesMenu_, {"ActionCurvesOSL", "ActionCurvesTL", "ActionCurvesSub", nullptr,
-                      "ActionRecToGraph"});
+    add(curvesMenu_,
+        {"ActionCurvesOSL", "ActionCurvesTL", "ActionCurvesSub", nullptr, "ActionRecToGraph"});
     toolsMenu_ = bar->addMenu(QStringLiteral("Tools"));
     toolsMenu_->setObjectName(QStringLiteral("ToolsMenu"));
     add(toolsMenu_, {"ActionToolsSubtract", "ActionToolsNormalize", "ActionToolsDeglitch"});
@@ -185,10 +185,10 @@ void TEdForm1::CreateMenus() {
                          "ActionToolsSysPars", "ActionToolsDuplicateDosing"});
     computeMenu_ = bar->addMenu(QStringLiteral("Compute"));
     computeMenu_->setObjectName(QStringLiteral("ComputeMenu"));
-    add(computeMenu_, {"ActionComputePlateau", "ActionComputeFading", "ActionComputeGrowth",
-                       nullptr, "ActionGrowthCompute", "ActionGrowthWriteSol", nullptr,
-                       "ActionGrowthRec", "ActionGrowthPnt", "ActionGrowthCur", nullptr,
-                       "ActionGrowthAcc", "ActionGrowthAll"});
+    add(computeMenu_,
+        {"ActionComputePlateau", "ActionComputeFading", "ActionComputeGrowth", nullptr,
+         "ActionGrowthCompute", "ActionGrowthWriteSol", nullptr, "ActionGrowthRec",
+         "ActionGrowthPnt", "ActionGrowthCur", nullptr, "ActionGrowthAcc", "ActionGrowthAll"});
     ageMenu_ = bar->addMenu(QStringLiteral("Age computation"));
     ageMenu_->setObjectName(QStringLiteral("AgeMenu"));
     add(ageMenu_, {"ActionAgeCompute", "ActionAgePlateau"});
@@ -219,7 +219,8 @@ void TEdForm1::CreateToolBar() {
 
 void TEdForm1::UpdateModeCaptions() {
     Action("ActionHalcyon")
-        ->setText(generalMode_ ? QStringLiteral("Halcyon files") : QStringLiteral("General editor"));
+        ->setText(generalMode_ ? QStringLiteral("Halcyon files")
+                               : QStringLiteral("General editor"));
     statusMode_->setText(generalMode_ ? QStringLiteral("General editor")
                                       : QStringLiteral("Halcyon files"));
 }

@@ -22,19 +22,27 @@ const char* const kFileFilter =
 
 TRecordKind RecordKindOf(TEdForm1::TShownView kind) {
     switch (kind) {
-        case TEdForm1::TShownView::Dat: return TRecordKind::Dat;
-        case TEdForm1::TShownView::Sad: return TRecordKind::Sad;
-        case TEdForm1::TShownView::Das: return TRecordKind::Das;
-        default: return TRecordKind::General;
+        case TEdForm1::TShownView::Dat:
+            return TRecordKind::Dat;
+        case TEdForm1::TShownView::Sad:
+            return TRecordKind::Sad;
+        case TEdForm1::TShownView::Das:
+            return TRecordKind::Das;
+        default:
+            return TRecordKind::General;
     }
 }
 
 TViewKind StoreViewKindOf(TEdForm1::TShownView kind) {
     switch (kind) {
-        case TEdForm1::TShownView::Dat: return TViewKind::Dat;
-        case TEdForm1::TShownView::Sad: return TViewKind::Sad;
-        case TEdForm1::TShownView::Das: return TViewKind::Das;
-        default: return TViewKind::General;
+        case TEdForm1::TShownView::Dat:
+            return TViewKind::Dat;
+        case TEdForm1::TShownView::Sad:
+            return TViewKind::Sad;
+        case TEdForm1::TShownView::Das:
+            return TViewKind::Das;
+        default:
+            return TViewKind::General;
     }
 }
 
@@ -42,11 +50,16 @@ TViewKind StoreViewKindOf(TEdForm1::TShownView kind) {
 
 TBinDataSet* TEdForm1::ViewFor(TShownView kind) const {
     switch (kind) {
-        case TShownView::General: return generalView_.get();
-        case TShownView::Dat: return datView_.get();
-        case TShownView::Sad: return sadView_.get();
-        case TShownView::Das: return dasView_.get();
-        default: return nullptr;
+        case TShownView::General:
+            return generalView_.get();
+        case TShownView::Dat:
+            return datView_.get();
+        case TShownView::Sad:
+            return sadView_.get();
+        case TShownView::Das:
+            return dasView_.get();
+        default:
+            return nullptr;
     }
 }
 
@@ -67,9 +80,13 @@ bool TEdForm1::ConfirmDropOrSave() {
     TBinDataSet* view = ShownView();
     if (!view || !view->Modified()) return true;
     switch (prompts_->AskSaveChanges(this)) {
-        case TUserPrompts::TAnswer::Cancel: return false;
-        case TUserPrompts::TAnswer::No: view->SetModified(false); return true;
-        case TUserPrompts::TAnswer::Yes: return true;
+        case TUserPrompts::TAnswer::Cancel:
+            return false;
+        case TUserPrompts::TAnswer::No:
+            view->SetModified(false);
+            return true;
+        case TUserPrompts::TAnswer::Yes:
+            return true;
     }
     return true;
 }
@@ -252,7 +269,9 @@ void TEdForm1::OnOpen() {
     if (!path.isEmpty()) OpenFile(path);
 }
 
-void TEdForm1::OnSave() { SaveFile(); }
+void TEdForm1::OnSave() {
+    SaveFile();
+}
 
 void TEdForm1::OnSaveAs() {
     if (!ShownView()) return;
@@ -262,7 +281,9 @@ void TEdForm1::OnSaveAs() {
     if (!path.isEmpty()) SaveFileAs(path);
 }
 
-void TEdForm1::OnClose() { CloseFile(); }
+void TEdForm1::OnClose() {
+    CloseFile();
+}
 
 void TEdForm1::OnExit() {
     if (!PrepareExit()) return;

@@ -99,8 +99,8 @@ TRecordForm::TRecordForm(QWidget* parent) : QWidget(parent) {
     remarkLayout->setContentsMargins(6, 2, 6, 4);
     AddEdit(remarkGroup_, QStringLiteral("Remark"), QString());
 
-    for (QGroupBox* g : {generalGroup_, bleachGroup_, deviceGroup_, curveGroup_,
-                         irradiationGroup_, remarkGroup_})
+    for (QGroupBox* g :
+         {generalGroup_, bleachGroup_, deviceGroup_, curveGroup_, irradiationGroup_, remarkGroup_})
         groups_.insert(g->title(), g);
 
     grid->addWidget(generalGroup_, 0, 0);
@@ -116,7 +116,9 @@ TRecordForm::TRecordForm(QWidget* parent) : QWidget(parent) {
     SetView(nullptr, TRecordKind::Dat);
 }
 
-TRecordForm::~TRecordForm() { qDeleteAll(controls_); }
+TRecordForm::~TRecordForm() {
+    qDeleteAll(controls_);
+}
 
 TRecordForm::TFieldControl& TRecordForm::AddEdit(QWidget* group, const QString& field,
                                                  const QString& caption, bool readOnly) {
@@ -194,9 +196,11 @@ void TRecordForm::BuildIrradiationGroup() {
     }
     buttons->addStretch();
     layout->addLayout(buttons, 0, 0, 1, 2);
-    irrad_[0] = &AddEdit(irradiationGroup_, QStringLiteral("Alpha source"), QStringLiteral("source"));
+    irrad_[0] =
+        &AddEdit(irradiationGroup_, QStringLiteral("Alpha source"), QStringLiteral("source"));
     irrad_[1] = &AddEdit(irradiationGroup_, QStringLiteral("Alpha time"), QStringLiteral("time"));
-    irrad_[2] = &AddEdit(irradiationGroup_, QStringLiteral("Alpha rate"), QStringLiteral("dose rate"));
+    irrad_[2] =
+        &AddEdit(irradiationGroup_, QStringLiteral("Alpha rate"), QStringLiteral("dose rate"));
     irrad_[3] = &AddEdit(irradiationGroup_, QStringLiteral("Alpha unit"), QStringLiteral("unit"));
     irradDate_ = &AddEdit(irradiationGroup_, QStringLiteral("Irrad date"), QStringLiteral("on"));
 }
@@ -331,8 +335,7 @@ void TRecordForm::UpdateRadiationButtons() {
                 on[i] = view_->AsFloat(std::string(kRadiationPrefix[i]) + " time") > 0;
         } else if (kind_ == TRecordKind::Sad && view_->AsFloat("Irradiating time") > 0) {
             const std::string letter = view_->AsString("Irradiator");
-            for (int i = 0; i < 3; ++i)
-                on[i] = !letter.empty() && letter[0] == kRadiationLetter[i];
+            for (int i = 0; i < 3; ++i) on[i] = !letter.empty() && letter[0] == kRadiationLetter[i];
         }
     }
     for (int i = 0; i < 3; ++i) radios[i]->setChecked(on[i]);
@@ -405,8 +408,9 @@ QString TRecordForm::ShownText(const QString& field) const {
 bool TRecordForm::FieldShown(const QString& field) const {
     for (const TFieldControl* c : controls_) {
         if (c->field != field) continue;
-        QWidget* w = c->edit ? static_cast<QWidget*>(c->edit)
-                             : c->display ? static_cast<QWidget*>(c->display) : c->check;
+        QWidget* w = c->edit      ? static_cast<QWidget*>(c->edit)
+                     : c->display ? static_cast<QWidget*>(c->display)
+                                  : c->check;
         return c->shown && w && !w->isHidden() && !w->parentWidget()->isHidden();
     }
     return false;

@@ -56,10 +56,10 @@ private:
     struct TFieldControl {
         QString field;
         QLabel* caption = nullptr;
-        QLineEdit* edit = nullptr;     // editable text
-        QLabel* display = nullptr;     // read-only text
-        QCheckBox* check = nullptr;    // boolean
-        bool shown = true;             // adapted visibility
+        QLineEdit* edit = nullptr;   // editable text
+        QLabel* display = nullptr;   // read-only text
+        QCheckBox* check = nullptr;  // boolean
+        bool shown = true;           // adapted visibility
     };
 
     TFieldControl& AddEdit(QWidget* group, const QString& field, const QString& caption,

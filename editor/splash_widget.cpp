@@ -10,7 +10,9 @@ TSplashWidget::TSplashWidget(QWidget* parent) : QWidget(parent) {
     setFixedSize(sizeHint());
 }
 
-QSize TSplashWidget::sizeHint() const { return {560, 340}; }
+QSize TSplashWidget::sizeHint() const {
+    return {560, 340};
+}
 
 void TSplashWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);

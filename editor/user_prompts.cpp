@@ -43,9 +43,8 @@ QString TDialogPrompts::OpenFileName(QWidget* parent, const QString& title,
     return QFileDialog::getOpenFileName(parent, title, directory, QtFilter(filter));
 }
 
-QString TDialogPrompts::SaveFileName(QWidget* parent, const QString& title,
-                                     const QString& proposed, const QString& filter,
-                                     const QString& defaultSuffix) {
+QString TDialogPrompts::SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
+                                     const QString& filter, const QString& defaultSuffix) {
     QFileDialog dialog(parent, title, proposed, QtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);

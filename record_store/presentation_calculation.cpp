@@ -45,13 +45,17 @@ bool DatDose(const TRecordValues& r, TDose& dose) {
 const char* SadRadiationName(const std::string& irradiator) {
     if (irradiator.empty()) return nullptr;
     switch (irradiator[0]) {
-        case 'A': return " alpha ";
+        case 'A':
+            return " alpha ";
         case 'B':
         case 'H':
         case 'L':
-        case 'X': return " beta ";
-        case 'G': return " gamma ";
-        default: return nullptr;
+        case 'X':
+            return " beta ";
+        case 'G':
+            return " gamma ";
+        default:
+            return nullptr;
     }
 }
 
@@ -136,7 +140,9 @@ void CutAll(TCalculatedFields& f) {
 
 }  // namespace
 
-bool IsTLCode(long long devCode) { return devCode / 1000 == 0; }
+bool IsTLCode(long long devCode) {
+    return devCode / 1000 == 0;
+}
 
 std::string DeviceText(long long devCode) {
     if (IsTLCode(devCode)) return "TL";

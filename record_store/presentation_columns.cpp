@@ -11,8 +11,7 @@ void Add(Columns& c, std::initializer_list<const char*> names, bool hidden = fal
 }
 
 void AddTimeBases(Columns& c) {
-    Add(c, {"Time base 10", "Time base 100", "Time base 1000", "Time base 10000",
-            "Sample temp hi"},
+    Add(c, {"Time base 10", "Time base 100", "Time base 1000", "Time base 10000", "Sample temp hi"},
         true);
 }
 
@@ -26,8 +25,8 @@ void AddRadiations(Columns& c) {
 
 Columns MakeDat() {
     Columns c;
-    Add(c, {"Run#", "Disk#", "Device", "Info", "Nat TL", "TL run", "Single aliquot",
-            "Before irrad", "Normalization", "Ramp", "OSL time"});
+    Add(c, {"Run#", "Disk#", "Device", "Info", "Nat TL", "TL run", "Single aliquot", "Before irrad",
+            "Normalization", "Ramp", "OSL time"});
     AddTimeBases(c);
     Add(c, {"OSL BGD", "Sample temp", "Bleach time", "Bleach filter", "Irradiation"});
     AddRadiations(c);
@@ -43,8 +42,8 @@ Columns MakeSad() {
     Add(c, {"DeviceNum", "DeviceInfo", "Power", "OSL time"});
     AddTimeBases(c);
     Add(c, {"OSL BGD", "Sample temp", "Irradiation"});
-    Add(c, {"Irradiator", "Source", "Dose rate", "Irradiating time", "Dose rate unit",
-            "Irrad date"},
+    Add(c,
+        {"Irradiator", "Source", "Dose rate", "Irradiating time", "Dose rate unit", "Irrad date"},
         true);
     Add(c, {"Preheat temperature", "Preheat time", "Remark", "NPT"});
     Add(c, {"Spacing", "Dev#", "Max point", "Raw data", "Subtracted data"}, true);
@@ -68,10 +67,14 @@ Columns MakeDas() {
 const std::vector<TGridColumn>& GridColumns(TRecordKind kind) {
     static const Columns dat = MakeDat(), sad = MakeSad(), das = MakeDas(), none;
     switch (kind) {
-        case TRecordKind::Dat: return dat;
-        case TRecordKind::Sad: return sad;
-        case TRecordKind::Das: return das;
-        default: return none;
+        case TRecordKind::Dat:
+            return dat;
+        case TRecordKind::Sad:
+            return sad;
+        case TRecordKind::Das:
+            return das;
+        default:
+            return none;
     }
 }
 

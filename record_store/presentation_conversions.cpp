@@ -25,7 +25,9 @@ const TTimeBase* FindTimeBase(const std::string& field) {
     return nullptr;
 }
 
-bool IsTL(const TRecordValues& r) { return IsTLCode(r.Int("Dev#")); }
+bool IsTL(const TRecordValues& r) {
+    return IsTLCode(r.Int("Dev#"));
+}
 
 std::string BackgroundRateText(const TRecordValues& r, char sep) {
     const auto stored = static_cast<std::uint16_t>(r.Int("OSL BGD"));
@@ -45,9 +47,9 @@ bool ParseInteger(const std::string& text, long long& value) {
 }  // namespace
 
 bool IsCalculatedField(const std::string& field) {
-    static const char* const names[] = {"Device",      "Info",           "OSL time",
-                                        "Irradiation", "Run kind",       "SingleMultiple",
-                                        "Norm",        "ShortInfo",      "MaxTemp"};
+    static const char* const names[] = {"Device",      "Info",      "OSL time",
+                                        "Irradiation", "Run kind",  "SingleMultiple",
+                                        "Norm",        "ShortInfo", "MaxTemp"};
     for (const char* n : names)
         if (field == n) return true;
     return false;
@@ -70,8 +72,7 @@ std::optional<std::string> DisplayText(TRecordKind kind, const std::string& fiel
     }
     if (field == "OSL time")
         return tl ? std::string() : FormatHashDecimals(r.Float(field), 2, sep) + " s";
-    if (field == "Sample temp")
-        return tl ? std::string() : std::to_string(r.Int(field)) + " degC";
+    if (field == "Sample temp") return tl ? std::string() : std::to_string(r.Int(field)) + " degC";
     if (field == "OSL BGD") return tl ? std::string() : BackgroundRateText(r, sep) + "/s";
     if (field == "Spacing")
         return tl ? "spacing " + std::to_string(r.Int(field)) + " degC" : std::string();

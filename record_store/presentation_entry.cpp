@@ -56,8 +56,10 @@ TFieldValue ParseEntry(const TBinField& field, const std::string& text,
         case TFieldType::Word:
             if (t.empty()) return TFieldValue(int64_t{0});
             return ConvertValue(TFieldValue(t), field.type);
-        case TFieldType::String: return TFieldValue(text);
-        default: return ConvertValue(TFieldValue(t), field.type);
+        case TFieldType::String:
+            return TFieldValue(text);
+        default:
+            return ConvertValue(TFieldValue(t), field.type);
     }
 }
 

@@ -1,8 +1,8 @@
 #include "record_store/presentation_format.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>

@@ -15,9 +15,15 @@ long long RoundHalfEven(double value);
 std::string FormatFixed(double value, int decimals, char decimalSeparator = '.');
 
 // The descriptions' shorthands: D0, D and D2.
-inline std::string D0(double v, char sep = '.') { return FormatFixed(v, 0, sep); }
-inline std::string D1(double v, char sep = '.') { return FormatFixed(v, 1, sep); }
-inline std::string D2(double v, char sep = '.') { return FormatFixed(v, 2, sep); }
+inline std::string D0(double v, char sep = '.') {
+    return FormatFixed(v, 0, sep);
+}
+inline std::string D1(double v, char sep = '.') {
+    return FormatFixed(v, 1, sep);
+}
+inline std::string D2(double v, char sep = '.') {
+    return FormatFixed(v, 2, sep);
+}
 
 // A float as the grid shows a plain float field: the shortest text of at most 15 significant
 // digits ("12.5", "0.001", "1E+20").

@@ -128,8 +128,7 @@ TBinDataSet::Callback MakeCalculationCallback(TRecordKind kind, TTextLocale loca
     };
 }
 
-TBinDataSet::Callback MakeSubtractionCalculationCallback(TRecordKind kind,
-                                                         TBackgroundLookup lookup,
+TBinDataSet::Callback MakeSubtractionCalculationCallback(TRecordKind kind, TBackgroundLookup lookup,
                                                          TTextLocale locale) {
     return [kind, lookup = std::move(lookup), locale](TBinDataSet& view) {
         const TViewRecordValues record(view, kind, std::nullopt, locale);

@@ -54,8 +54,7 @@ void StoreCalculatedFields(TBinDataSet& view, const TCalculatedFields& fields);
 // The calculation callback of a maker's view in the normal state.
 TBinDataSet::Callback MakeCalculationCallback(TRecordKind kind, TTextLocale locale = {});
 // The callback while background subtraction is on.
-TBinDataSet::Callback MakeSubtractionCalculationCallback(TRecordKind kind,
-                                                         TBackgroundLookup lookup,
+TBinDataSet::Callback MakeSubtractionCalculationCallback(TRecordKind kind, TBackgroundLookup lookup,
                                                          TTextLocale locale = {});
 
 }  // namespace presentation

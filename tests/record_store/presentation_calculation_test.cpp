@@ -24,7 +24,7 @@ TEST(PresentationCalculation, DeviceNames) {
         long long code;
         const char* device;
         const char* runKind;
-    } cases[] = {{0, "TL", "TL"},         {17, "TL", "TL"},       {999, "TL", "TL"},
+    } cases[] = {{0, "TL", "TL"},         {17, "TL", "TL"},        {999, "TL", "TL"},
                  {2103, "OSL #1", "OSL"}, {2000, "OSL #0", "OSL"}, {2805, "IRSL", "OSL"},
                  {2807, "IRSL", "OSL"}};
     for (const Case& c : cases) {
@@ -64,8 +64,7 @@ TEST(PresentationCalculation, DatInfoCases) {
         {"bleach of 150 minutes", true, true, false, false, 150, 0, 0, 0, 1, "Gy/min",
          "N + bleach(3h)", "N+bl(3h)"},
         {"background run", true, false, false, false, 0, 0, 1, 0, 1, "Gy/min", "BGD", ""},
-        {"bad background run", false, false, false, true, 0, 0, 0, 0, 1, "Gy/min", "BAD! BGD",
-         ""},
+        {"bad background run", false, false, false, true, 0, 0, 0, 0, 1, "Gy/min", "BAD! BGD", ""},
         {"bad natural", true, true, false, true, 0, 0, 0, 0, 1, "Gy/min", "BAD! N", "N"},
     };
     for (const Case& c : cases) {
@@ -73,7 +72,9 @@ TEST(PresentationCalculation, DatInfoCases) {
         r.SetBool("Nat TL", c.natural).SetBool("TL run", c.tlRun);
         r.SetBool("Before irrad", c.beforeIrrad).SetBool("Second", c.second);
         r.Set("Bleach time", c.bleach);
-        r.Set("Gamma time", c.gammaTime).Set("Beta time", c.betaTime).Set("Alpha time", c.alphaTime);
+        r.Set("Gamma time", c.gammaTime)
+            .Set("Beta time", c.betaTime)
+            .Set("Alpha time", c.alphaTime);
         r.Set("Gamma rate", c.rate).Set("Beta rate", c.rate).Set("Alpha rate", c.rate);
         r.Set("Gamma unit", c.unit).Set("Beta unit", c.unit).Set("Alpha unit", c.unit);
         const TCalculatedFields f = Calculate(TRecordKind::Dat, r);

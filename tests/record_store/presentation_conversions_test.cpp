@@ -48,10 +48,8 @@ TEST(PresentationConversions, DisplayTextsOfOslAndTlRecords) {
     };
     const TMapRecord osl = Osl(), tl = Tl();
     for (const Case& c : cases) {
-        EXPECT_EQ(DisplayText(TRecordKind::Dat, c.field, osl).value_or("<none>"), c.osl)
-            << c.field;
-        EXPECT_EQ(DisplayText(TRecordKind::Dat, c.field, tl).value_or("<none>"), c.tl)
-            << c.field;
+        EXPECT_EQ(DisplayText(TRecordKind::Dat, c.field, osl).value_or("<none>"), c.osl) << c.field;
+        EXPECT_EQ(DisplayText(TRecordKind::Dat, c.field, tl).value_or("<none>"), c.tl) << c.field;
     }
     EXPECT_FALSE(DisplayText(TRecordKind::Dat, "Remark", osl).has_value());
 }
@@ -69,8 +67,8 @@ TEST(PresentationConversions, BackgroundRateTexts) {
         const char* display;
         const char* edit;
     } cases[] = {
-        {0x7B00, "12.3/s", "12.3"},    // 123
-        {0x0500, "0.5/s", "0.5"},      // 5
+        {0x7B00, "12.3/s", "12.3"},  // 123
+        {0x0500, "0.5/s", "0.5"},    // 5
         {0x0000, "0.0/s", "0.0"},
         {0x3930, "1234.5/s", "1234.5"},  // bytes 30 39 in the file: 0x3039 = 12345
     };
@@ -101,10 +99,10 @@ TEST(PresentationConversions, DeviceEntry) {
         TEntry::TKind kind;
         long long stored;
     } cases[] = {
-        {2807, "21", TEntry::TKind::Store, 2107},  {2107, "25", TEntry::TKind::Store, 2507},
-        {2107, "30", TEntry::TKind::Ignore, 0},    {2107, "0", TEntry::TKind::Store, 7},
-        {17, "28", TEntry::TKind::Store, 2817},    {2107, "19", TEntry::TKind::Ignore, 0},
-        {2107, "x", TEntry::TKind::Ignore, 0},     {2107, "20.5", TEntry::TKind::Ignore, 0},
+        {2807, "21", TEntry::TKind::Store, 2107}, {2107, "25", TEntry::TKind::Store, 2507},
+        {2107, "30", TEntry::TKind::Ignore, 0},   {2107, "0", TEntry::TKind::Store, 7},
+        {17, "28", TEntry::TKind::Store, 2817},   {2107, "19", TEntry::TKind::Ignore, 0},
+        {2107, "x", TEntry::TKind::Ignore, 0},    {2107, "20.5", TEntry::TKind::Ignore, 0},
     };
     for (const Case& c : cases) {
         TMapRecord r = Osl();
@@ -148,8 +146,9 @@ TEST(PresentationConversions, PowerOfSadRecords) {
     struct Case {
         const char* typed;
         long long stored;
-    // 2.55 is slightly below itself in binary: 50 x 2.55 falls just short of 127.5.
-    } cases[] = {{"50", 127}, {"50.2", 128}, {"100", 255}, {"150", 255}, {"-5", 0}, {"10", 26}, {"0", 0}};
+        // 2.55 is slightly below itself in binary: 50 x 2.55 falls just short of 127.5.
+    } cases[] = {{"50", 127}, {"50.2", 128}, {"100", 255}, {"150", 255},
+                 {"-5", 0},   {"10", 26},    {"0", 0}};
     for (const Case& c : cases) {
         const TEntry e = ConvertEntry(TRecordKind::Sad, "Power", c.typed, r);
         ASSERT_EQ(e.kind, TEntry::TKind::Store) << c.typed;
@@ -162,8 +161,7 @@ TEST(PresentationConversions, PowerOfSadRecords) {
 TEST(PresentationConversions, CalculatedFieldsCannotBeEntered) {
     for (const char* f : {"Device", "Info", "OSL time", "MaxTemp", "ShortInfo", "Irradiation"})
         EXPECT_EQ(ConvertEntry(TRecordKind::Dat, f, "1", Osl()).kind, TEntry::TKind::ReadOnly) << f;
-    EXPECT_EQ(ConvertEntry(TRecordKind::Dat, "Remark", "x", Osl()).kind,
-              TEntry::TKind::Ordinary);
+    EXPECT_EQ(ConvertEntry(TRecordKind::Dat, "Remark", "x", Osl()).kind, TEntry::TKind::Ordinary);
 }
 
 TEST(PresentationConversions, GeneralViewHasNoConversions) {

@@ -35,8 +35,12 @@ const char* const kSchema =
     "FIELD9 = Nat TL, BOOL, 1, 45\n"
     "FIELD10 = Spacing, WORD, 2, 46\n";
 
-void PutInt32(std::vector<uint8_t>& r, int at, int32_t v) { std::memcpy(&r[at], &v, 4); }
-void PutDouble(std::vector<uint8_t>& r, int at, double v) { std::memcpy(&r[at], &v, 8); }
+void PutInt32(std::vector<uint8_t>& r, int at, int32_t v) {
+    std::memcpy(&r[at], &v, 4);
+}
+void PutDouble(std::vector<uint8_t>& r, int at, double v) {
+    std::memcpy(&r[at], &v, 8);
+}
 
 std::vector<uint8_t> Record(int32_t run, int32_t dev, double alphaTime) {
     std::vector<uint8_t> r(kRecordSize, 0);
@@ -190,7 +194,8 @@ TEST_F(PresentationEntryTest, CalculationCallbackFillsTheDeclaredFields) {
     EXPECT_EQ(view_.RecNo(), 2);
     // The subtraction variant.
     view_.SetOnCalcFields(MakeSubtractionCalculationCallback(
-        TRecordKind::Dat, [](long long run, long long) { return "bgd of run " + std::to_string(run); }));
+        TRecordKind::Dat,
+        [](long long run, long long) { return "bgd of run " + std::to_string(run); }));
     view_.Refresh();
     EXPECT_EQ(view_.AsString("Device"), "TL  ");
     EXPECT_EQ(view_.AsString("Run kind"), "");

@@ -58,19 +58,34 @@ private slots:
 
     void fixedColumnsOfEachView() {
         QVERIFY(form_->OpenFile(Path("S12.DAT")));
-        QCOMPARE(ShownHeaders(),
-                 (QStringList{"Run", "Disk", "Device", "Info", "Nat TL", "TL run", "Single aliquot",
-                              "Before irrad", "Normalization", "Ramp", "OSL time", "OSL BGD",
-                              "Sample temp", "Bleach time", "Bleach filter", "Irradiation",
-                              "Normalization factor", "Shift", "Remark", "Points"}));
+        QCOMPARE(ShownHeaders(), (QStringList{"Run",
+                                              "Disk",
+                                              "Device",
+                                              "Info",
+                                              "Nat TL",
+                                              "TL run",
+                                              "Single aliquot",
+                                              "Before irrad",
+                                              "Normalization",
+                                              "Ramp",
+                                              "OSL time",
+                                              "OSL BGD",
+                                              "Sample temp",
+                                              "Bleach time",
+                                              "Bleach filter",
+                                              "Irradiation",
+                                              "Normalization factor",
+                                              "Shift",
+                                              "Remark",
+                                              "Points"}));
         QVERIFY(form_->Grid()->isColumnHidden(Model()->ColumnOfField("Dev#")));
         QVERIFY(form_->Grid()->isColumnHidden(Model()->ColumnOfField("Gamma rate")));
         QVERIFY(form_->OpenFile(Path("S12.SAD")));
-        QCOMPARE(ShownHeaders(),
-                 (QStringList{"Run", "Disk", "Device", "Info", "Nat TL", "TL run", "DeviceNum",
-                              "DeviceInfo", "Power", "OSL time", "OSL BGD", "Sample temp",
-                              "Irradiation", "Preheat temperature", "Preheat time", "Remark",
-                              "NPT"}));
+        QCOMPARE(
+            ShownHeaders(),
+            (QStringList{"Run", "Disk", "Device", "Info", "Nat TL", "TL run", "DeviceNum",
+                         "DeviceInfo", "Power", "OSL time", "OSL BGD", "Sample temp", "Irradiation",
+                         "Preheat temperature", "Preheat time", "Remark", "NPT"}));
         QVERIFY(form_->OpenFile(Path("S12.DAS")));
         QCOMPARE(ShownHeaders().mid(0, 4), (QStringList{"Run", "Disk", "Hole#", "Device"}));
         QCOMPARE(ShownHeaders().last(), QStringLiteral("Points"));

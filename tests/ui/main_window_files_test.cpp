@@ -283,9 +283,15 @@ private slots:
             prompts_->errors.clear();
             prompts_->saveAnswers = {TAnswer::Yes};
             switch (step) {
-                case 0: QVERIFY(!form_->CloseFile()); break;
-                case 1: QVERIFY(!form_->OpenFile(Path("S12.SAD"))); break;
-                case 2: QVERIFY(!form_->PrepareExit()); break;
+                case 0:
+                    QVERIFY(!form_->CloseFile());
+                    break;
+                case 1:
+                    QVERIFY(!form_->OpenFile(Path("S12.SAD")));
+                    break;
+                case 2:
+                    QVERIFY(!form_->PrepareExit());
+                    break;
             }
             QCOMPARE(prompts_->errors.size(), 1);
             QVERIFY2(prompts_->errors[0].startsWith(QStringLiteral("Error saving data to file: ")),

@@ -33,7 +33,8 @@ private:
         QStringList out;
         for (QAction* a : menu->actions())
             out << (a->isSeparator() ? QStringLiteral("-")
-                                     : a->menu() ? QStringLiteral("[") + a->text() + "]" : a->text());
+                    : a->menu()      ? QStringLiteral("[") + a->text() + "]"
+                                     : a->text());
         return out;
     }
 
@@ -66,21 +67,23 @@ private slots:
             const char* menu;
             QStringList items;
         } cases[] = {
-            {"&File", {"&Open", "Read/merge file", "&Save", "Save &as...", "&Close",
-                       "Restore from backup", "-", "Read preferences", "System parameters", "-",
-                       "E&xit"}},
-            {"&Edit data", {"Enable row selection", "Post field to selected", "Copy to clipboard",
-                            "-", "Select OSL", "Select TL", "Select all", "Toggle selection",
-                            "Unselect all"}},
-            {"Edit curves", {"OSL curves", "TL curves", "Subtracted curves", "-",
-                             "Graph current record"}},
+            {"&File",
+             {"&Open", "Read/merge file", "&Save", "Save &as...", "&Close", "Restore from backup",
+              "-", "Read preferences", "System parameters", "-", "E&xit"}},
+            {"&Edit data",
+             {"Enable row selection", "Post field to selected", "Copy to clipboard", "-",
+              "Select OSL", "Select TL", "Select all", "Toggle selection", "Unselect all"}},
+            {"Edit curves",
+             {"OSL curves", "TL curves", "Subtracted curves", "-", "Graph current record"}},
             {"Tools", {"Subtract bgd", "Normalize", "Deglitch data", "[Utilities]"}},
-            {"Compute", {"Plateau test", "Fading test", "Growth curve", "-", "Compute",
-                         "Write solutions to file", "-", "Record preview", "Point preview",
-                         "Curve preview", "-", "Toggle accept", "Accept all"}},
+            {"Compute",
+             {"Plateau test", "Fading test", "Growth curve", "-", "Compute",
+              "Write solutions to file", "-", "Record preview", "Point preview", "Curve preview",
+              "-", "Toggle accept", "Accept all"}},
             {"Age computation", {"Compute age", "Age plateau"}},
-            {"Configuration", {"General editor", "Read preferences", "Change position",
-                               "Save position", "Save all columns"}},
+            {"Configuration",
+             {"General editor", "Read preferences", "Change position", "Save position",
+              "Save all columns"}},
             {"Help", {"Help content", "Help index", "-", "About"}},
         };
         QStringList titles;
@@ -92,12 +95,14 @@ private slots:
             QVERIFY2(m, c.menu);
             QStringList items = Captions(m);
             // Other parts of the editor may hide or retitle their own commands.
-            if (QLatin1String(c.menu) == QLatin1String("&Edit data")) items[1] = "Post field to selected";
+            if (QLatin1String(c.menu) == QLatin1String("&Edit data"))
+                items[1] = "Post field to selected";
             QCOMPARE(items, c.items);
         }
         QMenu* utilities = Menu("Tools")->actions().last()->menu();
-        QCOMPARE(Captions(utilities), (QStringList{"ASCII conversion", "ROI's", "File type conversion",
-                                                   "System parameters", "Duplicate dosing"}));
+        QCOMPARE(Captions(utilities),
+                 (QStringList{"ASCII conversion", "ROI's", "File type conversion",
+                              "System parameters", "Duplicate dosing"}));
     }
 
     void actionsCarryNamesShortcutsAndHelpContexts() {
@@ -132,27 +137,47 @@ private slots:
             QCOMPARE(a->property("helpContext").toInt(), c.context);
             QCOMPARE(a->shortcut(), c.shortcut);
         }
-        for (const char* name :
-             {"ActionSetAll", "ActionPasteRec", "ActionSelectOSL", "ActionSelectTL",
-              "ActionSelectAll", "ActionFlipSelect", "ActionUnselectAll", "ActionReadPreferences",
-              "ActionChangePos", "ActionToolsSysPars", "ActionToolsROIs", "ActionCurvesTL",
-              "ActionCurvesSub", "ActionGrowthWriteSol", "ActionGrowthRec", "ActionGrowthPnt",
-              "ActionGrowthCur", "ActionGrowthAcc", "ActionGrowthQuit", "ActionToolsNormalize",
-              "ActionToolsDeglitch", "ActionToolsASCII", "ActionComputeFading",
-              "ActionComputeGrowth", "HelpContent", "HelpIndex", "HelpAbout"})
+        for (const char* name : {"ActionSetAll",
+                                 "ActionPasteRec",
+                                 "ActionSelectOSL",
+                                 "ActionSelectTL",
+                                 "ActionSelectAll",
+                                 "ActionFlipSelect",
+                                 "ActionUnselectAll",
+                                 "ActionReadPreferences",
+                                 "ActionChangePos",
+                                 "ActionToolsSysPars",
+                                 "ActionToolsROIs",
+                                 "ActionCurvesTL",
+                                 "ActionCurvesSub",
+                                 "ActionGrowthWriteSol",
+                                 "ActionGrowthRec",
+                                 "ActionGrowthPnt",
+                                 "ActionGrowthCur",
+                                 "ActionGrowthAcc",
+                                 "ActionGrowthQuit",
+                                 "ActionToolsNormalize",
+                                 "ActionToolsDeglitch",
+                                 "ActionToolsASCII",
+                                 "ActionComputeFading",
+                                 "ActionComputeGrowth",
+                                 "HelpContent",
+                                 "HelpIndex",
+                                 "HelpAbout"})
             QVERIFY2(Action(QLatin1String(name)), name);
     }
 
     void withoutAFileOnlyOpenExitHelpAndConfigurationWork() {
-        for (const char* name : {"ActionFileOpen", "ActionFileExit", "ActionHalcyon",
-                                 "HelpContent", "HelpIndex", "HelpAbout"})
+        for (const char* name : {"ActionFileOpen", "ActionFileExit", "ActionHalcyon", "HelpContent",
+                                 "HelpIndex", "HelpAbout"})
             QVERIFY2(Action(QLatin1String(name))->isEnabled(), name);
         for (const char* name :
              {"ActionFileSave", "ActionFileSaveAs", "ActionFileClose", "ActionFileMerge",
               "ActionFileRestore", "ActionCurvesTL", "ActionCurvesOSL", "ActionCurvesSub",
               "ActionRecToGraph", "ActionToolsSubtract", "ActionComputeGrowth"})
             QVERIFY2(!Action(QLatin1String(name))->isEnabled(), name);
-        for (const char* title : {"&Edit data", "Edit curves", "Tools", "Compute", "Age computation"})
+        for (const char* title :
+             {"&Edit data", "Edit curves", "Tools", "Compute", "Age computation"})
             QVERIFY2(!Menu(QLatin1String(title))->menuAction()->isEnabled(), title);
         // Commands with nothing to act on do nothing.
         Action("ActionFileSave")->trigger();

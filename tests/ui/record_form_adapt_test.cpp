@@ -59,8 +59,8 @@ private slots:
 
     void datFormAdaptsToOslAndTlRecords() {
         Open("S12.DAT");
-        for (const char* group : {"General info", "Bleaching", "Remark", "Device info", "Curve",
-                                  "Irradiation"})
+        for (const char* group :
+             {"General info", "Bleaching", "Remark", "Device info", "Curve", "Irradiation"})
             QVERIFY2(Form()->GroupShown(QLatin1String(group)), group);
         Set({{"Dev#", int64_t{2103}}, {"Time base 10", int64_t{5}}, {"NPT", int64_t{5}}});
         QCOMPARE(Form()->ShownText("Device"), QStringLiteral("OSL #1"));
@@ -122,7 +122,9 @@ private slots:
 
     void datIrradiationSelector() {
         Open("S12.DAT");
-        Set({{"Alpha time", 0.0}, {"Gamma time", 0.0}, {"Beta time", 2.0},
+        Set({{"Alpha time", 0.0},
+             {"Gamma time", 0.0},
+             {"Beta time", 2.0},
              {"Beta source", std::string("Sr-90")}});
         form_->GoToRecord(2);
         form_->GoToRecord(1);  // moving to the record shows the fields of its irradiation
