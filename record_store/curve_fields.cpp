@@ -1,6 +1,5 @@
 #include "record_store/curve_fields.h"
 
-#include <charconv>
 #include <limits>
 
 #include "record_store/bin_data_set.h"
@@ -39,46 +38,8 @@ const TCurveFieldInfo* FindCurveField(const TCurveFieldList& list, std::string_v
     return nullptr;
 }
 
-namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-}  // namespace
-
-TSpecification ParseCurveSpecification(std::string_view text) {
-    TSpecification spec;
-    std::string_view rest = Trim(text);
-    if (!rest.empty() && rest.front() == '"') {
-        const std::size_t close = rest.find('"', 1);
-        // Blanks inside the quotes belong to the name: many field names have them.
-        spec.fieldName =
-            std::string(Trim(rest.substr(1, close == rest.npos ? rest.npos : close - 1)));
-        if (close == rest.npos) return spec;
-        rest.remove_prefix(close + 1);
-    }
-    std::string constant;
-    for (char c : rest) {
-        if (!IsBlank(c)) constant += c;
-    }
-    const char* begin = constant.data();
-    const char* end = begin + constant.size();
-    if (begin != end && *begin == '+') ++begin;
-    int value = 0;
-    const auto [stop, error] = std::from_chars(begin, end, value);
-    if (error == std::errc() && stop == end && begin != end) spec.constant = value;
-    return spec;
-}
-
 std::int64_t EvalSpecification(const TBinDataSet& view, std::string_view specification) {
-    const TSpecification spec = ParseCurveSpecification(specification);
+    const TSpecification spec = ParseSpecification(specification);
     std::int64_t value = 0;
     if (!spec.fieldName.empty()) value = view.AsInteger(spec.fieldName);
     // A field value near the int64 limits plus the constant must not overflow.

@@ -42,13 +42,8 @@ TCurveFieldInfo ReadCurveFieldInfo(const TBinDataSet& view, std::string_view fie
 // The entry of exactly that name (the first one), or nullptr.
 const TCurveFieldInfo* FindCurveField(const TCurveFieldList& list, std::string_view name);
 
-// A start or count specification: an optional field name in double quotes, then an optional
-// signed integer constant (a constant that is no integer counts 0). Blanks and tabs between
-// the two are ignored; inside the quotes they are part of the name ("Max point"), whose ends
-// are trimmed.
-TSpecification ParseCurveSpecification(std::string_view text);
-
-// Value of a start or count specification on the view's current record: the named field's
-// value as an integer (0 when the specification names none) plus the constant (0 when absent
-// or unreadable). Throws TEditorError("Field '<name>' not found") for a field the view lacks.
+// Value of a start or count specification (read by ParseSpecification) on the view's current
+// record: the named field's value as an integer (0 when the specification names none) plus
+// the constant (0 when absent or unreadable). Throws TEditorError("Field '<name>' not found") for a
+// field the view lacks.
 std::int64_t EvalSpecification(const TBinDataSet& view, std::string_view specification);

@@ -14,6 +14,17 @@ std::string_view Trim(std::string_view s) {
     return s.substr(b, e - b);
 }
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Blanks and tabs only: the ends of a specification or of a quoted name.
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
 }  // namespace
 
 std::optional<std::string> FindSchemaFieldLine(std::string_view schemaText, int position) {
@@ -62,26 +73,25 @@ TCurveFieldExtension ReadCurveFieldExtension(const std::string& schemaPath, int 
 }
 
 TSpecification ParseSpecification(std::string_view text) {
-    std::string s;
-    for (char c : text) {
-        if (c != ' ' && c != '\t') s += c;
-    }
     TSpecification spec;
-    size_t rest = 0;
-    if (!s.empty() && s[0] == '"') {
-        size_t close = s.find('"', 1);
-        if (close == std::string::npos) {
-            spec.fieldName = s.substr(1);
-            return spec;
-        }
-        spec.fieldName = s.substr(1, close - 1);
-        rest = close + 1;
+    std::string_view rest = TrimBlanks(text);
+    if (!rest.empty() && rest.front() == '"') {
+        const size_t close = rest.find('"', 1);
+        // Blanks inside the quotes belong to the name: many field names have them.
+        spec.fieldName =
+            std::string(TrimBlanks(rest.substr(1, close == rest.npos ? rest.npos : close - 1)));
+        if (close == rest.npos) return spec;
+        rest.remove_prefix(close + 1);
     }
-    const char* b = s.data() + rest;
-    const char* e = s.data() + s.size();
-    if (b != e && *b == '+') ++b;
+    std::string constant;
+    for (char c : rest) {
+        if (!IsBlank(c)) constant += c;
+    }
+    const char* begin = constant.data();
+    const char* end = begin + constant.size();
+    if (begin != end && *begin == '+') ++begin;
     int value = 0;
-    auto [p, ec] = std::from_chars(b, e, value);
-    if (ec == std::errc() && p == e && b != e) spec.constant = value;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error == std::errc() && stop == end && begin != end) spec.constant = value;
     return spec;
 }

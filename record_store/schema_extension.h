@@ -29,8 +29,10 @@ TCurveFieldExtension ParseCurveFieldExtension(std::string_view line);
 TCurveFieldExtension ReadCurveFieldExtension(const std::string& schemaPath, int position);
 
 // A start or count specification: an optional field name in double quotes followed by an
-// optional signed integer constant; blanks and tabs are ignored. A missing or unreadable
-// constant is 0. Its value is the named field's integer value (0 without a name) + constant.
+// optional signed integer constant (a missing or unreadable constant is 0). Blanks and tabs
+// outside the quotes are ignored; inside them they are part of the name ("Max point"), whose
+// ends are trimmed. A name without its closing quote runs to the end of the text. Its value
+// is the named field's integer value (0 without a name) + constant.
 struct TSpecification {
     std::string fieldName;  // empty when the specification names no field
     int constant = 0;

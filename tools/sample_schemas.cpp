@@ -113,8 +113,9 @@ const std::vector<TSampleSchemaField>& SadSampleFields() {
         Main("Remark", "CHAR", 42),
         Main("Reserved", "CHAR", 50),
         Curve("Raw data", 40, true, "WORD", "\"NPT\""),
-        // One subtracted value per channel: "Max point" equals "NPT" in every record.
-        Curve("Subtracted data", 40, true, "SINGLE", "\"NPT\""),
+        // One subtracted value per channel, "Max point" of them (equal to "NPT" in every
+        // record).
+        Curve("Subtracted data", 40, true, "SINGLE", "\"Max point\""),
     };
     return fields;
 }

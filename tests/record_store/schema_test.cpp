@@ -176,8 +176,10 @@ TEST(CurveFieldExtension, Specifications) {
         {"100", "", 100},
         {"", "", 0},
         {"\"NPT\"+x", "NPT", 0},
-        {"\"Max point\"", "Maxpoint", 0},
-        {"\"NPT", "NPT", 0},
+        // Blanks inside the quotes belong to the name; its ends are trimmed.
+        {"\"Max point\"", "Max point", 0},
+        {" \" Max point \" + 1", "Max point", 1},
+        {"\"NPT", "NPT", 0},  // no closing quote: the rest is the name
         {"+7", "", 7},
     };
     for (const auto& c : cases) {

@@ -15,6 +15,8 @@
 #include <set>
 
 #include "record_store/bin_data_set.h"
+#include "record_store/curve_access.h"
+#include "record_store/curve_fields.h"
 #include "record_store/layout_file.h"
 #include "record_store/schema.h"
 #include "record_store/schema_extension.h"
@@ -156,6 +158,30 @@ TEST(SampleGenerator, StoredRecordsReadBackAsSimulated) {
     EXPECT_EQ(index, 168);
 }
 
+TEST(SampleGenerator, SingleAliquotSubtractedCurveHoldsMaxPointValues) {
+    TempDir dir;
+    MakeSample(dir.path().string());
+    TBinDataSet view;
+    ConfigureView(view, TViewKind::Sad);
+    view.SetFileName((dir.path() / "S12.SAD").string());
+    view.SetSchemaFileName((dir.path() / "SAD.sch").string());
+    view.Open();
+    const std::vector<TSampleRecord> simulated = SimulateSadRecords();
+    int index = 0;
+    for (bool more = view.First(); more; more = view.Next(), ++index) {
+        const TCurveFieldInfo info = ReadCurveFieldInfo(view, "Subtracted data");
+        EXPECT_EQ(info.countSpec, "\"Max point\"");
+        EXPECT_EQ(EvalSpecification(view, info.countSpec), view.AsInteger("Max point"));
+        const TFloatArray stored = ReadCurveValues(view, info);
+        const TFloatArray& curve = *simulated[index].FindCurve("Subtracted data");
+        ASSERT_EQ(stored.size(), curve.size()) << index;
+        for (size_t i = 0; i < curve.size(); ++i) {
+            EXPECT_EQ(stored[i], static_cast<double>(static_cast<float>(curve[i]))) << index;
+        }
+    }
+    EXPECT_EQ(index, 12);
+}
+
 // --- Schemas and layout -------------------------------------------------------------------
 
 TEST(SampleSchemas, TextParsesToTheTableWithTheFixedOffsets) {
@@ -220,7 +246,8 @@ TEST(SampleSchemas, CurveFieldsCoverTheirWholeField) {
     }
     const std::string sad = SchemaTextOf(SadSampleFields(), "test");
     EXPECT_NE(sad.find("=Raw data, BYTES, 40, 0, WORD, \"NPT\"\n"), std::string::npos);
-    EXPECT_NE(sad.find("=Subtracted data, BYTES, 40, 40, SINGLE, \"NPT\"\n"), std::string::npos);
+    EXPECT_NE(sad.find("=Subtracted data, BYTES, 40, 40, SINGLE, \"Max point\"\n"),
+              std::string::npos);
 }
 
 TEST(SampleSchemas, LayoutMarksTheCurvesAndPlacesEditsApart) {
