@@ -2,6 +2,7 @@
 // mode switch, their questions and backups, and files that do not open.
 #include <QAction>
 #include <QFile>
+#include <QMenu>
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
@@ -240,6 +241,10 @@ private slots:
         QCOMPARE(Bytes(Path("S12.~DAT")), before);
         QVERIFY(QFile::exists(Path("S12.~SUB")));
         QCOMPARE(Remark(3), QStringLiteral("via mode switch"));
+        // "Utilities", "Compute" and "Age computation" work only in Halcyon mode.
+        QVERIFY(!form_->findChild<QMenu*>("ComputeMenu")->menuAction()->isEnabled());
+        QVERIFY(!form_->findChild<QMenu*>("UtilitiesMenu")->menuAction()->isEnabled());
+        QVERIFY(form_->findChild<QMenu*>("ToolsMenu")->menuAction()->isEnabled());
         // The general grid shows every schema field.
         QCOMPARE(form_->Grid()->Model()->columnCount(), form_->ShownView()->FieldCount());
         QCOMPARE(form_->ShownView()->RecNo(), 1);
@@ -247,6 +252,8 @@ private slots:
         QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::Dat);
         QCOMPARE(form_->Grid()->Model()->headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral("Run"));
+        QVERIFY(form_->findChild<QMenu*>("ComputeMenu")->menuAction()->isEnabled());
+        QVERIFY(form_->findChild<QMenu*>("AgeMenu")->menuAction()->isEnabled());
     }
 
     void otherKindsShowNothingInHalcyonModeAndOpenInGeneralMode() {
