@@ -94,10 +94,13 @@ bool TEdForm1::ConfirmDropOrSave() {
 void TEdForm1::CloseShownView() {
     TBinDataSet* view = ShownView();
     if (view) {
-        emit viewClosing();
         if (view->State() == TDataSetState::Edit || view->State() == TDataSetState::Insert)
             view->Post();
-        view->Close();  // writes when modified; throws and stays open when that fails
+        // Write the changes first: when that fails the view stays open and shown as it was,
+        // with its changes, its current record and the controls of its layout.
+        if (view->Modified()) view->SaveOnClose();
+        emit viewClosing();
+        view->Close();
     }
     shownKind_ = TShownView::None;
     grid_->Clear();
@@ -183,7 +186,6 @@ bool TEdForm1::CloseFile() {
     } catch (const std::exception& e) {
         // The file stays open with its changes.
         ShowError(QString::fromStdString(e.what()));
-        BindViewToWidgets();
         UpdateActions();
         return false;
     }
@@ -235,7 +237,6 @@ void TEdForm1::SwitchMode() {
         } catch (const std::exception& e) {
             generalMode_ = !generalMode_;
             ShowError(QString::fromStdString(e.what()));
-            BindViewToWidgets();
             UpdateActions();
             return;
         }
@@ -255,7 +256,6 @@ bool TEdForm1::PrepareExit() {
         CloseShownView();
     } catch (const std::exception& e) {
         ShowError(QString::fromStdString(e.what()));
-        BindViewToWidgets();
         UpdateActions();
         return false;
     }

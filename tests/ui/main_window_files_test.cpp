@@ -283,7 +283,9 @@ private slots:
 
     void aFailedSaveWhileClosingKeepsTheFileOpenWithItsChanges() {
         QVERIFY(form_->OpenFile(Path("S12.DAT")));
+        QSignalSpy closing(form_, &TEdForm1::viewClosing);
         QVERIFY(EditRemark(0, QStringLiteral("unsaved")));
+        form_->GoToRecord(7);
         // A backup that cannot be removed: a folder of that name with a file in it.
         QVERIFY(QDir().mkpath(Path("S12.~DAT/inside")));
         for (int step = 0; step < 3; ++step) {
@@ -307,6 +309,8 @@ private slots:
             QVERIFY(form_->ShownView()->Modified());
             QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::Dat);
             QCOMPARE(Remark(0), QStringLiteral("unsaved"));
+            QCOMPARE(form_->ShownView()->RecNo(), 7);  // the user stays where they were
+            QCOMPARE(closing.count(), 0);
         }
         // The mode switch saves without asking; when that fails the mode stays.
         prompts_->errors.clear();
