@@ -38,10 +38,8 @@ std::string FormatScientific(int width, int digits, double x, std::string_view d
             ++exponent;
         }
         text = Fixed(digits, x < 0.0 ? -mantissa : mantissa);
-        if (exponent > 0) {
-            text += "E+" + std::to_string(exponent);
-        } else if (exponent < 0) {
-            text += "E" + std::to_string(exponent);
+        if (exponent != 0) {
+            text.append(exponent > 0 ? "E+" : "E").append(std::to_string(exponent));
         }
     }
     const std::size_t point = text.find('.');

@@ -147,20 +147,19 @@ std::string FormulaText(FunctionCode code, std::string_view listSeparator) {
     }
     std::string text;
     if (formula != nullptr) {
-        text = "\"";
-        text += formula;
-        text += "\"";
+        text.append(1, '"').append(formula).append(1, '"');
     } else if (code >= kPolynomialBase && code <= kPolynomialBase + 14) {
         const int degree = code - kPolynomialBase;
-        text = "\"F(X) = A1 ";
+        text.append("\"F(X) = A1 ");
         for (int k = 2; k <= degree + 1; ++k) {
-            text += "+ A" + std::to_string(k) + " X^" + std::to_string(k - 1) + " ";
+            text.append("+ A").append(std::to_string(k));
+            text.append(" X^").append(std::to_string(k - 1)).append(" ");
         }
-        text += "\"";
+        text.append(1, '"');
     } else {
         return text;
     }
-    text += listSeparator;
+    text.append(listSeparator);
     return text;
 }
 

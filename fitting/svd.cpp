@@ -254,8 +254,12 @@ void PowerBasis(double x, double* values, int nparams, void*) {
 void LinearLeastSquares(const double* x, const double* y, const double* weight, int npoints,
                         TBasisFunction basis, void* basisContext, int nparams, double* params,
                         double& chiSquare, double* u, double* v, double* w, bool& ok) {
-    double b[kPointCapacity];
-    double afunc[kMaxParams];
+    // The work arrays hold the capacities of a point set and a function; a count beyond them
+    // is cut to them rather than written past their ends.
+    npoints = std::clamp(npoints, 0, kPointCapacity);
+    nparams = std::clamp(nparams, 0, kMaxParams);
+    double b[kPointCapacity] = {};
+    double afunc[kMaxParams] = {};
     for (int i = 0; i < npoints; ++i) {
         basis(x[i], afunc, nparams, basisContext);
         const double s = std::sqrt(weight[i]);

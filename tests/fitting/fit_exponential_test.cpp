@@ -12,7 +12,7 @@ constexpr int S = kMatrixStride;
 
 struct TData {
     int N = 0;
-    double x[kPointCapacity], y[kPointCapacity], w[kPointCapacity];
+    double x[kPointCapacity] = {}, y[kPointCapacity] = {}, w[kPointCapacity] = {};
 };
 
 // Points on A1 + [A2 X +] Aa exp(-k X), weights w.
