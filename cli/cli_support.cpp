@@ -92,8 +92,23 @@ std::string DerivedSchemaFor(const std::string& recordPath) {
     return ResolveNameCase(DefaultSchemaNameFor(recordPath));
 }
 
+std::string InQuotes(std::string_view text) {
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += '\'';
+    quoted += text;
+    quoted += '\'';
+    return quoted;
+}
+
 void OpenRecordFile(TBinDataSet& store, const std::string& path, const std::string& schema) {
     store.SetFileName(path);
     store.SetSchemaFileName(schema.empty() ? DerivedSchemaFor(path) : schema);
     store.Open();
+}
+
+int CloseRecordFile(TBinDataSet& store) {
+    store.SetModified(false);
+    store.Close();
+    return static_cast<int>(kExitOk);
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TBinDataSet;
@@ -42,6 +43,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args,
                               const std::vector<std::string>& valued,
                               const std::vector<std::string>& flags);
 
+// A text in single quotes, as messages show a value the user gave.
+std::string InQuotes(std::string_view text);
+
 // Runs a command body: TUsageError prints its message and the usage text and gives
 // kExitUsage; TEditorError and other failures print their message and give kExitFailure.
 int RunGuarded(const std::function<int()>& body);
@@ -54,3 +58,6 @@ std::string DerivedSchemaFor(const std::string& recordPath);
 // Opens `store` on a record file with the given schema (empty: derived). The view's field
 // list must be configured before.
 void OpenRecordFile(TBinDataSet& store, const std::string& path, const std::string& schema);
+// Closes the record file without saving anything more (a command saves what it changes
+// itself) and gives the exit status of a command that succeeded.
+int CloseRecordFile(TBinDataSet& store);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "cli/cli_support.h"
 #include "cli/json_writer.h"
 #include "record_store/editor_error.h"
 
@@ -56,7 +57,7 @@ void WriteFieldValue(TJsonWriter& json, const TFieldValue& value) {
 namespace {
 
 [[noreturn]] void Invalid(const std::string& text, const std::string& what) {
-    throw TEditorError("'" + text + "' is not a valid " + what);
+    throw TEditorError(InQuotes(text) + " is not a valid " + what);
 }
 
 // Reads an unsigned decimal number of exactly `digits` digits at text[pos].
@@ -135,7 +136,8 @@ TFieldValue ParseFieldText(const TBinField& field, const std::string& text) {
             std::int64_t low = 0, high = 0;
             IntegerRange(field, low, high);
             if (value < low || value > high) {
-                throw TEditorError("'" + text + "' is out of range for field '" + field.name + "'");
+                throw TEditorError(InQuotes(text) + " is out of range for field " +
+                                   InQuotes(field.name));
             }
             return value;
         }

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string_view>
 
+#include "cli/cli_support.h"
+#include "cli/json_writer.h"
 #include "fitting/dose_estimation.h"
 #include "fitting/engine_limits.h"
 #include "fitting/fit_record.h"
@@ -85,7 +87,7 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, TFitOption
         auto integer = [&](std::optional<int>& target) -> std::optional<int> {
             int parsed = 0;
             if (!ParseInt(value, parsed)) {
-                return UsageError("'" + value + "' is not a whole number (" + name + ")");
+                return UsageError(InQuotes(value) + " is not a whole number (" + name + ")");
             }
             target = parsed;
             return std::nullopt;
@@ -103,7 +105,7 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, TFitOption
             failed = integer(options.ErrorModel);
         } else if (name == "--ed") {
             if (!ParseDouble(value, options.StartDose)) {
-                return UsageError("'" + value + "' is not a number (--ed)");
+                return UsageError(InQuotes(value) + " is not a number (--ed)");
             }
         } else if (name == "--params1") {
             std::string_view rest = value;
@@ -115,7 +117,7 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, TFitOption
                     return UsageError("more than 15 values in --params1");
                 }
                 if (!ParseDouble(item, options.StartParams[options.StartParamCount++])) {
-                    return UsageError("'" + std::string(item) + "' is not a number (--params1)");
+                    return UsageError(InQuotes(item) + " is not a number (--params1)");
                 }
                 if (comma == std::string_view::npos) break;
                 rest.remove_prefix(comma + 1);
@@ -183,7 +185,7 @@ bool ReadPoints(const std::string& path, TPointSet& set1, TPointSet& set2, std::
         }
         for (int k = 0; k < 3; ++k) {
             if (!ParseDouble(fields[k + 1], values[k])) {
-                message = where + "'" + std::string(fields[k + 1]) + "' is not a number";
+                message = where + InQuotes(fields[k + 1]) + " is not a number";
                 return false;
             }
         }
@@ -209,47 +211,9 @@ bool ReadPoints(const std::string& path, TPointSet& set1, TPointSet& set2, std::
     return true;
 }
 
-// JSON output: numbers in shortest round-trip form, non-finite values as null.
+// JSON output on one line: numbers in shortest round-trip form, non-finite values as null.
 void AppendNumber(std::string& out, double value) {
-    if (!std::isfinite(value)) {
-        out += "null";
-        return;
-    }
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
-
-void AppendString(std::string& out, std::string_view text) {
-    out += '"';
-    for (const char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char buffer[8];
-                    std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-                    out += buffer;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    out += '"';
+    out += JsonNumber(value);
 }
 
 void AppendCurve(std::string& out, int code, int nParams, const double* params, const double* cov,
@@ -298,9 +262,9 @@ std::string ResultJson(const TFitRecord& fit, const std::string& note, ResultCod
     std::string message;
     ResultMessage(code, message);
     std::string out = "{\"ResultCode\":" + std::to_string(code) + ",\"Message\":";
-    AppendString(out, message);
+    out += JsonQuoted(message);
     out += ",\"Note\":";
-    AppendString(out, note);
+    out += JsonQuoted(note);
     out += ",\"ED\":";
     AppendNumber(out, fit.ED);
     out += ",\"EDError\":";

@@ -58,8 +58,6 @@ int RunInfoCommand(const std::vector<std::string>& args) {
         json.EndArray();
         json.EndObject();
         json.Finish();
-        store.SetModified(false);
-        store.Close();
-        return static_cast<int>(kExitOk);
+        return CloseRecordFile(store);
     });
 }

@@ -99,6 +99,10 @@ std::string ShortestDouble(double value) {
     return std::string(buffer, result.ptr);
 }
 
+std::string JsonNumber(double value) {
+    return std::isfinite(value) ? ShortestDouble(value) : std::string("null");
+}
+
 void TJsonWriter::NewLine() {
     out_ << '\n';
     for (size_t i = 0; i < levels_.size(); ++i) out_ << "  ";
@@ -162,11 +166,7 @@ void TJsonWriter::Integer(std::int64_t value) {
 
 void TJsonWriter::Double(double value) {
     BeforeValue();
-    if (std::isfinite(value)) {
-        out_ << ShortestDouble(value);
-    } else {
-        out_ << "null";
-    }
+    out_ << JsonNumber(value);
 }
 
 void TJsonWriter::Bool(bool value) {
@@ -184,7 +184,7 @@ void TJsonWriter::DoubleArray(const std::vector<double>& values) {
     out_ << '[';
     for (size_t i = 0; i < values.size(); ++i) {
         if (i > 0) out_ << ", ";
-        out_ << (std::isfinite(values[i]) ? ShortestDouble(values[i]) : std::string("null"));
+        out_ << JsonNumber(values[i]);
     }
     out_ << ']';
 }

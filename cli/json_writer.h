@@ -75,3 +75,5 @@ private:
 std::string JsonQuoted(std::string_view text);
 // Shortest round-trip decimal form of a finite double ("0.1", "1e+300", "-0").
 std::string ShortestDouble(double value);
+// A double as a JSON number: its shortest form, or null for NaN and infinities.
+std::string JsonNumber(double value);

@@ -49,8 +49,8 @@ int RunSetCommand(const std::vector<std::string>& args) {
             for (size_t i = 0; i < names.size(); ++i) {
                 const TBinField& field = store.FieldByName(names[i]);
                 if (!store.SetValue(field.index, ParseFieldText(field, values[i]))) {
-                    throw TEditorError("'" + values[i] + "' cannot be stored in field '" +
-                                       field.name + "'");
+                    throw TEditorError(InQuotes(values[i]) + " cannot be stored in field " +
+                                       InQuotes(field.name));
                 }
             }
         } catch (...) {
@@ -59,8 +59,6 @@ int RunSetCommand(const std::vector<std::string>& args) {
         }
         store.Post();
         store.SaveToFile(store.FileName());
-        store.SetModified(false);
-        store.Close();
-        return static_cast<int>(kExitOk);
+        return CloseRecordFile(store);
     });
 }

@@ -64,7 +64,7 @@ std::string Text(const TBinDataSet& s, const char* name) {
 struct TRecordFacts {
     long long run = 0;
     long long disk = 0;
-    std::string kind;  // TL, OSL, IRSL or "-"
+    std::string_view kind;  // TL, OSL, IRSL or "-"
     bool background = false;
     bool normalisation = false;
     std::string radiation;  // alpha, beta, gamma or empty
@@ -130,7 +130,7 @@ std::string Treatment(const TBinDataSet& s, double dose) {
     return natural ? "natural" : "no dose";
 }
 
-std::string DeviceDescription(const TBinDataSet& s, int code, bool tl, const std::string& kind) {
+std::string DeviceDescription(const TBinDataSet& s, int code, bool tl, std::string_view kind) {
     if (s.FindField("Dev#") == nullptr) return "no device field";
     const int npt = static_cast<int>(Num(s, "NPT"));
     if (tl) {
@@ -263,7 +263,10 @@ void PrintSummary(std::ostream& out, const TBinDataSet& store, TViewKind view,
         std::string line = Printf("  %-16s %6d   %s", treatments[t], count, meanings[t]);
         if (!doses.empty()) {
             line += ";";
-            for (double d : doses) line += " " + Number(d);
+            for (double d : doses) {
+                line += ' ';
+                line += Number(d);
+            }
             std::string unit;
             for (const TRecordFacts& r : records) {
                 if (r.dose > 0) {
@@ -313,7 +316,7 @@ void PrintSummary(std::ostream& out, const TBinDataSet& store, TViewKind view,
     for (const TRecordFacts* r : rows) {
         const char* type = r->background ? "background" : r->normalisation ? "normalise" : "sample";
         out << Printf("  %5lld %5lld  %-5s  %-11s  %-15s %7s %7d %10s\n", r->run, r->disk,
-                      r->kind.c_str(), type, r->treatment.c_str(),
+                      std::string(r->kind).c_str(), type, r->treatment.c_str(),
                       r->dose > 0 ? Number(std::round(r->dose * 100) / 100).c_str() : "-",
                       r->points, Number(r->curveMax).c_str());
     }
@@ -354,8 +357,6 @@ int RunSummaryCommand(const std::vector<std::string>& args) {
         std::ostringstream text;
         PrintSummary(text, store, view, records);
         std::cout << text.str();
-        store.SetModified(false);
-        store.Close();
-        return static_cast<int>(kExitOk);
+        return CloseRecordFile(store);
     });
 }

@@ -71,7 +71,10 @@ protected:
 
     TRun Run(const std::vector<std::string>& args) {
         std::string command = Quoted(ORVANE_CLI_PATH);
-        for (const std::string& a : args) command += " " + Quoted(a);
+        for (const std::string& a : args) {
+            command += ' ';
+            command += Quoted(a);
+        }
         const fs::path out = dir_ / "stdout.txt";
         const fs::path err = dir_ / "stderr.txt";
         command += " >" + Quoted(out.string()) + " 2>" + Quoted(err.string());

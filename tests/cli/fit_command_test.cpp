@@ -140,7 +140,12 @@ TEST_P(FitCommandRejects, WithTheNamedExitStatus) {
     const fs::path points = dir_ / "in.csv";
     if (c.Csv != nullptr) Write("in.csv", c.Csv);
     const auto at = arguments.find("FILE");
-    if (at != std::string::npos) arguments.replace(at, 4, "'" + points.string() + "'");
+    if (at != std::string::npos) {
+        std::string quoted(1, '\'');
+        quoted += points.string();
+        quoted += '\'';
+        arguments.replace(at, 4, quoted);
+    }
     EXPECT_EQ(Run(arguments), c.Status) << out_ << err_;
     EXPECT_EQ(out_, "");
     EXPECT_FALSE(err_.empty());
