@@ -51,32 +51,6 @@ void LineDoseError(TDoseWork& work, const double* params, const double* cov, dou
     work.Fit.EDError = std::sqrt(variance + levelSigma * levelSigma) / params[1];
 }
 
-// F(0) >= 0 and F'(0) > 0 (allowZeroSlope: >= 0).
-bool RisesFromOrigin(TDoseWork& work, const TShiftedCurve& curve, bool allowZeroSlope,
-                     double& value0, double& slope0) {
-    value0 = ShiftedValue(curve, 0.0, work.Code) + curve.Level;
-    slope0 = CurveSlope(curve, 0.0, work.Code);
-    if (IsFatal(work.Code)) return false;
-    const bool rising = allowZeroSlope ? slope0 >= 0.0 : slope0 > 0.0;
-    if (value0 >= 0.0 && rising) return true;
-    FailWithNote(work, "function is negative or not increasing at 0; ");
-    return false;
-}
-
-// Reports the outcome of a scanned root search; true when the root was found.
-bool ScanSucceeded(TDoseWork& work, TScanOutcome outcome) {
-    if (IsFatal(work.Code)) return false;
-    if (outcome == soNoBracket) {
-        FailWithNote(work, "no roots in expected range; ");
-        return false;
-    }
-    if (outcome == soNotBracketed) {
-        FailWithNote(work, "no root in expected range; ");
-        return false;
-    }
-    return true;
-}
-
 // Difference of two fitted curves, whose zero is their crossing.
 struct TCrossing {
     TShiftedCurve First;

@@ -73,6 +73,15 @@ TRootOutcome PolynomialRoot(const TShiftedCurve& curve, bool negativeSide, doubl
 enum TScanOutcome { soFound, soNoBracket, soNotBracketed };
 TScanOutcome ScanRoot(const TShiftedCurve& curve, double x1, double x2, int steps,
                       bool requireNegativeStart, double& root, ResultCode& code);
+// Reports the outcome of a scanned root search on work's code: false after a note (or on a
+// fatal code), true when the root was found.
+bool ScanSucceeded(TDoseWork& work, TScanOutcome outcome);
+
+// Whether the curve (its level added back) starts at F(0) >= 0 with F'(0) > 0 (with
+// allowZeroSlope, >= 0); false after a note or on a fatal code. value0 and slope0 receive
+// F(0) and F'(0).
+bool RisesFromOrigin(TDoseWork& work, const TShiftedCurve& curve, bool allowZeroSlope,
+                     double& value0, double& slope0);
 
 // Looks for a sign change of f starting from [a, 0]: when f(a) and f(0) agree in sign, the
 // interval becomes [2a, -a] and then grows by 1.6 at both ends until f changes sign or |a|

@@ -50,6 +50,21 @@ void Curvature(int N, const double* x, const double* y, const double* w, int n, 
     }
 }
 
+// Solves (alpha with its diagonal times 1 + lambda) step = beta by Gauss-Jordan elimination;
+// `inverse` receives the inverse of that matrix and `step` (column 0) the solution. False
+// when the matrix is singular.
+bool SolveDamped(int n, const double* alpha, const double* beta, double lambda, double* inverse,
+                 double* step) {
+    for (int j = 0; j < n; ++j) {
+        for (int k = 0; k < n; ++k) inverse[j * kMatrixStride + k] = alpha[j * kMatrixStride + k];
+        inverse[j * kMatrixStride + j] *= 1.0 + lambda;
+        step[j * kMatrixStride] = beta[j];
+    }
+    bool ok = true;
+    GaussJordan(inverse, n, step, 1, ok);
+    return ok;
+}
+
 }  // namespace
 
 // Levenberg-Marquardt (Numerical Recipes' mrqmin).
@@ -77,15 +92,7 @@ void FitDecay(int N, const double* x, const double* y, const double* w, int n, F
     double lambda = kStartLambda;
     int smallChanges = 0;
     for (int iteration = 0; iteration < kMaxSteps && smallChanges < 2; ++iteration) {
-        for (int j = 0; j < n; ++j) {
-            for (int k = 0; k < n; ++k)
-                covariance[j * kMatrixStride + k] = alpha[j * kMatrixStride + k];
-            covariance[j * kMatrixStride + j] *= 1.0 + lambda;
-            step[j * kMatrixStride] = beta[j];
-        }
-        bool ok = true;
-        GaussJordan(covariance, n, step, 1, ok);
-        if (!ok) {
+        if (!SolveDamped(n, alpha, beta, lambda, covariance, step)) {
             resultCode = kInitialFitFailed;
             return;
         }
@@ -110,14 +117,7 @@ void FitDecay(int N, const double* x, const double* y, const double* w, int n, F
         if (change < kSmallChange) ++smallChanges;
     }
     // Covariance: the inverse of the curvature matrix without damping.
-    for (int j = 0; j < n; ++j) {
-        for (int k = 0; k < n; ++k)
-            covariance[j * kMatrixStride + k] = alpha[j * kMatrixStride + k];
-        step[j * kMatrixStride] = beta[j];
-    }
-    bool ok = true;
-    GaussJordan(covariance, n, step, 1, ok);
-    if (!ok) {
+    if (!SolveDamped(n, alpha, beta, 0.0, covariance, step)) {
         resultCode = kInitialFitFailed;
         return;
     }

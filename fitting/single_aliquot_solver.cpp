@@ -217,13 +217,9 @@ bool CurveIntercept(TDoseWork& work, double& intercept) {
         intercept = -std::log(g) / a[2];
         return true;
     }
-    const double value0 = ShiftedValue(curve, 0.0, code);
-    const double slope0 = CurveSlope(curve, 0.0, code);
-    if (IsFatal(code)) return false;
-    if (!(value0 >= 0.0 && slope0 > 0.0)) {
-        FailWithNote(work, "function is negative or not increasing at 0; ");
-        return false;
-    }
+    double value0 = 0.0;
+    double slope0 = 0.0;
+    if (!RisesFromOrigin(work, curve, false, value0, slope0)) return false;
     const double xLinear = -value0 / slope0;
     double x1 = 2.0 * xLinear;
     double x2 = -xLinear;
@@ -243,17 +239,7 @@ bool CurveIntercept(TDoseWork& work, double& intercept) {
         x1 = std::min(x1, x2);
         x2 = 0.0;
     }
-    const TScanOutcome outcome = ScanRoot(curve, x1, x2, steps, true, intercept, code);
-    if (IsFatal(code)) return false;
-    if (outcome == soNoBracket) {
-        FailWithNote(work, "no roots in expected range; ");
-        return false;
-    }
-    if (outcome == soNotBracketed) {
-        FailWithNote(work, "no root in expected range; ");
-        return false;
-    }
-    return true;
+    return ScanSucceeded(work, ScanRoot(curve, x1, x2, steps, true, intercept, code));
 }
 
 // Saturating exponential (+ linear) or user-defined curve through the effective doses,
