@@ -292,91 +292,69 @@ void TBinDataSet::CheckBrowseMode() {
     }
 }
 
-bool TBinDataSet::First() {
+int TBinDataSet::FindVisible(int from, int step) {
+    for (int i = from; i >= 0 && i < static_cast<int>(records_.size()); i += step) {
+        if (Visible(i)) return i;
+    }
+    return -1;
+}
+
+void TBinDataSet::ArriveAt(int index, bool bof, bool eof) {
+    bof_ = bof;
+    eof_ = eof;
+    MoveTo(index);
+    if (afterScroll_) afterScroll_(*this);
+}
+
+bool TBinDataSet::MoveToEnd(bool first) {
     RequireActive();
     CheckBrowseMode();
     if (beforeScroll_) beforeScroll_(*this);
-    const int count = static_cast<int>(records_.size());
-    int found = -1;
-    for (int i = 0; i < count && found < 0; ++i) {
-        if (Visible(i)) found = i;
-    }
-    bof_ = true;
+    const int found =
+        first ? FindVisible(0, 1) : FindVisible(static_cast<int>(records_.size()) - 1, -1);
     if (found < 0) {
         cursor_ = -1;
-        eof_ = true;
+        bof_ = eof_ = true;
         FetchNone();
         return false;
     }
-    eof_ = false;
-    MoveTo(found);
-    if (afterScroll_) afterScroll_(*this);
+    ArriveAt(found, first, !first);
     return true;
+}
+
+bool TBinDataSet::Step(int step) {
+    RequireActive();
+    CheckBrowseMode();
+    bool& end = step > 0 ? eof_ : bof_;
+    if (cursor_ < 0 || cursor_ >= static_cast<int>(records_.size())) {
+        end = true;
+        return false;
+    }
+    if (beforeScroll_) beforeScroll_(*this);
+    const int found = FindVisible(cursor_ + step, step);
+    if (found < 0) {
+        end = true;
+        Fetch(cursor_);
+        return false;
+    }
+    ArriveAt(found, false, false);
+    return true;
+}
+
+bool TBinDataSet::First() {
+    return MoveToEnd(true);
 }
 
 bool TBinDataSet::Last() {
-    RequireActive();
-    CheckBrowseMode();
-    if (beforeScroll_) beforeScroll_(*this);
-    int found = -1;
-    for (int i = static_cast<int>(records_.size()) - 1; i >= 0 && found < 0; --i) {
-        if (Visible(i)) found = i;
-    }
-    eof_ = true;
-    if (found < 0) {
-        cursor_ = -1;
-        bof_ = true;
-        FetchNone();
-        return false;
-    }
-    bof_ = false;
-    MoveTo(found);
-    if (afterScroll_) afterScroll_(*this);
-    return true;
+    return MoveToEnd(false);
 }
 
 bool TBinDataSet::Next() {
-    RequireActive();
-    CheckBrowseMode();
-    const int count = static_cast<int>(records_.size());
-    if (cursor_ < 0 || cursor_ >= count) {
-        eof_ = true;
-        return false;
-    }
-    if (beforeScroll_) beforeScroll_(*this);
-    for (int i = cursor_ + 1; i < count; ++i) {
-        if (Visible(i)) {
-            bof_ = eof_ = false;
-            MoveTo(i);
-            if (afterScroll_) afterScroll_(*this);
-            return true;
-        }
-    }
-    eof_ = true;
-    Fetch(cursor_);
-    return false;
+    return Step(1);
 }
 
 bool TBinDataSet::Prior() {
-    RequireActive();
-    CheckBrowseMode();
-    const int count = static_cast<int>(records_.size());
-    if (cursor_ < 0 || cursor_ >= count) {
-        bof_ = true;
-        return false;
-    }
-    if (beforeScroll_) beforeScroll_(*this);
-    for (int i = cursor_ - 1; i >= 0; --i) {
-        if (Visible(i)) {
-            bof_ = eof_ = false;
-            MoveTo(i);
-            if (afterScroll_) afterScroll_(*this);
-            return true;
-        }
-    }
-    bof_ = true;
-    Fetch(cursor_);
-    return false;
+    return Step(-1);
 }
 
 int TBinDataSet::MoveBy(int n) {
@@ -397,10 +375,7 @@ bool TBinDataSet::FindFirst() {
     CheckBrowseMode();
     if (records_.empty()) return false;
     if (beforeScroll_) beforeScroll_(*this);
-    bof_ = true;
-    eof_ = false;
-    MoveTo(0);
-    if (afterScroll_) afterScroll_(*this);
+    ArriveAt(0, true, false);
     return true;
 }
 
@@ -409,10 +384,7 @@ bool TBinDataSet::FindLast() {
     CheckBrowseMode();
     if (records_.empty()) return false;
     if (beforeScroll_) beforeScroll_(*this);
-    bof_ = false;
-    eof_ = true;
-    MoveTo(static_cast<int>(records_.size()) - 1);
-    if (afterScroll_) afterScroll_(*this);
+    ArriveAt(static_cast<int>(records_.size()) - 1, false, true);
     return true;
 }
 
@@ -421,9 +393,7 @@ bool TBinDataSet::FindNext() {
     CheckBrowseMode();
     if (cursor_ < 0 || cursor_ >= static_cast<int>(records_.size()) - 1) return false;
     if (beforeScroll_) beforeScroll_(*this);
-    bof_ = eof_ = false;
-    MoveTo(cursor_ + 1);
-    if (afterScroll_) afterScroll_(*this);
+    ArriveAt(cursor_ + 1, false, false);
     return true;
 }
 
@@ -432,9 +402,7 @@ bool TBinDataSet::FindPrior() {
     CheckBrowseMode();
     if (cursor_ <= 0 || cursor_ >= static_cast<int>(records_.size())) return false;
     if (beforeScroll_) beforeScroll_(*this);
-    bof_ = eof_ = false;
-    MoveTo(cursor_ - 1);
-    if (afterScroll_) afterScroll_(*this);
+    ArriveAt(cursor_ - 1, false, false);
     return true;
 }
 
@@ -448,9 +416,7 @@ void TBinDataSet::SetRecNo(int n) {
     if (n < 1 || n > static_cast<int>(records_.size())) return;
     CheckBrowseMode();
     if (beforeScroll_) beforeScroll_(*this);
-    bof_ = eof_ = false;
-    MoveTo(n - 1);
-    if (afterScroll_) afterScroll_(*this);
+    ArriveAt(n - 1, false, false);
 }
 
 // --- Bookmarks ------------------------------------------------------------------------------

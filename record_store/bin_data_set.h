@@ -237,6 +237,13 @@ public:
 
 private:
     bool Visible(int index);
+    // The first record the filter lets through from `from` on, stepping by `step` (1 or -1);
+    // -1 when there is none.
+    int FindVisible(int from, int step);
+    // Makes `index` current with the given ends flags and tells the after-scroll handler.
+    void ArriveAt(int index, bool bof, bool eof);
+    bool MoveToEnd(bool first);  // First and Last
+    bool Step(int step);         // Next and Prior
     void Fetch(int index);
     void FetchNone();
     void MoveTo(int index);

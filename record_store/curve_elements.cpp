@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <string>
 
 #include "record_store/field_codec.h"
+#include "record_store/field_types.h"
 #include "record_store/measurement_codes.h"
 
 namespace {
@@ -55,12 +55,9 @@ TCurveElementType CurveElementTypeFromName(std::string_view name) {
     std::size_t last = name.size();
     while (first < last && std::isspace(static_cast<unsigned char>(name[first]))) ++first;
     while (last > first && std::isspace(static_cast<unsigned char>(name[last - 1]))) --last;
-    std::string upper;
-    for (std::size_t i = first; i < last; ++i) {
-        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(name[i])));
-    }
+    const std::string_view trimmed = name.substr(first, last - first);
     for (std::size_t code = 0; code < kTypeNames.size(); ++code) {
-        if (upper == kTypeNames[code]) return static_cast<TCurveElementType>(code);
+        if (EqualNoCase(trimmed, kTypeNames[code])) return static_cast<TCurveElementType>(code);
     }
     return TCurveElementType::None;
 }

@@ -2,19 +2,7 @@
 
 #include <cctype>
 
-namespace {
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TFieldType FieldTypeFromKeyword(std::string_view keyword) {
     struct Entry {
@@ -64,4 +52,14 @@ const char* FieldTypeName(TFieldType type) {
             break;
     }
     return "Unknown";
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
 }

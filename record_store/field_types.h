@@ -21,6 +21,10 @@ enum class TFieldType {
 // calculated fields that is never stored in a file.
 enum class TFieldPart { Main, Sub, Calculated };
 
+// Whether two texts are equal without regard to the case of ASCII letters (schema keywords,
+// field names).
+bool EqualNoCase(std::string_view a, std::string_view b);
+
 // The type of a schema keyword, compared case-insensitively; Unknown when not a keyword.
 TFieldType FieldTypeFromKeyword(std::string_view keyword);
 

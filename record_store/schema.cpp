@@ -36,7 +36,9 @@ bool ParseDecimal(std::string_view s, int64_t& out) {
     throw TEditorError("Schema Read Error: Error processing field " + name + " in schema file");
 }
 
-std::vector<std::string_view> SplitItems(std::string_view value) {
+}  // namespace
+
+std::vector<std::string_view> SplitSchemaItems(std::string_view value) {
     std::vector<std::string_view> items;
     size_t start = 0;
     while (true) {
@@ -48,8 +50,6 @@ std::vector<std::string_view> SplitItems(std::string_view value) {
     return items;
 }
 
-}  // namespace
-
 const TSchemaField* TSchema::Find(std::string_view name) const {
     for (const TSchemaField& f : fields) {
         if (SameFieldName(f.name, name)) return &f;
@@ -58,13 +58,7 @@ const TSchemaField* TSchema::Find(std::string_view name) const {
 }
 
 bool SameFieldName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
+    return EqualNoCase(a, b);
 }
 
 TSchema ParseSchema(std::string_view text) {
@@ -101,7 +95,7 @@ TSchema ParseSchema(std::string_view text) {
         }
         if (key.find("FIELD") == std::string::npos) continue;
 
-        std::vector<std::string_view> items = SplitItems(value);
+        std::vector<std::string_view> items = SplitSchemaItems(value);
         TSchemaField f;
         f.name = std::string(items[0]);
         if (items.size() < 4) FieldError(f.name);

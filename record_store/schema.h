@@ -44,5 +44,8 @@ TSchema ParseSchema(std::string_view text);
 // The whole text of a file, or nullopt when it cannot be read.
 std::optional<std::string> ReadTextFile(const std::string& path);
 
+// The items of a schema line's value, split at commas and each trimmed of blanks.
+std::vector<std::string_view> SplitSchemaItems(std::string_view value);
+
 // Case-insensitive field name comparison used by schemas and stores.
 bool SameFieldName(std::string_view a, std::string_view b);

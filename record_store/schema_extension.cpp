@@ -7,13 +7,6 @@
 
 namespace {
 
-std::string_view Trim(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-    return s.substr(b, e - b);
-}
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -47,15 +40,7 @@ TCurveFieldExtension ParseCurveFieldExtension(std::string_view line) {
     TCurveFieldExtension ext;
     size_t eq = line.find('=');
     if (eq == std::string_view::npos) return ext;
-    std::string_view value = line.substr(eq + 1);
-    std::vector<std::string_view> items;
-    size_t start = 0;
-    while (true) {
-        size_t comma = value.find(',', start);
-        items.push_back(Trim(value.substr(start, comma - start)));
-        if (comma == std::string_view::npos) break;
-        start = comma + 1;
-    }
+    const std::vector<std::string_view> items = SplitSchemaItems(line.substr(eq + 1));
     auto item = [&](size_t i) { return i < items.size() ? items[i] : std::string_view(); };
     ext.name = std::string(item(0));
     ext.isBytes = SameFieldName(item(1), "BYTES");
