@@ -341,17 +341,8 @@ namespace {
 // and its error; false after a note or a fatal code.
 bool SaturationIntercept(TDoseWork& work, const TShiftedCurve& curve, double& dose,
                          double& doseSigma) {
-    const double* a = curve.Params;
-    if (a[1] >= 0.0 || a[2] == 0.0) {
-        FailWithNote(work, "function not increasing or not saturating; ");
-        return false;
-    }
-    const double g = -a[0] / a[1];
-    if (!(g > 0.0)) {
-        FailWithNote(work, "solution doesn't exist; ");
-        return false;
-    }
-    const double x = -std::log(g) / a[2];
+    double x = 0.0;
+    if (!SaturatingZeroCrossing(work, curve.Params, x)) return false;
     const double sigma = CurveSigma(curve, x, work.Code);
     const double slope = CurveSlope(curve, x, work.Code);
     if (IsFatal(work.Code)) return false;

@@ -214,3 +214,17 @@ bool ScanSucceeded(TDoseWork& work, TScanOutcome outcome) {
     }
     return true;
 }
+
+bool SaturatingZeroCrossing(TDoseWork& work, const double* a, double& x) {
+    if (a[1] >= 0.0 || a[2] == 0.0) {
+        FailWithNote(work, "function not increasing or not saturating; ");
+        return false;
+    }
+    const double g = -a[0] / a[1];
+    if (!(g > 0.0)) {
+        FailWithNote(work, "solution doesn't exist; ");
+        return false;
+    }
+    x = -std::log(g) / a[2];
+    return true;
+}

@@ -77,6 +77,11 @@ TScanOutcome ScanRoot(const TShiftedCurve& curve, double x1, double x2, int step
 // fatal code), true when the root was found.
 bool ScanSucceeded(TDoseWork& work, TScanOutcome outcome);
 
+// Where the saturating exponential A1 + A2 exp(-A3 x) crosses zero: x = -ln(-A1/A2) / A3.
+// False after a note when A2 >= 0 or A3 = 0 (not rising or not saturating) or when -A1/A2
+// is not positive (no crossing).
+bool SaturatingZeroCrossing(TDoseWork& work, const double* a, double& x);
+
 // Whether the curve (its level added back) starts at F(0) >= 0 with F'(0) > 0 (with
 // allowZeroSlope, >= 0); false after a note or on a fatal code. value0 and slope0 receive
 // F(0) and F'(0).

@@ -204,19 +204,7 @@ bool CurveIntercept(TDoseWork& work, double& intercept) {
     ResultCode& code = work.Code;
     const double* a = fit.Params1;
     const TShiftedCurve curve{work.Code1, fit.NParams1, fit.Params1, fit.Cov1, 0.0};
-    if (work.Code1 == kSaturatingExponential) {
-        if (a[1] >= 0.0 || a[2] == 0.0) {
-            FailWithNote(work, "function not increasing or not saturating; ");
-            return false;
-        }
-        const double g = -a[0] / a[1];
-        if (!(g > 0.0)) {
-            FailWithNote(work, "solution doesn't exist; ");
-            return false;
-        }
-        intercept = -std::log(g) / a[2];
-        return true;
-    }
+    if (work.Code1 == kSaturatingExponential) return SaturatingZeroCrossing(work, a, intercept);
     double value0 = 0.0;
     double slope0 = 0.0;
     if (!RisesFromOrigin(work, curve, false, value0, slope0)) return false;

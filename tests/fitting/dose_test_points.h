@@ -22,6 +22,19 @@ inline TPointSet MakePoints(std::initializer_list<double> doses,
     return set;
 }
 
+// A point set from doses, signals and errors (as many points as there are doses).
+inline TPointSet MakePoints(std::initializer_list<double> doses,
+                            std::initializer_list<double> signals,
+                            std::initializer_list<double> errors) {
+    TPointSet set;
+    for (double d : doses) set.Dose[set.Count++] = d;
+    int i = 0;
+    for (double s : signals) set.Signal[i++] = s;
+    i = 0;
+    for (double e : errors) set.Error[i++] = e;
+    return set;
+}
+
 // Points of a function at the given doses, every error set to `error`.
 template <typename F>
 TPointSet PointsOf(F f, std::initializer_list<double> doses, double error = 1.0) {

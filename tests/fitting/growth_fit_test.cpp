@@ -5,22 +5,10 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "dose_test_points.h"
 #include "fitting/special_functions.h"
 
 namespace {
-
-TPointSet MakeSet(std::initializer_list<double> doses, std::initializer_list<double> signals,
-                  std::initializer_list<double> errors) {
-    TPointSet set;
-    int i = 0;
-    for (double d : doses) set.Dose[i++] = d;
-    set.Count = i;
-    i = 0;
-    for (double s : signals) set.Signal[i++] = s;
-    i = 0;
-    for (double e : errors) set.Error[i++] = e;
-    return set;
-}
 
 struct TFixture {
     TPointSet set1, set2;
@@ -61,7 +49,7 @@ TEST(FitRSquared, MatchesExplainedVarianceOfWeightedLine) {
 
 TEST(FitGrowthCurve, LineWithKnownErrors) {
     TFixture f;
-    f.set1 = MakeSet({30, 0, 10, 20, 40}, {71, 9, 31, 49, 89}, {1, 1, 1, 1, 1});
+    f.set1 = MakePoints({30, 0, 10, 20, 40}, {71, 9, 31, 49, 89}, {1, 1, 1, 1, 1});
     FitGrowthCurve(1, kArbitraryErrors, 1, 63, f.set1, f.set2, f.w1, f.w2, f.fit, f.note, f.rc);
     ASSERT_EQ(f.rc, 0);
     EXPECT_EQ(f.fit.NParams, 2);
@@ -93,7 +81,7 @@ TEST(FitGrowthCurve, LineWithKnownErrors) {
 
 TEST(FitGrowthCurve, ExactFitHasRSquaredOne) {
     TFixture f;
-    f.set1 = MakeSet({0, 10, 20, 30}, {10, 30, 50, 70}, {0.5, 0.5, 0.5, 0.5});
+    f.set1 = MakePoints({0, 10, 20, 30}, {10, 30, 50, 70}, {0.5, 0.5, 0.5, 0.5});
     FitGrowthCurve(1, kArbitraryErrors, 1, 63, f.set1, f.set2, f.w1, f.w2, f.fit, f.note, f.rc);
     EXPECT_EQ(f.rc, 0);
     EXPECT_NEAR(f.fit.R2, 1.0, 1e-9);
@@ -102,7 +90,7 @@ TEST(FitGrowthCurve, ExactFitHasRSquaredOne) {
 
 TEST(FitGrowthCurve, EqualSignalsLeaveRSquaredUndefined) {
     TFixture f;
-    f.set1 = MakeSet({0, 10, 20, 30}, {50, 50, 50, 50}, {2, 2, 2, 2});
+    f.set1 = MakePoints({0, 10, 20, 30}, {50, 50, 50, 50}, {2, 2, 2, 2});
     FitGrowthCurve(1, kArbitraryErrors, 1, 63, f.set1, f.set2, f.w1, f.w2, f.fit, f.note, f.rc);
     EXPECT_EQ(f.rc, kIllConditioned);
     EXPECT_EQ(f.note, "too many parameters?; ");
@@ -111,15 +99,15 @@ TEST(FitGrowthCurve, EqualSignalsLeaveRSquaredUndefined) {
 
 TEST(FitGrowthCurve, EqualErrorsWithoutReplicatesAndAsManyPointsAsParameters) {
     TFixture f;
-    f.set1 = MakeSet({0, 10, 20}, {10, 32, 49}, {0, 0, 0});
+    f.set1 = MakePoints({0, 10, 20}, {10, 32, 49}, {0, 0, 0});
     FitGrowthCurve(1, kEqualErrors, 2, 63, f.set1, f.set2, f.w1, f.w2, f.fit, f.note, f.rc);
     EXPECT_EQ(f.rc, kInsufficientErrorData);
 }
 
 TEST(FitGrowthCurve, CorrectionTableTakesNoPartInWeighting) {
     TFixture f;
-    f.set1 = MakeSet({20, 0, 10}, {50, 10, 31}, {1, 1, 1});
-    f.set2 = MakeSet({3, 1, 2}, {0.8, 1.0, 0.9}, {0, 0, 0});
+    f.set1 = MakePoints({20, 0, 10}, {50, 10, 31}, {1, 1, 1});
+    f.set2 = MakePoints({3, 1, 2}, {0.8, 1.0, 0.9}, {0, 0, 0});
     FitGrowthCurve(1, kArbitraryErrors, 1, 63, f.set1, f.set2, f.w1, f.w2, f.fit, f.note, f.rc);
     EXPECT_EQ(f.rc, 0);
     EXPECT_EQ(f.set2.Dose[0], 3);  // left in its order
@@ -129,8 +117,8 @@ TEST(FitGrowthCurve, CorrectionTableTakesNoPartInWeighting) {
 
 TEST(FitGrowthCurve, SecondCurveUsesWeightsFormedForBothSets) {
     TFixture f;
-    f.set1 = MakeSet({0, 10, 20}, {5, 25, 44}, {1, 1, 1});
-    f.set2 = MakeSet({20, 0, 10}, {40, 0, 21}, {2, 2, 2});
+    f.set1 = MakePoints({0, 10, 20}, {5, 25, 44}, {1, 1, 1});
+    f.set2 = MakePoints({20, 0, 10}, {40, 0, 21}, {2, 2, 2});
     FitGrowthCurve(1, kArbitraryErrors, 1, 1, f.set1, f.set2, f.w1, f.w2, f.fit, f.note, f.rc);
     ASSERT_EQ(f.rc, 0);
     EXPECT_EQ(f.set2.Dose[0], 0);
@@ -148,7 +136,7 @@ TEST(FitGrowthCurve, StarredErrorsReweightFromTheFittedCurve) {
     // being the fit of the pass before the last, which differs from the last by little.
     TFixture f;
     f.set1 =
-        MakeSet({0, 10, 20, 30, 40}, {102, 195, 310, 398, 505}, {0.05, 0.05, 0.05, 0.05, 0.05});
+        MakePoints({0, 10, 20, 30, 40}, {102, 195, 310, 398, 505}, {0.05, 0.05, 0.05, 0.05, 0.05});
     FitGrowthCurve(1, kFixedStarPercentErrors, 1, 63, f.set1, f.set2, f.w1, f.w2, f.fit, f.note,
                    f.rc);
     ASSERT_EQ(f.rc, 0);
@@ -160,7 +148,7 @@ TEST(FitGrowthCurve, StarredErrorsReweightFromTheFittedCurve) {
 
 TEST(FitGrowthCurve, SaturatingExponentialThroughTheCompositeStep) {
     TFixture f;
-    f.set1 = MakeSet({0, 50, 100, 200, 400, 800}, {}, {});
+    f.set1 = MakePoints({0, 50, 100, 200, 400, 800}, {}, {});
     for (int i = 0; i < 6; ++i) {
         f.set1.Signal[i] = 2000.0 - 1900.0 * std::exp(-0.005 * f.set1.Dose[i]);
         f.set1.Error[i] = 0.02;
@@ -177,7 +165,7 @@ TEST(FitGrowthCurve, WarningOfTheExponentialFitIsCleared) {
     // Steep exponential sampled 5 apart: no usable starting exponent (-14 inside the fit),
     // which the composite step clears.
     TFixture f;
-    f.set1 = MakeSet({0, 5, 10, 15, 20, 30}, {}, {});
+    f.set1 = MakePoints({0, 5, 10, 15, 20, 30}, {}, {});
     for (int i = 0; i < 6; ++i) {
         f.set1.Signal[i] = 100.0 - 100.0 * std::exp(-0.5 * f.set1.Dose[i]);
         f.set1.Error[i] = 0.5;
@@ -199,8 +187,8 @@ TEST(FitCombined, SecondSetWeightsFollowTheScale) {
         {kFixedPercentErrors, 1.0, 32.0 / 3.0, 24.0 / 9.0},
         {kFixedPercentVariances, 2.0, 11.0, 4.0},
     };
-    const TPointSet set1 = MakeSet({0, 10}, {10, 10}, {0.1, 0.1});
-    const TPointSet set2 = MakeSet({7}, {6}, {0.1});
+    const TPointSet set1 = MakePoints({0, 10}, {10, 10}, {0.1, 0.1});
+    const TPointSet set2 = MakePoints({7}, {6}, {0.1});
     const double w1[] = {1, 1}, w2[] = {4};
     for (const auto& c : cases) {
         double params[kMaxParams] = {}, cov[kMatrixSize] = {};
@@ -216,8 +204,8 @@ TEST(FitCombined, SecondSetWeightsFollowTheScale) {
 
 TEST(FitCombined, SlidOntoTheSameLine) {
     // Set 2 is the line 10 + 2 x with doses moved by +15 and signals halved.
-    const TPointSet set1 = MakeSet({0, 10, 20}, {10, 30, 50}, {1, 1, 1});
-    TPointSet set2 = MakeSet({15, 25, 35, 45}, {}, {1, 1, 1, 1});
+    const TPointSet set1 = MakePoints({0, 10, 20}, {10, 30, 50}, {1, 1, 1});
+    TPointSet set2 = MakePoints({15, 25, 35, 45}, {}, {1, 1, 1, 1});
     for (int i = 0; i < 4; ++i) set2.Signal[i] = (10 + 2 * (set2.Dose[i] - 15)) / 2;
     const double w1[] = {1, 1, 1}, w2[] = {0.5, 0.5, 0.5, 0.5};
     double params[kMaxParams] = {}, cov[kMatrixSize] = {};

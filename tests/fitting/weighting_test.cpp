@@ -5,20 +5,9 @@
 #include <cmath>
 #include <initializer_list>
 
-namespace {
+#include "dose_test_points.h"
 
-TPointSet MakeSet(std::initializer_list<double> doses, std::initializer_list<double> signals,
-                  std::initializer_list<double> errors) {
-    TPointSet set;
-    int i = 0;
-    for (double d : doses) set.Dose[i++] = d;
-    set.Count = i;
-    i = 0;
-    for (double s : signals) set.Signal[i++] = s;
-    i = 0;
-    for (double e : errors) set.Error[i++] = e;
-    return set;
-}
+namespace {
 
 struct TWeights {
     double w1[kPointCapacity] = {};
@@ -28,7 +17,7 @@ struct TWeights {
 }  // namespace
 
 TEST(WeightPoints, RejectsBadModelAndCounts) {
-    TPointSet a = MakeSet({0, 1}, {1, 2}, {1, 1});
+    TPointSet a = MakePoints({0, 1}, {1, 2}, {1, 1});
     TPointSet b;
     TWeights w;
     for (ErrorModel model : {-1, 7}) {
@@ -43,8 +32,8 @@ TEST(WeightPoints, RejectsBadModelAndCounts) {
 }
 
 TEST(WeightPoints, SortsByDoseAndUsesAbsoluteErrors) {
-    TPointSet a = MakeSet({20, 0, 10}, {200, 5, 100}, {2, 1e-7, 4});
-    TPointSet b = MakeSet({5, 1}, {50, 10}, {0.5, 2e6});
+    TPointSet a = MakePoints({20, 0, 10}, {200, 5, 100}, {2, 1e-7, 4});
+    TPointSet b = MakePoints({5, 1}, {50, 10}, {0.5, 2e6});
     TWeights w;
     ResultCode rc = 0;
     WeightPoints(kArbitraryErrors, a, b, w.w1, w.w2, rc);
@@ -65,7 +54,7 @@ TEST(WeightPoints, SortsByDoseAndUsesAbsoluteErrors) {
 }
 
 TEST(WeightPoints, EqualErrorsWithoutReplicatesStayOne) {
-    TPointSet a = MakeSet({0, 10, 20}, {1, 2, 3}, {0, 0, 0});
+    TPointSet a = MakePoints({0, 10, 20}, {1, 2, 3}, {0, 0, 0});
     TPointSet b;
     TWeights w;
     ResultCode rc = 0;
@@ -77,8 +66,8 @@ TEST(WeightPoints, EqualErrorsWithoutReplicatesStayOne) {
 TEST(WeightPoints, EqualErrorsUsePooledReplicateVariance) {
     // Groups {1, 3} (SS 2) and {10, 14} (SS 8) in the first set, {5, 7} (SS 2) in the second:
     // S = 2*2 + 2*8 + 2*2 = 24, H = 6, widened by 1.156^2; weight H / S.
-    TPointSet a = MakeSet({0, 0, 10, 10, 20}, {1, 3, 10, 14, 20}, {0, 0, 0, 0, 0});
-    TPointSet b = MakeSet({3, 3}, {5, 7}, {0, 0});
+    TPointSet a = MakePoints({0, 0, 10, 10, 20}, {1, 3, 10, 14, 20}, {0, 0, 0, 0, 0});
+    TPointSet b = MakePoints({3, 3}, {5, 7}, {0, 0});
     TWeights w;
     ResultCode rc = 0;
     WeightPoints(kEqualErrors, a, b, w.w1, w.w2, rc);
@@ -92,7 +81,7 @@ TEST(WeightPoints, CalculatedErrorsFromReplicates) {
     // Group {2, 4}: variance 2 widened by 1.963^2. Group of three equal signals 0.1: the
     // variance is 0 (computed from deviations, never slightly negative), taken as 1 and
     // widened by 1.386^2.
-    TPointSet a = MakeSet({0, 0, 10, 10, 10}, {2, 4, 0.1, 0.1, 0.1}, {9, 9, 9, 9, 9});
+    TPointSet a = MakePoints({0, 0, 10, 10, 10}, {2, 4, 0.1, 0.1, 0.1}, {9, 9, 9, 9, 9});
     TPointSet b;
     TWeights w;
     ResultCode rc = 0;
@@ -111,7 +100,7 @@ TEST(WeightPoints, CalculatedErrorsFromReplicates) {
 }
 
 TEST(WeightPoints, CalculatedErrorsNeedReplicates) {
-    TPointSet a = MakeSet({0, 0, 10}, {1, 2, 3}, {0, 0, 0});
+    TPointSet a = MakePoints({0, 0, 10}, {1, 2, 3}, {0, 0, 0});
     TPointSet b;
     TWeights w;
     ResultCode rc = 0;
@@ -121,7 +110,7 @@ TEST(WeightPoints, CalculatedErrorsNeedReplicates) {
 
 TEST(WeightPoints, FixedPercentErrorsAndVariances) {
     // Group means 150 (dose 0) and 400 (dose 10); f = 0.1.
-    TPointSet a = MakeSet({0, 0, 10}, {100, 200, 400}, {0.1, 0.1, 0.1});
+    TPointSet a = MakePoints({0, 0, 10}, {100, 200, 400}, {0.1, 0.1, 0.1});
     TPointSet b;
     TWeights w;
     ResultCode rc = 0;
@@ -130,7 +119,7 @@ TEST(WeightPoints, FixedPercentErrorsAndVariances) {
     EXPECT_DOUBLE_EQ(w.w1[0], 1.0 / (15.0 * 15.0));
     EXPECT_DOUBLE_EQ(w.w1[1], 1.0 / (15.0 * 15.0));
     EXPECT_DOUBLE_EQ(w.w1[2], 1.0 / (40.0 * 40.0));
-    TPointSet c = MakeSet({0, 0, 10}, {100, 200, 400}, {0.1, 0.1, 0.1});
+    TPointSet c = MakePoints({0, 0, 10}, {100, 200, 400}, {0.1, 0.1, 0.1});
     WeightPoints(kFixedPercentVariances, c, b, w.w1, w.w2, rc);
     EXPECT_DOUBLE_EQ(w.w1[0], 1.0 / 15.0);
     EXPECT_DOUBLE_EQ(w.w1[2], 1.0 / 40.0);
@@ -141,7 +130,7 @@ TEST(WeightPoints, FixedPercentFractionOutsideRange) {
     // A fraction of 0 must be refused, not replaced by 1 like a tiny error entry.
     for (double f : {0.0, -0.1, 1.5}) {
         for (ErrorModel model : {kFixedPercentErrors, kFixedPercentVariances}) {
-            TPointSet a = MakeSet({0, 10}, {100, 200}, {f, f});
+            TPointSet a = MakePoints({0, 10}, {100, 200}, {f, f});
             TPointSet b;
             TWeights w;
             ResultCode rc = 0;
@@ -150,8 +139,8 @@ TEST(WeightPoints, FixedPercentFractionOutsideRange) {
         }
     }
     // The second set's fraction is checked too.
-    TPointSet a = MakeSet({0, 10}, {100, 200}, {0.1, 0.1});
-    TPointSet b = MakeSet({0}, {100}, {0.0});
+    TPointSet a = MakePoints({0, 10}, {100, 200}, {0.1, 0.1});
+    TPointSet b = MakePoints({0}, {100}, {0.0});
     TWeights w;
     ResultCode rc = 0;
     WeightPoints(kFixedPercentErrors, a, b, w.w1, w.w2, rc);
@@ -159,7 +148,7 @@ TEST(WeightPoints, FixedPercentFractionOutsideRange) {
 }
 
 TEST(WeightPoints, FixedPercentNeedsPositiveMeans) {
-    TPointSet a = MakeSet({0, 0, 10}, {-10, 5, 100}, {0.1, 0.1, 0.1});
+    TPointSet a = MakePoints({0, 0, 10}, {-10, 5, 100}, {0.1, 0.1, 0.1});
     TPointSet b;
     TWeights w;
     ResultCode rc = 0;
@@ -170,7 +159,7 @@ TEST(WeightPoints, FixedPercentNeedsPositiveMeans) {
 TEST(WeightPoints, HundredPercentEstimatesRelativeErrorFromScatter) {
     // Relative scatter: group 100 +- 10 gives 2 * 0.02, group 200 +- 10 gives 2 * 0.005;
     // S = 0.05, H = 4, widened by 1.25^2; r = sqrt(S / H).
-    TPointSet a = MakeSet({10, 10, 20, 20, 30}, {90, 110, 190, 210, 300}, {1, 1, 1, 1, 1});
+    TPointSet a = MakePoints({10, 10, 20, 20, 30}, {90, 110, 190, 210, 300}, {1, 1, 1, 1, 1});
     TPointSet b;
     TWeights w;
     ResultCode rc = 0;
