@@ -299,6 +299,18 @@ int TBinDataSet::FindVisible(int from, int step) {
     return -1;
 }
 
+void TBinDataSet::MoveToVisibleNear(int next, int previous) {
+    int found = FindVisible(next, 1);
+    if (found < 0) found = FindVisible(previous, -1);
+    if (found >= 0) {
+        MoveTo(found);
+        return;
+    }
+    cursor_ = -1;
+    bof_ = eof_ = true;
+    FetchNone();
+}
+
 void TBinDataSet::ArriveAt(int index, bool bof, bool eof) {
     bof_ = bof;
     eof_ = eof;
@@ -533,26 +545,7 @@ void TBinDataSet::Delete() {
     modified_ = true;
     const int count = static_cast<int>(records_.size());
     if (cursor_ == count) --cursor_;
-    if (cursor_ < 0) {
-        bof_ = eof_ = true;
-        FetchNone();
-        return;
-    }
-    for (int i = cursor_; i < count; ++i) {
-        if (Visible(i)) {
-            MoveTo(i);
-            return;
-        }
-    }
-    for (int i = cursor_ - 1; i >= 0; --i) {
-        if (Visible(i)) {
-            MoveTo(i);
-            return;
-        }
-    }
-    cursor_ = -1;
-    bof_ = eof_ = true;
-    FetchNone();
+    MoveToVisibleNear(cursor_, cursor_ - 1);
 }
 
 // --- Filter -----------------------------------------------------------------------------
@@ -576,21 +569,7 @@ void TBinDataSet::Refresh() {
         return;
     }
     // The current record is hidden now: move on to the next visible one, else back.
-    for (int i = cursor_ + 1; i < count; ++i) {
-        if (Visible(i)) {
-            MoveTo(i);
-            return;
-        }
-    }
-    for (int i = cursor_ - 1; i >= 0; --i) {
-        if (Visible(i)) {
-            MoveTo(i);
-            return;
-        }
-    }
-    cursor_ = -1;
-    bof_ = eof_ = true;
-    FetchNone();
+    MoveToVisibleNear(cursor_ + 1, cursor_ - 1);
 }
 
 // --- Fields ---------------------------------------------------------------------------------

@@ -240,6 +240,9 @@ private:
     // The first record the filter lets through from `from` on, stepping by `step` (1 or -1);
     // -1 when there is none.
     int FindVisible(int from, int step);
+    // Moves to the first visible record from `next` on, else the last one from `previous`
+    // back; with none visible there is no current record (Bof and Eof).
+    void MoveToVisibleNear(int next, int previous);
     // Makes `index` current with the given ends flags and tells the after-scroll handler.
     void ArriveAt(int index, bool bof, bool eof);
     bool MoveToEnd(bool first);  // First and Last
