@@ -269,6 +269,35 @@ TEST_F(BinDataSetTest, FilterHidesRecordsFromNavigationOnly) {
     EXPECT_EQ(VisibleRuns(), (std::vector<int64_t>{1, 2, 3, 4, 5}));
 }
 
+TEST_F(BinDataSetTest, HiddenRecordsAreSkippedBothWays) {
+    Open(record_test::Concat({Record(1), Record(2), Record(3), Record(4), Record(5)}));
+    ds.SetFilter([](TBinDataSet& d) { return d.AsInteger("Run#") % 2 == 1; });
+    ds.SetFiltered(true);
+    ds.Last();
+    EXPECT_TRUE(ds.Prior());
+    EXPECT_EQ(ds.AsInteger("Run#"), 3);
+    EXPECT_TRUE(ds.Prior());
+    EXPECT_FALSE(ds.Prior());
+    EXPECT_TRUE(ds.Bof());
+    EXPECT_EQ(ds.AsInteger("Run#"), 1);
+    // Deleting run 1 lands on run 3: run 2 is hidden.
+    ds.Delete();
+    EXPECT_EQ(ds.AsInteger("Run#"), 3);
+    // A hidden current record with nothing visible after it: refresh goes back.
+    ds.Last();
+    ds.SetFilter([](TBinDataSet& d) { return d.AsInteger("Run#") < 5; });
+    ds.Refresh();
+    EXPECT_EQ(ds.AsInteger("Run#"), 4);
+    // Nothing visible: no current record, both ends reached.
+    ds.SetFilter([](TBinDataSet&) { return false; });
+    ds.Refresh();
+    EXPECT_EQ(ds.RecNo(), -1);
+    EXPECT_TRUE(ds.Bof());
+    EXPECT_TRUE(ds.Eof());
+    EXPECT_FALSE(ds.First());
+    EXPECT_FALSE(ds.Last());
+}
+
 TEST_F(BinDataSetTest, EditingWritesThroughTheEncodings) {
     Open(record_test::Concat({Record(1), Record(2)}));
     EXPECT_THROW(ds.SetAsInteger("Run#", 7), TEditorError);  // browse state
