@@ -55,8 +55,9 @@ double SteepParabola(double x, void*, ResultCode&) {
     return 3.0 * (x + 1.5) * (x + 1.5) - 4.0;
 }
 
-double Flat(double, void* context, ResultCode&) {
-    ++static_cast<TCounter*>(context)->calls;
+// Constant; a search that runs on is stopped by a fatal code after 100 calls.
+double Flat(double, void* context, ResultCode& code) {
+    if (++static_cast<TCounter*>(context)->calls > 100) code = kChiSquareMinimumNotFound;
     return 7.0;
 }
 
@@ -68,7 +69,7 @@ TEST(BracketMinimum, ParabolicStepLandsOnTheVertexOfAParabola) {
         TScalarFunction f;
         double a, b, vertex;
     } cases[] = {
-        {Parabola, 0.0, 0.5, 2.0},         // rightwards
+        {Parabola, 0.0, 0.5, 2.0},        // rightwards
         {SteepParabola, 1.0, 0.7, -1.5},  // leftwards, other curvature
     };
     for (const auto& c0 : cases) {
