@@ -41,6 +41,7 @@ void TBinDataGrid::ShowView(TBinDataSet* view, TRecordKind kind) {
             }
         }
     }
+    model_->SetColumnTitles({});
     model_->SetView(view, kind, columns);
     for (int c = 0; c < static_cast<int>(hidden.size()); ++c)
         setColumnHidden(c, hidden[static_cast<size_t>(c)]);
@@ -48,6 +49,7 @@ void TBinDataGrid::ShowView(TBinDataSet* view, TRecordKind kind) {
 }
 
 void TBinDataGrid::Clear() {
+    model_->SetColumnTitles({});
     model_->SetView(nullptr, TRecordKind::General, {});
 }
 

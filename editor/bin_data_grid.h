@@ -14,7 +14,7 @@ public:
 
     TBinDataModel* Model() const { return model_; }
     // Shows a view with the fixed columns of its kind (the general view: all its data
-    // fields) and sizes the columns to their content.
+    // fields) and sizes the columns to their content. Column titles set before are dropped.
     void ShowView(TBinDataSet* view, TRecordKind kind);
     void Clear();
     // Makes the row of the record at 0-based index current and keeps it visible.

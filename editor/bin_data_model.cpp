@@ -38,6 +38,11 @@ void TBinDataModel::SetBooleanTexts(const presentation::TBooleanTexts& texts) {
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
+void TBinDataModel::SetColumnTitles(std::map<std::string, std::string> titles) {
+    titles_ = std::move(titles);
+    if (columnCount() > 0) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
 void TBinDataModel::SetTextLocale(const presentation::TTextLocale& locale) {
     locale_ = locale;
 }
@@ -55,24 +60,18 @@ int TBinDataModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(columns_.size());
 }
 
-QString TBinDataModel::DisplayText(int row, const QString& field) const {
+QString TBinDataModel::ShownText(int row, const QString& field, bool forEdit) const {
     if (!view_ || !view_->Active() || row < 0 || row >= view_->RecordCount()) return {};
-    const std::string name = field.toStdString();
     const TViewRecordValues record(*view_, kind_, row, locale_);
-    if (!record.Has(name)) return {};
-    if (auto text = presentation::DisplayText(kind_, name, record, locale_.decimalSeparator))
-        return QString::fromStdString(*text);
-    return QString::fromStdString(record.PlainText(name, booleans_.trueText, booleans_.falseText));
+    return QString::fromStdString(record.ShownText(field.toStdString(), booleans_, forEdit));
+}
+
+QString TBinDataModel::DisplayText(int row, const QString& field) const {
+    return ShownText(row, field, false);
 }
 
 QString TBinDataModel::EditText(int row, const QString& field) const {
-    if (!view_ || !view_->Active() || row < 0 || row >= view_->RecordCount()) return {};
-    const std::string name = field.toStdString();
-    const TViewRecordValues record(*view_, kind_, row, locale_);
-    if (!record.Has(name)) return {};
-    if (auto text = presentation::EditText(kind_, name, record, locale_.decimalSeparator))
-        return QString::fromStdString(*text);
-    return QString::fromStdString(record.PlainText(name, booleans_.trueText, booleans_.falseText));
+    return ShownText(row, field, true);
 }
 
 QVariant TBinDataModel::data(const QModelIndex& index, int role) const {
@@ -135,6 +134,8 @@ QVariant TBinDataModel::headerData(int section, Qt::Orientation orientation, int
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Vertical) return section + 1;
     if (section < 0 || section >= columns_.size()) return {};
-    return QString::fromStdString(
-        presentation::DisplayLabel(kind_, columns_.at(section).toStdString()));
+    const std::string field = columns_.at(section).toStdString();
+    const auto title = titles_.find(field);
+    if (title != titles_.end()) return QString::fromStdString(title->second);
+    return QString::fromStdString(presentation::DisplayLabel(kind_, field));
 }

@@ -4,7 +4,9 @@
 // move the store's cursor. Edits go through the entry conversions of the maker's fields.
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "record_store/presentation_conversions.h"
@@ -26,6 +28,9 @@ public:
     int ColumnOfField(const QString& field) const;
     void SetBooleanTexts(const presentation::TBooleanTexts& texts);
     const presentation::TBooleanTexts& BooleanTexts() const { return booleans_; }
+    // Column titles by field name (a layout file's captions); a field without one shows its
+    // display label. Kept until replaced: a reload of the rows keeps them.
+    void SetColumnTitles(std::map<std::string, std::string> titles);
     void SetTextLocale(const presentation::TTextLocale& locale);
     const presentation::TTextLocale& TextLocale() const { return locale_; }
     // Re-reads everything (after the store changed behind the model's back).
@@ -51,6 +56,7 @@ signals:
 
 private:
     bool ColumnEditable(int column) const;
+    QString ShownText(int row, const QString& field, bool forEdit) const;
 
     TBinDataSet* view_ = nullptr;
     TRecordKind kind_ = TRecordKind::General;
@@ -58,4 +64,5 @@ private:
     std::vector<int> fieldIndexes_;  // view field index per column, -1 when absent
     presentation::TBooleanTexts booleans_;
     presentation::TTextLocale locale_;
+    std::map<std::string, std::string> titles_;
 };

@@ -9,8 +9,9 @@
 
 void InstallLayoutCommands(TEdForm1& form) {
     auto* layout = new TLayoutController(form);
-    QObject::connect(&form, &TEdForm1::viewOpened, layout,
-                     [layout] { layout->LoadForOpenedView(); });
+    QObject::connect(&form, &TEdForm1::viewOpened, layout, [layout, &form](bool fileOpened) {
+        if (!layout->LoadForOpenedView(fileOpened) && fileOpened) form.AbandonOpen();
+    });
     QObject::connect(&form, &TEdForm1::viewClosing, layout, [layout] {
         layout->SetMoving(false);
         layout->RemoveControls();

@@ -33,20 +33,6 @@ QString OpenFilter(const std::string& kind) {
     return QString::fromStdString(LayoutOpenFilter(kind) + ";OV_" + kind + "*.INI");
 }
 
-TRecordKind RecordKindOf(TEdForm1::TShownView view) {
-    switch (view) {
-        case TEdForm1::TShownView::Dat:
-            return TRecordKind::Dat;
-        case TEdForm1::TShownView::Sad:
-            return TRecordKind::Sad;
-        case TEdForm1::TShownView::Das:
-            return TRecordKind::Das;
-        default:
-            break;
-    }
-    return TRecordKind::General;
-}
-
 }  // namespace
 
 TLayoutController::TLayoutController(TEdForm1& form) : QObject(&form), form_(form) {
@@ -68,32 +54,43 @@ std::string TLayoutController::SchemaDirectory() const {
     return dir.empty() ? RecordDirectory() + "/" : dir;
 }
 
-void TLayoutController::LoadForOpenedView() {
+bool TLayoutController::LoadForOpenedView(bool lookUp) {
     RemoveControls();
     curves_.clear();
-    layoutFile_.clear();
     positionsChanged_ = false;
     SetMoving(false);
 
+    std::optional<TLayoutText> text;
+    if (lookUp) {
+        layoutFile_.clear();
+        const std::string path = FindLayoutFile();
+        if (FileExists(path)) {
+            iniList_.Set(form_.FileKind().toStdString(), path);
+            text = ReadLayoutText(path);
+            if (text) layoutFile_ = path;
+        }
+        if (text) ApplyMain(text->lines);
+    } else if (!layoutFile_.empty()) {
+        // The open file's layout again, for the view of the other mode: no question, and
+        // the window stays where the user has put it.
+        text = ReadLayoutText(layoutFile_);
+        if (!text) layoutFile_.clear();
+    }
+    const bool built = BuildControls(text ? &text->lines : nullptr);
+    UpdateActions();
+    return built;
+}
+
+std::string TLayoutController::FindLayoutFile() {
     const std::string kind = form_.FileKind().toStdString();
     const auto remembered = iniList_.Get(kind);
-    std::string path =
+    const std::string path =
         ResolveNameCase(remembered ? *remembered : LayoutFileName(SchemaDirectory(), kind));
-    if (!FileExists(path)) {
-        path = form_.Prompts()
-                   .OpenFileName(&form_, QString::fromLatin1(kDialogTitle),
-                                 QString::fromStdString(RecordDirectory()), OpenFilter(kind))
-                   .toStdString();
-    }
-    std::optional<TLayoutText> text;
-    if (FileExists(path)) {
-        iniList_.Set(kind, path);
-        text = ReadLayoutText(path);
-        if (text) layoutFile_ = path;
-    }
-    if (text) ApplyMain(text->lines);
-    BuildControls(text ? &text->lines : nullptr);
-    UpdateActions();
+    if (FileExists(path)) return path;
+    return form_.Prompts()
+        .OpenFileName(&form_, QString::fromLatin1(kDialogTitle),
+                      QString::fromStdString(RecordDirectory()), OpenFilter(kind))
+        .toStdString();
 }
 
 void TLayoutController::ApplyMain(const std::vector<std::string>& lines) {
@@ -110,14 +107,14 @@ void TLayoutController::ApplyMain(const std::vector<std::string>& lines) {
     form_.resize(size);
 }
 
-void TLayoutController::BuildControls(const std::vector<std::string>* lines) {
+bool TLayoutController::BuildControls(const std::vector<std::string>* lines) {
     TBinDataSet* view = form_.ShownView();
-    if (!view) return;
+    if (!view) return true;
     QWidget* area = form_.GeneralFormArea();
     const std::string whole = WholeBooleanDisplay(form_.BooleanDisplay().toStdString());
     const TBooleanWords words = BooleanWords(whole);
     const auto booleans = presentation::TBooleanTexts::Parse(whole);
-    const TRecordKind kind = RecordKindOf(form_.ShownViewKind());
+    const TRecordKind kind = form_.ShownRecordKind();
     const presentation::TTextLocale locale = form_.Grid()->Model()->TextLocale();
     const bool shown = form_.IsGeneralMode();
 
@@ -129,6 +126,11 @@ void TLayoutController::BuildControls(const std::vector<std::string>* lines) {
         error = e.what();
     }
     curves_ = plan_.curves;
+    if (shown) {
+        // The captions title the grid's columns of the general view.
+        form_.Grid()->Model()->SetColumnTitles(plan_.captions);
+        form_.Grid()->FitColumns();
+    }
 
     int boxWidth = area->width();
     if (area->parentWidget() && area->parentWidget()->width() > boxWidth)
@@ -181,22 +183,19 @@ void TLayoutController::BuildControls(const std::vector<std::string>* lines) {
         edits_.push_back(edit);
         fieldLabels_.push_back(label);
     }
-    if (!error.empty()) {
-        FitArea();
-        form_.ShowError(QString::fromStdString(error));
-        return;
-    }
-    if (lines) AddFreeLabels(*lines);
+    if (error.empty() && lines) error = AddFreeLabels(*lines);
     FitArea();
+    if (error.empty()) return true;
+    form_.ShowError(QString::fromStdString(error));
+    return false;
 }
 
-void TLayoutController::AddFreeLabels(const std::vector<std::string>& lines) {
+std::string TLayoutController::AddFreeLabels(const std::vector<std::string>& lines) {
     std::vector<TFreeLabel> labels;
     try {
         labels = ReadFreeLabels(lines);
     } catch (const std::exception& e) {
-        form_.ShowError(QString::fromStdString(e.what()));
-        return;
+        return e.what();
     }
     QWidget* area = form_.GeneralFormArea();
     for (const TFreeLabel& l : labels) {
@@ -208,6 +207,7 @@ void TLayoutController::AddFreeLabels(const std::vector<std::string>& lines) {
         Watch(label);
         freeLabels_.push_back(label);
     }
+    return {};
 }
 
 void TLayoutController::RemoveControls() {
@@ -359,5 +359,5 @@ void TLayoutController::UpdateActions() {
     if (QAction* a = form_.findChild<QAction*>(QStringLiteral("ActionConfigSave")))
         a->setEnabled(positionsChanged_);
     if (QAction* a = form_.findChild<QAction*>(QStringLiteral("ActionChangePos")))
-        a->setEnabled(form_.ShownView() != nullptr);
+        a->setEnabled(form_.FileCommandsEnabled() && form_.ShownView() != nullptr);
 }

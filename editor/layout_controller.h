@@ -41,7 +41,11 @@ public:
     const std::vector<QLabel*>& FreeLabels() const { return freeLabels_; }
 
     // The steps of the commands (the actions call them; tests too).
-    void LoadForOpenedView();
+    // Builds the form for the view just opened. `lookUp` (Open): finds the layout file for the
+    // file kind, asking for one when it does not exist, and applies its [MAIN] keys; otherwise
+    // (a mode switch) the file found on Open is read again, and nothing is asked. Returns false
+    // when the form could not be built (after showing the error).
+    bool LoadForOpenedView(bool lookUp = true);
     void RemoveControls();
     void ReadPreferences();
     void SetMoving(bool on);
@@ -59,8 +63,11 @@ private:
     std::string SchemaDirectory() const;
     std::string RecordDirectory() const;
     void ApplyMain(const std::vector<std::string>& lines);
-    void BuildControls(const std::vector<std::string>* lines);
-    void AddFreeLabels(const std::vector<std::string>& lines);
+    // The layout file for the open file's kind, or the user's choice; empty when cancelled.
+    std::string FindLayoutFile();
+    bool BuildControls(const std::vector<std::string>* lines);
+    // Returns the error message, empty when every free label was made.
+    std::string AddFreeLabels(const std::vector<std::string>& lines);
     void Watch(QWidget* control);
     void FitArea();
     void UpdateActions();

@@ -55,11 +55,19 @@ public:
     // Re-reads the shown view into grid and form (after bulk edits).
     void RefreshView();
     void ShowError(const QString& message);
+    // Called by a step run on viewOpened(true) that failed after showing its error: the rest
+    // of Open is not carried out, so the file stays open with its file commands disabled.
+    void AbandonOpen() { openCompleted_ = false; }
+    // A file is open and every step of its Open was carried out.
+    bool FileCommandsEnabled() const { return !fileName_.isEmpty() && openCompleted_; }
 
     // --- State ---
     QString FileName() const { return fileName_; }
     QString FileKind() const { return fileKind_; }
     TShownView ShownViewKind() const { return shownKind_; }
+    // The record kind of a view: the presentation rules of the maker's views, or General.
+    static TRecordKind RecordKindOf(TShownView view);
+    TRecordKind ShownRecordKind() const { return RecordKindOf(shownKind_); }
     bool TLCurves() const { return tlCurves_; }
     bool SubtractedCurves() const { return subtractedCurves_; }
     QString FileLabelText() const;
@@ -85,7 +93,9 @@ public:
     void GoToRecord(int position);
 
 signals:
-    void viewOpened();   // a view was opened; the layout file for the kind may be loaded
+    // A view was opened: by Open (`fileOpened`, the layout file for the kind is looked up) or
+    // by a mode switch (the layout file already chosen for the open file is used again).
+    void viewOpened(bool fileOpened);
     void viewClosing();  // the shown view is about to close
     void modeChanged();
     void currentRecordChanged();
@@ -125,6 +135,11 @@ private:
     // Closes the shown view, writing changes when modified. Throws TEditorError on a failed
     // write; the view then stays open with its changes.
     void CloseShownView();
+    // CloseShownView, showing the error of a failed write; false then.
+    bool TryCloseShownView();
+    // Posts a pending edit and writes the shown view to `path`; false (after the error) when
+    // that fails.
+    bool WriteShownView(const QString& path);
     // Opens the view the mode needs for the current file; false (after the error) on failure.
     bool OpenShownView();
     TBinDataSet* ViewFor(TShownView kind) const;
@@ -132,6 +147,8 @@ private:
     void BindViewToWidgets();
     // Asks about unsaved changes: returns false on Cancel; on No drops the changes.
     bool ConfirmDropOrSave();
+    // The window shows no file: name, kind and label cleared, the splash shown.
+    void ForgetFile();
     QString SchemaNameFor(const QString& path) const;
 
     TSettingsStore& settings_;
@@ -173,4 +190,5 @@ private:
     QMenu* computeMenu_ = nullptr;
     QMenu* ageMenu_ = nullptr;
     bool exiting_ = false;
+    bool openCompleted_ = false;
 };

@@ -226,13 +226,16 @@ void TEdForm1::UpdateModeCaptions() {
 }
 
 void TEdForm1::UpdateActions() {
-    const bool fileOpen = !fileName_.isEmpty();
-    TBinDataSet* view = ShownView();
+    // Close stays usable after an Open whose later steps failed; the other file commands wait
+    // for a complete Open.
+    const bool fileLoaded = !fileName_.isEmpty();
+    const bool fileOpen = FileCommandsEnabled();
+    TBinDataSet* view = fileOpen ? ShownView() : nullptr;
     const bool hasView = view != nullptr;
     const bool hasRecords = hasView && !view->IsEmpty();
     Action("ActionFileOpen")->setEnabled(true);
     Action("ActionFileMerge")->setEnabled(fileOpen);
-    Action("ActionFileClose")->setEnabled(fileOpen);
+    Action("ActionFileClose")->setEnabled(fileLoaded);
     // Nothing to write without a shown view (a file of another kind in Halcyon mode).
     Action("ActionFileSave")->setEnabled(hasView);
     Action("ActionFileSaveAs")->setEnabled(hasView);
@@ -250,6 +253,10 @@ void TEdForm1::UpdateActions() {
     const bool halcyonWithRecords = fileOpen && !generalMode_ && hasRecords;
     for (QMenu* m : {utilitiesMenu_, computeMenu_, ageMenu_})
         m->menuAction()->setEnabled(halcyonWithRecords);
+    // The editing commands of other parts follow their own rules once the file is ready.
+    if (!fileOpen)
+        for (const char* n : {"ActionRowSelect", "ActionPasteRec", "ActionChangePos"})
+            Action(n)->setEnabled(false);
     UpdateModeCaptions();
     UpdateStatus();
 }

@@ -20,19 +20,6 @@ const char* const kFileFilter =
     "Halcyon files (*.dat;*.sad)|*.dat;*.sad|Single grain files (*.das)|*.das|All files "
     "(*.*)|*.*";
 
-TRecordKind RecordKindOf(TEdForm1::TShownView kind) {
-    switch (kind) {
-        case TEdForm1::TShownView::Dat:
-            return TRecordKind::Dat;
-        case TEdForm1::TShownView::Sad:
-            return TRecordKind::Sad;
-        case TEdForm1::TShownView::Das:
-            return TRecordKind::Das;
-        default:
-            return TRecordKind::General;
-    }
-}
-
 TViewKind StoreViewKindOf(TEdForm1::TShownView kind) {
     switch (kind) {
         case TEdForm1::TShownView::Dat:
@@ -47,6 +34,19 @@ TViewKind StoreViewKindOf(TEdForm1::TShownView kind) {
 }
 
 }  // namespace
+
+TRecordKind TEdForm1::RecordKindOf(TShownView view) {
+    switch (view) {
+        case TShownView::Dat:
+            return TRecordKind::Dat;
+        case TShownView::Sad:
+            return TRecordKind::Sad;
+        case TShownView::Das:
+            return TRecordKind::Das;
+        default:
+            return TRecordKind::General;
+    }
+}
 
 TBinDataSet* TEdForm1::ViewFor(TShownView kind) const {
     switch (kind) {
@@ -155,6 +155,15 @@ bool TEdForm1::OpenShownView() {
     return true;
 }
 
+void TEdForm1::ForgetFile() {
+    fileName_.clear();
+    fileKind_.clear();
+    fileLabel_->clear();
+    openCompleted_ = false;
+    ShowFilePanels(false);
+    UpdateActions();
+}
+
 bool TEdForm1::OpenFile(const QString& path) {
     if (!CloseFile()) return false;
     const QFileInfo info(path);
@@ -165,22 +174,23 @@ bool TEdForm1::OpenFile(const QString& path) {
     const std::string dir = QDir::toNativeSeparators(info.absolutePath()).toStdString();
     if (ReadSetting("Data files directory") != dir) WriteSetting("Data files directory", dir);
     if (!OpenShownView()) {
-        // The window shows no file after a failed open.
-        fileName_.clear();
-        fileKind_.clear();
-        fileLabel_->clear();
-        ShowFilePanels(false);
-        UpdateActions();
+        ForgetFile();  // the window shows no file after a failed open
         return false;
     }
-    emit viewOpened();
+    openCompleted_ = true;
+    emit viewOpened(true);
     UpdateActions();
-    return true;
+    return openCompleted_;
 }
 
 bool TEdForm1::CloseFile() {
     if (fileName_.isEmpty()) return true;
-    if (!ConfirmDropOrSave()) return false;
+    if (!ConfirmDropOrSave() || !TryCloseShownView()) return false;
+    ForgetFile();
+    return true;
+}
+
+bool TEdForm1::TryCloseShownView() {
     try {
         CloseShownView();
     } catch (const std::exception& e) {
@@ -189,24 +199,24 @@ bool TEdForm1::CloseFile() {
         UpdateActions();
         return false;
     }
-    fileName_.clear();
-    fileKind_.clear();
-    fileLabel_->clear();
-    ShowFilePanels(false);
-    UpdateActions();
+    return true;
+}
+
+bool TEdForm1::WriteShownView(const QString& path) {
+    TBinDataSet* view = ShownView();
+    try {
+        if (view->State() != TDataSetState::Browse) view->Post();
+        view->SaveToFile(path.toStdString());
+    } catch (const std::exception& e) {
+        ShowError(QString::fromStdString(e.what()));
+        return false;
+    }
     return true;
 }
 
 bool TEdForm1::SaveFile() {
     TBinDataSet* view = ShownView();
-    if (!view) return false;
-    try {
-        if (view->State() != TDataSetState::Browse) view->Post();
-        view->SaveToFile(fileName_.toStdString());
-    } catch (const std::exception& e) {
-        ShowError(QString::fromStdString(e.what()));
-        return false;
-    }
+    if (!view || !WriteShownView(fileName_)) return false;
     RefreshView();
     return true;
 }
@@ -215,13 +225,7 @@ bool TEdForm1::SaveFileAs(const QString& path) {
     TBinDataSet* view = ShownView();
     if (!view || path.isEmpty()) return false;
     const QString target = QFileInfo(path).absoluteFilePath();
-    try {
-        if (view->State() != TDataSetState::Browse) view->Post();
-        view->SaveToFile(target.toStdString());
-    } catch (const std::exception& e) {
-        ShowError(QString::fromStdString(e.what()));
-        return false;
-    }
+    if (!WriteShownView(target)) return false;
     view->SetFileName(target.toStdString());  // derives the new subfile name
     fileName_ = target;
     fileLabel_->setText(QStringLiteral("File open: ") + QFileInfo(target).fileName());
@@ -232,16 +236,13 @@ bool TEdForm1::SaveFileAs(const QString& path) {
 void TEdForm1::SwitchMode() {
     generalMode_ = !generalMode_;
     if (!fileName_.isEmpty()) {
-        try {
-            CloseShownView();  // changes are written without asking
-        } catch (const std::exception& e) {
+        if (!TryCloseShownView()) {  // changes are written without asking
             generalMode_ = !generalMode_;
-            ShowError(QString::fromStdString(e.what()));
             UpdateActions();
             return;
         }
         OpenShownView();
-        if (ShownView()) emit viewOpened();
+        if (ShownView()) emit viewOpened(false);
     } else {
         formStack_->setCurrentWidget(generalMode_ ? static_cast<QWidget*>(generalArea_)
                                                   : recordForm_);
@@ -251,15 +252,7 @@ void TEdForm1::SwitchMode() {
 }
 
 bool TEdForm1::PrepareExit() {
-    if (!ConfirmDropOrSave()) return false;
-    try {
-        CloseShownView();
-    } catch (const std::exception& e) {
-        ShowError(QString::fromStdString(e.what()));
-        UpdateActions();
-        return false;
-    }
-    return true;
+    return ConfirmDropOrSave() && TryCloseShownView();
 }
 
 void TEdForm1::OnOpen() {

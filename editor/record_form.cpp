@@ -268,22 +268,18 @@ bool TRecordForm::HasField(const QString& field) const {
     return view_ && view_->Active() && view_->FindField(field.toStdString()) != nullptr;
 }
 
-QString TRecordForm::DisplayTextOf(const QString& field) const {
+QString TRecordForm::ShownTextOf(const QString& field, bool forEdit) const {
     if (!HasField(field) || view_->RecNo() < 0) return {};
-    const std::string name = field.toStdString();
     const presentation::TViewRecordValues r(*view_, kind_, std::nullopt, locale_);
-    if (auto t = presentation::DisplayText(kind_, name, r, locale_.decimalSeparator))
-        return QString::fromStdString(*t);
-    return QString::fromStdString(r.PlainText(name, booleans_.trueText, booleans_.falseText));
+    return QString::fromStdString(r.ShownText(field.toStdString(), booleans_, forEdit));
+}
+
+QString TRecordForm::DisplayTextOf(const QString& field) const {
+    return ShownTextOf(field, false);
 }
 
 QString TRecordForm::EditTextOf(const QString& field) const {
-    if (!HasField(field) || view_->RecNo() < 0) return {};
-    const std::string name = field.toStdString();
-    const presentation::TViewRecordValues r(*view_, kind_, std::nullopt, locale_);
-    if (auto t = presentation::EditText(kind_, name, r, locale_.decimalSeparator))
-        return QString::fromStdString(*t);
-    return QString::fromStdString(r.PlainText(name, booleans_.trueText, booleans_.falseText));
+    return ShownTextOf(field, true);
 }
 
 void TRecordForm::RefreshControl(TFieldControl& c) {

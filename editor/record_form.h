@@ -73,6 +73,7 @@ private:
     void UpdateRadiationButtons();
     void OnRadiationClicked(TRadiation radiation);
     void StoreEntry(TFieldControl& c, const QString& text);
+    QString ShownTextOf(const QString& field, bool forEdit) const;
     QString DisplayTextOf(const QString& field) const;
     QString EditTextOf(const QString& field) const;
     bool HasField(const QString& field) const;

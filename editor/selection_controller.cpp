@@ -22,20 +22,6 @@ namespace {
 
 const char* const kControllerName = "SelectionController";
 
-TRecordKind RecordKindOf(TEdForm1::TShownView view) {
-    switch (view) {
-        case TEdForm1::TShownView::Dat:
-            return TRecordKind::Dat;
-        case TEdForm1::TShownView::Sad:
-            return TRecordKind::Sad;
-        case TEdForm1::TShownView::Das:
-            return TRecordKind::Das;
-        default:
-            break;
-    }
-    return TRecordKind::General;
-}
-
 }  // namespace
 
 TSelectionController::TSelectionController(TEdForm1& form)
@@ -81,7 +67,7 @@ TSelectionController::TSelectionController(TEdForm1& form)
         UpdateActions();
     };
     connect(&form_, &TEdForm1::viewClosing, this, leave);
-    connect(&form_, &TEdForm1::viewOpened, this, [this] { SetRowSelection(false); });
+    connect(&form_, &TEdForm1::viewOpened, this, [this](bool) { SetRowSelection(false); });
     connect(&form_, &TEdForm1::modeChanged, this, [this] { SetRowSelection(false); });
     connect(&form_, &TEdForm1::currentRecordChanged, this, [this] { UpdateActions(); });
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateActions(); });
@@ -232,7 +218,7 @@ void TSelectionController::PostFieldToSelected() {
     if (text.empty()) return;
     try {
         ::PostFieldToSelected(
-            *view, RecordKindOf(form_.ShownViewKind()), field, text, selection_.Ids(),
+            *view, form_.ShownRecordKind(), field, text, selection_.Ids(),
             presentation::TBooleanTexts::Parse(form_.BooleanDisplay().toStdString()),
             form_.Grid()->Model()->TextLocale().decimalSeparator);
     } catch (const std::exception& e) {
@@ -250,7 +236,7 @@ QString TSelectionController::ClipboardText() {
         columns.push_back(model->FieldOfColumn(c).toStdString());
     TClipboardOptions options;
     options.halcyonMode = !form_.IsGeneralMode();
-    options.kind = RecordKindOf(form_.ShownViewKind());
+    options.kind = form_.ShownRecordKind();
     options.locale = model->TextLocale();
     options.layoutBooleans =
         presentation::TBooleanTexts::Parse(form_.BooleanDisplay().toStdString());
@@ -286,7 +272,7 @@ void TSelectionController::DuplicateDosing() {
 
 void TSelectionController::UpdateActions() {
     if (!FormAlive()) return;
-    TBinDataSet* view = form_.ShownView();
+    TBinDataSet* view = form_.FileCommandsEnabled() ? form_.ShownView() : nullptr;
     const bool hasRecords = view && !view->IsEmpty();
     if (QAction* a = Action("ActionRowSelect")) {
         a->setEnabled(view != nullptr);

@@ -54,6 +54,7 @@ void BuildLayoutPlan(const TBinDataSet& view, const std::vector<std::string>* li
         try {
             const auto layout = ReadLayoutField(lines, field.name, words);
             if (!layout) continue;
+            if (lines) plan.captions[field.name] = layout->caption;
             if (layout->curve) plan.curves.push_back(CurveInfo(view, field));
             if (!layout->visible) continue;
             TLayoutFieldPlan f;

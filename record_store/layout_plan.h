@@ -1,6 +1,7 @@
 #pragma once
 // What a layout file makes of an open view: the fields the general record form shows, each
 // with its layout, control names and default width, and the view's curve-field list.
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct TLayoutFieldPlan {
 struct TLayoutPlan {
     std::vector<TLayoutFieldPlan> shown;  // visible fields in the view's field order
     TCurveFieldList curves;               // marked curve fields, hidden ones included
+    // Caption of every field with a field line, hidden ones included: the grid column titles.
+    std::map<std::string, std::string> captions;
 };
 
 TLayoutFieldKind LayoutFieldKind(TFieldType type);

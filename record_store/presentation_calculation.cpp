@@ -1,5 +1,6 @@
 #include "record_store/presentation_calculation.h"
 
+#include "record_store/measurement_codes.h"
 #include "record_store/presentation_format.h"
 
 namespace presentation {
@@ -146,9 +147,7 @@ bool IsTLCode(long long devCode) {
 
 std::string DeviceText(long long devCode) {
     if (IsTLCode(devCode)) return "TL";
-    const long long device = devCode / 100;
-    if (device == 28) return "IRSL";
-    return "OSL #" + std::to_string(device - 20);
+    return OslDeviceName(static_cast<int>(devCode / 100));
 }
 
 std::string CutToSize(const std::string& text, int size) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "record_store/measurement_codes.h"
 #include "record_store/presentation_calculation.h"
 #include "record_store/presentation_format.h"
 
@@ -31,7 +32,7 @@ bool IsTL(const TRecordValues& r) {
 
 std::string BackgroundRateText(const TRecordValues& r, char sep) {
     const auto stored = static_cast<std::uint16_t>(r.Int("OSL BGD"));
-    std::string text = std::to_string(SwapBytes(stored));
+    std::string text = std::to_string(SwapBytes16(stored));
     text.insert(text.size() - 1, 1, sep);
     if (text[0] == sep) text.insert(0, 1, '0');
     return text;
@@ -108,9 +109,11 @@ TEntry ConvertEntry(TRecordKind kind, const std::string& field, const std::strin
     if (field == "Dev#") {
         long long device = 0;
         entry.kind = TEntry::TKind::Ignore;
-        if (ParseInteger(text, device) && (device == 0 || (device >= 20 && device <= 28))) {
+        if (!ParseInteger(text, device) || device < 0 || device > kIrslDevice) return entry;
+        if (const auto code =
+                CodeWithDevice(static_cast<int>(r.Int("Dev#")), static_cast<int>(device))) {
             entry.kind = TEntry::TKind::Store;
-            entry.value = r.Int("Dev#") % 100 + 100 * device;
+            entry.value = *code;
         }
         return entry;
     }
@@ -118,10 +121,11 @@ TEntry ConvertEntry(TRecordKind kind, const std::string& field, const std::strin
         double rate = 0;
         entry.kind = TEntry::TKind::Ignore;
         if (ParseNumber(text, sep, rate)) {
-            const long long tenths = RoundHalfEven(rate * 10);
+            // A rate the word cannot hold changes nothing.
+            const double tenths = RoundHalfEven(rate * 10);
             if (tenths >= 0 && tenths <= 0xFFFF) {
                 entry.kind = TEntry::TKind::Store;
-                entry.value = SwapBytes(static_cast<std::uint16_t>(tenths));
+                entry.value = RateToOslBgd(rate);
             }
         }
         return entry;
@@ -130,9 +134,8 @@ TEntry ConvertEntry(TRecordKind kind, const std::string& field, const std::strin
         double percent = 0;
         entry.kind = TEntry::TKind::Ignore;
         if (ParseNumber(text, sep, percent)) {
-            percent = std::fmin(100.0, std::fmax(0.0, percent));
             entry.kind = TEntry::TKind::Store;
-            entry.value = RoundHalfEven(percent * 2.55);
+            entry.value = PowerFromPercent(percent);
         }
         return entry;
     }

@@ -9,10 +9,6 @@
 
 namespace presentation {
 
-long long RoundHalfEven(double value) {
-    return static_cast<long long>(std::nearbyint(value));  // default mode: to nearest even
-}
-
 namespace {
 
 // Adds one to a string of decimal digits.

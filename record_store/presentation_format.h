@@ -1,12 +1,8 @@
 #pragma once
 // Number formatting and rounding of the texts the editor shows for records.
-#include <cstdint>
 #include <string>
 
 namespace presentation {
-
-// Nearest integer, halves to the even one (the rounding of all entry conversions).
-long long RoundHalfEven(double value);
 
 // `value` with `decimals` decimals and no padding, rounded at the last shown decimal with
 // halves going away from zero. The decision is taken on the value's first 18 significant
@@ -35,11 +31,6 @@ std::string FormatHashDecimals(double value, int decimals, char decimalSeparator
 
 // The unit text up to its first "/" ("Gy/min" gives "Gy"); a text without "/" stays whole.
 std::string CutUnit(const std::string& unit);
-
-// Exchanges the two bytes of a 16-bit word.
-inline std::uint16_t SwapBytes(std::uint16_t w) {
-    return static_cast<std::uint16_t>((w << 8) | (w >> 8));
-}
 
 // Parses a number typed by the user: blanks around it are allowed, and either "." or the
 // given separator marks the decimals. False when the text is not a number.

@@ -93,6 +93,16 @@ std::string TViewRecordValues::Text(const std::string& field) const {
     }
 }
 
+std::string TViewRecordValues::ShownText(const std::string& field, const TBooleanTexts& booleans,
+                                         bool forEdit) const {
+    if (!Has(field)) return {};
+    const char sep = locale_.decimalSeparator;
+    auto converted =
+        forEdit ? EditText(kind_, field, *this, sep) : DisplayText(kind_, field, *this, sep);
+    if (converted) return *converted;
+    return PlainText(field, booleans.trueText, booleans.falseText);
+}
+
 std::string TViewRecordValues::PlainText(const std::string& field, const std::string& trueText,
                                          const std::string& falseText) const {
     const TFieldValue v = Value(field);

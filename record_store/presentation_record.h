@@ -8,6 +8,7 @@
 
 #include "record_store/bin_data_set.h"
 #include "record_store/presentation_calculation.h"
+#include "record_store/presentation_conversions.h"
 #include "record_store/presentation_values.h"
 
 namespace presentation {
@@ -35,6 +36,10 @@ public:
     // field without a conversion of its own. Booleans use `booleans`.
     std::string PlainText(const std::string& field, const std::string& trueText,
                           const std::string& falseText) const;
+    // The text shown for a field: its display conversion, or with `forEdit` the text offered
+    // for editing, else its plain text; empty when the view has no such field.
+    std::string ShownText(const std::string& field, const TBooleanTexts& booleans,
+                          bool forEdit = false) const;
     const TCalculatedFields& Calculated() const;
 
 private:

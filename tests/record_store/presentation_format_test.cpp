@@ -41,13 +41,6 @@ TEST(PresentationFormat, DecimalSeparatorIsUsed) {
     EXPECT_EQ(FormatGeneral(0.5, ','), "0,5");
 }
 
-TEST(PresentationFormat, EntryRoundingIsHalfEven) {
-    EXPECT_EQ(RoundHalfEven(2.5), 2);
-    EXPECT_EQ(RoundHalfEven(3.5), 4);
-    EXPECT_EQ(RoundHalfEven(-2.5), -2);
-    EXPECT_EQ(RoundHalfEven(2.6), 3);
-}
-
 TEST(PresentationFormat, HashPicturesDropTheLeadingZero) {
     EXPECT_EQ(FormatHashDecimals(0.5, 1), ".5");
     EXPECT_EQ(FormatHashDecimals(0, 1), ".0");

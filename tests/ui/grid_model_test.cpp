@@ -14,16 +14,12 @@
 #include "editor/qt_settings_store.h"
 #include "editor/scripted_prompts.h"
 #include "record_store/bin_data_set.h"
+#include "ui/sample_window_fixture.h"
 
-class GridModelTest : public QObject {
+class GridModelTest : public QObject, TSampleWindowFixture {
     Q_OBJECT
 
 private:
-    QTemporaryDir* tmp_ = nullptr;
-    TQtSettingsStore* settings_ = nullptr;
-    TScriptedPrompts* prompts_ = nullptr;
-    TEdForm1* form_ = nullptr;
-
     QString Path(const char* name) const { return tmp_->path() + QLatin1Char('/') + name; }
     TBinDataModel* Model() const { return form_->Grid()->Model(); }
     QModelIndex Cell(int row, const char* field) const {
@@ -38,23 +34,8 @@ private:
     }
 
 private slots:
-    void init() {
-        tmp_ = new QTemporaryDir;
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, tmp_->path());
-        QProcess cli;
-        cli.start(QStringLiteral(ORVANE_CLI_PATH), {QStringLiteral("make-sample"), tmp_->path()});
-        QVERIFY(cli.waitForFinished(30000));
-        settings_ = new TQtSettingsStore;
-        prompts_ = new TScriptedPrompts;
-        form_ = new TEdForm1(*settings_, prompts_);
-        form_->show();
-    }
-    void cleanup() {
-        delete form_;
-        delete prompts_;
-        delete settings_;
-        delete tmp_;
-    }
+    void init() { QVERIFY(SetUp()); }
+    void cleanup() { TearDown(); }
 
     void fixedColumnsOfEachView() {
         QVERIFY(form_->OpenFile(Path("S12.DAT")));

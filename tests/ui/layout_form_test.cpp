@@ -2,13 +2,16 @@
 // record form they build, moving its controls and saving their places; with real files and
 // a real QSettings file in a temporary folder.
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
 
+#include "editor/bin_data_grid.h"
 #include "editor/layout_commands.h"
 #include "editor/layout_controller.h"
 #include "editor/layout_field_edit.h"
@@ -78,6 +81,22 @@ private:
     QString Ini() const { return dir_.path() + "/OV_DAT.INI"; }
     QWidget* Control(const char* name) {
         return form_->GeneralFormArea()->findChild<QWidget*>(QString::fromLatin1(name));
+    }
+    QString ColumnTitle(const char* field) {
+        const TBinDataModel* model = form_->Grid()->Model();
+        const int column = model->ColumnOfField(QString::fromLatin1(field));
+        return column < 0 ? QString() : model->headerData(column, Qt::Horizontal).toString();
+    }
+    // The commands a complete Open enables, and whether each is enabled now.
+    QStringList EnabledFileCommands() {
+        QStringList enabled;
+        for (const char* name : {"ActionFileMerge", "ActionFileSave", "ActionFileSaveAs",
+                                 "ActionRowSelect", "ActionPasteRec", "ActionChangePos"})
+            if (Action(name)->isEnabled()) enabled << QString::fromLatin1(name);
+        for (const char* name : {"EditMenu", "CurvesMenu", "ToolsMenu"})
+            if (form_->findChild<QMenu*>(QString::fromLatin1(name))->menuAction()->isEnabled())
+                enabled << QString::fromLatin1(name);
+        return enabled;
     }
 
     void NewForm(bool general) {
@@ -223,6 +242,102 @@ private slots:
         NewForm(true);
         form_->OpenFile(datPath_);
         QCOMPARE(prompts_.errors, QStringList{"'x' is not a valid integer value"});
+    }
+
+    void theCaptionsTitleTheGeneralGrid() {
+        NewForm(true);
+        QVERIFY(form_->OpenFile(datPath_));
+        struct {
+            const char* field;
+            const char* title;
+        } general[] = {
+            {"Run#", "Run number"},     // caption of its label line
+            {"Ramp", "Heating rate"},   //
+            {"Raw data", "CURVE raw"},  // hidden in the form, still a grid column
+            {"Disk#", "Disk#"},         // field line without label line: the field name
+            {"NPT", "NPT"},             // no field line
+        };
+        for (const auto& c : general) QCOMPARE(ColumnTitle(c.field), QString::fromLatin1(c.title));
+        // The maker's view keeps its fixed titles; back in general mode the captions return.
+        form_->SwitchMode();
+        QCOMPARE(ColumnTitle("Run#"), QStringLiteral("Run"));
+        QCOMPARE(ColumnTitle("NPT"), QStringLiteral("Points"));
+        form_->SwitchMode();
+        QCOMPARE(ColumnTitle("Run#"), QStringLiteral("Run number"));
+        // Another file without a layout file: the field names.
+        form_->CloseFile();
+        QVERIFY(QFile::rename(Ini(), Ini() + ".off"));
+        QVERIFY(form_->OpenFile(datPath_));
+        QCOMPARE(ColumnTitle("Run#"), QStringLiteral("Run#"));
+        QVERIFY(QFile::rename(Ini() + ".off", Ini()));
+    }
+
+    void aLayoutErrorLeavesTheFileOpenWithItsCommandsDisabled() {
+        const QStringList all{"ActionFileMerge", "ActionFileSave", "ActionFileSaveAs",
+                              "ActionRowSelect", "ActionPasteRec", "ActionChangePos",
+                              "EditMenu",        "CurvesMenu",     "ToolsMenu"};
+        const QByteArray broken[] = {
+            "[FIELDS]\r\nRun#=Yes\r\nRamp=Yes, x\r\n",              // a field
+            "[FIELDS]\r\nRun#=Yes\r\n[LABELS]\r\nL_A=A, 1, x\r\n",  // a free label
+        };
+        for (bool general : {true, false}) {
+            for (const QByteArray& text : broken) {
+                WriteAll(Ini(), text);
+                NewForm(general);
+                QVERIFY(!form_->OpenFile(datPath_));
+                QCOMPARE(prompts_.errors.size(), 1);
+                QCOMPARE(form_->FileName(), QFileInfo(datPath_).absoluteFilePath());
+                QVERIFY(form_->ShownView());
+                QVERIFY(!form_->FileCommandsEnabled());
+                QCOMPARE(EnabledFileCommands(), QStringList());
+                QVERIFY(Action("ActionFileClose")->isEnabled());
+                // The commands stay off when focus and record change.
+                form_->Grid()->setFocus();
+                form_->GoToRecord(1);
+                QCOMPARE(EnabledFileCommands(), QStringList());
+
+                // A sound layout file makes the next Open complete.
+                WriteAll(Ini(), kLayout);
+                QVERIFY(form_->OpenFile(datPath_));
+                QVERIFY(form_->FileCommandsEnabled());
+                QCOMPARE(EnabledFileCommands(), all);
+                form_.reset();
+                prompts_ = TTestPrompts();
+            }
+        }
+    }
+
+    void aModeSwitchUsesTheLayoutFileOfTheOpen() {
+        // Cancelled on Open: not asked again when the mode switches, asked on the next Open.
+        QVERIFY(QFile::rename(Ini(), Ini() + ".off"));
+        NewForm(false);
+        QVERIFY(form_->OpenFile(datPath_));
+        QCOMPARE(prompts_.opens.size(), 1);
+        form_->SwitchMode();
+        form_->SwitchMode();
+        form_->SwitchMode();
+        QCOMPARE(prompts_.opens.size(), 1);
+        QVERIFY(Layout().LayoutFile().empty());
+        QCOMPARE(Layout().Edits().size(), form_->ShownView()->Fields().size());
+        QVERIFY(Control("dbeRemark")->isVisible());
+        QVERIFY(form_->OpenFile(datPath_));
+        QCOMPARE(prompts_.opens.size(), 2);
+        QVERIFY(QFile::rename(Ini() + ".off", Ini()));
+
+        // Found on Open: read again for the other mode's view, the window left where it is.
+        form_.reset();
+        NewForm(false);
+        QVERIFY(form_->OpenFile(datPath_));
+        QCOMPARE(form_->size(), QSize(900, 640));
+        form_->resize(700, 500);
+        form_->SwitchMode();
+        QCOMPARE(form_->size(), QSize(700, 500));
+        QCOMPARE(prompts_.opens.size(), 2);
+        QCOMPARE(Layout().LayoutFile(), Ini().toStdString());
+        QVERIFY(Control("dbeRunnumber")->isVisible());
+        QCOMPARE(static_cast<QLineEdit*>(Control("dbeRunnumber"))->text(), QStringLiteral("12"));
+        QCOMPARE(OpenFileCurveFields(*form_).size(), 1u);
+        QVERIFY(form_->FileCommandsEnabled());
     }
 
     void movingControlsSnapsThemToTheGrid() {

@@ -15,19 +15,14 @@
 #include "editor/record_form.h"
 #include "editor/scripted_prompts.h"
 #include "record_store/bin_data_set.h"
+#include "ui/sample_window_fixture.h"
 
 using TAnswer = TUserPrompts::TAnswer;
 
-class MainWindowFilesTest : public QObject {
+class MainWindowFilesTest : public QObject, TSampleWindowFixture {
     Q_OBJECT
 
 private:
-    QTemporaryDir* tmp_ = nullptr;
-    QString dir_;
-    TQtSettingsStore* settings_ = nullptr;
-    TScriptedPrompts* prompts_ = nullptr;
-    TEdForm1* form_ = nullptr;
-
     QString Path(const QString& name) const { return dir_ + QLatin1Char('/') + name; }
     static QByteArray Bytes(const QString& path) {
         QFile f(path);
@@ -46,28 +41,8 @@ private:
     }
 
 private slots:
-    void init() {
-        tmp_ = new QTemporaryDir;
-        QVERIFY(tmp_->isValid());
-        dir_ = tmp_->path();
-        QDir().mkpath(dir_ + QStringLiteral("/config"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           dir_ + QStringLiteral("/config"));
-        QProcess cli;
-        cli.start(QStringLiteral(ORVANE_CLI_PATH), {QStringLiteral("make-sample"), dir_});
-        QVERIFY(cli.waitForFinished(30000));
-        QCOMPARE(cli.exitCode(), 0);
-        settings_ = new TQtSettingsStore;
-        prompts_ = new TScriptedPrompts;
-        form_ = new TEdForm1(*settings_, prompts_);
-        form_->show();
-    }
-    void cleanup() {
-        delete form_;
-        delete prompts_;
-        delete settings_;
-        delete tmp_;
-    }
+    void init() { QVERIFY(SetUp()); }
+    void cleanup() { TearDown(); }
 
     void opensAFileIntoTheMakersView() {
         QSignalSpy opened(form_, &TEdForm1::viewOpened);

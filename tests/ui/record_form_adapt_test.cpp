@@ -12,18 +12,14 @@
 #include "editor/record_form.h"
 #include "editor/scripted_prompts.h"
 #include "record_store/bin_data_set.h"
+#include "ui/sample_window_fixture.h"
 
 using TRadiation = TRecordForm::TRadiation;
 
-class RecordFormAdaptTest : public QObject {
+class RecordFormAdaptTest : public QObject, TSampleWindowFixture {
     Q_OBJECT
 
 private:
-    QTemporaryDir* tmp_ = nullptr;
-    TQtSettingsStore* settings_ = nullptr;
-    TScriptedPrompts* prompts_ = nullptr;
-    TEdForm1* form_ = nullptr;
-
     TRecordForm* Form() const { return form_->RecordForm(); }
     TBinDataSet* View() const { return form_->ShownView(); }
     void Open(const char* name) {
@@ -39,23 +35,8 @@ private:
     }
 
 private slots:
-    void init() {
-        tmp_ = new QTemporaryDir;
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, tmp_->path());
-        QProcess cli;
-        cli.start(QStringLiteral(ORVANE_CLI_PATH), {QStringLiteral("make-sample"), tmp_->path()});
-        QVERIFY(cli.waitForFinished(30000));
-        settings_ = new TQtSettingsStore;
-        prompts_ = new TScriptedPrompts;
-        form_ = new TEdForm1(*settings_, prompts_);
-        form_->show();
-    }
-    void cleanup() {
-        delete form_;
-        delete prompts_;
-        delete settings_;
-        delete tmp_;
-    }
+    void init() { QVERIFY(SetUp()); }
+    void cleanup() { TearDown(); }
 
     void datFormAdaptsToOslAndTlRecords() {
         Open("S12.DAT");
