@@ -80,6 +80,28 @@ private slots:
         }
     }
 
+    void generalModeTitlesColumnsWithTheLayoutCaptions() {
+        // The sample's OV_DAT.INI sits beside S12.DAT; "Sample run" and "Bad" are its captions.
+        form_->SwitchMode();
+        QVERIFY(form_->OpenFile(Path("S12.DAT")));
+        QVERIFY(prompts_->dialogs.isEmpty());
+        QVERIFY(prompts_->errors.isEmpty());
+        auto title = [&](const char* field) {
+            return Model()->headerData(Model()->ColumnOfField(QLatin1String(field)),
+                                       Qt::Horizontal);
+        };
+        QCOMPARE(title("TL run").toString(), QStringLiteral("Sample run"));
+        QCOMPARE(title("Second").toString(), QStringLiteral("Bad"));
+        QCOMPARE(title("Run#").toString(), QStringLiteral("Run"));
+        // A column is at least as wide as its title.
+        const int column = Model()->ColumnOfField(QStringLiteral("TL run"));
+        QVERIFY(form_->Grid()->columnWidth(column) >=
+                form_->Grid()->horizontalHeader()->fontMetrics().horizontalAdvance(
+                    QStringLiteral("Sample run")));
+        const QByteArray dir = qgetenv("ORVANE_SCREENSHOTS");
+        if (!dir.isEmpty()) form_->grab().save(QString::fromLocal8Bit(dir) + "/general_sample.png");
+    }
+
     void inPlaceEditingUsesTheEntryConversions() {
         QVERIFY(form_->OpenFile(Path("S12.DAT")));
         TBinDataSet* view = form_->ShownView();
