@@ -56,7 +56,7 @@ std::string FormatFixed(double value, int decimals, char decimalSeparator) {
     } else {
         const size_t keep = digits.size() - static_cast<size_t>(-shift);
         scaled = digits.substr(0, keep);
-        if (scaled.empty()) scaled = "0";
+        if (scaled.empty()) scaled.assign(1, '0');
         if (digits[keep] >= '5') Increment(scaled);
     }
     // Drop leading zeros but keep at least decimals + 1 digits.

@@ -110,7 +110,10 @@ std::string TViewRecordValues::PlainText(const std::string& field, const std::st
     if (const double* d = std::get_if<double>(&v))
         return FormatGeneral(*d, locale_.decimalSeparator);
     if (std::holds_alternative<TBytes>(v)) {
-        return "(" + std::to_string(std::get<TBytes>(v).size()) + " bytes)";
+        std::string text(1, '(');
+        text += std::to_string(std::get<TBytes>(v).size());
+        text += " bytes)";
+        return text;
     }
     return Text(field);
 }
