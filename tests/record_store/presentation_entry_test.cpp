@@ -12,6 +12,7 @@
 #include "record_store/editor_error.h"
 #include "record_store/presentation_entry.h"
 #include "record_store/presentation_record.h"
+#include "record_store/record_file_test_util.h"
 
 namespace fs = std::filesystem;
 using namespace presentation;
@@ -62,9 +63,7 @@ std::vector<uint8_t> ReadFile(const fs::path& p) {
 class PresentationEntryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("presentation_entry_" + std::to_string(reinterpret_cast<uintptr_t>(this)));
-        fs::create_directories(dir_);
+        dir_ = folder_.path();
         std::ofstream(dir_ / "T.sch") << kSchema;
         std::ofstream out(dir_ / "T.dat", std::ios::binary);
         for (const auto& r : {Record(1, 2107, 5.0), Record(2, 17, 0.0)})
@@ -76,7 +75,6 @@ protected:
     void TearDown() override {
         view_.SetModified(false);
         if (view_.Active()) view_.Close();
-        fs::remove_all(dir_);
     }
     std::vector<uint8_t> SavedRecord(int index) {
         view_.SaveToFile((dir_ / "T.dat").string());
@@ -84,6 +82,8 @@ protected:
         return {bytes.begin() + index * kRecordSize, bytes.begin() + (index + 1) * kRecordSize};
     }
 
+    // A folder of its own per test: ctest runs the tests of this fixture in parallel processes.
+    record_test::TempDir folder_;
     fs::path dir_;
     TBinDataSet view_;
     TBooleanTexts yesNo_;
