@@ -92,10 +92,13 @@ std::string DataLine(const TBinDataSet& view, const std::vector<const TBinField*
             continue;
         }
         if (f->name == "Subtracted data") {
-            if (IntegerOf(view, "Dev#") / 100 < 20)
+            if (IntegerOf(view, "Dev#") / 100 < 20) {
                 line += "0\t0\t";
-            else
-                line += "\t" + record.PlainText("Shift", "True", "False") + "\t";
+            } else {
+                line += '\t';
+                line += record.PlainText("Shift", "True", "False");
+                line += '\t';
+            }
         }
         line += CurveCells(view, f->name, options);
         const int64_t maxPoint = IntegerOf(view, "Max point");
@@ -143,7 +146,8 @@ int DuplicateDosing(TBinDataSet& view) {
         bool beforeIrrad = false;
         double bleachTime = 0, betaTime = 0;
     };
-    std::optional<TPending> pending;
+    TPending pending;
+    bool havePending = false;
     int changed = 0;
     for (bool more = view.FindFirst(); more; more = view.FindNext()) {
         const int64_t device = view.AsInteger("Dev#") / 100;
@@ -154,17 +158,18 @@ int DuplicateDosing(TBinDataSet& view) {
                 view.Post();
                 ++changed;
             }
-            if (pending && view.AsInteger("Disk#") == pending->disk &&
-                view.AsInteger("Run#") == pending->run + 1) {
+            if (havePending && view.AsInteger("Disk#") == pending.disk &&
+                view.AsInteger("Run#") == pending.run + 1) {
                 view.Edit();
-                view.SetAsFloat("Beta time", pending->betaTime);
-                view.SetAsFloat("Bleach time", pending->bleachTime);
-                view.SetAsBoolean("Before irrad", pending->beforeIrrad);
+                view.SetAsFloat("Beta time", pending.betaTime);
+                view.SetAsFloat("Bleach time", pending.bleachTime);
+                view.SetAsBoolean("Before irrad", pending.beforeIrrad);
                 view.Post();
                 ++changed;
-                pending.reset();
+                havePending = false;
             }
         } else if (device == 28) {
+            havePending = true;
             pending = TPending{view.AsInteger("Disk#"), view.AsInteger("Run#"),
                                view.AsBoolean("Before irrad"), view.AsFloat("Bleach time"),
                                view.AsFloat("Beta time")};
