@@ -10,11 +10,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "cli/json_value.h"
+#include "temp_folder.h"
 #include "tools/sample_generator.h"
 #include "tools/sample_schemas.h"
 
@@ -44,30 +44,22 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-fs::path MakeTempDir(const char* tag) {
-    static std::mt19937_64 names(std::random_device{}());
-    fs::path dir = fs::temp_directory_path() /
-                   ("orvane-cli-" + std::string(tag) + "-" + std::to_string(names()));
-    fs::create_directories(dir);
-    return dir;
-}
-
 class CliTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        sampleDir_ = new fs::path(MakeTempDir("sample"));
+        sampleFolder_ = new TTempFolder;
+        sampleDir_ = &sampleFolder_->path();
         MakeSample(sampleDir_->string());
     }
     static void TearDownTestSuite() {
-        fs::remove_all(*sampleDir_);
-        delete sampleDir_;
+        delete sampleFolder_;
+        sampleFolder_ = nullptr;
         sampleDir_ = nullptr;
     }
     void SetUp() override {
-        dir_ = MakeTempDir("test");
+        dir_ = folder_.path();
         for (const std::string& name : SampleFileNames()) fs::copy(*sampleDir_ / name, dir_ / name);
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     TRun Run(const std::vector<std::string>& args) {
         std::string command = Quoted(ORVANE_CLI_PATH);
@@ -89,11 +81,14 @@ protected:
     }
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
-    static fs::path* sampleDir_;
+    static TTempFolder* sampleFolder_;
+    static const fs::path* sampleDir_;
+    TTempFolder folder_;
     fs::path dir_;
 };
 
-fs::path* CliTest::sampleDir_ = nullptr;
+TTempFolder* CliTest::sampleFolder_ = nullptr;
+const fs::path* CliTest::sampleDir_ = nullptr;
 
 // Days from 1970-01-01 of a date of the proleptic Gregorian calendar (H. Hinnant's
 // days_from_civil).

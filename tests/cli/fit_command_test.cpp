@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include "temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -15,11 +17,9 @@ namespace fs = std::filesystem;
 class FitCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "orvane-fit-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        dir_ = folder_.path();
+        ASSERT_FALSE(dir_.empty());
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     fs::path Write(const std::string& name, const std::string& text) {
         const fs::path path = dir_ / name;
@@ -52,6 +52,7 @@ protected:
         return std::strtod(out_.c_str() + at + key.size() + 3, nullptr);
     }
 
+    TTempFolder folder_;
     fs::path dir_;
     std::string out_;
     std::string err_;

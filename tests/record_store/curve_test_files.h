@@ -12,26 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "temp_folder.h"
+
 namespace curve_test {
 
 using TBytes = std::vector<std::uint8_t>;
 
-class TTempFolder {
-public:
-    TTempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvane-h2-XXXXXX");
-        if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot create a temp folder";
-        path_ = pattern;
-    }
-    ~TTempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using ::TTempFolder;
 
 inline void WriteFile(const std::string& path, const TBytes& bytes) {
     std::ofstream out(path, std::ios::binary);

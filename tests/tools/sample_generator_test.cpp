@@ -11,7 +11,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <random>
 #include <set>
 
 #include "record_store/bin_data_set.h"
@@ -21,6 +20,7 @@
 #include "record_store/schema.h"
 #include "record_store/schema_extension.h"
 #include "record_store/views.h"
+#include "temp_folder.h"
 #include "tools/sample_physics.h"
 #include "tools/sample_random.h"
 #include "tools/sample_schemas.h"
@@ -34,19 +34,7 @@ std::string ReadFile(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class TempDir {
-public:
-    TempDir() {
-        static std::mt19937_64 names(std::random_device{}());
-        path_ = fs::temp_directory_path() / ("orvane-sample-" + std::to_string(names()));
-        fs::create_directories(path_);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using TempDir = TTempFolder;
 
 const std::vector<TSampleMeasurement>& Measurements() {
     static const std::vector<TSampleMeasurement> m = SimulateDatMeasurements();
