@@ -9,3 +9,4 @@ int RunDumpCommand(const std::vector<std::string>& args);
 int RunSetCommand(const std::vector<std::string>& args);
 int RunMakeSampleCommand(const std::vector<std::string>& args);
 int RunSummaryCommand(const std::vector<std::string>& args);
+int RunRestoreCommand(const std::vector<std::string>& args);

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     if (command == "set") return RunSetCommand(args);
     if (command == "make-sample") return RunMakeSampleCommand(args);
     if (command == "summary") return RunSummaryCommand(args);
+    if (command == "restore") return RunRestoreCommand(args);
     std::cerr << "orvane-cli: unknown command '" << command << "'\n" << UsageText();
     return kExitUsage;
 }

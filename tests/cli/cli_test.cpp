@@ -391,6 +391,53 @@ TEST_F(CliTest, SetRefusesValuesThatDoNotFitAndLeavesTheFile) {
     EXPECT_NE(outside.err.find("Record 169 not found"), std::string::npos) << outside.err;
 }
 
+// --- restore ----------------------------------------------------------------------------------
+
+TEST_F(CliTest, RestoreSwapsWithTheBackupsAndRestoringAgainSwapsBack) {
+    const std::string oldDat = ReadFile(dir_ / "S12.DAT");
+    const std::string oldSub = ReadFile(dir_ / "S12.SUB");
+    ASSERT_EQ(
+        Run({"set", Path("S12.DAT"), "--record", "2", "--field", "Remark", "--value", "redone"})
+            .status,
+        0);
+    const std::string newDat = ReadFile(dir_ / "S12.DAT");
+    const std::string newSub = ReadFile(dir_ / "S12.SUB");
+    ASSERT_NE(newDat, oldDat);
+
+    TRun run = Run({"restore", Path("S12.DAT")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const TJson first = TJsonReader::Parse(run.out);
+    EXPECT_EQ(first["file"].text, Path("S12.DAT"));
+    EXPECT_EQ(first["subfile"].text, Path("S12.SUB"));
+    EXPECT_EQ(first["backup"].text, Path("S12.~DAT"));
+    EXPECT_EQ(first["subfile_backup"].text, Path("S12.~SUB"));
+    EXPECT_EQ(first["record_count"].number, 168);
+    EXPECT_EQ(first["restored_time"].text.size(), 19u);  // YYYY-MM-DDTHH:MM:SS
+    EXPECT_EQ(ReadFile(dir_ / "S12.DAT"), oldDat);
+    EXPECT_EQ(ReadFile(dir_ / "S12.SUB"), oldSub);
+    EXPECT_EQ(ReadFile(dir_ / "S12.~DAT"), newDat);
+    EXPECT_EQ(ReadFile(dir_ / "S12.~SUB"), newSub);
+    ASSERT_EQ(Run({"restore", Path("S12.DAT"), "--schema", Path("DAT.sch")}).status, 0);
+    EXPECT_EQ(ReadFile(dir_ / "S12.DAT"), newDat);
+    EXPECT_EQ(ReadFile(dir_ / "S12.SUB"), newSub);
+    EXPECT_EQ(ReadFile(dir_ / "S12.~DAT"), oldDat);
+    EXPECT_EQ(ReadFile(dir_ / "S12.~SUB"), oldSub);
+}
+
+TEST_F(CliTest, RestoreWithoutBackupFailsAndChangesNothing) {
+    const std::string oldDat = ReadFile(dir_ / "S12.DAT");
+    TRun run = Run({"restore", Path("S12.DAT")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Error restoring data file: " + Path("S12.DAT") +
+                           "\nThere is no backup of S12.DAT.\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(ReadFile(dir_ / "S12.DAT"), oldDat);
+    run = Run({"restore"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("restore needs one FILE"), std::string::npos) << run.err;
+}
+
 // --- summary and make-sample ------------------------------------------------------------------
 
 TEST_F(CliTest, SummaryDescribesTheSample) {
