@@ -89,7 +89,7 @@ void WriteSubtractedCurve(TBinDataSet& view, const TFloatArray& subtracted, doub
 }
 
 TFloatArray ReadCurveValues(const TBinDataSet& view, const TCurveFieldInfo& curve) {
-    const int count = ClampCount(EvalSpecification(view, curve.countSpec));
+    const int count = ClampCount(EvalFieldExpression(view, curve.countExpr));
     const std::vector<std::uint8_t> bytes = view.FieldBytes(curve.name);
     TFloatArray values(count, 0.0);
     DecodeElements(bytes, curve.elementType, count, values, 0);
@@ -113,8 +113,8 @@ TLocatedCurve LocateCurve(const TBinDataSet& view, const TCurveFieldList& curves
     TLocatedCurve located;
     located.entry = *entry;
     located.fieldIndex = view.FieldByName(entry->name).index;
-    located.start = entry->isBytes ? 0 : EvalSpecification(view, entry->startSpec);
-    located.count = ClampCount(EvalSpecification(view, entry->countSpec));
+    located.start = entry->isBytes ? 0 : EvalFieldExpression(view, entry->startExpr);
+    located.count = ClampCount(EvalFieldExpression(view, entry->countExpr));
     located.isTL = IsTLRecord(view);
     located.spacing = located.isTL ? static_cast<int>(view.AsInteger(fields::kSpacing)) : 1;
     located.sequenceLength = located.count + (located.HasHeader() ? 2 : 0);

@@ -31,7 +31,7 @@ void WriteSubtractedCurve(TBinDataSet& view, const TFloatArray& subtracted, doub
                           std::optional<double> oslBackgroundRate = std::nullopt);
 
 // --- Generic curve fields ------------------------------------------------------------------
-// Count-specification many elements of the entry's element type decoded from the field's
+// Count-expression many elements of the entry's element type decoded from the field's
 // bytes, as doubles; positions beyond the field's bytes (and every position of type None)
 // read 0.
 TFloatArray ReadCurveValues(const TBinDataSet& view, const TCurveFieldInfo& curve);
@@ -42,8 +42,8 @@ enum class TCurveChoice { First, Subtracted };
 struct TLocatedCurve {
     TCurveFieldInfo entry;
     int fieldIndex = -1;     // the view's field holding the curve
-    std::int64_t start = 0;  // 0 for BYTES, else the start specification's value
-    int count = 0;           // c: elements (count specification, within 0..kMaxCurveElements)
+    std::int64_t start = 0;  // 0 for BYTES, else the start expression's value
+    int count = 0;           // c: elements (count expression, within 0..kMaxCurveElements)
     bool isTL = false;
     int spacing = 1;         // "Spacing" for a TL record, 1 for an OSL record
     int sequenceLength = 0;  // c, or c + 2 for "Subtracted data"

@@ -11,8 +11,8 @@ TCurveFieldInfo MakeCurveFieldInfo(const TCurveFieldExtension& extension,
     info.name = std::string(fieldName);
     info.isBytes = extension.isBytes;
     info.elementType = extension.elementType;
-    if (!info.isBytes) info.startSpec = extension.startSpec;
-    info.countSpec = extension.countSpec;
+    if (!info.isBytes) info.startExpr = extension.startExpr;
+    info.countExpr = extension.countExpr;
     return info;
 }
 
@@ -38,14 +38,14 @@ const TCurveFieldInfo* FindCurveField(const TCurveFieldList& list, std::string_v
     return nullptr;
 }
 
-std::int64_t EvalSpecification(const TBinDataSet& view, std::string_view specification) {
-    const TSpecification spec = ParseSpecification(specification);
+std::int64_t EvalFieldExpression(const TBinDataSet& view, std::string_view expression) {
+    const TFieldExpression expr = ParseFieldExpression(expression);
     std::int64_t value = 0;
-    if (!spec.fieldName.empty()) value = view.AsInteger(spec.fieldName);
+    if (!expr.fieldName.empty()) value = view.AsInteger(expr.fieldName);
     // A field value near the int64 limits plus the constant must not overflow.
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
     constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
-    if (spec.constant > 0 && value > kMax - spec.constant) return kMax;
-    if (spec.constant < 0 && value < kMin - spec.constant) return kMin;
-    return value + spec.constant;
+    if (expr.constant > 0 && value > kMax - expr.constant) return kMax;
+    if (expr.constant < 0 && value < kMin - expr.constant) return kMin;
+    return value + expr.constant;
 }

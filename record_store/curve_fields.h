@@ -16,8 +16,8 @@ struct TCurveFieldInfo {
     std::string name;      // the view's field name
     bool isBytes = false;  // the schema type is BYTES
     TCurveElementType elementType = TCurveElementType::None;
-    std::string startSpec;  // only for a field that is not BYTES
-    std::string countSpec;  // e.g. "NPT" in double quotes, "NPT" quoted + 2, or 100
+    std::string startExpr;  // only for a field that is not BYTES
+    std::string countExpr;  // e.g. "NPT" in double quotes, "NPT" quoted + 2, or 100
 };
 
 // In the order of the view's fields. The first curve is entry 0; the subtracted curve is the
@@ -26,7 +26,7 @@ using TCurveFieldList = std::vector<TCurveFieldInfo>;
 
 // The entry for a field from the curve-field extension of its schema line. `fieldName` is the
 // view's name of the field; it names the entry even when the schema line was not found (the
-// other items are then empty: not BYTES, element type None, no specifications).
+// other items are then empty: not BYTES, element type None, no expressions).
 TCurveFieldInfo MakeCurveFieldInfo(const TCurveFieldExtension& extension,
                                    std::string_view fieldName);
 
@@ -42,8 +42,8 @@ TCurveFieldInfo ReadCurveFieldInfo(const TBinDataSet& view, std::string_view fie
 // The entry of exactly that name (the first one), or nullptr.
 const TCurveFieldInfo* FindCurveField(const TCurveFieldList& list, std::string_view name);
 
-// Value of a start or count specification (read by ParseSpecification) on the view's current
-// record: the named field's value as an integer (0 when the specification names none) plus
+// Value of a start or count expression (read by ParseFieldExpression) on the view's current
+// record: the named field's value as an integer (0 when the expression names none) plus
 // the constant (0 when absent or unreadable). Throws TEditorError("Field '<name>' not found") for a
 // field the view lacks.
-std::int64_t EvalSpecification(const TBinDataSet& view, std::string_view specification);
+std::int64_t EvalFieldExpression(const TBinDataSet& view, std::string_view expression);

@@ -11,7 +11,7 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// Blanks and tabs only: the ends of a specification or of a quoted name.
+// Blanks and tabs only: the ends of an expression or of a quoted name.
 std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
@@ -44,9 +44,9 @@ TCurveFieldExtension ParseCurveFieldExtension(std::string_view line) {
     auto item = [&](size_t i) { return i < items.size() ? items[i] : std::string_view(); };
     ext.name = std::string(item(0));
     ext.isBytes = SameFieldName(item(1), "BYTES");
-    if (!ext.isBytes) ext.startSpec = std::string(item(2));
+    if (!ext.isBytes) ext.startExpr = std::string(item(2));
     ext.elementType = CurveElementTypeFromName(item(4));
-    ext.countSpec = std::string(item(5));
+    ext.countExpr = std::string(item(5));
     return ext;
 }
 
@@ -57,15 +57,15 @@ TCurveFieldExtension ReadCurveFieldExtension(const std::string& schemaPath, int 
     return line ? ParseCurveFieldExtension(*line) : TCurveFieldExtension();
 }
 
-TSpecification ParseSpecification(std::string_view text) {
-    TSpecification spec;
+TFieldExpression ParseFieldExpression(std::string_view text) {
+    TFieldExpression expr;
     std::string_view rest = TrimBlanks(text);
     if (!rest.empty() && rest.front() == '"') {
         const size_t close = rest.find('"', 1);
         // Blanks inside the quotes belong to the name: many field names have them.
-        spec.fieldName =
+        expr.fieldName =
             std::string(TrimBlanks(rest.substr(1, close == rest.npos ? rest.npos : close - 1)));
-        if (close == rest.npos) return spec;
+        if (close == rest.npos) return expr;
         rest.remove_prefix(close + 1);
     }
     std::string constant;
@@ -77,6 +77,6 @@ TSpecification ParseSpecification(std::string_view text) {
     if (begin != end && *begin == '+') ++begin;
     int value = 0;
     const auto [stop, error] = std::from_chars(begin, end, value);
-    if (error == std::errc() && stop == end && begin != end) spec.constant = value;
-    return spec;
+    if (error == std::errc() && stop == end && begin != end) expr.constant = value;
+    return expr;
 }

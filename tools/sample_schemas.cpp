@@ -165,7 +165,7 @@ std::string SchemaTextOf(const std::vector<TSampleSchemaField>& fields,
         out << "FIELD" << e.position << "=" << e.field.name << ", " << e.field.type << ", "
             << e.field.width << ", " << e.offset;
         if (!e.field.elementType.empty()) {
-            out << ", " << e.field.elementType << ", " << e.field.countSpec;
+            out << ", " << e.field.elementType << ", " << e.field.countExpr;
         }
         out << "\n";
     }

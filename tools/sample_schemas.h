@@ -12,7 +12,7 @@ struct TSampleSchemaField {
     bool sub = false;  // field of the sub (curve) part
     // Curve-field extension (items 5 and 6); empty for ordinary fields.
     std::string elementType;
-    std::string countSpec;
+    std::string countExpr;
 };
 
 // The fields of a sample schema with their offsets (from the start of their part) and

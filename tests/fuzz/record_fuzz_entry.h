@@ -16,7 +16,7 @@
 
 namespace record_fuzz {
 
-// Schema text: parse it, look up every field line's curve extension and specifications.
+// Schema text: parse it, look up every field line's curve extension and expressions.
 inline void SchemaText(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     try {
@@ -24,8 +24,8 @@ inline void SchemaText(const uint8_t* data, size_t size) {
         for (const TSchemaField& f : schema.fields) {
             std::optional<std::string> line = FindSchemaFieldLine(text, f.position);
             TCurveFieldExtension ext = ParseCurveFieldExtension(line ? *line : std::string());
-            ParseSpecification(ext.countSpec);
-            ParseSpecification(ext.startSpec);
+            ParseFieldExpression(ext.countExpr);
+            ParseFieldExpression(ext.startExpr);
         }
     } catch (const TEditorError&) {
     }

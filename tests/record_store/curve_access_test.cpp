@@ -164,7 +164,7 @@ TEST_F(DatCurves, LocateReadAndWriteTheMakerCurves) {
     // Of two entries named "Subtracted data" the last one is the subtracted curve.
     TCurveFieldList two = curves;
     two.push_back(curves[1]);
-    two.back().countSpec = "2";
+    two.back().countExpr = "2";
     EXPECT_EQ(LocateCurve(view_, two, TCurveChoice::Subtracted).count, 2);
 
     // OSL record: spacing 1.
@@ -239,20 +239,20 @@ TEST_F(SmallCurves, CurveFieldInfoFromTheSchemaLines) {
     ASSERT_NE(words, nullptr);
     EXPECT_TRUE(words->isBytes);
     EXPECT_EQ(words->elementType, TCurveElementType::Word);
-    EXPECT_EQ(words->countSpec, "\"NPT\"");
-    EXPECT_EQ(words->startSpec, "");
-    // Not BYTES: the width item is the start specification.
+    EXPECT_EQ(words->countExpr, "\"NPT\"");
+    EXPECT_EQ(words->startExpr, "");
+    // Not BYTES: the width item is the start expression.
     const TCurveFieldInfo* gain = FindCurveField(curves_, "Gain");
     EXPECT_FALSE(gain->isBytes);
     EXPECT_EQ(gain->elementType, TCurveElementType::Single);
-    EXPECT_EQ(gain->startSpec, "4");
+    EXPECT_EQ(gain->startExpr, "4");
     EXPECT_EQ(Located("Gain").start, 4);
     // "FIELD7 =" is not the key "FIELD7": empty items, but the entry keeps the field's name.
     const TCurveFieldInfo* lost = FindCurveField(curves_, "Lost");
     ASSERT_NE(lost, nullptr);
     EXPECT_FALSE(lost->isBytes);
     EXPECT_EQ(lost->elementType, TCurveElementType::None);
-    EXPECT_EQ(lost->countSpec, "");
+    EXPECT_EQ(lost->countExpr, "");
     EXPECT_EQ(FindCurveField(curves_, "words"), nullptr);  // exact names only
 }
 
@@ -334,9 +334,9 @@ TEST_F(SmallCurves, LocateCurveChoicesAndFailures) {
     EXPECT_EQ(words.count, 3);
 }
 
-TEST_F(SmallCurves, EvalSpecification) {
+TEST_F(SmallCurves, EvalFieldExpression) {
     const struct {
-        const char* spec;
+        const char* expr;
         std::int64_t value;
     } cases[] = {
         {"\"NPT\"", 3},
@@ -354,8 +354,8 @@ TEST_F(SmallCurves, EvalSpecification) {
         {" \" Max point \" +1", 10},
         {"\"Max point", 9},  // no closing quote: the rest is the name
     };
-    for (const auto& c : cases) EXPECT_EQ(EvalSpecification(view_, c.spec), c.value) << c.spec;
-    EXPECT_EQ(ErrorOf([&] { EvalSpecification(view_, "\"Nope\" + 1"); }), "Field 'Nope' not found");
+    for (const auto& c : cases) EXPECT_EQ(EvalFieldExpression(view_, c.expr), c.value) << c.expr;
+    EXPECT_EQ(ErrorOf([&] { EvalFieldExpression(view_, "\"Nope\" + 1"); }), "Field 'Nope' not found");
 }
 
 // A SAD file written by hand: "Raw data" holds SMALLINT values ("NPT" of them), "Subtracted

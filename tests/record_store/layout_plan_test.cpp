@@ -71,10 +71,10 @@ TEST_F(LayoutPlanTest, ShownFieldsControlNamesWidthsAndCurves) {
     EXPECT_EQ(plan.curves[0].name, "Raw data");
     EXPECT_TRUE(plan.curves[0].isBytes);
     EXPECT_EQ(plan.curves[0].elementType, TCurveElementType::Double);
-    EXPECT_EQ(plan.curves[0].countSpec, "\"NPT\"");
+    EXPECT_EQ(plan.curves[0].countExpr, "\"NPT\"");
     EXPECT_EQ(plan.curves[1].name, "Counts");
     EXPECT_EQ(plan.curves[1].elementType, TCurveElementType::Word);
-    EXPECT_EQ(plan.curves[1].countSpec, "4");
+    EXPECT_EQ(plan.curves[1].countExpr, "4");
 
     EXPECT_EQ(LayoutCurveFields(view_, lines, words_).size(), 2u);
 }

@@ -142,15 +142,15 @@ TEST(CurveFieldExtension, FindsTheLineByPositionWithBlanksCounting) {
     EXPECT_EQ(raw.name, "Raw data");
     EXPECT_TRUE(raw.isBytes);
     EXPECT_EQ(raw.elementType, TNumericType::Double);
-    EXPECT_EQ(raw.startSpec, "");
-    EXPECT_EQ(raw.countSpec, "\"NPT\"");
+    EXPECT_EQ(raw.startExpr, "");
+    EXPECT_EQ(raw.countExpr, "\"NPT\"");
 
     TCurveFieldExtension curve =
         ParseCurveFieldExtension("FIELD7 = Counts, WORD, \"Start\" + 1, 20, smallint, 50");
     EXPECT_FALSE(curve.isBytes);
-    EXPECT_EQ(curve.startSpec, "\"Start\" + 1");
+    EXPECT_EQ(curve.startExpr, "\"Start\" + 1");
     EXPECT_EQ(curve.elementType, TNumericType::SmallInt);
-    EXPECT_EQ(curve.countSpec, "50");
+    EXPECT_EQ(curve.countExpr, "50");
 
     TCurveFieldExtension empty = ParseCurveFieldExtension("");
     EXPECT_FALSE(empty.isBytes);
@@ -160,11 +160,11 @@ TEST(CurveFieldExtension, FindsTheLineByPositionWithBlanksCounting) {
 
     record_test::TempDir dir;
     record_test::WriteText(dir / "DAT.sch", text);
-    EXPECT_EQ(ReadCurveFieldExtension(dir / "DAT.sch", 2).countSpec, "\"NPT\"");
+    EXPECT_EQ(ReadCurveFieldExtension(dir / "DAT.sch", 2).countExpr, "\"NPT\"");
     EXPECT_EQ(ReadCurveFieldExtension(dir / "missing.sch", 2).name, "");
 }
 
-TEST(CurveFieldExtension, Specifications) {
+TEST(CurveFieldExtension, FieldExpressions) {
     const struct {
         const char* text;
         const char* field;
@@ -183,7 +183,7 @@ TEST(CurveFieldExtension, Specifications) {
         {"+7", "", 7},
     };
     for (const auto& c : cases) {
-        TSpecification s = ParseSpecification(c.text);
+        TFieldExpression s = ParseFieldExpression(c.text);
         EXPECT_EQ(s.fieldName, c.field) << c.text;
         EXPECT_EQ(s.constant, c.constant) << c.text;
     }

@@ -158,8 +158,8 @@ TEST(SampleGenerator, SingleAliquotSubtractedCurveHoldsMaxPointValues) {
     int index = 0;
     for (bool more = view.First(); more; more = view.Next(), ++index) {
         const TCurveFieldInfo info = ReadCurveFieldInfo(view, "Subtracted data");
-        EXPECT_EQ(info.countSpec, "\"Max point\"");
-        EXPECT_EQ(EvalSpecification(view, info.countSpec), view.AsInteger("Max point"));
+        EXPECT_EQ(info.countExpr, "\"Max point\"");
+        EXPECT_EQ(EvalFieldExpression(view, info.countExpr), view.AsInteger("Max point"));
         const TFloatArray stored = ReadCurveValues(view, info);
         const TFloatArray& curve = *simulated[index].FindCurve("Subtracted data");
         ASSERT_EQ(stored.size(), curve.size()) << index;
@@ -229,7 +229,7 @@ TEST(SampleSchemas, CurveFieldsCoverTheirWholeField) {
         const TCurveFieldExtension ext = ParseCurveFieldExtension(*line);
         EXPECT_TRUE(ext.isBytes);
         EXPECT_EQ(ext.elementType, TNumericType::Double);
-        EXPECT_EQ(std::stoi(ext.countSpec) * 8, f->width) << name;
+        EXPECT_EQ(std::stoi(ext.countExpr) * 8, f->width) << name;
         EXPECT_EQ(f->part, TFieldPart::Sub);
     }
     const std::string sad = SchemaTextOf(SadSampleFields(), "test");
@@ -274,7 +274,7 @@ TEST(SampleSchemas, LayoutMarksTheCurvesAndPlacesEditsApart) {
             EXPECT_TRUE(apart) << boxes[i].name << " / " << boxes[j].name;
         }
     }
-    EXPECT_EQ(ReadFreeLabels(layout.lines).size(), 8u);
+    EXPECT_EQ(ReadFreeLabels(layout.lines).labels.size(), 8u);
 }
 
 TEST(SampleSchemas, FlowLayoutsMarkTheCurvesOfTheSmallFiles) {

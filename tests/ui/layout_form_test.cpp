@@ -176,7 +176,7 @@ private slots:
         // The curve mark of a hidden field.
         QCOMPARE(OpenFileCurveFields(*form_).size(), 1u);
         QCOMPARE(OpenFileCurveFields(*form_)[0].name, std::string("Raw data"));
-        QCOMPARE(OpenFileCurveFields(*form_)[0].countSpec, std::string("100"));
+        QCOMPARE(OpenFileCurveFields(*form_)[0].countExpr, std::string("100"));
         // The free label.
         QCOMPARE(Layout().FreeLabels().size(), 1u);
         QCOMPARE(Layout().FreeLabels()[0]->text(), QStringLiteral("Sample S12"));
@@ -278,7 +278,8 @@ private slots:
                               "EditMenu",        "CurvesMenu",     "ToolsMenu"};
         const QByteArray broken[] = {
             "[FIELDS]\r\nRun#=Yes\r\nRamp=Yes, x\r\n",              // a field
-            "[FIELDS]\r\nRun#=Yes\r\n[LABELS]\r\nL_A=A, 1, x\r\n",  // a free label
+            // a free label, after one that is kept
+            "[FIELDS]\r\nRun#=Yes\r\n[LABELS]\r\nL_T=T, 5, 6\r\nL_A=A, 1, x\r\n",
         };
         for (bool general : {true, false}) {
             for (const QByteArray& text : broken) {
@@ -286,6 +287,12 @@ private slots:
                 NewForm(general);
                 QVERIFY(!form_->OpenFile(datPath_));
                 QCOMPARE(prompts_.errors.size(), 1);
+                if (text.contains("L_T=")) {
+                    QCOMPARE(prompts_.errors[0], QStringLiteral("'x' is not a valid integer value"));
+                    QCOMPARE(Layout().FreeLabels().size(), 1u);
+                    QCOMPARE(Layout().FreeLabels()[0]->text(), QStringLiteral("T"));
+                    QCOMPARE(Layout().FreeLabels()[0]->pos(), QPoint(5, 6));
+                }
                 QCOMPARE(form_->FileName(), QFileInfo(datPath_).absoluteFilePath());
                 QVERIFY(form_->ShownView());
                 QVERIFY(!form_->FileCommandsEnabled());

@@ -26,7 +26,7 @@ namespace {
 
 using TValues = std::vector<std::pair<std::string, TFieldValue>>;
 
-struct TRecordSpec {
+struct TRecordPlan {
     TValues values;
     std::vector<double> raw;  // "Raw data" values from index 0
 };
@@ -39,7 +39,7 @@ TValues With(TValues base, const TValues& more) {
 // Writes `records` as a DAT file with its DAT.sch into `dir`: zero records first, then the
 // values through the record store, which also writes the curve subfile.
 QString WriteDatFile(const QString& dir, const QString& name,
-                     const std::vector<TRecordSpec>& records) {
+                     const std::vector<TRecordPlan>& records) {
     QFile::copy(QStringLiteral(ORVANE_TEST_DATA "/layout/DAT.sch"), dir + "/DAT.sch");
     const std::string path = (dir + "/" + name).toStdString();
     {
@@ -117,7 +117,7 @@ private:
     }
     std::vector<int32_t> Ids(std::initializer_list<int32_t> ids) { return ids; }
 
-    void Open(const std::vector<TRecordSpec>& records) {
+    void Open(const std::vector<TRecordPlan>& records) {
         form_.reset();
         const QString path = WriteDatFile(dir_.path(), "T.DAT", records);
         QFile layout(dir_.path() + "/OV_DAT.INI");
@@ -133,7 +133,7 @@ private:
 
     // Ten TL records (two of them background runs) and five OSL records.
     void OpenMixed() {
-        std::vector<TRecordSpec> records;
+        std::vector<TRecordPlan> records;
         for (int i = 1; i <= 10; ++i) records.push_back({Record(i, i, 5, i != 3 && i != 7), {}});
         for (int i = 11; i <= 15; ++i) records.push_back({Record(i, i, 2000 + i, true), {}});
         Open(records);
@@ -301,27 +301,27 @@ private slots:
         const auto booleans = presentation::TBooleanTexts::Parse("Yes;No");
         const std::vector<int32_t> all = {1, 2, 3};
         // A device number keeps each record's sub-number: OSL records stay OSL records.
-        QCOMPARE(PostFieldToSelected(view, TRecordKind::Dat, "Dev#", "21", all, booleans, '.'), 3);
+        QCOMPARE(PostFieldToSelected(view, TRecordKind::Dat, "Dev#", "21", all, booleans, {}), 3);
         auto dev = [&](int i) {
             return std::get<int64_t>(view.ValueAt(i, view.FieldIndex("Dev#")));
         };
         QCOMPARE(dev(0), int64_t{2105});
         QCOMPARE(dev(1), int64_t{2103});
         QCOMPARE(dev(2), int64_t{2105});
-        QCOMPARE(PostFieldToSelected(view, TRecordKind::Dat, "Dev#", "30", all, booleans, '.'), 0);
+        QCOMPARE(PostFieldToSelected(view, TRecordKind::Dat, "Dev#", "30", all, booleans, {}), 0);
         QCOMPARE(dev(1), int64_t{2103});
         // A rate is stored as ten times the rate, byte-swapped.
-        PostFieldToSelected(view, TRecordKind::Dat, "OSL BGD", "12.3", {2}, booleans, '.');
+        PostFieldToSelected(view, TRecordKind::Dat, "OSL BGD", "12.3", {2}, booleans, {});
         QCOMPARE(std::get<int64_t>(view.ValueAt(1, view.FieldIndex("OSL BGD"))), int64_t{0x7B00});
         // A positive beta time clears the other irradiation times of each record.
-        PostFieldToSelected(view, TRecordKind::Dat, "Alpha time", "5", {1, 3}, booleans, '.');
-        PostFieldToSelected(view, TRecordKind::Dat, "Beta time", "7", {1}, booleans, '.');
+        PostFieldToSelected(view, TRecordKind::Dat, "Alpha time", "5", {1, 3}, booleans, {});
+        PostFieldToSelected(view, TRecordKind::Dat, "Beta time", "7", {1}, booleans, {});
         QCOMPARE(std::get<double>(view.ValueAt(0, view.FieldIndex("Alpha time"))), 0.0);
         QCOMPARE(std::get<double>(view.ValueAt(2, view.FieldIndex("Alpha time"))), 5.0);
         // A text that does not convert is refused before any record is written.
         bool refused = false;
         try {
-            PostFieldToSelected(view, TRecordKind::Dat, "Ramp", "fast", all, booleans, '.');
+            PostFieldToSelected(view, TRecordKind::Dat, "Ramp", "fast", all, booleans, {});
         } catch (const TEditorError&) {
             refused = true;
         }
