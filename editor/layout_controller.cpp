@@ -191,14 +191,10 @@ bool TLayoutController::BuildControls(const std::vector<std::string>* lines) {
 }
 
 std::string TLayoutController::AddFreeLabels(const std::vector<std::string>& lines) {
-    std::vector<TFreeLabel> labels;
-    try {
-        labels = ReadFreeLabels(lines);
-    } catch (const std::exception& e) {
-        return e.what();
-    }
+    // The labels read before a bad line are made; the error still ends the open.
+    const TFreeLabelList list = ReadFreeLabels(lines);
     QWidget* area = form_.GeneralFormArea();
-    for (const TFreeLabel& l : labels) {
+    for (const TFreeLabel& l : list.labels) {
         auto* label = new QLabel(QString::fromStdString(l.caption), area);
         label->setObjectName(QStringLiteral("FreeLabel"));
         label->move(l.left, l.top);
@@ -207,7 +203,7 @@ std::string TLayoutController::AddFreeLabels(const std::vector<std::string>& lin
         Watch(label);
         freeLabels_.push_back(label);
     }
-    return {};
+    return list.error;
 }
 
 void TLayoutController::RemoveControls() {

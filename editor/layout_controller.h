@@ -66,7 +66,8 @@ private:
     // The layout file for the open file's kind, or the user's choice; empty when cancelled.
     std::string FindLayoutFile();
     bool BuildControls(const std::vector<std::string>* lines);
-    // Returns the error message, empty when every free label was made.
+    // Makes the free labels read before any bad line; returns the error message, empty when
+    // every free label was made.
     std::string AddFreeLabels(const std::vector<std::string>& lines);
     void Watch(QWidget* control);
     void FitArea();

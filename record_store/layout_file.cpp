@@ -239,16 +239,21 @@ std::optional<TLayoutField> ReadLayoutField(const std::vector<std::string>* line
     return field;
 }
 
-std::vector<TFreeLabel> ReadFreeLabels(const std::vector<std::string>& lines) {
-    std::vector<TFreeLabel> labels;
+TFreeLabelList ReadFreeLabels(const std::vector<std::string>& lines) {
+    TFreeLabelList list;
     const int section = FindSectionLine(lines, "[LABELS]");
-    if (section < 0) return labels;
+    if (section < 0) return list;
     for (std::size_t i = section + 1; i < lines.size(); ++i) {
         const auto eq = lines[i].find('=');
         if (eq == std::string::npos) continue;
         const std::vector<std::string> items = SplitList(*KeyValue(lines, lines[i].substr(0, eq)));
-        labels.push_back(
-            {Item(items, 0), IntegerOrThrow(Item(items, 1)), IntegerOrThrow(Item(items, 2))});
+        try {
+            list.labels.push_back(
+                {Item(items, 0), IntegerOrThrow(Item(items, 1)), IntegerOrThrow(Item(items, 2))});
+        } catch (const TEditorError& e) {
+            list.error = e.what();
+            break;
+        }
     }
-    return labels;
+    return list;
 }

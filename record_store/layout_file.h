@@ -114,5 +114,10 @@ struct TFreeLabel {
     int left = 0, top = 0;
 };
 // The free labels after the "[LABELS]" line: one per line holding "=", looked up by its key.
-// Throws TEditorError with the conversion message when left or top is not an integer.
-std::vector<TFreeLabel> ReadFreeLabels(const std::vector<std::string>& lines);
+// A left or top that is not an integer ends the reading there: the labels of the lines
+// before it are kept and error holds the conversion message.
+struct TFreeLabelList {
+    std::vector<TFreeLabel> labels;
+    std::string error;  // empty when every line was read
+};
+TFreeLabelList ReadFreeLabels(const std::vector<std::string>& lines);

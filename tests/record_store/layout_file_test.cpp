@@ -168,7 +168,9 @@ TEST(FreeLabels, OnePerLineWithEqualsAfterTheSection) {
     const auto lines = Lines(
         "[MAIN]\nL_Note=ignored before, 1, 1\n[FIELDS]\n[LABELS]\nL_Title=Title, 10, 20\n"
         "just text\nl_title=Other, 30, 40\nL_Sample=Sample 12, 100, 8\n");
-    const std::vector<TFreeLabel> labels = ReadFreeLabels(lines);
+    const TFreeLabelList list = ReadFreeLabels(lines);
+    EXPECT_EQ(list.error, "");
+    const std::vector<TFreeLabel>& labels = list.labels;
     ASSERT_EQ(labels.size(), 3u);
     EXPECT_EQ(labels[0].caption, "Title");
     EXPECT_EQ(labels[0].left, 10);
@@ -178,17 +180,30 @@ TEST(FreeLabels, OnePerLineWithEqualsAfterTheSection) {
     EXPECT_EQ(labels[2].caption, "Sample 12");
     EXPECT_EQ(labels[2].left, 100);
     EXPECT_EQ(labels[2].top, 8);
-    EXPECT_TRUE(ReadFreeLabels(Lines("[MAIN]\nL_A=A, 1, 2\n")).empty());
+    EXPECT_TRUE(ReadFreeLabels(Lines("[MAIN]\nL_A=A, 1, 2\n")).labels.empty());
 }
 
-TEST(FreeLabels, PositionThatIsNotAnIntegerStopsWithTheConversionError) {
-    try {
-        ReadFreeLabels(Lines("[LABELS]\nL_A=A, 1x, 2\n"));
-        ADD_FAILURE();
-    } catch (const TEditorError& e) {
-        EXPECT_STREQ(e.what(), "'1x' is not a valid integer value");
+TEST(FreeLabels, ABadPositionStopsThereAndKeepsTheLabelsBeforeIt) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> kept;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"[LABELS]\nL_A=A, 1x, 2\n", {}, "'1x' is not a valid integer value"},
+        {"[LABELS]\nL_A=A, 1\n", {}, "'' is not a valid integer value"},
+        {"[LABELS]\nL_A=A, 1, 2\nL_B=B, 3, 4\nL_C=C, 5, top\nL_D=D, 7, 8\n",
+         {"A", "B"},
+         "'top' is not a valid integer value"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const TFreeLabelList list = ReadFreeLabels(Lines(c.text));
+        std::vector<std::string> captions;
+        for (const TFreeLabel& l : list.labels) captions.push_back(l.caption);
+        EXPECT_EQ(captions, c.kept);
+        EXPECT_EQ(list.error, c.error);
     }
-    EXPECT_THROW(ReadFreeLabels(Lines("[LABELS]\nL_A=A, 1\n")), TEditorError);
 }
 
 }  // namespace
