@@ -118,7 +118,7 @@ bool TBinDataModel::setData(const QModelIndex& index, const QVariant& value, int
         view_->SetRecNo(index.row() + 1);
         const auto outcome = presentation::ApplyEntry(
             *view_, kind_, columns_.at(index.column()).toStdString(),
-            value.toString().toStdString(), booleans_, locale_.decimalSeparator);
+            value.toString().toStdString(), booleans_, locale_);
         if (outcome == presentation::TEntryOutcome::Unchanged) return false;
     } catch (const std::exception& e) {
         emit entryFailed(QString::fromStdString(e.what()));

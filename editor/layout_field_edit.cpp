@@ -35,8 +35,7 @@ void TLayoutFieldEdit::Refresh() {
 bool TLayoutFieldEdit::StoreText() {
     if (!view_.Active() || view_.RecNo() < 1) return false;
     try {
-        presentation::ApplyEntry(view_, kind_, field_, text().toStdString(), booleans_,
-                                 locale_.decimalSeparator);
+        presentation::ApplyEntry(view_, kind_, field_, text().toStdString(), booleans_, locale_);
     } catch (const std::exception& e) {
         emit entryFailed(QString::fromStdString(e.what()));
         Refresh();

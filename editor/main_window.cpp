@@ -25,6 +25,7 @@
 #include "editor/record_form.h"
 #include "editor/record_navigator.h"
 #include "editor/splash_widget.h"
+#include "editor/text_locale.h"
 #include "platform/settings_store.h"
 #include "record_store/bin_data_set.h"
 
@@ -194,16 +195,7 @@ void TEdForm1::ShowFilePanels(bool show) {
 }
 
 presentation::TTextLocale TEdForm1::TextLocale() const {
-    presentation::TTextLocale locale;
-    const QString point = QLocale().decimalPoint();
-    locale.decimalSeparator = point.isEmpty() ? '.' : point.at(0).toLatin1();
-    if (locale.decimalSeparator == 0) locale.decimalSeparator = '.';
-    locale.dateText = [](const TDate& d) {
-        return QLocale()
-            .toString(QDate(d.year, d.month, d.day), QLocale::ShortFormat)
-            .toStdString();
-    };
-    return locale;
+    return SystemTextLocale();
 }
 
 TBinDataSet* TEdForm1::ShownView() const {

@@ -377,7 +377,7 @@ void TRecordForm::StoreEntry(TFieldControl& c, const QString& text) {
     try {
         const auto outcome =
             presentation::ApplyEntry(*view_, kind_, c.field.toStdString(), text.toStdString(),
-                                     booleans_, locale_.decimalSeparator);
+                                     booleans_, locale_);
         if (outcome == presentation::TEntryOutcome::Stored) emit recordEdited();
     } catch (const std::exception& e) {
         emit entryFailed(QString::fromStdString(e.what()));

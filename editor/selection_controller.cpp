@@ -220,7 +220,7 @@ void TSelectionController::PostFieldToSelected() {
         ::PostFieldToSelected(
             *view, form_.ShownRecordKind(), field, text, selection_.Ids(),
             presentation::TBooleanTexts::Parse(form_.BooleanDisplay().toStdString()),
-            form_.Grid()->Model()->TextLocale().decimalSeparator);
+            form_.Grid()->Model()->TextLocale());
     } catch (const std::exception& e) {
         form_.ShowError(QString::fromStdString(e.what()));
     }

@@ -28,7 +28,9 @@ private:
 
 int PostFieldToSelected(TBinDataSet& view, TRecordKind kind, const std::string& field,
                         const std::string& text, const std::vector<int32_t>& selection,
-                        const presentation::TBooleanTexts& booleans, char decimalSeparator) {
+                        const presentation::TBooleanTexts& booleans,
+                        const presentation::TTextLocale& locale) {
+    const char decimalSeparator = locale.decimalSeparator;
     const TBinField& f = view.FieldByName(field);
     if (f.calculated || f.type == TFieldType::Bytes || selection.empty()) return 0;
     {
@@ -36,14 +38,14 @@ int PostFieldToSelected(TBinDataSet& view, TRecordKind kind, const std::string& 
         const presentation::TEntry entry =
             presentation::ConvertEntry(kind, field, text, record, decimalSeparator);
         if (entry.kind == presentation::TEntry::TKind::Ordinary)
-            presentation::ParseEntry(f, text, booleans, decimalSeparator);  // throws
+            presentation::ParseEntry(f, text, booleans, locale);  // throws
     }
     TKeepCurrent keep(view);
     int changed = 0;
     for (int32_t id : selection) {
         if (!view.BookmarkValid(id)) continue;
         view.GotoBookmark(id);
-        if (presentation::ApplyEntry(view, kind, field, text, booleans, decimalSeparator) ==
+        if (presentation::ApplyEntry(view, kind, field, text, booleans, locale) ==
             presentation::TEntryOutcome::Stored)
             ++changed;
     }

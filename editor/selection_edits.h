@@ -19,7 +19,8 @@ class TBinDataSet;
 // nothing changes. Returns to the record that was current. Returns the records changed.
 int PostFieldToSelected(TBinDataSet& view, TRecordKind kind, const std::string& field,
                         const std::string& text, const std::vector<int32_t>& selection,
-                        const presentation::TBooleanTexts& booleans, char decimalSeparator);
+                        const presentation::TBooleanTexts& booleans,
+                        const presentation::TTextLocale& locale);
 
 struct TClipboardOptions {
     bool halcyonMode =

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 #include "record_store/editor_error.h"
 #include "record_store/presentation_format.h"
@@ -32,10 +33,35 @@ void KeepOneIrradiation(TBinDataSet& view, const std::string& field) {
         if (field != other && view.FindField(other)) view.SetAsFloat(other, 0.0);
 }
 
+// A date as the locale shows it or as YYYY-MM-DD (or a date and time). The packed date word
+// holds the years 1900 to 2027 only; a later year would be stored as an early one.
+TFieldValue ParseDateEntry(const std::string& text, const std::string& t,
+                           const TTextLocale& locale) {
+    std::optional<TDate> date;
+    try {
+        date = ValueAsDate(TFieldValue(t));
+    } catch (const TEditorError&) {
+        if (locale.readDate && !t.empty()) date = locale.readDate(t);
+    }
+    if (!date) throw TEditorError("'" + text + "' is not a valid date value");
+    if (date->year < 1900 || date->year > 2027)
+        throw TEditorError("'" + text + "' is not a valid date value: a date field holds the " +
+                           "years 1900 to 2027");
+    return TFieldValue(*date);
+}
+
 }  // namespace
 
 TFieldValue ParseEntry(const TBinField& field, const std::string& text,
                        const TBooleanTexts& booleans, char decimalSeparator) {
+    TTextLocale locale;
+    locale.decimalSeparator = decimalSeparator;
+    return ParseEntry(field, text, booleans, locale);
+}
+
+TFieldValue ParseEntry(const TBinField& field, const std::string& text,
+                       const TBooleanTexts& booleans, const TTextLocale& locale) {
+    const char decimalSeparator = locale.decimalSeparator;
     const std::string t = Trim(text);
     switch (field.type) {
         case TFieldType::Float: {
@@ -58,6 +84,8 @@ TFieldValue ParseEntry(const TBinField& field, const std::string& text,
             return ConvertValue(TFieldValue(t), field.type);
         case TFieldType::String:
             return TFieldValue(text);
+        case TFieldType::Date:
+            return ParseDateEntry(text, t, locale);
         default:
             return ConvertValue(TFieldValue(t), field.type);
     }
@@ -66,6 +94,15 @@ TFieldValue ParseEntry(const TBinField& field, const std::string& text,
 TEntryOutcome ApplyEntry(TBinDataSet& view, TRecordKind kind, const std::string& field,
                          const std::string& text, const TBooleanTexts& booleans,
                          char decimalSeparator) {
+    TTextLocale locale;
+    locale.decimalSeparator = decimalSeparator;
+    return ApplyEntry(view, kind, field, text, booleans, locale);
+}
+
+TEntryOutcome ApplyEntry(TBinDataSet& view, TRecordKind kind, const std::string& field,
+                         const std::string& text, const TBooleanTexts& booleans,
+                         const TTextLocale& locale) {
+    const char decimalSeparator = locale.decimalSeparator;
     const TBinField& f = view.FieldByName(field);
     TEntry entry;
     {
@@ -81,7 +118,7 @@ TEntryOutcome ApplyEntry(TBinDataSet& view, TRecordKind kind, const std::string&
         return TEntryOutcome::Unchanged;
     const TFieldValue value = entry.kind == TEntry::TKind::Store
                                   ? TFieldValue(static_cast<int64_t>(entry.value))
-                                  : ParseEntry(f, text, booleans, decimalSeparator);
+                                  : ParseEntry(f, text, booleans, locale);
     view.Edit();
     try {
         view.SetValue(f.index, value);

@@ -13,10 +13,14 @@
 
 namespace presentation {
 
-// Locale of the shown texts: decimal separator and the short date text.
+// Locale of the shown texts: decimal separator and the short date text, and reading a date
+// typed in that short form.
 struct TTextLocale {
     char decimalSeparator = '.';
     std::function<std::string(const TDate&)> dateText;  // empty: "YYYY-MM-DD"
+    // The date of a text in the locale's short form; nullopt when it is not one. Empty: only
+    // "YYYY-MM-DD" is read.
+    std::function<std::optional<TDate>(const std::string&)> readDate;
     std::string DateText(const TDate& date) const;
 };
 

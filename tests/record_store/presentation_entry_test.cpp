@@ -19,10 +19,10 @@ using namespace presentation;
 
 namespace {
 
-constexpr int kRecordSize = 48;
+constexpr int kRecordSize = 50;
 
 // Run# 0-3, Dev# 4-7, OSL BGD 8-9, Alpha/Beta/Gamma time 10-33, Remark 34-43 (CHAR 10),
-// TL run 44, Nat TL 45, Spacing 46-47.
+// TL run 44, Nat TL 45, Spacing 46-47, Irrad date 48-49 (packed 1999-07-12).
 const char* const kSchema =
     "FILETYPE = FIXED BINARY\n"
     "FIELD1 = Run#, NUMERIC, 4, 0\n"
@@ -34,7 +34,8 @@ const char* const kSchema =
     "FIELD7 = Remark, CHAR, 10, 34\n"
     "FIELD8 = TL run, BOOL, 1, 44\n"
     "FIELD9 = Nat TL, BOOL, 1, 45\n"
-    "FIELD10 = Spacing, WORD, 2, 46\n";
+    "FIELD10 = Spacing, WORD, 2, 46\n"
+    "FIELD11 = Irrad date, DATE, 2, 48\n";
 
 void PutInt32(std::vector<uint8_t>& r, int at, int32_t v) {
     std::memcpy(&r[at], &v, 4);
@@ -52,6 +53,8 @@ std::vector<uint8_t> Record(int32_t run, int32_t dev, double alphaTime) {
     std::memcpy(&r[35], "abc", 3);
     r[44] = 1;  // TL run
     r[45] = 1;  // Nat TL
+    r[48] = 0xC7;
+    r[49] = 0xC6;
     return r;
 }
 
@@ -155,6 +158,68 @@ TEST_F(PresentationEntryTest, TextsThatDoNotConvertChangeNothing) {
     EXPECT_EQ(view_.AsInteger("Run#"), 1);
     EXPECT_DOUBLE_EQ(view_.AsFloat("Alpha time"), 5.0);
     EXPECT_FALSE(view_.Modified());
+}
+
+TEST_F(PresentationEntryTest, DatesAreReadAsTheLocaleShowsThemAndAsIso) {
+    view_.Open();
+    view_.SetRecNo(1);
+    // A locale whose short form is "16 Mar 2026", read by hand here.
+    TTextLocale locale;
+    locale.readDate = [](const std::string& t) -> std::optional<TDate> {
+        if (t == "16 Mar 2026") return TDate{2026, 3, 16};
+        if (t == "1 Jan 2030") return TDate{2030, 1, 1};
+        return std::nullopt;
+    };
+    // Packed words: (year - 1900) << 9 | day << 4 | month.
+    struct Accepted {
+        const char* text;
+        uint16_t word;
+    };
+    const Accepted accepted[] = {
+        {"16 Mar 2026", 126 << 9 | 16 << 4 | 3},
+        {" 2001-12-31 ", 101 << 9 | 31 << 4 | 12},
+        {"1900-01-01", 0 << 9 | 1 << 4 | 1},
+        {"2027-12-31", 127 << 9 | 31 << 4 | 12},
+    };
+    for (const Accepted& a : accepted) {
+        SCOPED_TRACE(a.text);
+        EXPECT_EQ(ApplyEntry(view_, TRecordKind::Dat, "Irrad date", a.text, yesNo_, locale),
+                  TEntryOutcome::Stored);
+        const std::vector<uint8_t> saved = SavedRecord(0);
+        EXPECT_EQ(saved[48] | saved[49] << 8, a.word);
+    }
+
+    // Texts that are no date, or a year the packed word cannot hold (2030 would be stored as
+    // 1902), change nothing.
+    ApplyEntry(view_, TRecordKind::Dat, "Irrad date", "1999-07-12", yesNo_, locale);
+    view_.SaveToFile((dir_ / "T.dat").string());
+    struct Refused {
+        const char* text;
+        std::string message;
+    };
+    const std::string range = " is not a valid date value: a date field holds the years 1900 to 2027";
+    const Refused refused[] = {
+        {"yesterday", "'yesterday' is not a valid date value"},
+        {"31 Feb 2026", "'31 Feb 2026' is not a valid date value"},
+        {"2026-02-30", "'2026-02-30' is not a valid date value"},
+        {"1 Jan 2030", "'1 Jan 2030'" + range},
+        {"2028-01-02", "'2028-01-02'" + range},
+    };
+    for (const Refused& r : refused) {
+        SCOPED_TRACE(r.text);
+        try {
+            ApplyEntry(view_, TRecordKind::Dat, "Irrad date", r.text, yesNo_, locale);
+            ADD_FAILURE() << "accepted";
+        } catch (const TEditorError& e) {
+            EXPECT_EQ(std::string(e.what()), r.message);
+        }
+        EXPECT_EQ(view_.State(), TDataSetState::Browse);
+        EXPECT_FALSE(view_.Modified());
+        EXPECT_EQ(view_.AsDate("Irrad date"), (TDate{1999, 7, 12}));
+    }
+    // Without a locale reader only YYYY-MM-DD is read.
+    EXPECT_THROW(ApplyEntry(view_, TRecordKind::Dat, "Irrad date", "16 Mar 2026", yesNo_),
+                 TEditorError);
 }
 
 TEST_F(PresentationEntryTest, EmptyTextKeepsAFieldWhoseEditTextIsEmpty) {

@@ -1,6 +1,8 @@
 // The record form on real files: groups and fields by file kind and by TL or OSL record, the
 // irradiation selector, and entries typed into the form.
+#include <QDate>
 #include <QLineEdit>
+#include <QLocale>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -160,6 +162,33 @@ private slots:
         bgd->setFocus();
         QApplication::processEvents();
         if (bgd->hasFocus()) QCOMPARE(bgd->text(), QStringLiteral("12.3"));
+    }
+
+    void datesAreTypedBackAsTheyAreShown() {
+        Open("S12.DAT");
+        QLineEdit* edit = Form()->EditOf("Irrad date");
+        QVERIFY(edit);
+        auto type = [&](const QString& text) {
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClicks(edit, text);
+            QTest::keyClick(edit, Qt::Key_Return);
+        };
+        const QString shown = QLocale().toString(QDate(2026, 3, 16), QLocale::ShortFormat);
+        type(shown);
+        QCOMPARE(prompts_->errors, QStringList());
+        QCOMPARE(View()->AsDate("Irrad date"), (TDate{2026, 3, 16}));
+        QCOMPARE(Form()->ShownText("Irrad date"), shown);
+        type(QStringLiteral("2001-12-31"));
+        QCOMPARE(View()->AsDate("Irrad date"), (TDate{2001, 12, 31}));
+
+        // A text that is no date is refused with the conversion's message; the date stays.
+        View()->SetModified(false);
+        type(QStringLiteral("31 Febr"));
+        QCOMPARE(prompts_->errors,
+                 QStringList{QStringLiteral("'31 Febr' is not a valid date value")});
+        QCOMPARE(View()->AsDate("Irrad date"), (TDate{2001, 12, 31}));
+        QVERIFY(!View()->Modified());
     }
 
     void formFollowsTheGridsCurrentRecord() {
