@@ -130,14 +130,17 @@ TEST(DoseMethods, TotalBleachAtTheNaturalSignalGivesZero) {
     EXPECT_NEAR(run.Fit.ED, 0.0, 1e-9);
 }
 
-TEST(DoseMethods, AdditiveLineWithCoefficientsFromTheExample) {
-    // Exact points of 100 + 10 D: the intercept lies at D = -10.
+TEST(DoseMethods, AdditiveLineThroughExactPoints) {
+    // Exact points of 100 + 10 D: the intercept lies at D = -10, so the dose is 10. A perfect
+    // fit has R2 = 1 and is no failure. The error comes from the given errors (2, weights
+    // 1/4): sum w = 1, sum w x = 15, sum w x^2 = 350, so C00 = 2.8, C01 = -0.12, C11 = 0.008
+    // and var = C00 + 2 X C01 + X^2 C11 = 6 at X = -10; EDError = sqrt(6) / 10.
     TDoseRun run =
         RunDose(2, 1, 1, 63, MakePoints({0, 10, 20, 30}, {100, 200, 300, 400}, 2.0), kNone);
-    ASSERT_TRUE(run.Code == kResultOk || run.Note == "too many parameters?; ") << run.Note;
-    if (run.Code == kResultOk) {
-        EXPECT_NEAR(run.Fit.ED, 10.0, 1e-9);
-    }
+    ASSERT_EQ(run.Code, kResultOk) << run.Note;
+    EXPECT_EQ(run.Note, "");
+    EXPECT_NEAR(run.Fit.ED, 10.0, 1e-9);
+    EXPECT_NEAR(run.Fit.EDError, std::sqrt(6.0) / 10.0, 1e-9);
 }
 
 // ---- Notes and result codes ----
