@@ -10,3 +10,6 @@ int RunSetCommand(const std::vector<std::string>& args);
 int RunMakeSampleCommand(const std::vector<std::string>& args);
 int RunSummaryCommand(const std::vector<std::string>& args);
 int RunRestoreCommand(const std::vector<std::string>& args);
+int RunSubtractCommand(const std::vector<std::string>& args);
+int RunDeglitchCommand(const std::vector<std::string>& args);
+int RunExportAsciiCommand(const std::vector<std::string>& args);

@@ -25,6 +25,9 @@ int main(int argc, char** argv) {
     if (command == "make-sample") return RunMakeSampleCommand(args);
     if (command == "summary") return RunSummaryCommand(args);
     if (command == "restore") return RunRestoreCommand(args);
+    if (command == "subtract") return RunSubtractCommand(args);
+    if (command == "deglitch") return RunDeglitchCommand(args);
+    if (command == "export-ascii") return RunExportAsciiCommand(args);
     std::cerr << "orvane-cli: unknown command '" << command << "'\n" << UsageText();
     return kExitUsage;
 }

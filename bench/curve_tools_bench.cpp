@@ -1,0 +1,138 @@
+// Background subtraction and deglitching on a file at the 32 767-record limit, each set
+// against one save of that file. The file repeats the records of the bundled sample, so it
+// holds OSL samples with their background runs and TL glow curves.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "record_store/bin_data_set.h"
+#include "record_store/curve_fields.h"
+#include "record_store/views.h"
+#include "tools/background_subtraction.h"
+#include "tools/deglitch.h"
+#include "tools/sample_generator.h"
+#include "tools/sample_schemas.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kRecords = TBinDataSet::kMaxRecordsWithSubPart;
+
+struct LargeFile {
+    std::string folder;
+    std::string dat;
+    std::unique_ptr<TBinDataSet> store;
+    double saveSeconds = 0;
+
+    LargeFile() {
+        std::string pattern = (fs::temp_directory_path() / "orvane-bench-XXXXXX").string();
+        folder = ::mkdtemp(pattern.data());
+        MakeSample(folder);
+        const std::vector<TSampleMeasurement> sample = SimulateDatMeasurements();
+        std::vector<TSampleRecord> records;
+        records.reserve(kRecords);
+        for (int i = 0; i < kRecords; ++i) records.push_back(sample[i % sample.size()].record);
+        dat = folder + "/LARGE.DAT";
+        WriteSampleRecords(dat, folder + "/DAT.sch", DatSampleFields(), records);
+        store = std::make_unique<TBinDataSet>();
+        ConfigureView(*store, TViewKind::Dat);
+        store->SetFileName(dat);
+        store->SetSchemaFileName(folder + "/DAT.sch");
+        store->Open();
+        // One save, timed as the yardstick (best of three).
+        for (int i = 0; i < 3; ++i) {
+            const auto start = std::chrono::steady_clock::now();
+            store->SaveToFile(folder + "/SAVED.DAT");
+            const double s =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            saveSeconds = i == 0 ? s : std::min(saveSeconds, s);
+        }
+    }
+    ~LargeFile() {
+        store.reset();
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+};
+
+LargeFile& File() {
+    static LargeFile file;
+    return file;
+}
+
+void ReportRatio(benchmark::State& state, double seconds, int iterations) {
+    state.counters["save_s"] = File().saveSeconds;
+    state.counters["ratio_to_save"] = seconds / iterations / File().saveSeconds;
+}
+
+void BM_SaveAtRecordLimit(benchmark::State& state) {
+    LargeFile& f = File();
+    for (auto _ : state) f.store->SaveToFile(f.folder + "/SAVED.DAT");
+    if (fs::file_size(f.folder + "/SAVED.DAT") != fs::file_size(f.dat)) {
+        state.SkipWithError("the saved file differs in size from the original");
+    }
+}
+
+void BM_SubtractOslAssigned(benchmark::State& state) {
+    LargeFile& f = File();
+    const TBackgroundAssignment assignment = TBackgroundAssignment::Default(*f.store, false);
+    const std::vector<std::int32_t> records =
+        SubtractionRecords(assignment, TSubtractScope::All, std::nullopt, {});
+    TSubtractionSettings settings;
+    settings.tlCurves = false;
+    double seconds = 0;
+    int iterations = 0;
+    std::size_t processed = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        processed = SubtractBackgrounds(*f.store, assignment, settings, records).processed.size();
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        ++iterations;
+    }
+    // Every OSL sample record (runs 1 to 3 of each repetition) is processed.
+    if (processed != assignment.Lookup().size() || processed < kRecords / 3) {
+        state.SkipWithError("not every OSL sample record was subtracted");
+        return;
+    }
+    ReportRatio(state, seconds, iterations);
+}
+
+void BM_DeglitchEveryRecord(benchmark::State& state) {
+    LargeFile& f = File();
+    const TCurveFieldList curves = {ReadCurveFieldInfo(*f.store, "Raw data")};
+    std::vector<std::int32_t> all;
+    for (int i = 0; i < f.store->RecordCount(); ++i) all.push_back(f.store->RecordAt(i).id);
+    double seconds = 0;
+    int iterations = 0;
+    std::size_t processed = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        processed = 0;
+        for (bool tl : {true, false}) {
+            TDeglitchSettings s = DefaultDeglitchRange(tl, TDeglitchCurve::Raw);
+            s.from = 0;
+            processed += DeglitchRecords(*f.store, curves, s, all).processed.size();
+        }
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        ++iterations;
+    }
+    if (processed != all.size()) {
+        state.SkipWithError("not every record was deglitched");
+        return;
+    }
+    ReportRatio(state, seconds, iterations);
+}
+
+}  // namespace
+
+BENCHMARK(BM_SaveAtRecordLimit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SubtractOslAssigned)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeglitchEveryRecord)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,79 @@
+#include "cli/curve_tool_support.h"
+
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+
+#include "cli/cli_support.h"
+#include "record_store/bin_data_set.h"
+#include "record_store/editor_error.h"
+#include "record_store/file_names.h"
+#include "record_store/layout_file.h"
+#include "record_store/layout_plan.h"
+#include "record_store/measurement_fields.h"
+
+namespace fs = std::filesystem;
+
+TViewKind OpenToolView(TBinDataSet& store, const std::string& path, const std::string& schema) {
+    const TViewKind kind = ViewKindForFile(path);
+    ConfigureView(store, kind);
+    OpenRecordFile(store, path, schema);
+    return kind;
+}
+
+TCurveFieldList ToolCurveFields(const TBinDataSet& store) {
+    std::string kind = fs::path(store.FileName()).extension().string();
+    if (!kind.empty()) kind.erase(0, 1);
+    for (char& c : kind) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const fs::path schemaDir = fs::path(store.OpenedSchemaPath()).parent_path();
+    const std::string layout =
+        ResolveNameCase(LayoutFileName(schemaDir.empty() ? "" : schemaDir.string() + "/", kind));
+    if (const auto text = ReadLayoutText(layout)) {
+        return LayoutCurveFields(store, text->lines, BooleanWords(WholeBooleanDisplay("")));
+    }
+    TCurveFieldList curves;
+    for (const char* name : {fields::kRawData, fields::kSubtractedData}) {
+        if (store.FindField(name)) curves.push_back(ReadCurveFieldInfo(store, name));
+    }
+    return curves;
+}
+
+std::int32_t RecordBookmark(const TBinDataSet& store, const std::string& word) {
+    int number = 0;
+    try {
+        std::size_t used = 0;
+        number = std::stoi(word, &used);
+        if (used != word.size()) throw std::invalid_argument("");
+    } catch (const std::exception&) {
+        throw TUsageError{"a record number is needed, not '" + word + "'"};
+    }
+    if (number < 1 || number > store.RecordCount()) {
+        throw TEditorError("Record " + word + " not found: the file holds " +
+                           std::to_string(store.RecordCount()) + " records");
+    }
+    return store.RecordAt(number - 1).id;
+}
+
+std::optional<std::vector<std::int32_t>> ParseRecordList(const TBinDataSet& store,
+                                                         const std::string& text) {
+    if (text == "all") return std::nullopt;
+    std::vector<std::int32_t> ids;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        ids.push_back(RecordBookmark(store, text.substr(start, comma - start)));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return ids;
+}
+
+double ParseNumberOption(const std::string& option, const std::string& text) {
+    try {
+        std::size_t used = 0;
+        const double value = std::stod(text, &used);
+        if (used == text.size() && std::isfinite(value)) return value;
+    } catch (const std::exception&) {
+    }
+    throw TUsageError{option + " needs a number, not '" + text + "'"};
+}

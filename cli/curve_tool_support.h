@@ -1,0 +1,32 @@
+// What the curve-tool commands of orvane-cli (subtract, deglitch, export-ascii) share: the
+// view and curve fields of the record file, record lists given by number, and numbers.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "record_store/curve_fields.h"
+#include "record_store/views.h"
+
+class TBinDataSet;
+
+// Opens the record file in the view the editor shows it in: the maker's view for .DAT, .SAD
+// and .DAS, the general view otherwise.
+TViewKind OpenToolView(TBinDataSet& store, const std::string& path, const std::string& schema);
+
+// The file's curve fields as the editor has them: the fields its layout file ("OV_" + the
+// file kind + ".INI" beside the schema) marks as curves; without a layout file "Raw data"
+// and "Subtracted data" when the view has them.
+TCurveFieldList ToolCurveFields(const TBinDataSet& store);
+
+// A record list: "all" (nullopt) or record numbers "N,M,..." counted from 1 in file order,
+// turned into bookmarks in the order given. Throws TUsageError for a malformed list and
+// TEditorError for a number outside the file.
+std::optional<std::vector<std::int32_t>> ParseRecordList(const TBinDataSet& store,
+                                                         const std::string& text);
+// Record number of one command-line word; throws TUsageError / TEditorError as above.
+std::int32_t RecordBookmark(const TBinDataSet& store, const std::string& word);
+
+// A decimal number given for `option`; throws TUsageError naming the option.
+double ParseNumberOption(const std::string& option, const std::string& text);
