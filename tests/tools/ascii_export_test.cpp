@@ -32,7 +32,7 @@ std::string ReadText(const std::string& path) {
 std::vector<TSampleSchemaField> FieldsCountedByNpt() {
     std::vector<TSampleSchemaField> fields = DatSampleFields();
     for (TSampleSchemaField& f : fields) {
-        if (f.name == "Raw data") f.countSpec = "\"NPT\"";
+        if (f.name == "Raw data") f.countExpr = "\"NPT\"";
     }
     return fields;
 }
