@@ -426,6 +426,29 @@ TEST(OslSubtraction, OptionOutOfRangeIsRefused) {
     EXPECT_EQ(ErrorOf([&] { RunAll(*f, settings); }), "OSL background option out of range.");
 }
 
+TEST(OslSubtraction, ADeletedBackgroundStopsTheRunKeepingWhatWasDone) {
+    TRecordFixture first = Osl(1, 1, true), second = Osl(1, 2, true);
+    first.raw = OslCurve(1000, 50);
+    second.raw = OslCurve(1000, 50);
+    TRecordFixture b1 = Osl(2, 1, false), b2 = Osl(2, 2, false);
+    b1.raw = OslCurve(0, 50);
+    b2.raw = OslCurve(0, 50);
+    TOpened f({first, b1, second, b2});
+    const TBackgroundAssignment a = TBackgroundAssignment::Default(*f, false);
+    // The background of the second sample goes while the assignment is held.
+    f.Go(4);
+    (*f).Delete();
+    TSubtractionSettings settings;
+    settings.tlCurves = false;
+    EXPECT_EQ(ErrorOf([&] {
+                  SubtractBackgrounds(*f, a, settings,
+                                      SubtractionRecords(a, TSubtractScope::All, std::nullopt, {}));
+              }),
+              "Bookmark not found");
+    EXPECT_NEAR(f.Float(1, "Shift"), 1000.0, 1e-9);  // processed before the failure
+    EXPECT_EQ(f.Float(3, "Shift"), 0.0);
+}
+
 // --- Views without the fields, the panel's numbers -----------------------------------------
 
 TEST(SubtractionViews, SadAndDasViewsStopBeforeWritingAnything) {
