@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "record_store/bin_data_set.h"
 #include "record_store/curve_access.h"
@@ -142,6 +143,7 @@ namespace {
 // the view has every field the run needs.
 struct TSubtractionFields {
     int raw, subtracted, shift, factor, npt, spacing = -1, oslBgd = -1;
+    int timeBases[4] = {-1, -1, -1, -1};
     TSubtractionFields(const TBinDataSet& view, bool tl) {
         raw = view.FieldByName(fields::kRawData).index;
         npt = view.FieldByName(fields::kNpt).index;
@@ -151,9 +153,9 @@ struct TSubtractionFields {
         if (tl) {
             spacing = view.FieldByName(fields::kSpacing).index;
         } else {
-            for (const char* name : {fields::kTimeBase10, fields::kTimeBase100,
-                                     fields::kTimeBase1000, fields::kTimeBase10000})
-                view.FieldByName(name);
+            const char* names[4] = {fields::kTimeBase10, fields::kTimeBase100,
+                                    fields::kTimeBase1000, fields::kTimeBase10000};
+            for (int i = 0; i < 4; ++i) timeBases[i] = view.FieldByName(names[i]).index;
             oslBgd = view.FieldByName(fields::kOslBgd).index;
         }
     }
@@ -177,7 +179,7 @@ public:
             std::vector<TRangeSum> sums;
             for (std::int32_t b : assignment_.Bookmarks()) {
                 positions_.Goto(view_, b);
-                sums.push_back(OwnRangeSum(WholeTimeRange(ReadTimeBases(view_))));
+                sums.push_back(OwnRangeSum(WholeTimeRange(Bases())));
             }
             commonRate_ = AverageRate(sums);
         } else if (option == TOslBackgroundOption::Given) {
@@ -194,17 +196,29 @@ public:
     }
 
 private:
+    TTimeBases Bases() const {
+        const auto at = [this](int i) {
+            return static_cast<int>(view_.AsInteger(fields_.timeBases[i]));
+        };
+        return TTimeBases{at(0), at(1), at(2), at(3)};
+    }
+
     std::string Name(std::int32_t bookmark) const { return positions_.Describe(view_, bookmark); }
     void Warn(std::int32_t bookmark, const std::string& what) {
         report_.warnings.push_back(Name(bookmark) + ": " + what);
     }
 
+    // "NPT" within the channels the raw curve holds.
+    std::int64_t ChannelCount(std::size_t rawLength) const {
+        const auto held = static_cast<std::int64_t>(rawLength == 0 ? 0 : rawLength - 1);
+        return std::clamp<std::int64_t>(view_.AsInteger(fields_.npt), 0, held);
+    }
+
     // The sum over the settings' range, or over `fallback` (the record's own default range).
     TRangeSum OwnRangeSum(const TTimeRange& fallback) {
         const TFloatArray raw = ReadRawCurve(view_);
-        const TTimeBases bases = ReadTimeBases(view_);
-        return SumOverRange(raw, bases, settings_.range.value_or(fallback),
-                            OslChannelCount(view_, raw.size()));
+        return SumOverRange(raw, Bases(), settings_.range.value_or(fallback),
+                            ChannelCount(raw.size()));
     }
 
     // Divides by |f| when normalisation factors are kept; returns the factor to store.
@@ -263,8 +277,15 @@ private:
         const auto option = static_cast<TOslBackgroundOption>(settings_.oslOption);
         double rate = commonRate_;
         if (option == TOslBackgroundOption::Assigned && entry.background >= 0) {
-            positions_.Goto(view_, entry.background);
-            const TRangeSum sum = OwnRangeSum(WholeTimeRange(ReadTimeBases(view_)));
+            // Several samples share a background run: its sum is read once per run.
+            auto known = backgroundSums_.find(entry.background);
+            if (known == backgroundSums_.end()) {
+                positions_.Goto(view_, entry.background);
+                known =
+                    backgroundSums_.emplace(entry.background, OwnRangeSum(WholeTimeRange(Bases())))
+                        .first;
+            }
+            const TRangeSum sum = known->second;
             if (sum.dwellHundredths == 0) {
                 Warn(entry.record, "the background range covers no channel of its background " +
                                        Name(entry.background) + "; not subtracted.");
@@ -276,7 +297,7 @@ private:
         if (option == TOslBackgroundOption::Assigned && entry.background < 0) {
             rate = OslBackgroundRate(view_);
         } else if (option == TOslBackgroundOption::LastChannels) {
-            const TRangeSum sum = OwnRangeSum(LastChannelRange(ReadTimeBases(view_)));
+            const TRangeSum sum = OwnRangeSum(LastChannelRange(Bases()));
             if (sum.dwellHundredths == 0) {
                 Warn(entry.record, "the background range covers no channel; not subtracted.");
                 return;
@@ -285,8 +306,8 @@ private:
         }
 
         const TFloatArray raw = ReadRawCurve(view_);
-        const TTimeBases bases = ReadTimeBases(view_);
-        const std::int64_t channels = OslChannelCount(view_, raw.size());
+        const TTimeBases bases = Bases();
+        const std::int64_t channels = ChannelCount(raw.size());
         TFloatArray v(static_cast<std::size_t>(channels));
         for (std::int64_t ch = 1; ch <= channels; ++ch) {
             const double dwell = SecondsOf(ChannelDwellHundredths(ch, bases));
@@ -308,6 +329,7 @@ private:
     TRecordPositions positions_;
     TSubtractionFields fields_;
     double commonRate_ = 0;
+    std::unordered_map<std::int32_t, TRangeSum> backgroundSums_;
 };
 
 }  // namespace

@@ -84,16 +84,15 @@ TBackgroundAssignment TBackgroundAssignment::Default(const TBinDataSet& view, bo
         } else {
             entry.label = kOwnBackgroundLabel;
         }
+        a.entryIndex_[entry.record] = a.lookup_.size();
         a.lookup_.push_back(std::move(entry));
     }
     return a;
 }
 
 const TBGDLookupEntry* TBackgroundAssignment::EntryFor(std::int32_t recordBookmark) const {
-    for (auto it = lookup_.rbegin(); it != lookup_.rend(); ++it) {
-        if (it->record == recordBookmark) return &*it;
-    }
-    return nullptr;
+    const auto it = entryIndex_.find(recordBookmark);
+    return it == entryIndex_.end() ? nullptr : &lookup_[it->second];
 }
 
 std::string TBackgroundAssignment::LabelFor(long long run, long long disk) const {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TBinDataSet;
@@ -80,4 +81,7 @@ private:
     TBGDLookupTable lookup_;
     TBGDBookmarkTable bookmarks_;
     std::vector<std::string> listLines_;
+    // Sample bookmark -> its (last) entry in lookup_, so that a run over every record does
+    // not search the table once per record.
+    std::unordered_map<std::int32_t, std::size_t> entryIndex_;
 };

@@ -90,10 +90,20 @@ std::vector<TGlitchRepair> DeglitchCurrent(TBinDataSet& view, const TCurveFieldL
     return repairs;
 }
 
-bool HasSubtractedCurve(const TBinDataSet& view) {
-    const TBinField* tlRun = view.FindField(fields::kTLRun);
-    return tlRun == nullptr || view.AsBoolean(tlRun->index);
-}
+// "TL run" and "Dev#" of the view, looked up once for a run over many records.
+struct TKindFields {
+    const TBinField* tlRun;
+    const TBinField* dev;
+    explicit TKindFields(const TBinDataSet& view)
+        : tlRun(view.FindField(fields::kTLRun)), dev(view.FindField(fields::kDevNo)) {}
+    // Background runs ("TL run" off) have no subtracted curve.
+    bool HasSubtractedCurve(const TBinDataSet& view) const {
+        return tlRun == nullptr || view.AsBoolean(tlRun->index);
+    }
+    bool IsTL(const TBinDataSet& view) const {
+        return dev == nullptr || IsTLDeviceCode(static_cast<int>(view.AsInteger(dev->index)));
+    }
+};
 
 }  // namespace
 
@@ -111,7 +121,8 @@ TDeglitchReport DeglitchRecords(TBinDataSet& view, const TCurveFieldList& curves
     if (selection.empty()) {
         const std::optional<std::int32_t> current = view.GetBookmark();
         if (!current) return report;
-        if (subtracted && !HasSubtractedCurve(view)) throw TEditorError(kNoSubtractedCurveMessage);
+        if (subtracted && !TKindFields(view).HasSubtractedCurve(view))
+            throw TEditorError(kNoSubtractedCurveMessage);
         for (const TGlitchRepair& r : DeglitchCurrent(view, curves, settings))
             report.repaired.push_back({*current, r});
         report.processed.push_back(*current);
@@ -119,13 +130,14 @@ TDeglitchReport DeglitchRecords(TBinDataSet& view, const TCurveFieldList& curves
     }
 
     const TRecordPositions positions(view);
+    const TKindFields kind(view);
     TUnfilteredRun unfiltered(view);
     const int total = static_cast<int>(selection.size());
     for (int i = 0; i < total; ++i) {
         const std::int32_t id = selection[i];
         positions.Goto(view, id, "Invalid bookmark list");
-        const bool kindMatches = IsTLRecord(view) == settings.tlView;
-        if (kindMatches && !(subtracted && !HasSubtractedCurve(view))) {
+        const bool kindMatches = kind.IsTL(view) == settings.tlView;
+        if (kindMatches && !(subtracted && !kind.HasSubtractedCurve(view))) {
             for (const TGlitchRepair& r : DeglitchCurrent(view, curves, settings))
                 report.repaired.push_back({id, r});
             report.processed.push_back(id);

@@ -4,9 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "record_store/bin_data_set.h"
-#include "record_store/measurement_fields.h"
-
 namespace {
 
 // Floor division for a positive divisor.
@@ -103,10 +100,4 @@ TRangeSum SumOverRange(const TFloatArray& raw, const TTimeBases& bases, const TT
         sum.dwellHundredths += ChannelDwellHundredths(n, bases);
     }
     return sum;
-}
-
-std::int64_t OslChannelCount(const TBinDataSet& view, std::size_t rawLength) {
-    const std::int64_t npt = view.AsInteger(fields::kNpt);
-    const auto held = static_cast<std::int64_t>(rawLength == 0 ? 0 : rawLength - 1);
-    return std::clamp<std::int64_t>(npt, 0, held);
 }

@@ -10,8 +10,6 @@
 #include "record_store/float_array.h"
 #include "record_store/measurement_codes.h"
 
-class TBinDataSet;
-
 // A time range in hundredths of a second.
 struct TTimeRange {
     std::int64_t from = 0;
@@ -63,7 +61,3 @@ inline double RateOf(const TRangeSum& sum) {
 }
 TRangeSum SumOverRange(const TFloatArray& raw, const TTimeBases& bases, const TTimeRange& range,
                        std::int64_t channelCount);
-
-// Number of OSL channels of the current record that its "Raw data" can hold: "NPT" within
-// 0 .. raw length - 1 (index 0 is not a channel).
-std::int64_t OslChannelCount(const TBinDataSet& view, std::size_t rawLength);
