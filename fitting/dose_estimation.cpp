@@ -1,6 +1,7 @@
 #include "fitting/dose_estimation.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "fitting/dose_methods.h"
 #include "fitting/dose_support.h"
@@ -40,6 +41,14 @@ void DispatchSlide(TDoseWork& work) {
         return;
     }
     SolveSlide(work);
+}
+
+// A dose or statistic that overflowed (or came out NaN) is never reported as a result.
+bool ResultsAreFinite(const TFitRecord& fit) {
+    const double values[] = {fit.ED,         fit.EDError, fit.ChiSquare1, fit.P1,
+                             fit.R2_1,       fit.ChiSquare2, fit.P2,      fit.R2_2};
+    return std::all_of(std::begin(values), std::end(values),
+                       [](double v) { return std::isfinite(v); });
 }
 
 void Dispatch(TDoseWork& work) {
@@ -119,5 +128,6 @@ void EstimateDose(int method, ErrorModel errorModel, FunctionCode code1, Functio
 
     TDoseWork work{method, errorModel, code1, code2, set1, set2, fit, note, resultCode};
     Dispatch(work);
+    if (!IsFatal(resultCode) && !ResultsAreFinite(fit)) FailWithNote(work, "numeric value too big; ");
     fit.ResultCode = resultCode;
 }

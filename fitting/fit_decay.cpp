@@ -84,6 +84,11 @@ void FitDecay(int N, const double* x, const double* y, const double* w, int n, F
         resultCode = kInputControlDataError;
         return;
     }
+    // Without more points than parameters the decay is not determined, whatever the errors.
+    if (N <= n) {
+        resultCode = kInsufficientErrorData;
+        return;
+    }
     double alpha[kMatrixSize], beta[kMaxParams];
     double trialAlpha[kMatrixSize], trialBeta[kMaxParams];
     double step[kMatrixSize];

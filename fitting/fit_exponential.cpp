@@ -5,6 +5,7 @@
 #include "fitting/covariance_scaling.h"
 #include "fitting/engine_limits.h"
 #include "fitting/linear_solvers.h"
+#include "fitting/root_finding.h"
 #include "fitting/special_functions.h"
 #include "fitting/svd.h"
 
@@ -28,6 +29,8 @@ constexpr double kBisectionTolerance = 0.001;
 constexpr double kTinySlope = 1e-307;
 constexpr double kHugeSlope = 1e307;
 constexpr long double kDoubleLimit = 1.7e308L;
+// Bracket width, relative to the exponent, at which the polish of the exponent stops.
+constexpr double kPolishTolerance = 2e-10;
 
 // The exponential fit for one trial exponent: data in working units and the results of the
 // last evaluation.
@@ -101,7 +104,9 @@ bool Evaluate(TExponentSearch& s, double k, double& slope, ResultCode& resultCod
 }
 
 // Brackets a zero of D(k) by geometric expansion from the start exponent and bisects it.
-TSearchEnd SearchExponent(TExponentSearch& s, double k0, double& root, ResultCode& resultCode) {
+// On Found, D changes sign between root and other (equal when D(root) is exactly 0).
+TSearchEnd SearchExponent(TExponentSearch& s, double k0, double& root, double& other,
+                          ResultCode& resultCode) {
     for (int start = 0; start < kMaxStarts; ++start) {
         double k = k0;
         double g1, g2;
@@ -155,10 +160,33 @@ TSearchEnd SearchExponent(TExponentSearch& s, double k0, double& root, ResultCod
         }
         if (!converged) s.ok = false;
         root = r;
+        other = r + dx;
         return s.ok ? TSearchEnd::Found : TSearchEnd::Failed;
     }
     s.ok = false;
     return TSearchEnd::Failed;
+}
+
+// D(k) for the root finder; a failed decomposition or an overflow is left in the search
+// state for the caller to look at.
+double SlopeCallback(double k, void* context, ResultCode&) {
+    return ExponentSlope(*static_cast<TExponentSearch*>(context), k);
+}
+
+// The bisection stops at 0.1 % of the exponent, well short of the minimum of chi-square.
+// Brent's method on D(k) inside the bisection's last bracket takes the exponent on to a
+// relative step of 1e-10 (or the limit of double precision). When the polish cannot be
+// trusted (a decomposition that did not converge, no convergence) the bisection's exponent
+// stays. Returns false on an overflow.
+bool PolishExponent(TExponentSearch& s, double& root, double other) {
+    if (other == root) return true;
+    ResultCode local = kResultOk;
+    const double polished = BrentRoot(SlopeCallback, &s, local, kPolishTolerance * std::fabs(root),
+                                      root, other);
+    if (s.overflow) return false;
+    if (local == kResultOk && s.ok && std::isfinite(polished)) root = polished;
+    s.ok = true;
+    return true;
 }
 
 // Covariance from the inverted Fisher matrix, accumulated in extended precision.
@@ -194,7 +222,8 @@ void ExponentialCovariance(TExponentSearch& s, double* covariance, ResultCode& r
     long double determinant = 0.0L;
     ExtendedInverse(n, covariance, determinant, s.overflow);
     bool failed = determinant == 0.0L;
-    for (int a = 0; a < n && !failed; ++a) {
+    // Every negative variance is replaced by its magnitude, not only the first.
+    for (int a = 0; a < n && determinant != 0.0L; ++a) {
         double& diagonal = covariance[a * kMatrixStride + a];
         if (diagonal < 0.0) {
             diagonal = -diagonal;
@@ -281,6 +310,11 @@ void FitExponential(int N, const double* x, const double* y, const double* w, in
         resultCode = kInputControlDataError;
         return;
     }
+    // Without more points than parameters the curve is not determined, whatever the errors.
+    if (N <= n) {
+        resultCode = kInsufficientErrorData;
+        return;
+    }
     for (int a = 0; a < n; ++a) {
         for (int b = 0; b < n; ++b) covariance[a * kMatrixStride + b] = 0.0;
     }
@@ -300,16 +334,17 @@ void FitExponential(int N, const double* x, const double* y, const double* w, in
         resultCode = kInitialFitWarning;
     }
     double root = k0;
-    const TSearchEnd end = SearchExponent(s, k0, root, resultCode);
-    bool overflowInCovariance = false;
+    double other = k0;
+    TSearchEnd end = SearchExponent(s, k0, root, other, resultCode);
+    if (end == TSearchEnd::Found && !PolishExponent(s, root, other)) end = TSearchEnd::Overflow;
     if (end == TSearchEnd::Found) {
         double slope;
         Evaluate(s, root, slope, resultCode);
         if (s.overflow) {
             // An overflow of the final evaluation ends the fit like one during the search.
+            end = TSearchEnd::Overflow;
         } else if (s.ok) {
             ExponentialCovariance(s, covariance, resultCode);
-            overflowInCovariance = s.overflow;
         } else {
             resultCode = kSvdInversionWarning;
         }
@@ -318,11 +353,14 @@ void FitExponential(int N, const double* x, const double* y, const double* w, in
     }
     chiSquare = s.chiSquare;
     RestoreUnits(s, params, covariance);
-    if (end == TSearchEnd::Fatal || end == TSearchEnd::Overflow) return;
-    if (WeightsLookUnknown(N, w))
-        ScaleCovarianceByResiduals(N, n, chiSquare, covariance, resultCode);
-    if (overflowInCovariance) {
+    // An overflow, in the search or in the covariance, leaves no result to report: it ends
+    // the fit as a failure, never as a warning a caller might clear.
+    if (end == TSearchEnd::Overflow || s.overflow) {
         resultCode = kIllConditioned;
         note += "numeric value too big; ";
+        return;
     }
+    if (end == TSearchEnd::Fatal) return;
+    if (WeightsLookUnknown(N, w))
+        ScaleCovarianceByResiduals(N, n, chiSquare, covariance, resultCode);
 }

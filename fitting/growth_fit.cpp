@@ -12,6 +12,17 @@
 
 namespace {
 
+bool FitIsFinite(int n, const double* params, const double* covariance, double chiSquare) {
+    if (!std::isfinite(chiSquare)) return false;
+    for (int i = 0; i < n; ++i) {
+        if (!std::isfinite(params[i])) return false;
+        for (int j = 0; j < n; ++j) {
+            if (!std::isfinite(covariance[i * kMatrixStride + j])) return false;
+        }
+    }
+    return true;
+}
+
 constexpr int kMaxReweightPasses = 101;
 constexpr double kSettledChiSquare = 0.01;
 constexpr double kSmallestRSquared = 1e-6;
@@ -30,6 +41,14 @@ void FitByCode(FunctionCode code, int N, const double* x, const double* y, const
         FitDecay(N, x, y, w, n, code, params, covariance, chiSquare, resultCode);
     } else {
         resultCode = kUnknownFunctionType;
+    }
+    if (IsFatal(resultCode)) return;
+    // Data near the limits of double precision can overflow in the sums of a fit that
+    // otherwise reports nothing; such a fit is no result.
+    if (!FitIsFinite(n, params, covariance, chiSquare)) {
+        resultCode = kIllConditioned;
+        note += "numeric value too big; ";
+        return;
     }
     if (IsWarning(resultCode)) resultCode = kResultOk;
 }
