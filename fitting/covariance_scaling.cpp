@@ -22,3 +22,15 @@ void ScaleCovarianceByResiduals(int N, int n, double chiSquare, double* covarian
         for (int j = 0; j < n; ++j) covariance[i * kMatrixStride + j] *= factor;
     }
 }
+
+bool RepairNegativeVariances(int n, double* covariance) {
+    bool repaired = false;
+    for (int i = 0; i < n; ++i) {
+        double& variance = covariance[i * kMatrixStride + i];
+        if (variance < 0.0) {
+            variance = -variance;
+            repaired = true;
+        }
+    }
+    return repaired;
+}

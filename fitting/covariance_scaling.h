@@ -10,3 +10,7 @@ bool WeightsLookUnknown(int N, const double* w);
 // unit weight estimated from the residuals; N <= n raises -4 and leaves it unscaled.
 void ScaleCovarianceByResiduals(int N, int n, double chiSquare, double* covariance,
                                 ResultCode& resultCode);
+
+// Replaces every negative variance on the diagonal of the n x n covariance (row stride 15)
+// by its magnitude; returns whether any had to be replaced (the covariance is then suspect).
+bool RepairNegativeVariances(int n, double* covariance);

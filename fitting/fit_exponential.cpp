@@ -221,15 +221,7 @@ void ExponentialCovariance(TExponentSearch& s, double* covariance, ResultCode& r
     }
     long double determinant = 0.0L;
     ExtendedInverse(n, covariance, determinant, s.overflow);
-    bool failed = determinant == 0.0L;
-    // Every negative variance is replaced by its magnitude, not only the first.
-    for (int a = 0; a < n && determinant != 0.0L; ++a) {
-        double& diagonal = covariance[a * kMatrixStride + a];
-        if (diagonal < 0.0) {
-            diagonal = -diagonal;
-            failed = true;
-        }
-    }
+    const bool failed = determinant == 0.0L || RepairNegativeVariances(n, covariance);
     if (failed) {
         resultCode = kCovarianceWarning;
         if (determinant == 0.0L) {

@@ -57,11 +57,11 @@ TEST(FitExponential, SaturatingExponentialRecoversParameters) {
     FitExponential(d.N, d.x, d.y, d.w, 3, 8, params, cov, chi, note, rc);
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(note, "");
-    // The exponent search stops at 0.1 % of the exponent.
-    EXPECT_NEAR(params[2], 0.004, 0.004 * 1e-3);
-    EXPECT_NEAR(params[0], 5000.0, 5.0);
-    EXPECT_NEAR(params[1], -4800.0, 5.0);
-    EXPECT_LT(chi, 1e-2);
+    // Exact points: the polished exponent and the linear parameters are the true ones.
+    EXPECT_NEAR(params[2], 0.004, 0.004 * 1e-10);
+    EXPECT_NEAR(params[0], 5000.0, 5000.0 * 1e-10);
+    EXPECT_NEAR(params[1], -4800.0, 4800.0 * 1e-10);
+    EXPECT_LT(chi, 1e-12);
     // The inputs keep the caller's units.
     EXPECT_EQ(d.x[1], 50.0);
     EXPECT_EQ(d.w[0], 1e-4);
@@ -75,10 +75,10 @@ TEST(FitExponential, LinearPlusExponentialRecoversParameters) {
     ResultCode rc = 0;
     FitExponential(d.N, d.x, d.y, d.w, 4, 9, params, cov, chi, note, rc);
     EXPECT_EQ(rc, 0);
-    EXPECT_NEAR(params[3], 0.02, 0.02 * 1e-3);
-    EXPECT_NEAR(params[0], 300.0, 0.5);
-    EXPECT_NEAR(params[1], 2.0, 0.01);
-    EXPECT_NEAR(params[2], -250.0, 0.5);
+    EXPECT_NEAR(params[3], 0.02, 0.02 * 1e-10);
+    EXPECT_NEAR(params[0], 300.0, 300.0 * 1e-10);
+    EXPECT_NEAR(params[1], 2.0, 2.0 * 1e-10);
+    EXPECT_NEAR(params[2], -250.0, 250.0 * 1e-10);
 }
 
 TEST(FitExponential, CovarianceIsInverseFisherMatrix) {
@@ -126,8 +126,8 @@ TEST(FitExponential, NoStartingExponentStartsFromFour) {
     ResultCode rc = 0;
     FitExponential(d.N, d.x, d.y, d.w, 3, 8, params, cov, chi, note, rc);
     EXPECT_EQ(rc, kInitialFitWarning);
-    EXPECT_NEAR(params[2], 0.5, 0.5e-3);
-    EXPECT_NEAR(params[0], 100.0, 0.1);
+    EXPECT_NEAR(params[2], 0.5, 0.5e-10);
+    EXPECT_NEAR(params[0], 100.0, 100.0 * 1e-10);
 }
 
 TEST(FitExponential, UnknownErrorsWithTooFewPoints) {
