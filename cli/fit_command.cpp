@@ -32,7 +32,34 @@ constexpr std::string_view kUsage =
     "or 2) and solves them for the equivalent dose by dose method N (1..10), function code\n"
     "CODE of the first curve, CODE of the second (default: the first; 63, the correction\n"
     "table, for methods 8 and 9) and error model M (0..6). --ed gives the start value of the\n"
-    "single-aliquot iteration, --params1 start values of a decay fit. Prints one JSON object.\n";
+    "single-aliquot iteration, --params1 start values of a decay fit. Prints one JSON object;\n"
+    "for the slide methods (6, and 7 with a function other than the linear one) Curve2 also\n"
+    "carries ScaleFactor and ScaleFactorVariance. A set holds at most 99 points.\n"
+    "\n"
+    "Exit status: 0 whenever a result was computed (read ResultCode for the engine's verdict,\n"
+    "0 meaning \"O.K.\"), 1 when nothing could be computed (the points file could not be\n"
+    "read), 2 for bad usage.\n";
+
+// A field the user gave, as an error message echoes it: in quotes, control characters shown
+// as '?', and cut to kEchoLength characters with "..." so that a runaway field (a whole
+// binary file on one line) cannot flood the terminal.
+constexpr size_t kEchoLength = 40;
+
+std::string Echoed(std::string_view text) {
+    std::string shown;
+    size_t characters = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const bool continuation = (c & 0xC0) == 0x80;  // inside a UTF-8 sequence
+        if (!continuation && characters == kEchoLength) {
+            shown += "...";
+            break;
+        }
+        if (!continuation) ++characters;
+        shown += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+    }
+    return InQuotes(shown);
+}
 
 constexpr std::string_view kPointsHeader = "set,dose,signal,error";
 
@@ -82,12 +109,12 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, TFitOption
             std::cout << kUsage;
             return kExitRan;
         }
-        if (i + 1 >= args.size()) return UsageError("missing value after '" + name + "'");
+        if (i + 1 >= args.size()) return UsageError("missing value after " + Echoed(name));
         const std::string& value = args[++i];
         auto integer = [&](std::optional<int>& target) -> std::optional<int> {
             int parsed = 0;
             if (!ParseInt(value, parsed)) {
-                return UsageError(InQuotes(value) + " is not a whole number (" + name + ")");
+                return UsageError(Echoed(value) + " is not a whole number (" + name + ")");
             }
             target = parsed;
             return std::nullopt;
@@ -105,7 +132,7 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, TFitOption
             failed = integer(options.ErrorModel);
         } else if (name == "--ed") {
             if (!ParseDouble(value, options.StartDose)) {
-                return UsageError(InQuotes(value) + " is not a number (--ed)");
+                return UsageError(Echoed(value) + " is not a number (--ed)");
             }
         } else if (name == "--params1") {
             std::string_view rest = value;
@@ -117,13 +144,13 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, TFitOption
                     return UsageError("more than 15 values in --params1");
                 }
                 if (!ParseDouble(item, options.StartParams[options.StartParamCount++])) {
-                    return UsageError(InQuotes(item) + " is not a number (--params1)");
+                    return UsageError(Echoed(item) + " is not a number (--params1)");
                 }
                 if (comma == std::string_view::npos) break;
                 rest.remove_prefix(comma + 1);
             }
         } else {
-            return UsageError("unknown option '" + name + "'");
+            return UsageError("unknown option " + Echoed(name));
         }
         if (failed) return failed;
     }
@@ -185,13 +212,13 @@ bool ReadPoints(const std::string& path, TPointSet& set1, TPointSet& set2, std::
         }
         for (int k = 0; k < 3; ++k) {
             if (!ParseDouble(fields[k + 1], values[k])) {
-                message = where + InQuotes(fields[k + 1]) + " is not a number";
+                message = where + Echoed(fields[k + 1]) + " is not a number";
                 return false;
             }
         }
         TPointSet& target = set == 1 ? set1 : set2;
-        if (target.Count == kPointCapacity) {
-            message = where + "more than " + std::to_string(kPointCapacity) + " points in set " +
+        if (target.Count == kMaxPoints) {
+            message = where + "more than " + std::to_string(kMaxPoints) + " points in set " +
                       std::to_string(set);
             return false;
         }
@@ -216,8 +243,10 @@ void AppendNumber(std::string& out, double value) {
     out += JsonNumber(value);
 }
 
+// withScale: the slide methods keep the scale factor in the parameter slot after the last
+// parameter and its variance on the diagonal there.
 void AppendCurve(std::string& out, int code, int nParams, const double* params, const double* cov,
-                 double chiSquare, double p, double r2, int count) {
+                 double chiSquare, double p, double r2, int count, bool withScale = false) {
     const int n = std::clamp(nParams, 0, kMaxParams);
     out += "{\"Code\":" + std::to_string(code) + ",\"NParams\":" + std::to_string(nParams);
     out += ",\"Params\":[";
@@ -240,7 +269,14 @@ void AppendCurve(std::string& out, int code, int nParams, const double* params, 
     AppendNumber(out, p);
     out += ",\"R2\":";
     AppendNumber(out, r2);
-    out += ",\"Count\":" + std::to_string(count) + "}";
+    out += ",\"Count\":" + std::to_string(count);
+    if (withScale && n < kMaxParams) {
+        out += ",\"ScaleFactor\":";
+        AppendNumber(out, params[n]);
+        out += ",\"ScaleFactorVariance\":";
+        AppendNumber(out, cov[n * kMatrixStride + n]);
+    }
+    out += '}';
 }
 
 void AppendPoints(std::string& out, const TPointSet& set) {
@@ -273,8 +309,9 @@ std::string ResultJson(const TFitRecord& fit, const std::string& note, ResultCod
     AppendCurve(out, fit.Code1, fit.NParams1, fit.Params1, fit.Cov1, fit.ChiSquare1, fit.P1,
                 fit.R2_1, fit.Count1);
     out += ",\"Curve2\":";
+    const bool slide = fit.Method == dmSlide || (fit.Method == dmCeramic && fit.Code1 != kLinearFunction);
     AppendCurve(out, fit.Code2, fit.NParams2, fit.Params2, fit.Cov2, fit.ChiSquare2, fit.P2,
-                fit.R2_2, fit.Count2);
+                fit.R2_2, fit.Count2, slide);
     out += ",\"Set1\":";
     AppendPoints(out, set1);
     out += ",\"Set2\":";

@@ -106,6 +106,22 @@ TEST_F(FitCommand, EngineFailuresStillExitZero) {
     EXPECT_NE(out_.find("\"Message\":\"Input control data error\""), std::string::npos);
 }
 
+TEST_F(FitCommand, OverflowIsAFailedResult) {
+    // Numbers near the top of double's range overflow the exponential fit: a failure with
+    // its note, never "O.K." with null statistics.
+    const fs::path points = Write("huge.csv",
+                                  "set,dose,signal,error\n1,0,1e300,1e298\n"
+                                  "2,0,2e299,1e298\n2,1e300,6e299,1e298\n2,2e300,9e299,1e298\n"
+                                  "2,3e300,1.1e300,1e298\n2,4e300,1.2e300,1e298\n");
+    ASSERT_EQ(Run("--points '" + points.string() + "' --method 5 --function 8 --error-model 1"), 0)
+        << err_;
+    EXPECT_EQ(out_.rfind("{\"ResultCode\":-10,\"Message\":\"Fitting problem is ill-conditioned\","
+                         "\"Note\":\"numeric value too big; \"",
+                         0),
+              0u)
+        << out_;
+}
+
 TEST_F(FitCommand, CorrectionTableMethodsDefaultTheSecondCode) {
     const fs::path points = Write("t.csv",
                                   "set,dose,signal,error\n"
@@ -123,7 +139,74 @@ TEST_F(FitCommand, CorrectionTableMethodsDefaultTheSecondCode) {
 TEST_F(FitCommand, HelpPrintsTheUsage) {
     ASSERT_EQ(Run("--help"), 0);
     EXPECT_EQ(out_.rfind("usage: orvane-cli fit --points FILE.csv --method N", 0), 0u) << out_;
+    EXPECT_NE(out_.find("Exit status: 0 whenever a result was computed (read ResultCode for the "
+                        "engine's verdict,\n0 meaning \"O.K.\"), 1 when nothing could be "
+                        "computed"),
+              std::string::npos)
+        << out_;
+    EXPECT_NE(out_.find("2 for bad usage."), std::string::npos);
     EXPECT_EQ(err_, "");
+}
+
+TEST_F(FitCommand, SlidePrintsTheScaleFactorAndItsVariance) {
+    // A set slid onto a copy of itself: shift 0, and a scale that does not differ from 1
+    // is fixed at exactly 1; its variance comes from the curvature of chi-square.
+    std::string csv = "set,dose,signal,error\n";
+    const char* rows[] = {"0,102,2", "50,195,4", "100,290,6", "200,460,9", "300,590,12",
+                          "400,700,14"};
+    for (int set = 1; set <= 2; ++set) {
+        for (const char* row : rows) csv += std::to_string(set) + "," + row + "\n";
+    }
+    const fs::path points = Write("slide.csv", csv);
+    ASSERT_EQ(Run("--points '" + points.string() + "' --method 6 --function 8 --error-model 1"), 0)
+        << err_;
+    EXPECT_NEAR(Number("ResultCode"), 0.0, 0.0) << out_;
+    EXPECT_NEAR(Number("ED"), 0.0, 1e-3);
+    EXPECT_EQ(Number("ScaleFactor"), 1.0) << out_;
+    const double variance = Number("ScaleFactorVariance");
+    EXPECT_GT(variance, 0.0);
+    EXPECT_LT(variance, 1.0);
+    // Only the slide results carry them.
+    ASSERT_EQ(Run("--points '" + points.string() + "' --method 4 --function 1 --error-model 1"), 0);
+    EXPECT_EQ(out_.find("ScaleFactor"), std::string::npos) << out_;
+}
+
+TEST_F(FitCommand, NinetyNinePointsPerSetAndNotOneMore) {
+    std::string csv = "set,dose,signal,error\n";
+    for (int i = 0; i < 99; ++i) {
+        csv += "1," + std::to_string(i) + "," + std::to_string(100 + 3 * i) + ",2\n";
+    }
+    const fs::path full = Write("full.csv", csv);
+    ASSERT_EQ(Run("--points '" + full.string() + "' --method 1 --function 1 --error-model 1"), 0)
+        << err_;
+    EXPECT_NEAR(Number("ResultCode"), 0.0, 0.0) << out_;
+    EXPECT_NE(out_.find("\"Count\":99}"), std::string::npos);
+
+    const fs::path over = Write("over.csv", csv + "1,99,397,2\n");
+    ASSERT_EQ(Run("--points '" + over.string() + "' --method 1 --function 1 --error-model 1"), 1);
+    EXPECT_EQ(out_, "");
+    EXPECT_NE(err_.find("line 101: more than 99 points in set 1"), std::string::npos) << err_;
+}
+
+TEST_F(FitCommand, EchoedFieldsAreCutAndMadePrintable) {
+    const std::string longField(100, 'x');
+    const fs::path points = Write("long.csv", "set,dose,signal,error\n1,0," + longField + ",2\n");
+    ASSERT_EQ(Run("--points '" + points.string() + "' --method 1 --function 1 --error-model 1"), 1);
+    EXPECT_NE(err_.find("'" + std::string(40, 'x') + "...' is not a number"), std::string::npos)
+        << err_;
+    EXPECT_EQ(err_.find(std::string(41, 'x')), std::string::npos);
+
+    const fs::path control = Write("control.csv", "set,dose,signal,error\n1,0,1\x1b[2J,2\n");
+    ASSERT_EQ(Run("--points '" + control.string() + "' --method 1 --function 1 --error-model 1"),
+              1);
+    EXPECT_NE(err_.find("'1?[2J' is not a number"), std::string::npos) << err_;
+
+    ASSERT_EQ(Run("--points '" + points.string() + "' --method " + std::string(60, '7') +
+                  " --function 1 --error-model 1"),
+              2);
+    EXPECT_NE(err_.find("'" + std::string(40, '7') + "...' is not a whole number (--method)"),
+              std::string::npos)
+        << err_;
 }
 
 struct TBadCall {
