@@ -309,7 +309,8 @@ std::string ResultJson(const TFitRecord& fit, const std::string& note, ResultCod
     AppendCurve(out, fit.Code1, fit.NParams1, fit.Params1, fit.Cov1, fit.ChiSquare1, fit.P1,
                 fit.R2_1, fit.Count1);
     out += ",\"Curve2\":";
-    const bool slide = fit.Method == dmSlide || (fit.Method == dmCeramic && fit.Code1 != kLinearFunction);
+    const bool slide =
+        fit.Method == dmSlide || (fit.Method == dmCeramic && fit.Code1 != kLinearFunction);
     AppendCurve(out, fit.Code2, fit.NParams2, fit.Params2, fit.Cov2, fit.ChiSquare2, fit.P2,
                 fit.R2_2, fit.Count2, slide);
     out += ",\"Set1\":";

@@ -43,12 +43,15 @@ void DispatchSlide(TDoseWork& work) {
     SolveSlide(work);
 }
 
-// A dose or statistic that overflowed (or came out NaN) is never reported as a result.
+// A dose, statistic or covariance that overflowed (or came out NaN) is never reported as a
+// result. The covariances are cleared on entry, so they hold nothing but results.
 bool ResultsAreFinite(const TFitRecord& fit) {
-    const double values[] = {fit.ED,         fit.EDError, fit.ChiSquare1, fit.P1,
-                             fit.R2_1,       fit.ChiSquare2, fit.P2,      fit.R2_2};
-    return std::all_of(std::begin(values), std::end(values),
-                       [](double v) { return std::isfinite(v); });
+    auto finite = [](double v) { return std::isfinite(v); };
+    const double values[] = {fit.ED,   fit.EDError,    fit.ChiSquare1, fit.P1,
+                             fit.R2_1, fit.ChiSquare2, fit.P2,         fit.R2_2};
+    return std::all_of(std::begin(values), std::end(values), finite) &&
+           std::all_of(std::begin(fit.Cov1), std::end(fit.Cov1), finite) &&
+           std::all_of(std::begin(fit.Cov2), std::end(fit.Cov2), finite);
 }
 
 void Dispatch(TDoseWork& work) {
@@ -128,6 +131,7 @@ void EstimateDose(int method, ErrorModel errorModel, FunctionCode code1, Functio
 
     TDoseWork work{method, errorModel, code1, code2, set1, set2, fit, note, resultCode};
     Dispatch(work);
-    if (!IsFatal(resultCode) && !ResultsAreFinite(fit)) FailWithNote(work, "numeric value too big; ");
+    if (!IsFatal(resultCode) && !ResultsAreFinite(fit))
+        FailWithNote(work, "numeric value too big; ");
     fit.ResultCode = resultCode;
 }

@@ -181,8 +181,8 @@ double SlopeCallback(double k, void* context, ResultCode&) {
 bool PolishExponent(TExponentSearch& s, double& root, double other) {
     if (other == root) return true;
     ResultCode local = kResultOk;
-    const double polished = BrentRoot(SlopeCallback, &s, local, kPolishTolerance * std::fabs(root),
-                                      root, other);
+    const double polished =
+        BrentRoot(SlopeCallback, &s, local, kPolishTolerance * std::fabs(root), root, other);
     if (s.overflow) return false;
     if (local == kResultOk && s.ok && std::isfinite(polished)) root = polished;
     s.ok = true;

@@ -9,9 +9,9 @@
 namespace {
 
 // The power basis in scaled doses t = x / DoseScale, each column divided by (the power of
-// two nearest to) its weighted norm. Unscaled powers of doses in the hundreds span dozens of orders of magnitude by
-// degree 14, and the SVD cutoff then drops the higher columns; scaled and balanced columns
-// keep the decomposition as well conditioned as the dose spread allows.
+// two nearest to) its weighted norm. Unscaled powers of doses in the hundreds span dozens of orders
+// of magnitude by degree 14, and the SVD cutoff then drops the higher columns; scaled and balanced
+// columns keep the decomposition as well conditioned as the dose spread allows.
 constexpr int kRefinementSteps = 3;
 
 struct TScaledPowers {
@@ -96,7 +96,8 @@ void RefineSolution(int N, const double* x, const double* y, const double* w, in
         double trial[kMaxParams];
         for (int i = 0; i < n; ++i) {
             long double correction = 0.0L;
-            for (int j = 0; j < n; ++j) correction += inverseNormal[i * kMatrixStride + j] * gradient[j];
+            for (int j = 0; j < n; ++j)
+                correction += inverseNormal[i * kMatrixStride + j] * gradient[j];
             trial[i] = static_cast<double>(params[i] + correction);
         }
         long double trialGradient[kMaxParams];

@@ -152,8 +152,8 @@ TEST_F(FitCommand, SlidePrintsTheScaleFactorAndItsVariance) {
     // A set slid onto a copy of itself: shift 0, and a scale that does not differ from 1
     // is fixed at exactly 1; its variance comes from the curvature of chi-square.
     std::string csv = "set,dose,signal,error\n";
-    const char* rows[] = {"0,102,2", "50,195,4", "100,290,6", "200,460,9", "300,590,12",
-                          "400,700,14"};
+    const char* rows[] = {"0,102,2",   "50,195,4",   "100,290,6",
+                          "200,460,9", "300,590,12", "400,700,14"};
     for (int set = 1; set <= 2; ++set) {
         for (const char* row : rows) csv += std::to_string(set) + "," + row + "\n";
     }

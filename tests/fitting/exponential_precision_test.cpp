@@ -137,8 +137,8 @@ struct TGrowth {
     FunctionCode Code;
     double A1, A2, Amplitude, Exponent;  // A1 + A2 x + Amplitude exp(-Exponent x)
     std::vector<double> Doses;
-    double Scatter;       // relative size of a fixed pseudo-random scatter
-    double NaturalDose;   // dose of the three natural points
+    double Scatter;      // relative size of a fixed pseudo-random scatter
+    double NaturalDose;  // dose of the three natural points
 };
 
 double ScatterAt(int i) {
@@ -147,7 +147,9 @@ double ScatterAt(int i) {
 
 // Regenerated points (set 2) and three natural points (set 1), errors 2 % of the signal.
 void MakeGrowth(const TGrowth& g, TPointSet& natural, TPointSet& regenerated) {
-    auto curve = [&](double d) { return g.A1 + g.A2 * d + g.Amplitude * std::exp(-g.Exponent * d); };
+    auto curve = [&](double d) {
+        return g.A1 + g.A2 * d + g.Amplitude * std::exp(-g.Exponent * d);
+    };
     regenerated = TPointSet();
     for (double d : g.Doses) {
         const int i = regenerated.Count++;
@@ -165,16 +167,44 @@ void MakeGrowth(const TGrowth& g, TPointSet& natural, TPointSet& regenerated) {
 }
 
 const std::vector<TGrowth> kGrowths = {
-    {"SevenDosesToSaturation", 8, 1000, 0, -800, 0.005, {0, 133, 267, 400, 533, 667, 800},
-     0.01, 150},
-    {"ReplicatedDoses", 8, 5200, 0, -5000, 0.02, {0, 0, 25, 25, 50, 50, 100, 100, 200, 200, 300, 300},
-     0.02, 60},
+    {"SevenDosesToSaturation",
+     8,
+     1000,
+     0,
+     -800,
+     0.005,
+     {0, 133, 267, 400, 533, 667, 800},
+     0.01,
+     150},
+    {"ReplicatedDoses",
+     8,
+     5200,
+     0,
+     -5000,
+     0.02,
+     {0, 0, 25, 25, 50, 50, 100, 100, 200, 200, 300, 300},
+     0.02,
+     60},
     {"FarFromSaturation", 8, 3000, 0, -2900, 0.0008, {0, 50, 100, 200, 300, 400, 600}, 0.01, 250},
     {"SteepExponent", 8, 100, 0, -90, 0.5, {0, 1, 2, 3, 5, 8, 12, 20}, 0.005, 1.5},
-    {"WithLinearTerm", 9, 1000, 0.2, -800, 0.005, {0, 50, 100, 200, 300, 400, 600, 800, 1000},
-     0.01, 150},
-    {"LinearTermReplicated", 9, 300, 2, -250, 0.02, {0, 10, 10, 25, 50, 50, 75, 100, 150, 200, 300},
-     0.01, 40},
+    {"WithLinearTerm",
+     9,
+     1000,
+     0.2,
+     -800,
+     0.005,
+     {0, 50, 100, 200, 300, 400, 600, 800, 1000},
+     0.01,
+     150},
+    {"LinearTermReplicated",
+     9,
+     300,
+     2,
+     -250,
+     0.02,
+     {0, 10, 10, 25, 50, 50, 75, 100, 150, 200, 300},
+     0.01,
+     40},
 };
 
 class ExponentialAgainstIndependentSolver : public ::testing::TestWithParam<TGrowth> {};
@@ -188,8 +218,8 @@ TEST_P(ExponentialAgainstIndependentSolver, ParametersChiSquareAndDoseAgree) {
     const int n = g.Code == 8 ? 3 : 4;
     const TReference reference = IndependentFit(n, regenerated);
 
-    const TDoseRun run = RunDose(dmRegenerative, kArbitraryErrors, g.Code, g.Code, natural,
-                                 regenerated);
+    const TDoseRun run =
+        RunDose(dmRegenerative, kArbitraryErrors, g.Code, g.Code, natural, regenerated);
     ASSERT_EQ(run.Code, kResultOk) << run.Note;
     for (int j = 0; j < n; ++j) {
         EXPECT_NEAR(run.Fit.Params2[j], static_cast<double>(reference.Params[j]),
@@ -208,7 +238,8 @@ TEST_P(ExponentialAgainstIndependentSolver, ParametersChiSquareAndDoseAgree) {
         weights += w;
     }
     for (int i = 0; i < regenerated.Count; ++i) largest = std::fmax(largest, regenerated.Dose[i]);
-    const double dose = static_cast<double>(DoseAtLevel(n, reference.Params, sum / weights, largest));
+    const double dose =
+        static_cast<double>(DoseAtLevel(n, reference.Params, sum / weights, largest));
     // Code 9 finds its dose with Brent's method to a tolerance of 1e-4 (relative and absolute),
     // which usually ends far closer.
     EXPECT_NEAR(run.Fit.ED, dose, (g.Code == 8 ? 1e-9 : 1e-6) * dose);
@@ -280,7 +311,8 @@ TEST(ExponentialPrecision, OverflowIsAFailureNotAResult) {
 
     // A polynomial through signals whose squares overflow has an infinite chi-square.
     const TPointSet huge = MakePoints({0, 1, 2, 3}, {1e200, 3e200, 2e200, 5e200}, 1e-150);
-    const TDoseRun line = RunDose(dmTestFit, kArbitraryErrors, 1, kCorrectionTable, huge, TPointSet());
+    const TDoseRun line =
+        RunDose(dmTestFit, kArbitraryErrors, 1, kCorrectionTable, huge, TPointSet());
     EXPECT_EQ(line.Code, kIllConditioned);
     EXPECT_EQ(line.Note, "numeric value too big; ");
 }
