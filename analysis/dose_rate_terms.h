@@ -1,0 +1,57 @@
+#pragma once
+// The dose-rate model as a function of its uncertain inputs, shared by the first-order
+// propagation and the Monte Carlo draws. Internal to the dose-rate computation.
+#include <array>
+#include <cstddef>
+
+#include "analysis/dose_rate.h"
+
+enum TDoseRateParameter : std::size_t {
+    kParamK,
+    kParamU,
+    kParamTh,
+    kParamRb,
+    kParamInternalK,
+    kParamInternalRb,
+    kParamWater,
+    kParamAValue,
+    kParamAlphaU,
+    kParamAlphaTh,
+    kParamBetaU,
+    kParamBetaTh,
+    kParamBetaK,
+    kParamBetaRb,
+    kParamGammaU,
+    kParamGammaTh,
+    kParamGammaK,
+    kParamAbsorbedU,
+    kParamAbsorbedTh,
+    kParamAbsorbedK,
+    kParamEtchU,
+    kParamEtchTh,
+    kParamEtchK,
+    kParamCosmicScale,
+    kParamCount
+};
+
+// Alpha, beta, gamma, cosmic, internal and total dose rates (Gy/ka).
+struct TDoseRateComponents {
+    double Alpha = 0.0, Beta = 0.0, Gamma = 0.0, Cosmic = 0.0, Internal = 0.0, Total = 0.0;
+};
+
+struct TDoseRateModel {
+    std::array<double, kParamCount> Mean{};
+    std::array<double, kParamCount> Sigma{};
+    std::array<bool, kParamCount> Systematic{};
+    bool CountsAlpha = false;  // alpha only with an a-value (fine grains)
+    double CosmicDoseRate = 0.0;
+
+    TDoseRateComponents Evaluate(const std::array<double, kParamCount>& x) const;
+};
+
+// Builds the model from checked inputs and fills the report steps.
+TDoseRateModel BuildDoseRateModel(const TDoseRateInputs& inputs, TDoseRateSteps& steps);
+
+// Runs the Monte Carlo draws of a model.
+TMonteCarloSummary RunDoseRateMonteCarlo(const TDoseRateModel& model, int draws,
+                                         std::uint64_t seed);
