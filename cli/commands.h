@@ -13,3 +13,5 @@ int RunRestoreCommand(const std::vector<std::string>& args);
 int RunSubtractCommand(const std::vector<std::string>& args);
 int RunDeglitchCommand(const std::vector<std::string>& args);
 int RunExportAsciiCommand(const std::vector<std::string>& args);
+int RunDoseRateCommand(const std::vector<std::string>& args);
+int RunAgeCommand(const std::vector<std::string>& args);

@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
     if (command == "subtract") return RunSubtractCommand(args);
     if (command == "deglitch") return RunDeglitchCommand(args);
     if (command == "export-ascii") return RunExportAsciiCommand(args);
+    if (command == "dose-rate") return RunDoseRateCommand(args);
+    if (command == "age") return RunAgeCommand(args);
     std::cerr << "orvane-cli: unknown command '" << command << "'\n" << UsageText();
     return kExitUsage;
 }
