@@ -38,7 +38,8 @@ void BM_DoseRateMonteCarlo10000(benchmark::State& state) {
     bool ok = true;
     for (auto _ : state) {
         ok = ComputeDoseRate(inputs, result, message) && ok;
-        benchmark::DoNotOptimize(result.MonteCarlo.Total.Value);
+        double total = result.MonteCarlo.Total.Value;
+        benchmark::DoNotOptimize(total);
     }
     if (!ok) {
         state.SkipWithError(("refused: " + message).c_str());
@@ -49,7 +50,11 @@ void BM_DoseRateMonteCarlo10000(benchmark::State& state) {
     if (result.MonteCarlo.Draws != 10000 ||
         std::abs(drawn.Value - linear.Value) > 5 * linear.Error / std::sqrt(10000.0) ||
         std::abs(drawn.Error - linear.Error) > 0.05 * linear.Error) {
-        state.SkipWithError("Monte Carlo total disagrees with the propagated total");
+        const std::string text = "Monte Carlo total " + std::to_string(drawn.Value) + " +- " +
+                                 std::to_string(drawn.Error) + " disagrees with " +
+                                 std::to_string(linear.Value) + " +- " +
+                                 std::to_string(linear.Error);
+        state.SkipWithError(text.c_str());
         return;
     }
     state.counters["total"] = linear.Value;
