@@ -1,0 +1,98 @@
+#pragma once
+// "Compute age": the dose-rate inputs of a sample, the equivalent dose (typed, or the last
+// solution of growth-curve mode), the dose-rate components and the age with its random,
+// systematic and total uncertainty, and a report to copy or save as text or CSV. The inputs
+// of a data file persist beside it (S12.DAT: S12.age.json, the previous one kept as
+// S12.age.~json).
+#include <QDialog>
+#include <QString>
+#include <functional>
+
+#include "analysis/dose_rate.h"
+#include "analysis/dose_rate_json.h"
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+
+class TAgeDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `dataFile` is the open record file; empty when none (nothing is then kept beside it).
+    explicit TAgeDialog(const QString& dataFile, QWidget* parent = nullptr);
+
+    // The inputs file kept beside a data file: S12.DAT -> S12.age.json.
+    static QString SideFilePath(const QString& dataFile);
+
+    // Where the equivalent dose of "From growth curve" comes from: the last solution of
+    // growth-curve mode. The source returns false while there is none. Without a source the
+    // button stays disabled.
+    void SetEquivalentDoseSource(std::function<bool(double& dose, double& error)> source);
+
+    // The inputs as the dialog shows them, and setting them into the dialog.
+    TDoseRateInputs Inputs() const;
+    TAgeFileExtras Extras() const;
+    void SetInputs(const TDoseRateInputs& inputs, const TAgeFileExtras& extras);
+
+    // Computes and shows the result; false (with the message shown) when an input is refused.
+    bool Compute();
+    const TAgeResult& Result() const { return result_; }
+    bool HasResult() const { return hasResult_; }
+    QString ReportText() const;
+    QString ReportCsv() const;
+
+    bool LoadInputsFile(const QString& path, QString& error);
+    bool SaveInputsFile(const QString& path, QString& error) const;
+    // CSV when the name ends in .csv, text otherwise.
+    bool SaveReport(const QString& path, QString& error) const;
+
+    void done(int result) override;
+
+private:
+    QDoubleSpinBox* Number(const char* name, double max, int decimals);
+    void BuildUi();
+    void UpdateEnabled();
+    void FromGrowthCurve();
+    void LoadInputsAsked();
+    void SaveInputsAsked();
+    void SaveReportAsked();
+    void CopyReport();
+    void KeepInputs();
+    void ShowStatus(const QString& text, bool error);
+
+    QString dataFile_;
+    std::function<bool(double&, double&)> doseSource_;
+    TAgeResult result_;
+    bool hasResult_ = false;
+
+    QLineEdit* sample_ = nullptr;
+    QDoubleSpinBox *de_ = nullptr, *deError_ = nullptr;
+    QPushButton* fromGrowth_ = nullptr;
+    QComboBox* units_ = nullptr;
+    QDoubleSpinBox *k_ = nullptr, *kError_ = nullptr, *u_ = nullptr, *uError_ = nullptr;
+    QDoubleSpinBox *th_ = nullptr, *thError_ = nullptr, *rb_ = nullptr, *rbError_ = nullptr;
+    QComboBox *factors_ = nullptr, *attenuation_ = nullptr;
+    QGroupBox *grainBox_ = nullptr, *etchBox_ = nullptr, *alphaBox_ = nullptr;
+    QGroupBox* internalBox_ = nullptr;
+    QDoubleSpinBox *grainMin_ = nullptr, *grainMax_ = nullptr, *etchMin_ = nullptr,
+                   *etchMax_ = nullptr;
+    QDoubleSpinBox *water_ = nullptr, *waterError_ = nullptr, *aValue_ = nullptr,
+                   *aValueError_ = nullptr;
+    QDoubleSpinBox *internalK_ = nullptr, *internalKError_ = nullptr, *internalRb_ = nullptr,
+                   *internalRbError_ = nullptr;
+    QComboBox* cosmicMode_ = nullptr;
+    QDoubleSpinBox *latitude_ = nullptr, *longitude_ = nullptr, *altitude_ = nullptr,
+                   *depth_ = nullptr, *density_ = nullptr, *cosmic_ = nullptr,
+                   *cosmicError_ = nullptr;
+    QCheckBox* cosmicErrorTyped_ = nullptr;
+    QSpinBox *draws_ = nullptr, *seed_ = nullptr;
+    QLabel* ageLabel_ = nullptr;
+    QLabel* status_ = nullptr;
+    QPlainTextEdit* report_ = nullptr;
+};
