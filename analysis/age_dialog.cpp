@@ -238,7 +238,9 @@ void TAgeDialog::BuildUi() {
     auto* mcForm = new QFormLayout(mcBox);
     draws_ = new QSpinBox;
     draws_->setObjectName(QStringLiteral("drawsEdit"));
-    draws_->setRange(0, kMaxMonteCarloDraws);
+    // A million draws take about half a second: the dialog stays responsive without a
+    // progress bar. Longer runs are for orvane-cli.
+    draws_->setRange(0, 1000000);
     draws_->setSpecialValueText(QStringLiteral("off"));
     seed_ = new QSpinBox;
     seed_->setObjectName(QStringLiteral("seedEdit"));
@@ -306,12 +308,7 @@ void TAgeDialog::BuildUi() {
     connect(saveReport, &QPushButton::clicked, this, [this] { SaveReportAsked(); });
     connect(fromGrowth_, &QPushButton::clicked, this, [this] { FromGrowthCurve(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        // The help page of the age tools is help context 181.
-        setProperty("helpContext", 181);
-        ShowStatus(QStringLiteral("See the help page \"Dose rate and age\" (Help content)."),
-                   false);
-    });
+    connect(buttons, &QDialogButtonBox::helpRequested, this, &TAgeDialog::helpRequested);
     connect(cosmicMode_, &QComboBox::currentIndexChanged, this, [this] { UpdateEnabled(); });
     connect(cosmicErrorTyped_, &QCheckBox::toggled, this, [this] { UpdateEnabled(); });
     connect(units_, &QComboBox::currentIndexChanged, this, [this] { UpdateEnabled(); });

@@ -54,6 +54,10 @@ public:
 
     void done(int result) override;
 
+signals:
+    // The Help button: the window shows the help page of the age tools.
+    void helpRequested();
+
 private:
     QDoubleSpinBox* Number(const char* name, double max, int decimals);
     void BuildUi();

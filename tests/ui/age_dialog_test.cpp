@@ -3,12 +3,14 @@
 // shown instead of a result, and the report saved as text and CSV.
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
@@ -137,6 +139,15 @@ private slots:
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(Find<QDoubleSpinBox>(dialog, "deEdit")->value(), 37.5);
         QCOMPARE(Find<QDoubleSpinBox>(dialog, "deErrorEdit")->value(), 1.25);
+    }
+
+    void helpButtonAsksForTheHelpPage() {
+        TAgeDialog dialog{QString()};
+        QSignalSpy spy(&dialog, &TAgeDialog::helpRequested);
+        auto* box = dialog.findChild<QDialogButtonBox*>();
+        QVERIFY(box != nullptr);
+        QTest::mouseClick(box->button(QDialogButtonBox::Help), Qt::LeftButton);
+        QCOMPARE(spy.count(), 1);
     }
 
     void reportIsCopiedAndSavedAsTextAndCsv() {
