@@ -34,7 +34,7 @@ void BM_OpenLargeFileUntilPainted(benchmark::State& state) {
     const QString file = BigFile();
     TMemorySettingsStore settings;
     TScriptedPrompts prompts;
-    TEdForm1 form(settings, &prompts);
+    TMainWindow form(settings, &prompts);
     form.show();
     int records = 0;
     for (auto _ : state) {

@@ -48,6 +48,14 @@ void TBinDataGrid::ShowView(TBinDataSet* view, TRecordKind kind) {
     FitColumns();
 }
 
+void TBinDataGrid::ShowColumns(const QStringList& columns,
+                               std::map<std::string, std::string> titles) {
+    model_->SetView(model_->View(), model_->Kind(), columns);
+    model_->SetColumnTitles(std::move(titles));
+    for (int c = 0; c < columns.size(); ++c) setColumnHidden(c, false);
+    FitColumns();
+}
+
 void TBinDataGrid::Clear() {
     model_->SetColumnTitles({});
     model_->SetView(nullptr, TRecordKind::General, {});

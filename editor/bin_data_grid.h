@@ -16,6 +16,9 @@ public:
     // Shows a view with the fixed columns of its kind (the general view: all its data
     // fields) and sizes the columns to their content. Column titles set before are dropped.
     void ShowView(TBinDataSet* view, TRecordKind kind);
+    // Shows the view's records under the given columns (field names of the view), all
+    // visible, with titles for some of them (a mode's own columns).
+    void ShowColumns(const QStringList& columns, std::map<std::string, std::string> titles);
     void Clear();
     // Makes the row of the record at 0-based index current and keeps it visible.
     void SelectRecord(int row);

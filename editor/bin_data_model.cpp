@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFont>
 
+#include "editor/records_snapshot_command.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
 #include "record_store/presentation_entry.h"
@@ -116,6 +117,9 @@ bool TBinDataModel::setData(const QModelIndex& index, const QVariant& value, int
     if (role != Qt::EditRole || !index.isValid() || !ColumnEditable(index.column())) return false;
     try {
         view_->SetRecNo(index.row() + 1);
+        const QString& field = columns_.at(index.column());
+        const TRecordsChange change(document_, QStringLiteral("Edit ") + field,
+                                    {view_->RecordAt(index.row()).id});
         const auto outcome = presentation::ApplyEntry(
             *view_, kind_, columns_.at(index.column()).toStdString(),
             value.toString().toStdString(), booleans_, locale_);

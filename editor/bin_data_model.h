@@ -13,6 +13,7 @@
 #include "record_store/presentation_record.h"
 
 class TBinDataSet;
+class TEditorDocument;
 
 class TBinDataModel : public QAbstractTableModel {
     Q_OBJECT
@@ -31,7 +32,10 @@ public:
     // Column titles by field name (a layout file's captions); a field without one shows its
     // display label. Kept until replaced: a reload of the rows keeps them.
     void SetColumnTitles(std::map<std::string, std::string> titles);
+    const std::map<std::string, std::string>& ColumnTitles() const { return titles_; }
     void SetTextLocale(const presentation::TTextLocale& locale);
+    // Edits go onto the document's undo stack (none: they are made without undo).
+    void SetDocument(TEditorDocument* document) { document_ = document; }
     const presentation::TTextLocale& TextLocale() const { return locale_; }
     // Re-reads everything (after the store changed behind the model's back).
     void Reload();
@@ -59,6 +63,7 @@ private:
     QString ShownText(int row, const QString& field, bool forEdit) const;
 
     TBinDataSet* view_ = nullptr;
+    TEditorDocument* document_ = nullptr;
     TRecordKind kind_ = TRecordKind::General;
     QStringList columns_;
     std::vector<int> fieldIndexes_;  // view field index per column, -1 when absent

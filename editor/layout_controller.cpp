@@ -10,7 +10,8 @@
 
 #include "editor/bin_data_grid.h"
 #include "editor/layout_field_edit.h"
-#include "editor/main_window.h"
+#include "editor/editor_document.h"
+#include "editor/editor_shell.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
 #include "record_store/file_names.h"
@@ -35,28 +36,42 @@ QString OpenFilter(const std::string& kind) {
 
 }  // namespace
 
-TLayoutController::TLayoutController(TEdForm1& form) : QObject(&form), form_(form) {
+TLayoutController::TLayoutController(TEditorShell& shell)
+    : QObject(shell.Window()), shell_(shell), document_(shell.Document()) {
     setObjectName(QString::fromLatin1(kControllerName));
-}
-
-TLayoutController* TLayoutController::Of(const TEdForm1& form) {
-    return form.findChild<TLayoutController*>(QString::fromLatin1(kControllerName),
-                                              Qt::FindDirectChildrenOnly);
+    connect(&document_, &TEditorDocument::opened, this, [this](bool fileOpened) {
+        if (!LoadForOpenedView(fileOpened) && fileOpened) shell_.AbandonOpen();
+    });
+    connect(&document_, &TEditorDocument::closing, this, [this] {
+        SetMoving(false);
+        RemoveControls();
+    });
+    connect(&document_, &TEditorDocument::currentRecordChanged, this, [this] { RefreshEdits(); });
+    connect(&document_, &TEditorDocument::recordsChanged, this, [this] { RefreshEdits(); });
+    connect(shell_.Action(TActionId::ReadPreferences), &QAction::triggered, this,
+            [this] { ReadPreferences(); });
+    QAction* changePos = shell_.Action(TActionId::ChangePos);
+    changePos->setCheckable(true);
+    changePos->setEnabled(false);
+    connect(changePos, &QAction::toggled, this, [this](bool on) { SetMoving(on); });
+    QAction* save = shell_.Action(TActionId::ConfigSave);
+    save->setEnabled(false);
+    connect(save, &QAction::triggered, this, [this] { SavePosition(); });
 }
 
 std::string TLayoutController::RecordDirectory() const {
-    if (form_.FileName().isEmpty()) return QCoreApplication::applicationDirPath().toStdString();
-    return QFileInfo(form_.FileName()).absolutePath().toStdString();
+    if (document_.FileName().isEmpty()) return QCoreApplication::applicationDirPath().toStdString();
+    return QFileInfo(document_.FileName()).absolutePath().toStdString();
 }
 
 std::string TLayoutController::SchemaDirectory() const {
-    const std::string dir = form_.DataDirectory();
+    const std::string dir = shell_.DataDirectory();
     return dir.empty() ? RecordDirectory() + "/" : dir;
 }
 
 bool TLayoutController::LoadForOpenedView(bool lookUp) {
     RemoveControls();
-    curves_.clear();
+    document_.SetCurveFields({});
     positionsChanged_ = false;
     SetMoving(false);
 
@@ -65,7 +80,7 @@ bool TLayoutController::LoadForOpenedView(bool lookUp) {
         layoutFile_.clear();
         const std::string path = FindLayoutFile();
         if (FileExists(path)) {
-            iniList_.Set(form_.FileKind().toStdString(), path);
+            iniList_.Set(document_.FileKind().toStdString(), path);
             text = ReadLayoutText(path);
             if (text) layoutFile_ = path;
         }
@@ -82,41 +97,41 @@ bool TLayoutController::LoadForOpenedView(bool lookUp) {
 }
 
 std::string TLayoutController::FindLayoutFile() {
-    const std::string kind = form_.FileKind().toStdString();
+    const std::string kind = document_.FileKind().toStdString();
     const auto remembered = iniList_.Get(kind);
     const std::string path =
         ResolveNameCase(remembered ? *remembered : LayoutFileName(SchemaDirectory(), kind));
     if (FileExists(path)) return path;
-    return form_.Prompts()
-        .OpenFileName(&form_, QString::fromLatin1(kDialogTitle),
+    return shell_.Prompts()
+        .OpenFileName(shell_.Window(), QString::fromLatin1(kDialogTitle),
                       QString::fromStdString(RecordDirectory()), OpenFilter(kind))
         .toStdString();
 }
 
 void TLayoutController::ApplyMain(const std::vector<std::string>& lines) {
     const TLayoutMain main = ReadLayoutMain(lines);
-    const std::string texts = main.booleanDisplay.value_or(form_.BooleanDisplay().toStdString());
-    form_.SetBooleanDisplay(QString::fromStdString(WholeBooleanDisplay(texts)));
-    QPoint at = form_.pos();
+    const std::string texts = main.booleanDisplay.value_or(shell_.BooleanDisplay().toStdString());
+    shell_.SetBooleanDisplay(QString::fromStdString(WholeBooleanDisplay(texts)));
+    QPoint at = shell_.Window()->pos();
     if (main.left && *main.left >= 0) at.setX(*main.left);
     if (main.top && *main.top >= 0) at.setY(*main.top);
-    form_.move(at);
-    QSize size = form_.size();
+    shell_.Window()->move(at);
+    QSize size = shell_.Window()->size();
     if (main.width && *main.width > 0) size.setWidth(*main.width);
     if (main.height && *main.height > 0) size.setHeight(*main.height);
-    form_.resize(size);
+    shell_.Window()->resize(size);
 }
 
 bool TLayoutController::BuildControls(const std::vector<std::string>* lines) {
-    TBinDataSet* view = form_.ShownView();
+    TBinDataSet* view = document_.ShownView();
     if (!view) return true;
-    QWidget* area = form_.GeneralFormArea();
-    const std::string whole = WholeBooleanDisplay(form_.BooleanDisplay().toStdString());
+    QWidget* area = shell_.GeneralFormArea();
+    const std::string whole = WholeBooleanDisplay(shell_.BooleanDisplay().toStdString());
     const TBooleanWords words = BooleanWords(whole);
     const auto booleans = presentation::TBooleanTexts::Parse(whole);
-    const TRecordKind kind = form_.ShownRecordKind();
-    const presentation::TTextLocale locale = form_.Grid()->Model()->TextLocale();
-    const bool shown = form_.IsGeneralMode();
+    const TRecordKind kind = document_.ShownRecordKind();
+    const presentation::TTextLocale locale = shell_.Grid()->Model()->TextLocale();
+    const bool shown = document_.GeneralMode();
 
     plan_ = TLayoutPlan{};
     std::string error;
@@ -125,20 +140,21 @@ bool TLayoutController::BuildControls(const std::vector<std::string>* lines) {
     } catch (const std::exception& e) {
         error = e.what();
     }
-    curves_ = plan_.curves;
+    document_.SetCurveFields(plan_.curves);
     if (shown) {
         // The captions title the grid's columns of the general view.
-        form_.Grid()->Model()->SetColumnTitles(plan_.captions);
-        form_.Grid()->FitColumns();
+        shell_.Grid()->Model()->SetColumnTitles(plan_.captions);
+        shell_.Grid()->FitColumns();
     }
 
     int boxWidth = area->width();
     if (area->parentWidget() && area->parentWidget()->width() > boxWidth)
         boxWidth = area->parentWidget()->width();
-    if (boxWidth < 100) boxWidth = std::max(100, form_.width() - 24);
+    if (boxWidth < 100) boxWidth = std::max(100, shell_.Window()->width() - 24);
     TFlowLayout flow(boxWidth);
     for (const TLayoutFieldPlan& f : plan_.shown) {
         auto* edit = new TLayoutFieldEdit(*view, kind, f.name, area);
+        edit->SetDocument(&document_);
         edit->setObjectName(QString::fromStdString(f.editName));
         edit->SetPrecision(f.layout.precision);
         edit->SetBooleanTexts(booleans);
@@ -169,11 +185,11 @@ bool TLayoutController::BuildControls(const std::vector<std::string>* lines) {
         label->setVisible(shown);
         Watch(edit);
         Watch(label);
-        connect(edit, &TLayoutFieldEdit::entryFailed, &form_,
-                [this](const QString& m) { form_.ShowError(m); });
+        connect(edit, &TLayoutFieldEdit::entryFailed, shell_.Window(),
+                [this](const QString& m) { shell_.ShowError(m); });
         connect(edit, &TLayoutFieldEdit::recordEdited, this, [this] {
-            TBinDataModel* model = form_.Grid()->Model();
-            const int row = form_.Grid()->CurrentRow();
+            TBinDataModel* model = shell_.Grid()->Model();
+            const int row = shell_.Grid()->CurrentRow();
             if (row >= 0)
                 emit model->dataChanged(model->index(row, 0),
                                         model->index(row, model->columnCount() - 1));
@@ -186,20 +202,20 @@ bool TLayoutController::BuildControls(const std::vector<std::string>* lines) {
     if (error.empty() && lines) error = AddFreeLabels(*lines);
     FitArea();
     if (error.empty()) return true;
-    form_.ShowError(QString::fromStdString(error));
+    shell_.ShowError(QString::fromStdString(error));
     return false;
 }
 
 std::string TLayoutController::AddFreeLabels(const std::vector<std::string>& lines) {
     // The labels read before a bad line are made; the error still ends the open.
     const TFreeLabelList list = ReadFreeLabels(lines);
-    QWidget* area = form_.GeneralFormArea();
+    QWidget* area = shell_.GeneralFormArea();
     for (const TFreeLabel& l : list.labels) {
         auto* label = new QLabel(QString::fromStdString(l.caption), area);
         label->setObjectName(QStringLiteral("FreeLabel"));
         label->move(l.left, l.top);
         label->resize(label->sizeHint());
-        label->setVisible(form_.IsGeneralMode());
+        label->setVisible(document_.GeneralMode());
         Watch(label);
         freeLabels_.push_back(label);
     }
@@ -229,7 +245,7 @@ void TLayoutController::Watch(QWidget* control) {
 }
 
 void TLayoutController::FitArea() {
-    QWidget* area = form_.GeneralFormArea();
+    QWidget* area = shell_.GeneralFormArea();
     QRect bounds;
     for (QWidget* w : edits_) bounds |= w->geometry();
     for (QWidget* w : fieldLabels_) bounds |= w->geometry();
@@ -240,8 +256,8 @@ void TLayoutController::FitArea() {
 
 void TLayoutController::ReadPreferences() {
     const std::string path =
-        form_.Prompts()
-            .OpenFileName(&form_, QString::fromLatin1(kDialogTitle),
+        shell_.Prompts()
+            .OpenFileName(shell_.Window(), QString::fromLatin1(kDialogTitle),
                           QString::fromStdString(RecordDirectory()), OpenFilter(""))
             .toStdString();
     if (!FileExists(path)) return;
@@ -260,7 +276,8 @@ void TLayoutController::SetMoving(bool on) {
     for (QWidget* w : edits_) setCursor(w);
     for (QWidget* w : fieldLabels_) setCursor(w);
     for (QWidget* w : freeLabels_) setCursor(w);
-    if (QAction* a = form_.findChild<QAction*>(QStringLiteral("ActionChangePos"))) {
+    {
+        QAction* a = shell_.Action(TActionId::ChangePos);
         const QSignalBlocker block(a);
         a->setChecked(on);
     }
@@ -278,7 +295,7 @@ void TLayoutController::DropControl(QWidget* control, QPoint press, QPoint drop)
 bool TLayoutController::eventFilter(QObject* watched, QEvent* event) {
     if (!moving_) return QObject::eventFilter(watched, event);
     auto* control = qobject_cast<QWidget*>(watched);
-    QWidget* area = form_.GeneralFormArea();
+    QWidget* area = shell_.GeneralFormArea();
     switch (event->type()) {
         case QEvent::MouseButtonPress: {
             auto* e = static_cast<QMouseEvent*>(event);
@@ -306,19 +323,19 @@ bool TLayoutController::eventFilter(QObject* watched, QEvent* event) {
 void TLayoutController::SavePosition() {
     const std::string proposed =
         !layoutFile_.empty() ? layoutFile_
-                             : LayoutFileName(SchemaDirectory(), form_.FileKind().toStdString());
-    const QString chosen = form_.Prompts().SaveFileName(
-        &form_, QString::fromLatin1(kSaveTitle), QString::fromStdString(proposed),
+                             : LayoutFileName(SchemaDirectory(), document_.FileKind().toStdString());
+    const QString chosen = shell_.Prompts().SaveFileName(
+        shell_.Window(), QString::fromLatin1(kSaveTitle), QString::fromStdString(proposed),
         QString::fromLatin1(kSaveFilter), QStringLiteral("INI"));
     if (chosen.isEmpty()) return;
     layoutFile_ = chosen.toStdString();
 
     TLayoutPositions positions;
-    positions.left = form_.x();
-    positions.top = form_.y();
-    positions.width = form_.width();
-    positions.height = form_.height();
-    positions.booleanDisplay = form_.BooleanDisplay().toStdString();
+    positions.left = shell_.Window()->x();
+    positions.top = shell_.Window()->y();
+    positions.width = shell_.Window()->width();
+    positions.height = shell_.Window()->height();
+    positions.booleanDisplay = shell_.BooleanDisplay().toStdString();
     auto rect = [](const QWidget* w) {
         return TLayoutRect{w->x(), w->y(), w->width(), w->height()};
     };
@@ -342,9 +359,9 @@ void TLayoutController::SavePosition() {
     }
     try {
         const std::string texts = SaveLayoutPositions(layoutFile_, positions);
-        form_.SetBooleanDisplay(QString::fromStdString(texts));
+        shell_.SetBooleanDisplay(QString::fromStdString(texts));
     } catch (const std::exception& e) {
-        form_.ShowError(QString::fromStdString(e.what()));
+        shell_.ShowError(QString::fromStdString(e.what()));
         return;
     }
     positionsChanged_ = false;
@@ -352,8 +369,7 @@ void TLayoutController::SavePosition() {
 }
 
 void TLayoutController::UpdateActions() {
-    if (QAction* a = form_.findChild<QAction*>(QStringLiteral("ActionConfigSave")))
-        a->setEnabled(positionsChanged_);
-    if (QAction* a = form_.findChild<QAction*>(QStringLiteral("ActionChangePos")))
-        a->setEnabled(form_.FileCommandsEnabled() && form_.ShownView() != nullptr);
+    shell_.Action(TActionId::ConfigSave)->setEnabled(positionsChanged_);
+    shell_.Action(TActionId::ChangePos)
+        ->setEnabled(shell_.FileCommandsEnabled() && document_.ShownView() != nullptr);
 }

@@ -10,23 +10,25 @@
 #include <string>
 #include <vector>
 
+#include "editor/editor_document.h"
 #include "record_store/curve_fields.h"
 #include "record_store/layout_file.h"
 #include "record_store/layout_plan.h"
 
 class QLabel;
 class QWidget;
-class TEdForm1;
+class TEditorShell;
 class TLayoutFieldEdit;
 
 class TLayoutController : public QObject {
     Q_OBJECT
 
 public:
-    explicit TLayoutController(TEdForm1& form);
-    static TLayoutController* Of(const TEdForm1& form);
+    // Connects itself to the shell's layout commands and the document's signals.
+    explicit TLayoutController(TEditorShell& shell);
 
-    const TCurveFieldList& CurveFields() const { return curves_; }
+    // The open file's curve fields (also the document's).
+    const TCurveFieldList& CurveFields() const { return document_.CurveFields(); }
     // Path of the layout file in use; empty when the open file has none.
     const std::string& LayoutFile() const { return layoutFile_; }
     const TIniList& IniList() const { return iniList_; }
@@ -73,10 +75,10 @@ private:
     void FitArea();
     void UpdateActions();
 
-    TEdForm1& form_;
+    TEditorShell& shell_;
+    TEditorDocument& document_;
     TIniList iniList_;
     std::string layoutFile_;
-    TCurveFieldList curves_;
     TLayoutPlan plan_;
     std::set<std::string> booleanFields_;
     std::vector<TLayoutFieldEdit*> edits_;  // in plan order

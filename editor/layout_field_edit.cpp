@@ -1,6 +1,7 @@
 #include "editor/layout_field_edit.h"
 
 #include "editor/main_window.h"
+#include "editor/records_snapshot_command.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/presentation_entry.h"
 #include "record_store/presentation_format.h"
@@ -11,7 +12,7 @@ TLayoutFieldEdit::TLayoutFieldEdit(TBinDataSet& view, TRecordKind kind, const st
     connect(this, &QLineEdit::editingFinished, this, [this] {
         // Focus leaves the edit also while the main window is being destroyed, after its
         // views are gone: only a live window stores.
-        if (isModified() && qobject_cast<TEdForm1*>(window())) StoreText();
+        if (isModified() && qobject_cast<TMainWindow*>(window())) StoreText();
     });
 }
 
@@ -35,6 +36,9 @@ void TLayoutFieldEdit::Refresh() {
 bool TLayoutFieldEdit::StoreText() {
     if (!view_.Active() || view_.RecNo() < 1) return false;
     try {
+        const TRecordsChange change(document_,
+                                    QStringLiteral("Edit ") + QString::fromStdString(field_),
+                                    {view_.GetBookmark().value_or(0)});
         presentation::ApplyEntry(view_, kind_, field_, text().toStdString(), booleans_, locale_);
     } catch (const std::exception& e) {
         emit entryFailed(QString::fromStdString(e.what()));

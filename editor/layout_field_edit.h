@@ -7,6 +7,7 @@
 #include "record_store/presentation_record.h"
 
 class TBinDataSet;
+class TEditorDocument;
 
 class TLayoutFieldEdit : public QLineEdit {
     Q_OBJECT
@@ -21,6 +22,8 @@ public:
     int Precision() const { return precision_; }
     void SetBooleanTexts(const presentation::TBooleanTexts& texts) { booleans_ = texts; }
     void SetTextLocale(const presentation::TTextLocale& locale) { locale_ = locale; }
+    // Edits go onto the document's undo stack (none: they are made without undo).
+    void SetDocument(TEditorDocument* document) { document_ = document; }
     // Shows the field of the current record.
     void Refresh();
     // Stores the text into the current record (as typing it and leaving the edit does).
@@ -32,6 +35,7 @@ signals:
 
 private:
     TBinDataSet& view_;
+    TEditorDocument* document_ = nullptr;
     TRecordKind kind_;
     std::string field_;
     int precision_ = 4;

@@ -33,10 +33,10 @@ public:
 };
 
 // The dialogs are made once at start, after the main window, in this order: "Deglitching
-// curve data", "System parameters" (TPagesDlg), "Change intensity", "Orvane - Printing
+// curve data", "System parameters" (TRoiSetsDlg), "Change intensity", "Orvane - Printing
 // options", the general OK dialog "Dialog", "Select normalization scheme", "Normalize TL
 // glow curves", "Select fields for conversion". Each is added here when its part is built.
-void CreateDialogs(TEdForm1& /*form*/) {}
+void CreateDialogs(TMainWindow& /*form*/) {}
 
 }  // namespace
 
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
 
     TQtSettingsStore settings;
     TConsolePrompts console;
-    TEdForm1 form(settings, parser.isSet(screenshot) ? &console : nullptr);
+    TMainWindow form(settings, parser.isSet(screenshot) ? &console : nullptr);
     CreateDialogs(form);
     form.show();
     const QStringList files = parser.positionalArguments();

@@ -20,22 +20,23 @@
 #include <QVBoxLayout>
 
 #include "editor/bin_data_grid.h"
-#include "editor/command_hooks.h"
 #include "editor/help_window.h"
+#include "editor/layout_controller.h"
+#include "editor/mode_switcher.h"
 #include "editor/record_form.h"
+#include "editor/roi_commands.h"
+#include "editor/selection_controller.h"
 #include "editor/record_navigator.h"
 #include "editor/splash_widget.h"
 #include "editor/text_locale.h"
 #include "platform/settings_store.h"
 #include "record_store/bin_data_set.h"
 
-TEdForm1::TEdForm1(TSettingsStore& settings, TUserPrompts* prompts, QWidget* parent)
+TMainWindow::TMainWindow(TSettingsStore& settings, TUserPrompts* prompts, QWidget* parent)
     : QMainWindow(parent),
       settings_(settings),
-      generalView_(std::make_unique<TBinDataSet>()),
-      datView_(std::make_unique<TBinDataSet>()),
-      sadView_(std::make_unique<TBinDataSet>()),
-      dasView_(std::make_unique<TBinDataSet>()) {
+      document_(new TEditorDocument(this)),
+      actions_(this) {
     setObjectName(QStringLiteral("EdForm1"));
     if (prompts == nullptr) {
         ownPrompts_ = std::make_unique<TDialogPrompts>();
@@ -55,32 +56,43 @@ TEdForm1::TEdForm1(TSettingsStore& settings, TUserPrompts* prompts, QWidget* par
     ShowFilePanels(false);
     UpdateActions();
 
-    InstallLayoutCommands(*this);
-    InstallSelectionCommands(*this);
-    InstallRoiCommands(*this);
+    connect(document_, &TEditorDocument::opened, this, &TMainWindow::viewOpened);
+    connect(document_, &TEditorDocument::closing, this, &TMainWindow::viewClosing);
+    connect(document_, &TEditorDocument::viewModeChanged, this, &TMainWindow::modeChanged);
+    connect(document_, &TEditorDocument::currentRecordChanged, this,
+            &TMainWindow::currentRecordChanged);
+    connect(document_, &TEditorDocument::modifiedChanged, this, [this] { UpdateStatus(); });
+    connect(document_, &TEditorDocument::recordsChanged, this, [this] { RefreshView(); });
+
+    // In this order: the layout file is applied to an opened view before a mode that was on
+    // is entered again for it.
+    layout_ = new TLayoutController(*this);
+    selection_ = new TSelectionController(*this);
+    selection_->SetLayoutController(layout_);
+    roiDialog_ = InstallRoiCommands(*this);
+    modes_ = new TModeSwitcher(*this, *document_, this);
+    UpdateActions();
 }
 
-TEdForm1::~TEdForm1() {
+TMainWindow::~TMainWindow() {
     // Helpers that other editor parts attach to the window watch its widgets and call back
-    // into it: they go first, while the window is still whole.
+    // into it: they go first, while the window is still whole. The document goes last.
     for (QObject* child : children()) {
-        if (!child->isWidgetType() && !qobject_cast<QLayout*>(child) &&
+        if (child != document_ && !child->isWidgetType() && !qobject_cast<QLayout*>(child) &&
             !qobject_cast<QAction*>(child) && !qobject_cast<QActionGroup*>(child))
             delete child;
     }
+    modes_ = nullptr;
+    layout_ = nullptr;
+    selection_ = nullptr;
     // The widgets outlive the views (they are destroyed by the base class): unbind them.
     recordForm_->SetView(nullptr, TRecordKind::Dat);
     grid_->Clear();
     // A view still open writes its changes as it closes; a failure cannot be shown any more.
-    for (TBinDataSet* v : {generalView_.get(), datView_.get(), sadView_.get(), dasView_.get()}) {
-        try {
-            if (v->Active()) v->Close();
-        } catch (const std::exception&) {
-        }
-    }
+    document_->CloseAllViews();
 }
 
-QSize TEdForm1::DefaultSize(const QSize& available) {
+QSize TMainWindow::DefaultSize(const QSize& available) {
     const double scale = std::max(1.0, available.width() / 1024.0);
     QSize size(static_cast<int>(648 * scale), static_cast<int>(526 * scale));
     // The classic size was made for a few fields of a 1024-pixel screen: today's form needs
@@ -90,7 +102,7 @@ QSize TEdForm1::DefaultSize(const QSize& available) {
         .expandedTo(QSize(300, 280));
 }
 
-void TEdForm1::CreateStatusBar() {
+void TMainWindow::CreateStatusBar() {
     statusRecord_ = new QLabel(this);
     statusRecord_->setObjectName(QStringLiteral("StatusRecord"));
     statusRecord_->setMinimumWidth(60);
@@ -100,7 +112,7 @@ void TEdForm1::CreateStatusBar() {
     statusBar()->addPermanentWidget(statusMode_);
 }
 
-void TEdForm1::CreateCentralArea() {
+void TMainWindow::CreateCentralArea() {
     central_ = new QWidget(this);
     auto* outer = new QVBoxLayout(central_);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -166,12 +178,14 @@ void TEdForm1::CreateCentralArea() {
     });
     connect(recordForm_, &TRecordForm::entryFailed, this,
             [this](const QString& m) { ShowError(m); });
+    grid_->Model()->SetDocument(document_);
+    recordForm_->SetDocument(document_);
     const presentation::TTextLocale locale = TextLocale();
     grid_->Model()->SetTextLocale(locale);
     recordForm_->SetTextLocale(locale);
 }
 
-void TEdForm1::ShowFilePanels(bool show) {
+void TMainWindow::ShowFilePanels(bool show) {
     splash_->setVisible(!show);
     filePage_->setVisible(show);
     toolBar_->setVisible(show);
@@ -194,108 +208,101 @@ void TEdForm1::ShowFilePanels(bool show) {
     }
 }
 
-presentation::TTextLocale TEdForm1::TextLocale() const {
+presentation::TTextLocale TMainWindow::TextLocale() const {
     return SystemTextLocale();
 }
 
-TBinDataSet* TEdForm1::ShownView() const {
-    TBinDataSet* v = ViewFor(shownKind_);
-    return v && v->Active() ? v : nullptr;
-}
-
-TBinDataGrid* TEdForm1::Grid() const {
+TBinDataGrid* TMainWindow::Grid() const {
     return grid_;
 }
 
-QWidget* TEdForm1::GeneralFormArea() const {
+QWidget* TMainWindow::GeneralFormArea() const {
     return generalForm_;
 }
 
-TSettingsStore& TEdForm1::Settings() {
+TSettingsStore& TMainWindow::Settings() {
     return settings_;
 }
 
-std::string TEdForm1::ReadSetting(const char* name) const {
+std::string TMainWindow::ReadSetting(const char* name) const {
     return settings_.ReadString("", name).value_or(std::string());
 }
 
-void TEdForm1::WriteSetting(const char* name, const std::string& value) {
+void TMainWindow::WriteSetting(const char* name, const std::string& value) {
     settings_.WriteString("", name, value);  // a failed write is ignored
 }
 
-std::string TEdForm1::DataDirectory() const {
+std::string TMainWindow::DataDirectory() const {
     std::string dir = ReadSetting("Data directory");
     if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
     return dir;
 }
 
-bool TEdForm1::IsGeneralMode() const {
-    return generalMode_;
-}
-
-void TEdForm1::SetBooleanDisplay(const QString& yesNo) {
+void TMainWindow::SetBooleanDisplay(const QString& yesNo) {
     booleanDisplay_ = yesNo;
     const auto texts = presentation::TBooleanTexts::Parse(yesNo.toStdString());
     grid_->Model()->SetBooleanTexts(texts);
     recordForm_->SetBooleanTexts(texts);
 }
 
-QString TEdForm1::BooleanDisplay() const {
+QString TMainWindow::BooleanDisplay() const {
     return booleanDisplay_;
 }
 
-void TEdForm1::RefreshView() {
+void TMainWindow::RefreshView() {
     TBinDataSet* view = ShownView();
     const int row = view ? view->RecNo() - 1 : -1;
     grid_->Model()->Reload();
     if (row >= 0) grid_->SelectRecord(std::min(row, grid_->Model()->rowCount() - 1));
     if (view) view->Refresh();
     recordForm_->Refresh();
+    document_->NotifyCurrentRecordChanged();
     UpdateActions();
 }
 
-void TEdForm1::ShowError(const QString& message) {
+void TMainWindow::ShowError(const QString& message) {
     prompts_->ShowError(this, message);
 }
 
-QString TEdForm1::FileLabelText() const {
+QString TMainWindow::FileLabelText() const {
     return fileLabel_->text();
 }
 
-void TEdForm1::GoToRecord(int position) {
+void TMainWindow::GoToRecord(int position) {
     TBinDataSet* view = ShownView();
     if (!view || position < 1 || position > view->RecordCount()) return;
     grid_->SelectRecord(position - 1);
     if (view->RecNo() != position) OnCurrentRowChanged(position - 1);
 }
 
-void TEdForm1::OnCurrentRowChanged(int row) {
+void TMainWindow::OnCurrentRowChanged(int row) {
     TBinDataSet* view = ShownView();
     if (!view || row < 0) return;
     if (view->State() != TDataSetState::Browse) view->Cancel();
     if (view->RecNo() != row + 1) view->SetRecNo(row + 1);
     recordForm_->Refresh();
     UpdateStatus();
-    emit currentRecordChanged();
+    document_->NotifyCurrentRecordChanged();
 }
 
-void TEdForm1::OnRecordEdited() {
+void TMainWindow::OnRecordEdited() {
     recordForm_->Refresh();
     UpdateStatus();
 }
 
-void TEdForm1::UpdateStatus() {
+void TMainWindow::UpdateStatus() {
     TBinDataSet* view = ShownView();
-    if (fileName_.isEmpty()) {
+    const QString fileName = document_->FileName();
+    if (fileName.isEmpty()) {
         statusRecord_->clear();
         navigator_->SetPosition(0, 0);
         return;
     }
-    const QString name = QFileInfo(fileName_).fileName();
+    const QString name = QFileInfo(fileName).fileName();
+    const QString kind = document_->FileKind();
     if (!view) {
-        statusRecord_->setText(
-            QStringLiteral("%1: no view for %2 files in this mode")
-                .arg(name, fileKind_.isEmpty() ? QStringLiteral("these") : fileKind_));
+        statusRecord_->setText(QStringLiteral("%1: no view for %2 files in this mode")
+                                   .arg(name, kind.isEmpty() ? QStringLiteral("these") : kind));
         navigator_->SetPosition(0, 0);
         return;
     }
@@ -309,15 +316,36 @@ void TEdForm1::UpdateStatus() {
             .arg(count));
 }
 
-void TEdForm1::OnHelpTopic(const QString& topic) {
+void TMainWindow::ShowPanel(QWidget* panel) {
+    if (panel_ && panel_ != panel) formStack_->removeWidget(panel_);
+    panel_ = panel;
+    if (panel) {
+        if (formStack_->indexOf(panel) < 0) formStack_->addWidget(panel);
+        formStack_->setCurrentWidget(panel);
+    } else {
+        formStack_->setCurrentWidget(IsGeneralMode() ? static_cast<QWidget*>(generalArea_)
+                                                     : recordForm_);
+    }
+}
+
+bool TMainWindow::CommandBlocked(TActionId id) const {
+    return modes_ && modes_->CommandBlocked(id);
+}
+
+void TMainWindow::SetModeStatus(const QString& text) {
+    modeStatus_ = text;
+    UpdateModeCaptions();
+}
+
+void TMainWindow::OnHelpTopic(const QString& topic) {
     help_->ShowTopic(topic);
 }
 
-void TEdForm1::ShowHelpContext(int context) {
+void TMainWindow::ShowHelpContext(int context) {
     help_->ShowContext(context);
 }
 
-void TEdForm1::closeEvent(QCloseEvent* event) {
+void TMainWindow::closeEvent(QCloseEvent* event) {
     // The close box asks about unsaved changes exactly as Exit does.
     if (!exiting_ && !PrepareExit()) {
         event->ignore();

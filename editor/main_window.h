@@ -1,16 +1,22 @@
 #pragma once
-// The editor's main window: owns the record stores, opens one record file at a time and shows
-// it in one of two modes ("Halcyon files": the maker's fixed views; "General editor": the view
-// made from the schema), and hosts every command of the program as a named QAction.
+// TMainWindow (TEdForm1 in the laboratory manuals): the editor's main window. It shows the
+// open file of its document (TEditorDocument) in one of two modes ("Halcyon files": the
+// maker's fixed views; "General editor": the view made from the schema), hosts every command
+// as an action of its TEditorActions table, runs the file commands, and gives controllers
+// and modes the TEditorShell interface. Modes ("Subtract bgd", "Growth curve" ...) are
+// registered with its TModeSwitcher; the window names none of them.
 #include <QMainWindow>
 #include <QString>
+#include <array>
 #include <memory>
 #include <string>
 
+#include "editor/editor_actions.h"
+#include "editor/editor_document.h"
+#include "editor/editor_shell.h"
 #include "editor/user_prompts.h"
 #include "record_store/presentation_record.h"
 
-class QAction;
 class QLabel;
 class QMenu;
 class QScrollArea;
@@ -20,65 +26,77 @@ class QToolBar;
 class QWidget;
 class TBinDataSet;
 class TBinDataGrid;
+class TLayoutController;
+class TModeSwitcher;
 class TRecordForm;
 class TRecordNavigator;
+class TRoiSetsDlg;
+class TSelectionController;
 class TSettingsStore;
 class TSplashWidget;
 class THelpWindow;
 
-class TEdForm1 : public QMainWindow {
+class TMainWindow : public QMainWindow, public TEditorShell {
     Q_OBJECT
 
 public:
-    // Which view is shown: none, the general view or one of the maker's views.
-    enum class TShownView { None, General, Dat, Sad, Das };
+    using TShownView = TEditorDocument::TShownView;
 
     // The window reads and writes per-user settings through `settings` and asks the user
     // through `prompts`; both must outlive the window. A null `prompts` uses message boxes
     // and file dialogs.
-    explicit TEdForm1(TSettingsStore& settings, TUserPrompts* prompts = nullptr,
-                      QWidget* parent = nullptr);
-    ~TEdForm1() override;
+    explicit TMainWindow(TSettingsStore& settings, TUserPrompts* prompts = nullptr,
+                         QWidget* parent = nullptr);
+    ~TMainWindow() override;
 
-    // --- Interface for the commands of other editor parts ---
-    TBinDataSet* ShownView() const;  // nullptr when no view is shown
-    TBinDataGrid* Grid() const;
-    // The container of the edit controls built from a layout file ("General editor" mode).
-    QWidget* GeneralFormArea() const;
-    TSettingsStore& Settings();
-    // "Data directory" with a trailing separator, or empty when not set.
-    std::string DataDirectory() const;
-    bool IsGeneralMode() const;
-    // "True;False" texts of boolean fields, e.g. "Yes;No".
-    void SetBooleanDisplay(const QString& yesNo);
-    QString BooleanDisplay() const;
-    // Re-reads the shown view into grid and form (after bulk edits).
-    void RefreshView();
-    void ShowError(const QString& message);
-    // Called by a step run on viewOpened(true) that failed after showing its error: the rest
-    // of Open is not carried out, so the file stays open with its file commands disabled.
-    void AbandonOpen() { openCompleted_ = false; }
-    // A file is open and every step of its Open was carried out.
-    bool FileCommandsEnabled() const { return !fileName_.isEmpty() && openCompleted_; }
+    // --- TEditorShell ---------------------------------------------------------------------
+    TEditorDocument& Document() override { return *document_; }
+    const TEditorDocument& Document() const override { return *document_; }
+    QWidget* Window() override { return this; }
+    QAction* Action(TActionId id) const override { return actions_[id]; }
+    QMenu* Menu(TMenuId id) const override { return menus_[static_cast<std::size_t>(id)]; }
+    TBinDataGrid* Grid() const override;
+    TRecordForm* RecordForm() const override { return recordForm_; }
+    QWidget* GeneralFormArea() const override;
+    void ShowPanel(QWidget* panel) override;
+    TSettingsStore& Settings() override;
+    TUserPrompts& Prompts() override { return *prompts_; }
+    std::string DataDirectory() const override;
+    QString BooleanDisplay() const override;
+    void SetBooleanDisplay(const QString& yesNo) override;
+    bool TLCurves() const override { return tlCurves_; }
+    bool SubtractedCurves() const override { return subtractedCurves_; }
+    bool FileCommandsEnabled() const override {
+        return document_->HasFile() && openCompleted_;
+    }
+    void RefreshView() override;
+    void GoToRecord(int position) override;
+    void SetModeStatus(const QString& text) override;
+    bool CommandBlocked(TActionId id) const override;
+    void UpdateActions() override;
+    void ShowError(const QString& message) override;
+    void ShowHelpContext(int context) override;
+    void AbandonOpen() override { openCompleted_ = false; }
 
-    // --- State ---
-    QString FileName() const { return fileName_; }
-    QString FileKind() const { return fileKind_; }
-    TShownView ShownViewKind() const { return shownKind_; }
-    // The record kind of a view: the presentation rules of the maker's views, or General.
-    static TRecordKind RecordKindOf(TShownView view);
-    TRecordKind ShownRecordKind() const { return RecordKindOf(shownKind_); }
-    bool TLCurves() const { return tlCurves_; }
-    bool SubtractedCurves() const { return subtractedCurves_; }
-    QString FileLabelText() const;
-    TRecordForm* RecordForm() const { return recordForm_; }
-    TUserPrompts& Prompts() { return *prompts_; }
-    // Window size for a screen of the given width (the classic 648 x 526 scaled).
-    // The classic 648 x 526 scaled by screen width / 1024, kept within the available area.
-    static QSize DefaultSize(const QSize& available);
-    // Help by context number of a command (the "helpContext" property of its action).
-    void ShowHelpContext(int context);
+    // --- Parts of the window --------------------------------------------------------------
+    TModeSwitcher& Modes() const { return *modes_; }
+    TLayoutController& LayoutController() const { return *layout_; }
+    TSelectionController& SelectionController() const { return *selection_; }
+    TRoiSetsDlg* SystemParametersDialog() const { return roiDialog_; }
     THelpWindow* HelpWindow() const { return help_; }
+
+    // --- State (from the document) --------------------------------------------------------
+    TBinDataSet* ShownView() const { return document_->ShownView(); }  // nullptr: none
+    QString FileName() const { return document_->FileName(); }
+    QString FileKind() const { return document_->FileKind(); }
+    TShownView ShownViewKind() const { return document_->ShownViewKind(); }
+    TRecordKind ShownRecordKind() const { return document_->ShownRecordKind(); }
+    static TRecordKind RecordKindOf(TShownView view) { return TEditorDocument::RecordKindOf(view); }
+    bool IsGeneralMode() const { return document_->GeneralMode(); }
+    QString FileLabelText() const;
+    // Window size for a screen of the given width: the classic 648 x 526 scaled by screen
+    // width / 1024, kept within the available area.
+    static QSize DefaultSize(const QSize& available);
 
     // --- File commands (also reachable through the actions) ---
     // Each returns false when the command was cancelled or failed (after showing the error).
@@ -89,15 +107,12 @@ public:
     void SwitchMode();
     // Runs the Exit command's question and closing; returns false when cancelled.
     bool PrepareExit();
-    // Moves the shown view's cursor to the record at 1-based position n (grid row n - 1).
-    void GoToRecord(int position);
 
 signals:
-    // A view was opened: by Open (`fileOpened`, the layout file for the kind is looked up) or
-    // by a mode switch (the layout file already chosen for the open file is used again).
+    // The document's signals, for those who watch the window.
     void viewOpened(bool fileOpened);
-    void viewClosing();  // the shown view is about to close
-    void modeChanged();
+    void viewClosing();
+    void modeChanged();  // "Halcyon files" <-> "General editor"
     void currentRecordChanged();
 
 protected:
@@ -109,9 +124,6 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
-    QAction* NewAction(const char* name, const QString& caption, int helpContext);
-    QAction* Action(const char* name) const;
-    void UpdateActions();
     void UpdateModeCaptions();
 
     // main_window.cpp
@@ -128,22 +140,17 @@ private:
 
     // main_window_files.cpp
     void OnOpen();
-    void OnSave();
     void OnSaveAs();
-    void OnClose();
     void OnExit();
-    // Closes the shown view, writing changes when modified. Throws TEditorError on a failed
-    // write; the view then stays open with its changes.
+    // Closes the shown view, writing changes when modified; the widgets let it go. Throws
+    // TEditorError on a failed write; the view then stays open with its changes.
     void CloseShownView();
     // CloseShownView, showing the error of a failed write; false then.
     bool TryCloseShownView();
-    // Posts a pending edit and writes the shown view to `path`; false (after the error) when
-    // that fails.
+    // Writes the shown view to `path`; false (after the error) when that fails.
     bool WriteShownView(const QString& path);
     // Opens the view the mode needs for the current file; false (after the error) on failure.
     bool OpenShownView();
-    TBinDataSet* ViewFor(TShownView kind) const;
-    TShownView KindForFile() const;
     void BindViewToWidgets();
     // Asks about unsaved changes: returns false on Cancel; on No drops the changes.
     bool ConfirmDropOrSave();
@@ -154,19 +161,18 @@ private:
     TSettingsStore& settings_;
     std::unique_ptr<TUserPrompts> ownPrompts_;
     TUserPrompts* prompts_ = nullptr;
+    TEditorDocument* document_ = nullptr;
+    TEditorActions actions_;
+    std::array<QMenu*, kMenuCount> menus_{};
+    TModeSwitcher* modes_ = nullptr;
+    TLayoutController* layout_ = nullptr;
+    TSelectionController* selection_ = nullptr;
+    TRoiSetsDlg* roiDialog_ = nullptr;
 
-    std::unique_ptr<TBinDataSet> generalView_;
-    std::unique_ptr<TBinDataSet> datView_;
-    std::unique_ptr<TBinDataSet> sadView_;
-    std::unique_ptr<TBinDataSet> dasView_;
-    TShownView shownKind_ = TShownView::None;
-
-    QString fileName_;
-    QString fileKind_;
-    bool generalMode_ = false;
     bool tlCurves_ = true;
     bool subtractedCurves_ = true;
     QString booleanDisplay_ = QStringLiteral("Yes;No");
+    QString modeStatus_;
 
     QWidget* central_ = nullptr;
     TSplashWidget* splash_ = nullptr;
@@ -176,6 +182,7 @@ private:
     TRecordForm* recordForm_ = nullptr;
     QScrollArea* generalArea_ = nullptr;
     QWidget* generalForm_ = nullptr;
+    QWidget* panel_ = nullptr;  // a mode's panel in place of the form
     TRecordNavigator* navigator_ = nullptr;
     TBinDataGrid* grid_ = nullptr;
     QLabel* fileLabel_ = nullptr;
@@ -183,12 +190,6 @@ private:
     QLabel* statusMode_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     THelpWindow* help_ = nullptr;
-    QMenu* editMenu_ = nullptr;
-    QMenu* curvesMenu_ = nullptr;
-    QMenu* toolsMenu_ = nullptr;
-    QMenu* utilitiesMenu_ = nullptr;
-    QMenu* computeMenu_ = nullptr;
-    QMenu* ageMenu_ = nullptr;
     bool exiting_ = false;
     bool openCompleted_ = false;
 };

@@ -12,256 +12,214 @@
 
 #include "editor/bin_data_grid.h"
 #include "editor/main_window.h"
+#include "editor/mode_switcher.h"
 #include "record_store/bin_data_set.h"
 
 namespace {
 
-struct TActionDef {
-    const char* name;
-    const char* caption;
-    int helpContext;
-};
-
-// In menu order. Commands of later parts of the program are here so that the menus are
-// complete; they stay disabled until those parts connect them.
-const TActionDef kActions[] = {
-    {"ActionFileOpen", "&Open", 101},
-    {"ActionFileMerge", "Read/merge file", 102},
-    {"ActionFileSave", "&Save", 103},
-    {"ActionFileSaveAs", "Save &as...", 103},
-    {"ActionFileClose", "&Close", 104},
-    {"ActionFileRestore", "Restore from backup", 111},
-    {"ActionFileParameters", "System parameters", 112},
-    {"ActionFileExit", "E&xit", 119},
-    {"ActionRowSelect", "Enable row selection", 120},
-    {"ActionSetAll", "Post field to selected", 121},
-    {"ActionPasteRec", "Copy to clipboard", 122},
-    {"ActionSelectOSL", "Select OSL", 123},
-    {"ActionSelectTL", "Select TL", 124},
-    {"ActionSelectAll", "Select all", 125},
-    {"ActionFlipSelect", "Toggle selection", 126},
-    {"ActionUnselectAll", "Unselect all", 127},
-    {"ActionToolsDuplicateDosing", "Duplicate dosing", 128},
-    {"ActionCurvesOSL", "OSL curves", 141},
-    {"ActionCurvesTL", "TL curves", 142},
-    {"ActionCurvesSub", "Subtracted curves", 143},
-    {"ActionRecToGraph", "Graph current record", 144},
-    {"ActionToolsSubtract", "Subtract bgd", 150},
-    {"ActionToolsNormalize", "Normalize", 151},
-    {"ActionToolsDeglitch", "Deglitch data", 152},
-    {"ActionToolsASCII", "ASCII conversion", 153},
-    {"ActionToolsROIs", "ROI's", 154},
-    {"ActionToolsConvert", "File type conversion", 155},
-    {"ActionToolsSysPars", "System parameters", 156},
-    {"ActionToolsUseROIs", "use ROIs", 157},
-    {"ActionComputePlateau", "Plateau test", 170},
-    {"ActionComputeFading", "Fading test", 171},
-    {"ActionComputeGrowth", "Growth curve", 172},
-    {"ActionGrowthCompute", "Compute", 201},
-    {"ActionGrowthWriteSol", "Write solutions to file", 202},
-    {"ActionGrowthRec", "Record preview", 203},
-    {"ActionGrowthPnt", "Point preview", 204},
-    {"ActionGrowthCur", "Curve preview", 205},
-    {"ActionGrowthAcc", "Toggle accept", 206},
-    {"ActionGrowthAll", "Accept all", 206},
-    {"ActionGrowthQuit", "Quit", 173},
-    {"ActionAgeCompute", "Compute age", 181},
-    {"ActionAgePlateau", "Age plateau", 182},
-    {"ActionHalcyon", "General editor", 191},
-    {"ActionReadPreferences", "Read preferences", 192},
-    {"ActionChangePos", "Change position", 193},
-    {"ActionConfigSave", "Save position", 194},
-    {"ActionConfigSaveColumns", "Save all columns", 194},
-    {"HelpContent", "Help content", 0},
-    {"HelpIndex", "Help index", 0},
-    {"HelpAbout", "About", 0},
-};
-
 // Built by later work: present, captioned and disabled.
-const char* const kLaterWork[] = {
-    "ActionRecToGraph",    "ActionToolsSubtract", "ActionToolsNormalize", "ActionToolsDeglitch",
-    "ActionToolsASCII",    "ActionToolsUseROIs",  "ActionComputePlateau", "ActionComputeFading",
-    "ActionComputeGrowth", "ActionGrowthCompute", "ActionGrowthWriteSol", "ActionGrowthRec",
-    "ActionGrowthPnt",     "ActionGrowthCur",     "ActionGrowthAcc",      "ActionGrowthAll",
-    "ActionGrowthQuit"};
+constexpr TActionId kLaterWork[] = {
+    TActionId::RecToGraph,     TActionId::ToolsSubtract,  TActionId::ToolsNormalize,
+    TActionId::ToolsDeglitch,  TActionId::ToolsASCII,     TActionId::ToolsUseROIs,
+    TActionId::ComputePlateau, TActionId::ComputeFading,  TActionId::ComputeGrowth,
+    TActionId::GrowthCompute,  TActionId::GrowthWriteSol, TActionId::GrowthRec,
+    TActionId::GrowthPnt,      TActionId::GrowthCur,      TActionId::GrowthAcc,
+    TActionId::GrowthAll,      TActionId::GrowthQuit};
 
 }  // namespace
 
-QAction* TEdForm1::NewAction(const char* name, const QString& caption, int helpContext) {
-    auto* a = new QAction(caption, this);
-    a->setObjectName(QLatin1String(name));
-    a->setProperty("helpContext", helpContext);
-    if (helpContext > 0) a->setWhatsThis(QStringLiteral("Help context %1").arg(helpContext));
-    return a;
-}
-
-QAction* TEdForm1::Action(const char* name) const {
-    return findChild<QAction*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
-}
-
-void TEdForm1::CreateActions() {
-    for (const TActionDef& d : kActions)
-        NewAction(d.name, QString::fromUtf8(d.caption), d.helpContext);
-    Action("ActionFileOpen")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    Action("ActionFileSave")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    Action("ActionFileClose")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
-    Action("ActionFileOpen")->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    Action("ActionFileSave")->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    Action("ActionFileClose")->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    Action("HelpContent")->setShortcut(QKeySequence::HelpContents);
+void TMainWindow::CreateActions() {
+    using A = TActionId;
+    Action(A::FileOpen)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    Action(A::FileSave)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Action(A::FileClose)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    Action(A::EditUndo)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Action(A::EditRedo)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    Action(A::FileOpen)->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    Action(A::FileSave)->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    Action(A::FileClose)->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    Action(A::HelpContent)->setShortcut(QKeySequence::HelpContents);
 
     // "TL curves" and "OSL curves": one of the two is the current choice.
     auto* curves = new QActionGroup(this);
-    for (const char* n : {"ActionCurvesOSL", "ActionCurvesTL"}) {
-        Action(n)->setCheckable(true);
-        curves->addAction(Action(n));
+    for (A id : {A::CurvesOSL, A::CurvesTL}) {
+        Action(id)->setCheckable(true);
+        curves->addAction(Action(id));
     }
-    Action("ActionCurvesTL")->setChecked(tlCurves_);
-    Action("ActionCurvesSub")->setCheckable(true);
-    Action("ActionCurvesSub")->setChecked(subtractedCurves_);
-    Action("ActionChangePos")->setCheckable(true);
-    Action("ActionToolsSubtract")->setCheckable(true);
-    Action("ActionToolsUseROIs")->setCheckable(true);
-    Action("ActionToolsUseROIs")->setChecked(true);
-    for (const char* n : kLaterWork) Action(n)->setEnabled(false);
-    Action("ActionFileRestore")->setEnabled(false);
+    Action(A::CurvesTL)->setChecked(tlCurves_);
+    Action(A::CurvesSub)->setCheckable(true);
+    Action(A::CurvesSub)->setChecked(subtractedCurves_);
+    Action(A::ChangePos)->setCheckable(true);
+    Action(A::ToolsSubtract)->setCheckable(true);
+    Action(A::ToolsUseROIs)->setCheckable(true);
+    Action(A::ToolsUseROIs)->setChecked(true);
+    for (A id : kLaterWork) Action(id)->setEnabled(false);
+    Action(A::FileRestore)->setEnabled(false);
 
-    connect(Action("ActionFileOpen"), &QAction::triggered, this, [this] { OnOpen(); });
-    connect(Action("ActionFileSave"), &QAction::triggered, this, [this] { OnSave(); });
-    connect(Action("ActionFileSaveAs"), &QAction::triggered, this, [this] { OnSaveAs(); });
-    connect(Action("ActionFileClose"), &QAction::triggered, this, [this] { OnClose(); });
-    connect(Action("ActionFileExit"), &QAction::triggered, this, [this] { OnExit(); });
-    connect(Action("ActionHalcyon"), &QAction::triggered, this, [this] { SwitchMode(); });
-    connect(Action("ActionCurvesTL"), &QAction::triggered, this, [this] {
+    connect(Action(A::FileOpen), &QAction::triggered, this, [this] { OnOpen(); });
+    connect(Action(A::FileSave), &QAction::triggered, this, [this] { SaveFile(); });
+    connect(Action(A::FileSaveAs), &QAction::triggered, this, [this] { OnSaveAs(); });
+    connect(Action(A::FileClose), &QAction::triggered, this, [this] { CloseFile(); });
+    connect(Action(A::FileExit), &QAction::triggered, this, [this] { OnExit(); });
+    connect(Action(A::Halcyon), &QAction::triggered, this, [this] { SwitchMode(); });
+    connect(Action(A::CurvesTL), &QAction::triggered, this, [this] {
         tlCurves_ = true;
         UpdateActions();
     });
-    connect(Action("ActionCurvesOSL"), &QAction::triggered, this, [this] {
+    connect(Action(A::CurvesOSL), &QAction::triggered, this, [this] {
         tlCurves_ = false;
         UpdateActions();
     });
-    connect(Action("ActionCurvesSub"), &QAction::triggered, this, [this] {
+    connect(Action(A::CurvesSub), &QAction::triggered, this, [this] {
         subtractedCurves_ = !subtractedCurves_;
         UpdateActions();
     });
-    connect(Action("HelpContent"), &QAction::triggered, this,
+    connect(Action(A::HelpContent), &QAction::triggered, this,
             [this] { OnHelpTopic(QStringLiteral("HelpContents")); });
-    connect(Action("HelpIndex"), &QAction::triggered, this,
+    connect(Action(A::HelpIndex), &QAction::triggered, this,
             [this] { OnHelpTopic(QStringLiteral("HelpIndex")); });
-    connect(Action("HelpAbout"), &QAction::triggered, this,
+    connect(Action(A::HelpAbout), &QAction::triggered, this,
             [this] { OnHelpTopic(QStringLiteral("About")); });
+
+    // Undo and redo name the command they take back or do again.
+    QUndoStack& stack = document_->UndoStack();
+    connect(Action(A::EditUndo), &QAction::triggered, &stack, &QUndoStack::undo);
+    connect(Action(A::EditRedo), &QAction::triggered, &stack, &QUndoStack::redo);
+    auto captions = [this] {
+        const QUndoStack& st = document_->UndoStack();
+        const QString undo = st.undoText(), redo = st.redoText();
+        Action(TActionId::EditUndo)
+            ->setText(undo.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + undo);
+        Action(TActionId::EditRedo)
+            ->setText(redo.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + redo);
+        UpdateActions();
+    };
+    connect(&stack, &QUndoStack::indexChanged, this, captions);
+    connect(&stack, &QUndoStack::cleanChanged, this, captions);
+    Action(A::EditUndo)->setEnabled(false);
+    Action(A::EditRedo)->setEnabled(false);
+    // The shortcuts work while the menu is closed or disabled.
+    addAction(Action(A::EditUndo));
+    addAction(Action(A::EditRedo));
 }
 
-void TEdForm1::CreateMenus() {
+void TMainWindow::CreateMenus() {
+    using A = TActionId;
     QMenuBar* bar = menuBar();
-    auto add = [this](QMenu* menu, std::initializer_list<const char*> names) {
-        for (const char* n : names) {
-            if (n == nullptr)
+    auto add = [this](QMenu* menu, std::initializer_list<A> ids) {
+        for (A id : ids) {
+            if (id == A::Count)
                 menu->addSeparator();
             else
-                menu->addAction(Action(n));
+                menu->addAction(Action(id));
         }
         menu->installEventFilter(this);  // F1 on a highlighted item opens its help
     };
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("FileMenu"));
-    add(file, {"ActionFileOpen", "ActionFileMerge", "ActionFileSave", "ActionFileSaveAs",
-               "ActionFileClose", "ActionFileRestore", nullptr, "ActionReadPreferences",
-               "ActionFileParameters", nullptr, "ActionFileExit"});
-    editMenu_ = bar->addMenu(QStringLiteral("&Edit data"));
-    editMenu_->setObjectName(QStringLiteral("EditMenu"));
-    add(editMenu_, {"ActionRowSelect", "ActionSetAll", "ActionPasteRec", nullptr, "ActionSelectOSL",
-                    "ActionSelectTL", "ActionSelectAll", "ActionFlipSelect", "ActionUnselectAll"});
-    curvesMenu_ = bar->addMenu(QStringLiteral("Edit curves"));
-    curvesMenu_->setObjectName(QStringLiteral("CurvesMenu"));
-    add(curvesMenu_,
-        {"ActionCurvesOSL", "ActionCurvesTL", "ActionCurvesSub", nullptr, "ActionRecToGraph"});
-    toolsMenu_ = bar->addMenu(QStringLiteral("Tools"));
-    toolsMenu_->setObjectName(QStringLiteral("ToolsMenu"));
-    add(toolsMenu_, {"ActionToolsSubtract", "ActionToolsNormalize", "ActionToolsDeglitch"});
-    utilitiesMenu_ = toolsMenu_->addMenu(QStringLiteral("Utilities"));
-    utilitiesMenu_->setObjectName(QStringLiteral("UtilitiesMenu"));
-    add(utilitiesMenu_, {"ActionToolsASCII", "ActionToolsROIs", "ActionToolsConvert",
-                         "ActionToolsSysPars", "ActionToolsDuplicateDosing"});
-    computeMenu_ = bar->addMenu(QStringLiteral("Compute"));
-    computeMenu_->setObjectName(QStringLiteral("ComputeMenu"));
-    add(computeMenu_,
-        {"ActionComputePlateau", "ActionComputeFading", "ActionComputeGrowth", nullptr,
-         "ActionGrowthCompute", "ActionGrowthWriteSol", nullptr, "ActionGrowthRec",
-         "ActionGrowthPnt", "ActionGrowthCur", nullptr, "ActionGrowthAcc", "ActionGrowthAll"});
-    ageMenu_ = bar->addMenu(QStringLiteral("Age computation"));
-    ageMenu_->setObjectName(QStringLiteral("AgeMenu"));
-    add(ageMenu_, {"ActionAgeCompute", "ActionAgePlateau"});
-    QMenu* config = bar->addMenu(QStringLiteral("Configuration"));
-    config->setObjectName(QStringLiteral("ConfigurationMenu"));
-    add(config, {"ActionHalcyon", "ActionReadPreferences", "ActionChangePos", "ActionConfigSave",
-                 "ActionConfigSaveColumns"});
-    QMenu* help = bar->addMenu(QStringLiteral("Help"));
-    help->setObjectName(QStringLiteral("HelpMenu"));
-    add(help, {"HelpContent", "HelpIndex", nullptr, "HelpAbout"});
+    constexpr A separator = A::Count;
+    auto menu = [this](TMenuId id, QMenu* m, const char* name) {
+        m->setObjectName(QLatin1String(name));
+        menus_[static_cast<std::size_t>(id)] = m;
+        return m;
+    };
+    QMenu* file = menu(TMenuId::File, bar->addMenu(QStringLiteral("&File")), "FileMenu");
+    add(file, {A::FileOpen, A::FileMerge, A::FileSave, A::FileSaveAs, A::FileClose,
+               A::FileRestore, separator, A::ReadPreferences, A::FileParameters, separator,
+               A::FileExit});
+    QMenu* edit = menu(TMenuId::Edit, bar->addMenu(QStringLiteral("&Edit data")), "EditMenu");
+    add(edit, {A::EditUndo, A::EditRedo, separator, A::RowSelect, A::SetAll, A::PasteRec,
+               separator, A::SelectOSL, A::SelectTL, A::SelectAll, A::FlipSelect,
+               A::UnselectAll});
+    QMenu* curves = menu(TMenuId::Curves, bar->addMenu(QStringLiteral("Edit curves")), "CurvesMenu");
+    add(curves, {A::CurvesOSL, A::CurvesTL, A::CurvesSub, separator, A::RecToGraph});
+    QMenu* tools = menu(TMenuId::Tools, bar->addMenu(QStringLiteral("Tools")), "ToolsMenu");
+    add(tools, {A::ToolsSubtract, A::ToolsNormalize, A::ToolsDeglitch});
+    QMenu* utilities =
+        menu(TMenuId::Utilities, tools->addMenu(QStringLiteral("Utilities")), "UtilitiesMenu");
+    add(utilities,
+        {A::ToolsASCII, A::ToolsROIs, A::ToolsConvert, A::ToolsSysPars, A::ToolsDuplicateDosing});
+    QMenu* compute =
+        menu(TMenuId::Compute, bar->addMenu(QStringLiteral("Compute")), "ComputeMenu");
+    add(compute, {A::ComputePlateau, A::ComputeFading, A::ComputeGrowth, separator,
+                  A::GrowthCompute, A::GrowthWriteSol, separator, A::GrowthRec, A::GrowthPnt,
+                  A::GrowthCur, separator, A::GrowthAcc, A::GrowthAll});
+    QMenu* age = menu(TMenuId::Age, bar->addMenu(QStringLiteral("Age computation")), "AgeMenu");
+    add(age, {A::AgeCompute, A::AgePlateau});
+    QMenu* config = menu(TMenuId::Configuration, bar->addMenu(QStringLiteral("Configuration")),
+                         "ConfigurationMenu");
+    add(config,
+        {A::Halcyon, A::ReadPreferences, A::ChangePos, A::ConfigSave, A::ConfigSaveColumns});
+    QMenu* help = menu(TMenuId::Help, bar->addMenu(QStringLiteral("Help")), "HelpMenu");
+    add(help, {A::HelpContent, A::HelpIndex, separator, A::HelpAbout});
 }
 
-void TEdForm1::CreateToolBar() {
+void TMainWindow::CreateToolBar() {
+    using A = TActionId;
     toolBar_ = addToolBar(QStringLiteral("Commands"));
     toolBar_->setObjectName(QStringLiteral("ToolBar"));
     toolBar_->setMovable(false);
     toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    toolBar_->addAction(Action("ActionFileOpen"));
-    toolBar_->addAction(Action("ActionFileSave"));
-    toolBar_->addAction(Action("ActionFileClose"));
+    toolBar_->addAction(Action(A::FileOpen));
+    toolBar_->addAction(Action(A::FileSave));
+    toolBar_->addAction(Action(A::FileClose));
     toolBar_->addSeparator();
-    toolBar_->addAction(Action("ActionHalcyon"));
+    toolBar_->addAction(Action(A::Halcyon));
     toolBar_->addSeparator();
-    toolBar_->addAction(Action("ActionRowSelect"));
-    toolBar_->addAction(Action("ActionRecToGraph"));
-    toolBar_->addAction(Action("ActionToolsSubtract"));
+    toolBar_->addAction(Action(A::RowSelect));
+    toolBar_->addAction(Action(A::RecToGraph));
+    toolBar_->addAction(Action(A::ToolsSubtract));
 }
 
-void TEdForm1::UpdateModeCaptions() {
-    Action("ActionHalcyon")
-        ->setText(generalMode_ ? QStringLiteral("Halcyon files")
-                               : QStringLiteral("General editor"));
-    statusMode_->setText(generalMode_ ? QStringLiteral("General editor")
-                                      : QStringLiteral("Halcyon files"));
+void TMainWindow::UpdateModeCaptions() {
+    const bool general = IsGeneralMode();
+    Action(TActionId::Halcyon)
+        ->setText(general ? QStringLiteral("Halcyon files") : QStringLiteral("General editor"));
+    statusMode_->setText(
+        (general ? QStringLiteral("General editor") : QStringLiteral("Halcyon files")) +
+        modeStatus_);
 }
 
-void TEdForm1::UpdateActions() {
+void TMainWindow::UpdateActions() {
+    using A = TActionId;
     // Close stays usable after an Open whose later steps failed; the other file commands wait
     // for a complete Open.
-    const bool fileLoaded = !fileName_.isEmpty();
+    const bool fileLoaded = document_->HasFile();
     const bool fileOpen = FileCommandsEnabled();
     TBinDataSet* view = fileOpen ? ShownView() : nullptr;
     const bool hasView = view != nullptr;
     const bool hasRecords = hasView && !view->IsEmpty();
-    Action("ActionFileOpen")->setEnabled(true);
-    Action("ActionFileMerge")->setEnabled(fileOpen);
-    Action("ActionFileClose")->setEnabled(fileLoaded);
+    Action(A::FileOpen)->setEnabled(true);
+    Action(A::FileMerge)->setEnabled(fileOpen);
+    Action(A::FileClose)->setEnabled(fileLoaded);
     // Nothing to write without a shown view (a file of another kind in Halcyon mode).
-    Action("ActionFileSave")->setEnabled(hasView);
-    Action("ActionFileSaveAs")->setEnabled(hasView);
-    Action("ActionFileRestore")->setEnabled(false);
-    for (const char* n : {"ActionCurvesOSL", "ActionCurvesTL", "ActionCurvesSub"})
-        Action(n)->setEnabled(hasRecords);
-    Action("ActionCurvesTL")->setChecked(tlCurves_);
-    Action("ActionCurvesOSL")->setChecked(!tlCurves_);
-    Action("ActionCurvesSub")->setChecked(subtractedCurves_);
-    Action("ActionToolsConvert")->setEnabled(fileOpen);
-    Action("ActionAgeCompute")->setEnabled(fileOpen);
-    Action("ActionAgePlateau")->setEnabled(fileOpen);
+    Action(A::FileSave)->setEnabled(hasView);
+    Action(A::FileSaveAs)->setEnabled(hasView);
+    Action(A::FileRestore)->setEnabled(false);
+    for (A id : {A::CurvesOSL, A::CurvesTL, A::CurvesSub}) Action(id)->setEnabled(hasRecords);
+    Action(A::CurvesTL)->setChecked(tlCurves_);
+    Action(A::CurvesOSL)->setChecked(!tlCurves_);
+    Action(A::CurvesSub)->setChecked(subtractedCurves_);
+    Action(A::ToolsConvert)->setEnabled(fileOpen);
+    Action(A::AgeCompute)->setEnabled(fileOpen);
+    Action(A::AgePlateau)->setEnabled(fileOpen);
+    const QUndoStack& stack = document_->UndoStack();
+    Action(A::EditUndo)->setEnabled(hasView && stack.canUndo());
+    Action(A::EditRedo)->setEnabled(hasView && stack.canRedo());
 
-    for (QMenu* m : {editMenu_, curvesMenu_, toolsMenu_}) m->menuAction()->setEnabled(fileOpen);
-    const bool halcyonWithRecords = fileOpen && !generalMode_ && hasRecords;
-    for (QMenu* m : {utilitiesMenu_, computeMenu_, ageMenu_})
-        m->menuAction()->setEnabled(halcyonWithRecords);
+    for (TMenuId m : {TMenuId::Edit, TMenuId::Curves, TMenuId::Tools, TMenuId::Configuration})
+        Menu(m)->menuAction()->setEnabled(m == TMenuId::Configuration || fileOpen);
+    const bool halcyonWithRecords = fileOpen && !IsGeneralMode() && hasRecords;
+    for (TMenuId m : {TMenuId::Utilities, TMenuId::Compute, TMenuId::Age})
+        Menu(m)->menuAction()->setEnabled(halcyonWithRecords);
     // The editing commands of other parts follow their own rules once the file is ready.
     if (!fileOpen)
-        for (const char* n : {"ActionRowSelect", "ActionPasteRec", "ActionChangePos"})
-            Action(n)->setEnabled(false);
+        for (A id : {A::RowSelect, A::PasteRec, A::ChangePos}) Action(id)->setEnabled(false);
+    // Last: a mode that is on disables what it must.
+    if (modes_) modes_->UpdateActions();
     UpdateModeCaptions();
     UpdateStatus();
 }
 
-bool TEdForm1::eventFilter(QObject* watched, QEvent* event) {
+bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
         if (auto* menu = qobject_cast<QMenu*>(watched)) {
             if (QAction* a = menu->activeAction()) {

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "editor/records_snapshot_command.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/presentation_calculation.h"
 #include "record_store/presentation_entry.h"
@@ -359,6 +360,8 @@ void TRecordForm::OnRadiationClicked(TRadiation radiation) {
         const std::string letter(1, kRadiationLetter[static_cast<int>(radiation)]);
         if (view_->AsString("Irradiator") != letter) {
             try {
+                const TRecordsChange change(document_, QStringLiteral("Edit Irradiator"),
+                                            {view_->GetBookmark().value_or(0)});
                 view_->Edit();
                 view_->SetAsString("Irradiator", letter);
                 view_->Post();
@@ -375,6 +378,8 @@ void TRecordForm::OnRadiationClicked(TRadiation radiation) {
 void TRecordForm::StoreEntry(TFieldControl& c, const QString& text) {
     if (refreshing_ || !HasField(c.field) || view_->RecNo() < 0) return;
     try {
+        const TRecordsChange change(document_, QStringLiteral("Edit ") + c.field,
+                                    {view_->GetBookmark().value_or(0)});
         const auto outcome =
             presentation::ApplyEntry(*view_, kind_, c.field.toStdString(), text.toStdString(),
                                      booleans_, locale_);

@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QRadioButton;
 class TBinDataSet;
+class TEditorDocument;
 
 class TRecordForm : public QWidget {
     Q_OBJECT
@@ -28,6 +29,8 @@ public:
     // Binds the form to a view (null: the form shows nothing) and adapts it to the kind.
     void SetView(TBinDataSet* view, TRecordKind kind);
     TBinDataSet* View() const { return view_; }
+    // Edits go onto the document's undo stack (none: they are made without undo).
+    void SetDocument(TEditorDocument* document) { document_ = document; }
     void SetBooleanTexts(const presentation::TBooleanTexts& texts);
     void SetTextLocale(const presentation::TTextLocale& locale) { locale_ = locale; }
     // Re-reads the current record; adapts to TL or OSL records (DAT and SAD views).
@@ -80,6 +83,7 @@ private:
     void RefreshControl(TFieldControl& c);
 
     TBinDataSet* view_ = nullptr;
+    TEditorDocument* document_ = nullptr;
     TRecordKind kind_ = TRecordKind::Dat;
     presentation::TBooleanTexts booleans_;
     presentation::TTextLocale locale_;

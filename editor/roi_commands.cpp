@@ -2,41 +2,37 @@
 
 #include <QAction>
 
-#include "editor/command_hooks.h"
-#include "editor/main_window.h"
-#include "roi/roi_pages_dialog.h"
+#include "editor/editor_document.h"
+#include "editor/editor_shell.h"
+#include "roi/roi_sets_dialog.h"
 
 namespace {
 
 const int kSystemParametersHelp = 112;
 
-void UpdateEnabled(TEdForm1& form) {
-    for (const char* name : {"ActionToolsSysPars", "ActionFileParameters"})
-        if (QAction* a = form.findChild<QAction*>(QString::fromLatin1(name)))
-            a->setEnabled(!form.IsGeneralMode());
+void UpdateEnabled(TEditorShell& shell) {
+    for (TActionId id : {TActionId::ToolsSysPars, TActionId::FileParameters})
+        shell.Action(id)->setEnabled(!shell.Document().GeneralMode());
 }
 
 }  // namespace
 
-void InstallRoiCommands(TEdForm1& form) {
+TRoiSetsDlg* InstallRoiCommands(TEditorShell& shell) {
     // The computations read the current sets from the start, before the dialog is opened.
-    ProgramROISets().Load(form.Settings());
-    auto* dialog = new TPagesDlg(ProgramROISets(), form.Settings(), &form);
-    QObject::connect(dialog, &TPagesDlg::helpRequested, &form,
-                     [&form] { form.ShowHelpContext(kSystemParametersHelp); });
+    ProgramROISets().Load(shell.Settings());
+    auto* dialog = new TRoiSetsDlg(ProgramROISets(), shell.Settings(), shell.Window());
+    QObject::connect(dialog, &TRoiSetsDlg::helpRequested, dialog,
+                     [&shell] { shell.ShowHelpContext(kSystemParametersHelp); });
     auto open = [dialog](bool tlPage) {
         if (tlPage) dialog->ShowPage(TROIKind::TL);
         dialog->exec();
     };
-    for (const char* name : {"ActionToolsSysPars", "ActionFileParameters"})
-        if (QAction* a = form.findChild<QAction*>(QString::fromLatin1(name)))
-            QObject::connect(a, &QAction::triggered, dialog, [open] { open(false); });
-    if (QAction* a = form.findChild<QAction*>(QStringLiteral("ActionToolsROIs")))
-        QObject::connect(a, &QAction::triggered, dialog, [open] { open(true); });
-    QObject::connect(&form, &TEdForm1::modeChanged, dialog, [&form] { UpdateEnabled(form); });
-    UpdateEnabled(form);
-}
-
-TPagesDlg* SystemParametersDialog(const TEdForm1& form) {
-    return form.findChild<TPagesDlg*>(QStringLiteral("PagesDlg"));
+    for (TActionId id : {TActionId::ToolsSysPars, TActionId::FileParameters})
+        QObject::connect(shell.Action(id), &QAction::triggered, dialog, [open] { open(false); });
+    QObject::connect(shell.Action(TActionId::ToolsROIs), &QAction::triggered, dialog,
+                     [open] { open(true); });
+    QObject::connect(&shell.Document(), &TEditorDocument::viewModeChanged, dialog,
+                     [&shell] { UpdateEnabled(shell); });
+    UpdateEnabled(shell);
+    return dialog;
 }

@@ -1,6 +1,8 @@
 #pragma once
-// The "System parameters" dialog of the main window (created once at start-up).
-class TEdForm1;
-class TPagesDlg;
+// The ROI commands of the main window: "System parameters" (File and Tools menus) and
+// "ROI's" open the ROI sets dialog, which is made once at start-up.
+class TEditorShell;
+class TRoiSetsDlg;
 
-TPagesDlg* SystemParametersDialog(const TEdForm1& form);
+// Makes the dialog (a child of the shell's window) and connects the commands to it.
+TRoiSetsDlg* InstallRoiCommands(TEditorShell& shell);

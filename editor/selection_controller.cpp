@@ -6,95 +6,94 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMouseEvent>
 
 #include "editor/bin_data_grid.h"
-#include "editor/layout_commands.h"
 #include "editor/layout_controller.h"
 #include "editor/layout_field_edit.h"
-#include "editor/main_window.h"
+#include "editor/editor_document.h"
+#include "editor/editor_shell.h"
 #include "editor/record_form.h"
+#include "editor/records_snapshot_command.h"
 #include "editor/selection_edits.h"
 #include "record_store/bin_data_set.h"
 
-namespace {
-
-const char* const kControllerName = "SelectionController";
-
-}  // namespace
-
-TSelectionController::TSelectionController(TEdForm1& form)
-    : QObject(&form), form_(form), formObject_(&form) {
-    setObjectName(QString::fromLatin1(kControllerName));
-    TBinDataGrid* grid = form_.Grid();
+TSelectionController::TSelectionController(TEditorShell& shell)
+    : QObject(shell.Window()),
+      shell_(shell),
+      document_(shell.Document()),
+      selection_(document_.Selection()),
+      windowObject_(shell.Window()) {
+    setObjectName(QStringLiteral("SelectionController"));
+    TBinDataGrid* grid = shell_.Grid();
     grid->installEventFilter(this);
     grid->verticalHeader()->viewport()->installEventFilter(this);
     connect(grid, &TBinDataGrid::mousePressed, this, [this](QMouseEvent*) {
         // A click into a data cell leaves row selection so that the cell can be edited.
-        if (rowSelect_) SetRowSelection(false);
+        if (RowSelection()) SetRowSelection(false);
     });
     connect(grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         // The grid clears its selection when it moves its current cell: paint it again.
-        if (rowSelect_ && !applying_)
+        if (RowSelection() && !applying_)
             QMetaObject::invokeMethod(
                 this, [this] { ApplyToGrid(); }, Qt::QueuedConnection);
     });
     connect(grid->Model(), &QAbstractItemModel::modelReset, this, [this] {
-        if (rowSelect_)
+        if (RowSelection())
             QMetaObject::invokeMethod(
                 this, [this] { ApplyToGrid(); }, Qt::QueuedConnection);
     });
 
-    auto on = [this](const char* name, auto slot) {
-        if (QAction* a = Action(name)) connect(a, &QAction::triggered, this, slot);
+    auto on = [this](TActionId id, auto slot) {
+        connect(shell_.Action(id), &QAction::triggered, this, slot);
     };
-    on("ActionRowSelect", [this] { SetRowSelection(!rowSelect_); });
-    on("ActionSelectTL", [this] { SelectTL(true); });
-    on("ActionSelectOSL", [this] { SelectTL(false); });
-    on("ActionSelectAll", [this] { SelectAll(); });
-    on("ActionUnselectAll", [this] { UnselectAll(); });
-    on("ActionFlipSelect", [this] { ToggleSelection(); });
-    on("ActionSetAll", [this] { PostFieldToSelected(); });
-    on("ActionPasteRec", [this] { CopyToClipboard(); });
-    on("ActionToolsDuplicateDosing", [this] { DuplicateDosing(); });
-    if (QAction* a = Action("ActionSetAll"))
-        a->setToolTip(QStringLiteral("Writes current field value to all selected records"));
+    on(TActionId::RowSelect, [this] { SetRowSelection(!RowSelection()); });
+    on(TActionId::SelectTL, [this] { SelectTL(true); });
+    on(TActionId::SelectOSL, [this] { SelectTL(false); });
+    on(TActionId::SelectAll, [this] { SelectAll(); });
+    on(TActionId::UnselectAll, [this] { UnselectAll(); });
+    on(TActionId::FlipSelect, [this] { ToggleSelection(); });
+    on(TActionId::SetAll, [this] { PostFieldToSelected(); });
+    on(TActionId::PasteRec, [this] { CopyToClipboard(); });
+    on(TActionId::ToolsDuplicateDosing, [this] { DuplicateDosing(); });
+    shell_.Action(TActionId::SetAll)
+        ->setToolTip(QStringLiteral("Writes current field value to all selected records"));
 
-    auto leave = [this] {
-        rowSelect_ = false;
-        selection_.Clear();
+    // The document leaves row selection when its view closes.
+    connect(&document_, &TEditorDocument::closing, this, [this] { UpdateActions(); });
+    connect(&document_, &TEditorDocument::opened, this, [this](bool) { SetRowSelection(false); });
+    connect(&document_, &TEditorDocument::viewModeChanged, this,
+            [this] { SetRowSelection(false); });
+    connect(&document_, &TEditorDocument::currentRecordChanged, this, [this] { UpdateActions(); });
+    connect(&document_, &TEditorDocument::recordsChanged, this, [this] {
+        // Undo and redo may take selected records away or bring them back.
+        if (RowSelection()) ApplyToGrid();
         UpdateActions();
-    };
-    connect(&form_, &TEdForm1::viewClosing, this, leave);
-    connect(&form_, &TEdForm1::viewOpened, this, [this](bool) { SetRowSelection(false); });
-    connect(&form_, &TEdForm1::modeChanged, this, [this] { SetRowSelection(false); });
-    connect(&form_, &TEdForm1::currentRecordChanged, this, [this] { UpdateActions(); });
+    });
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateActions(); });
-    if (auto* menu = form_.findChild<QMenu*>(QStringLiteral("EditMenu")))
-        connect(menu, &QMenu::aboutToShow, this, [this] { UpdateActions(); });
+    connect(shell_.Menu(TMenuId::Edit), &QMenu::aboutToShow, this, [this] { UpdateActions(); });
     UpdateActions();
 }
 
-TSelectionController* TSelectionController::Of(const TEdForm1& form) {
-    return form.findChild<TSelectionController*>(QString::fromLatin1(kControllerName),
-                                                 Qt::FindDirectChildrenOnly);
+bool TSelectionController::RowSelection() const {
+    return document_.RowSelection();
 }
 
-QAction* TSelectionController::Action(const char* name) const {
-    return form_.findChild<QAction*>(QString::fromLatin1(name));
+QAction* TSelectionController::Action(TActionId id) const {
+    return shell_.Action(id);
 }
 
 void TSelectionController::SetRowSelection(bool on) {
-    TBinDataGrid* grid = form_.Grid();
-    rowSelect_ = on;
+    TBinDataGrid* grid = shell_.Grid();
+    document_.SetRowSelection(on);
     if (on) {
         grid->setSelectionBehavior(QAbstractItemView::SelectRows);
         // Rows are selected by the commands and the row indicators, not by the view itself.
         grid->setSelectionMode(QAbstractItemView::NoSelection);
         grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     } else {
-        selection_.Clear();
         grid->SetNormalOptions();
     }
     ApplyToGrid();
@@ -102,24 +101,24 @@ void TSelectionController::SetRowSelection(bool on) {
 }
 
 int32_t TSelectionController::IdOfRow(int row) const {
-    TBinDataSet* view = form_.ShownView();
+    TBinDataSet* view = document_.ShownView();
     if (!view || row < 0 || row >= view->RecordCount()) return 0;
     return view->RecordAt(row).id;
 }
 
 void TSelectionController::ApplyToGrid() {
-    TBinDataGrid* grid = form_.Grid();
-    TBinDataSet* view = form_.ShownView();
+    TBinDataGrid* grid = shell_.Grid();
+    TBinDataSet* view = document_.ShownView();
     applying_ = true;
     QItemSelection rows;
-    if (rowSelect_ && view) {
+    if (RowSelection() && view) {
         const int columns = grid->Model()->columnCount();
         for (int r = 0; r < view->RecordCount() && columns > 0; ++r) {
             if (selection_.Contains(view->RecordAt(r).id))
                 rows.select(grid->Model()->index(r, 0), grid->Model()->index(r, columns - 1));
         }
     }
-    if (rowSelect_) {
+    if (RowSelection()) {
         grid->selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
     } else {
         const QModelIndex current = grid->currentIndex();
@@ -131,17 +130,17 @@ void TSelectionController::ApplyToGrid() {
 }
 
 void TSelectionController::AfterEdit() {
-    form_.RefreshView();
-    if (TLayoutController* layout = TLayoutController::Of(form_)) layout->RefreshEdits();
+    shell_.RefreshView();
+    document_.NotifyRecordsChanged();
     ApplyToGrid();
     UpdateActions();
 }
 
 void TSelectionController::SelectTL(bool tl) {
-    TBinDataSet* view = form_.ShownView();
+    TBinDataSet* view = document_.ShownView();
     if (!view) return;
     SetRowSelection(true);
-    const bool sampleRunsOnly = form_.SubtractedCurves();
+    const bool sampleRunsOnly = shell_.SubtractedCurves();
     SelectWhere(*view, selection_,
                 [&](const TBinDataSet& v) { return SelectsAsTL(v, tl, sampleRunsOnly); });
     ApplyToGrid();
@@ -149,7 +148,7 @@ void TSelectionController::SelectTL(bool tl) {
 }
 
 void TSelectionController::SelectAll() {
-    TBinDataSet* view = form_.ShownView();
+    TBinDataSet* view = document_.ShownView();
     if (!view) return;
     SetRowSelection(true);
     SelectAllShown(*view, selection_);
@@ -164,23 +163,23 @@ void TSelectionController::UnselectAll() {
 }
 
 void TSelectionController::ToggleSelection() {
-    TBinDataSet* view = form_.ShownView();
+    TBinDataSet* view = document_.ShownView();
     if (!view) return;
-    if (!rowSelect_) SetRowSelection(true);
+    if (!RowSelection()) SetRowSelection(true);
     ToggleShown(*view, selection_);
     ApplyToGrid();
     UpdateActions();
 }
 
 void TSelectionController::ClickRowIndicator(int row, Qt::KeyboardModifiers modifiers) {
-    TBinDataSet* view = form_.ShownView();
+    TBinDataSet* view = document_.ShownView();
     if (!view || row < 0 || row >= view->RecordCount()) return;
-    if (!rowSelect_) SetRowSelection(true);
+    if (!RowSelection()) SetRowSelection(true);
     const int32_t id = IdOfRow(row);
     if (modifiers & Qt::ControlModifier) {
         selection_.Toggle(id);
     } else if (modifiers & Qt::ShiftModifier) {
-        const int from = std::max(form_.Grid()->CurrentRow(), 0);
+        const int from = std::max(shell_.Grid()->CurrentRow(), 0);
         const int step = row >= from ? 1 : -1;
         for (int r = from;; r += step) {
             selection_.Add(IdOfRow(r));
@@ -190,7 +189,7 @@ void TSelectionController::ClickRowIndicator(int row, Qt::KeyboardModifiers modi
         selection_.Clear();
         selection_.Add(id);
     }
-    form_.GoToRecord(row + 1);
+    shell_.GoToRecord(row + 1);
     ApplyToGrid();
     UpdateActions();
 }
@@ -199,56 +198,62 @@ std::string TSelectionController::FocusedField() const {
     QWidget* focus = QApplication::focusWidget();
     if (!focus) return {};
     if (auto* edit = qobject_cast<TLayoutFieldEdit*>(focus)) {
-        if (form_.IsGeneralMode() && edit->isVisible()) return edit->Field();
+        if (document_.GeneralMode() && edit->isVisible()) return edit->Field();
         return {};
     }
-    TBinDataSet* view = form_.ShownView();
-    if (form_.IsGeneralMode() || !view || !qobject_cast<QLineEdit*>(focus)) return {};
+    TBinDataSet* view = document_.ShownView();
+    if (document_.GeneralMode() || !view || !qobject_cast<QLineEdit*>(focus)) return {};
     for (const TBinField& f : view->Fields())
-        if (form_.RecordForm()->EditOf(QString::fromStdString(f.name)) == focus) return f.name;
+        if (shell_.RecordForm()->EditOf(QString::fromStdString(f.name)) == focus) return f.name;
     return {};
 }
 
 void TSelectionController::PostFieldToSelected() {
-    TBinDataSet* view = form_.ShownView();
+    TBinDataSet* view = document_.ShownView();
     const std::string field = FocusedField();
-    if (!view || !rowSelect_ || field.empty()) return;
+    if (!view || !RowSelection() || field.empty()) return;
     auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     const std::string text = edit->text().toStdString();
     if (text.empty()) return;
     try {
+        const TRecordsChange change(
+            &document_,
+            QStringLiteral("Post %1 to selected (%2 records)")
+                .arg(QString::fromStdString(field))
+                .arg(selection_.Count()),
+            selection_.Ids());
         ::PostFieldToSelected(
-            *view, form_.ShownRecordKind(), field, text, selection_.Ids(),
-            presentation::TBooleanTexts::Parse(form_.BooleanDisplay().toStdString()),
-            form_.Grid()->Model()->TextLocale());
+            *view, document_.ShownRecordKind(), field, text, selection_.Ids(),
+            presentation::TBooleanTexts::Parse(shell_.BooleanDisplay().toStdString()),
+            shell_.Grid()->Model()->TextLocale());
     } catch (const std::exception& e) {
-        form_.ShowError(QString::fromStdString(e.what()));
+        shell_.ShowError(QString::fromStdString(e.what()));
     }
     AfterEdit();
 }
 
 QString TSelectionController::ClipboardText() {
-    TBinDataSet* view = form_.ShownView();
+    TBinDataSet* view = document_.ShownView();
     if (!view) return {};
-    TBinDataModel* model = form_.Grid()->Model();
+    TBinDataModel* model = shell_.Grid()->Model();
     std::vector<std::string> columns;
     for (int c = 0; c < model->columnCount(); ++c)
         columns.push_back(model->FieldOfColumn(c).toStdString());
     TClipboardOptions options;
-    options.halcyonMode = !form_.IsGeneralMode();
-    options.kind = form_.ShownRecordKind();
+    options.halcyonMode = !document_.GeneralMode();
+    options.kind = document_.ShownRecordKind();
     options.locale = model->TextLocale();
     options.layoutBooleans =
-        presentation::TBooleanTexts::Parse(form_.BooleanDisplay().toStdString());
+        presentation::TBooleanTexts::Parse(shell_.BooleanDisplay().toStdString());
     options.hasLayoutBooleans = [this](const std::string& f) {
-        return LayoutGaveBooleanTexts(form_, f);
+        return layout_ && layout_->HasLayoutBooleanTexts(f);
     };
-    options.curves = OpenFileCurveFields(form_);
-    const std::vector<int32_t> selected = rowSelect_ ? selection_.Ids() : std::vector<int32_t>{};
+    options.curves = document_.CurveFields();
+    const std::vector<int32_t> selected = RowSelection() ? selection_.Ids() : std::vector<int32_t>{};
     try {
         return QString::fromStdString(RecordsClipboardText(*view, columns, selected, options));
     } catch (const std::exception& e) {
-        form_.ShowError(QString::fromStdString(e.what()));
+        shell_.ShowError(QString::fromStdString(e.what()));
         return {};
     }
 }
@@ -259,50 +264,54 @@ void TSelectionController::CopyToClipboard() {
 }
 
 void TSelectionController::DuplicateDosing() {
-    TBinDataSet* view = form_.ShownView();
-    if (!view || form_.ShownViewKind() != TEdForm1::TShownView::Dat || view->IsEmpty()) return;
+    TBinDataSet* view = document_.ShownView();
+    if (!view || document_.ShownViewKind() != TEditorDocument::TShownView::Dat || view->IsEmpty())
+        return;
     try {
+        const TRecordsChange change(&document_, QStringLiteral("Duplicate dosing"),
+                                    AllRecordIds(*view));
         ::DuplicateDosing(*view);
     } catch (const std::exception& e) {
-        form_.ShowError(QString::fromStdString(e.what()));
+        shell_.ShowError(QString::fromStdString(e.what()));
     }
     AfterEdit();
-    form_.GoToRecord(1);
+    shell_.GoToRecord(1);
 }
 
 void TSelectionController::UpdateActions() {
-    if (!FormAlive()) return;
-    TBinDataSet* view = form_.FileCommandsEnabled() ? form_.ShownView() : nullptr;
+    if (!WindowAlive()) return;
+    TBinDataSet* view = shell_.FileCommandsEnabled() ? document_.ShownView() : nullptr;
     const bool hasRecords = view && !view->IsEmpty();
-    if (QAction* a = Action("ActionRowSelect")) {
-        a->setEnabled(view != nullptr);
-        a->setText(rowSelect_ ? QStringLiteral("Disable row selection")
-                              : QStringLiteral("Enable row selection"));
-    }
-    for (const char* name : {"ActionSelectOSL", "ActionSelectTL", "ActionSelectAll",
-                             "ActionUnselectAll", "ActionFlipSelect"})
-        if (QAction* a = Action(name)) a->setEnabled(hasRecords);
-    if (QAction* a = Action("ActionPasteRec")) a->setEnabled(hasRecords);
-    if (QAction* a = Action("ActionSetAll")) {
-        a->setVisible(rowSelect_);
-        a->setEnabled(rowSelect_ && !selection_.Empty() && !FocusedField().empty());
-    }
-    // The command reads and writes fields of the DAT view only.
-    if (QAction* a = Action("ActionToolsDuplicateDosing"))
-        a->setEnabled(hasRecords && form_.ShownViewKind() == TEdForm1::TShownView::Dat);
+    const bool rowSelection = RowSelection();
+    QAction* rowSelect = Action(TActionId::RowSelect);
+    rowSelect->setEnabled(view != nullptr);
+    rowSelect->setText(rowSelection ? QStringLiteral("Disable row selection")
+                                    : QStringLiteral("Enable row selection"));
+    for (TActionId id : {TActionId::SelectOSL, TActionId::SelectTL, TActionId::SelectAll,
+                         TActionId::UnselectAll, TActionId::FlipSelect, TActionId::PasteRec})
+        Action(id)->setEnabled(hasRecords);
+    QAction* setAll = Action(TActionId::SetAll);
+    setAll->setVisible(rowSelection);
+    setAll->setEnabled(rowSelection && !selection_.Empty() && !FocusedField().empty());
+    // The command reads and writes fields of the DAT view only; a mode may hold it back.
+    Action(TActionId::ToolsDuplicateDosing)
+        ->setEnabled(hasRecords &&
+                     document_.ShownViewKind() == TEditorDocument::TShownView::Dat &&
+                     !shell_.CommandBlocked(TActionId::ToolsDuplicateDosing));
 }
 
-bool TSelectionController::FormAlive() const {
+bool TSelectionController::WindowAlive() const {
     // Focus changes and events reach here while the window is being destroyed.
-    return qobject_cast<const TEdForm1*>(formObject_) != nullptr;
+    // (The window deletes its controllers first as it goes; this guards what is left.)
+    return qobject_cast<const QMainWindow*>(windowObject_) != nullptr;
 }
 
 bool TSelectionController::eventFilter(QObject* watched, QEvent* event) {
-    if (!FormAlive()) return QObject::eventFilter(watched, event);
-    TBinDataGrid* grid = form_.Grid();
+    if (!WindowAlive()) return QObject::eventFilter(watched, event);
+    TBinDataGrid* grid = shell_.Grid();
     if (watched == grid && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) && !form_.IsGeneralMode() &&
-        form_.ShownView()) {
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) && !document_.GeneralMode() &&
+        document_.ShownView()) {
         CopyToClipboard();
         return true;
     }

@@ -6,19 +6,25 @@
 #include <QString>
 #include <string>
 
+#include "editor/editor_actions.h"
 #include "editor/selection_list.h"
 
 class QAction;
-class TEdForm1;
+class TEditorDocument;
+class TEditorShell;
+class TLayoutController;
 
 class TSelectionController : public QObject {
     Q_OBJECT
 
 public:
-    explicit TSelectionController(TEdForm1& form);
-    static TSelectionController* Of(const TEdForm1& form);
+    // Connects itself to the shell's selection commands and the document's signals. The
+    // selection itself is the document's.
+    explicit TSelectionController(TEditorShell& shell);
+    // Reads the layout's boolean texts for the clipboard.
+    void SetLayoutController(const TLayoutController* layout) { layout_ = layout; }
 
-    bool RowSelection() const { return rowSelect_; }
+    bool RowSelection() const;
     const TRecordSelection& Selection() const { return selection_; }
 
     // The commands (the actions call them; tests too).
@@ -43,15 +49,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* Action(const char* name) const;
+    QAction* Action(TActionId id) const;
     void ApplyToGrid();
     void AfterEdit();
     int32_t IdOfRow(int row) const;
-    bool FormAlive() const;
+    bool WindowAlive() const;
 
-    TEdForm1& form_;
-    const QObject* formObject_;
-    TRecordSelection selection_;
-    bool rowSelect_ = false;
+    TEditorShell& shell_;
+    TEditorDocument& document_;
+    TRecordSelection& selection_;
+    const QObject* windowObject_;
+    const TLayoutController* layout_ = nullptr;
     bool applying_ = false;
 };

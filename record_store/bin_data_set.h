@@ -1,7 +1,7 @@
 #pragma once
-// TBinDataSet: one record file with its curve subfile held in memory as an ordered list of
-// records, with a cursor, bookmarks (record ids), a filter, calculated fields, editing, and
-// saving with backups.
+// TBinDataSet: a record file held in memory (TRecordStorage: the records, their fields, reading
+// and writing with backups) seen through a cursor, with bookmarks (record ids), a filter,
+// calculated fields and editing of the current record.
 //
 // Errors of opening, saving and editing throw TEditorError. Messages that have a path and a
 // cause put them on two lines: "Error opening data file: <path>\n<cause>" (the cause line is
@@ -17,30 +17,8 @@
 #include "record_store/bin_record.h"
 #include "record_store/field_types.h"
 #include "record_store/field_value.h"
+#include "record_store/record_storage.h"
 #include "record_store/schema.h"
-
-// A field the owner asks for (a fixed field list). A data field binds at open to the schema
-// field of the same name (case-insensitive); a calculated field lives in the calculated area
-// and is set by the calculation callback.
-struct TFieldDesc {
-    std::string name;
-    TFieldType type = TFieldType::Unknown;
-    int size = 0;  // text and bytes fields: must equal the schema width (data fields)
-    bool calculated = false;
-};
-
-// A field of an open store.
-struct TBinField {
-    std::string name;
-    TFieldType type = TFieldType::Unknown;
-    int size = 0;  // text and bytes fields: width (calculated text: declared size)
-    bool calculated = false;
-    int position = 0;  // 1-based position of the schema field (0 for calculated fields)
-    TFieldPart part = TFieldPart::Main;
-    int offset = 0;  // first byte in the record buffer
-    int width = 0;   // bytes in the record buffer
-    int index = 0;   // 0-based index in the store's field list
-};
 
 enum class TDataSetState { Inactive, Browse, Edit, Insert };
 
@@ -59,22 +37,22 @@ public:
 
     // --- Files -------------------------------------------------------------------------
     // Also derives the subfile name (empty when the extension names none). Does not reopen.
-    void SetFileName(const std::string& path);
-    const std::string& FileName() const { return fileName_; }
-    const std::string& SubFileName() const { return subFileName_; }
+    void SetFileName(const std::string& path) { storage_.SetFileName(path); }
+    const std::string& FileName() const { return storage_.FileName(); }
+    const std::string& SubFileName() const { return storage_.SubFileName(); }
     // Empty: derived from the file name at open (DefaultSchemaNameFor).
-    void SetSchemaFileName(const std::string& path) { schemaFileName_ = path; }
-    const std::string& SchemaFileName() const { return schemaFileName_; }
+    void SetSchemaFileName(const std::string& path) { storage_.SetSchemaFileName(path); }
+    const std::string& SchemaFileName() const { return storage_.SchemaFileName(); }
     // The schema and subfile paths the last open used (after deriving the names and
     // matching them to existing files without regard to case); the subfile path is empty
     // when no subfile was read.
-    const std::string& OpenedSchemaPath() const { return openedSchemaPath_; }
-    const std::string& OpenedSubFilePath() const { return openedSubFilePath_; }
+    const std::string& OpenedSchemaPath() const { return storage_.OpenedSchemaPath(); }
+    const std::string& OpenedSubFilePath() const { return storage_.OpenedSubFilePath(); }
 
     // --- Field set ----------------------------------------------------------------------
     // A fixed field list; empty (the default) makes one data field per schema field.
-    void SetFieldDescs(std::vector<TFieldDesc> descs) { fieldDescs_ = std::move(descs); }
-    const std::vector<TFieldDesc>& FieldDescs() const { return fieldDescs_; }
+    void SetFieldDescs(std::vector<TFieldDesc> descs) { storage_.SetFieldDescs(std::move(descs)); }
+    const std::vector<TFieldDesc>& FieldDescs() const { return storage_.FieldDescs(); }
 
     // --- Lifecycle ----------------------------------------------------------------------
     // Reads the schema, binds the fields and loads every record; then the cursor is on the
@@ -88,21 +66,33 @@ public:
     bool Active() const { return active_; }
     TDataSetState State() const { return state_; }
 
-    const TSchema& Schema() const { return schema_; }
-    int MainSize() const { return schema_.mainSize; }
-    int SubSize() const { return schema_.subSize; }
-    int CalculatedSize() const { return calcSize_; }
-    int BufferSize() const { return schema_.mainSize + schema_.subSize + calcSize_; }
+    const TSchema& Schema() const { return storage_.Schema(); }
+    int MainSize() const { return storage_.MainSize(); }
+    int SubSize() const { return storage_.SubSize(); }
+    int CalculatedSize() const { return storage_.CalculatedSize(); }
+    int BufferSize() const { return storage_.BufferSize(); }
 
     // --- Records ------------------------------------------------------------------------
     // All records, ignoring the filter; -1 when closed.
-    int RecordCount() const { return active_ ? static_cast<int>(records_.size()) : -1; }
-    bool IsEmpty() const { return records_.empty(); }
+    int RecordCount() const { return active_ ? static_cast<int>(records().size()) : -1; }
+    bool IsEmpty() const { return records().empty(); }
     // A stored record by 0-based index among all records (its calculated area is not
     // computed). Throws TEditorError when out of range.
     const TBinRecord& RecordAt(int index) const;
     // A data field's value of a stored record by 0-based index, without moving the cursor.
     TFieldValue ValueAt(int recordIndex, int field) const;
+    // 0-based index among all records of the record with that id; -1 when none has it.
+    int IndexOfId(int32_t id) const { return storage_.IndexOfId(id); }
+
+    // --- Whole records (undo and redo) --------------------------------------------------
+    // These act on stored records by id, outside the edit state machine: the store must be
+    // browsing (TEditorError otherwise). Each sets the modified flag and keeps the cursor on
+    // the record it was on (a removed current record: the next visible one, else back).
+    // Replaces a record's main and sub parts (the calculated area is computed on fetch).
+    void ReplaceRecordData(int32_t id, std::span<const uint8_t> data);
+    // Puts `record` back at 0-based `index` (clamped) under its own id, which must be free.
+    void InsertRecordAt(int index, const TBinRecord& record);
+    void RemoveRecord(int32_t id);
 
     // --- Cursor (visible records) -------------------------------------------------------
     bool First();  // false when no record is visible
@@ -142,8 +132,8 @@ public:
     void Delete();  // removes the current record; sets modified
 
     // --- Fields -------------------------------------------------------------------------
-    int FieldCount() const { return static_cast<int>(fields_.size()); }
-    const std::vector<TBinField>& Fields() const { return fields_; }
+    int FieldCount() const { return static_cast<int>(storage_.Fields().size()); }
+    const std::vector<TBinField>& Fields() const { return storage_.Fields(); }
     const TBinField& Field(int index) const;
     // Throws TEditorError("Field '<name>' not found").
     const TBinField& FieldByName(std::string_view name) const;
@@ -220,8 +210,8 @@ public:
     void SetOnFieldChange(FieldChangeCallback callback) { onFieldChange_ = std::move(callback); }
 
     // --- Modified flag and saving -------------------------------------------------------
-    bool Modified() const { return modified_; }
-    void SetModified(bool modified) { modified_ = modified; }
+    bool Modified() const { return storage_.Modified(); }
+    void SetModified(bool modified) { storage_.SetModified(modified); }
     // The Save and Save As commands: writes every record to target (and its subfile, named
     // from target) with backups; the store stays open and keeps its file name. With a sub
     // part the position word of each record is set to its 0-based place. Throws
@@ -233,7 +223,7 @@ public:
     void SaveOnClose();
 
     // A file with a sub part holds at most this many records (16-bit positions).
-    static constexpr int kMaxRecordsWithSubPart = 32767;
+    static constexpr int kMaxRecordsWithSubPart = TRecordStorage::kMaxRecordsWithSubPart;
 
 private:
     bool Visible(int index);
@@ -253,32 +243,19 @@ private:
     void RequireActive() const;
     void RequireCurrent() const;
     void Drop();
-    void LoadRecords(const std::string& subPath);
-    void BindFields();
     void CheckBrowseMode();
+    void RequireBrowsing() const;
+    std::vector<TBinRecord>& records() { return storage_.Records(); }
+    const std::vector<TBinRecord>& records() const { return storage_.Records(); }
     void RequireWritable(const TBinField& field) const;
     void FieldChanged(const TBinField& field);
-    void WriteFiles(const std::string& errorPath, const std::string& recordPath,
-                    const std::string& subPath, bool renumber, bool closeTime);
 
-    std::string fileName_;
-    std::string subFileName_;
-    std::string schemaFileName_;
-    std::vector<TFieldDesc> fieldDescs_;
-    std::string openedSchemaPath_;
-    std::string openedSubFilePath_;
-
+    TRecordStorage storage_;
     bool active_ = false;
     TDataSetState state_ = TDataSetState::Inactive;
-    TSchema schema_;
-    std::vector<TBinField> fields_;
-    int calcSize_ = 0;
-    std::vector<TBinRecord> records_;
     int cursor_ = -1;
     bool bof_ = true;
     bool eof_ = true;
-    int32_t nextId_ = 0;
-    bool modified_ = false;
     std::vector<uint8_t> buffer_;  // the current record's copy (edit buffer while editing)
     int savedCursor_ = -1;         // cursor before Insert/Append, restored by Cancel
     bool appending_ = false;

@@ -15,17 +15,9 @@ int ClampCount(std::int64_t n) {
     return static_cast<int>(std::clamp<std::int64_t>(n, 0, kMaxCurveElements));
 }
 
-// Elements k = 0 .. count - 1 of `type` from `bytes`, written to out[first + k]; elements
-// whose bytes lie beyond the field read 0.
 void DecodeElements(const std::vector<std::uint8_t>& bytes, TCurveElementType type, int count,
                     TFloatArray& out, std::size_t first) {
-    const std::size_t size = CurveElementSize(type);
-    for (int k = 0; k < count; ++k) {
-        const std::size_t end = (static_cast<std::size_t>(k) + 1) * size;
-        out[first + k] = (size > 0 && end <= bytes.size())
-                             ? DecodeCurveElement(type, bytes.data() + end - size)
-                             : 0.0;
-    }
+    DecodeCurveElements(bytes.data(), bytes.size(), type, count, out, first);
 }
 
 // A float field's value, or 0 when the view has no such field.
@@ -86,14 +78,6 @@ void WriteSubtractedCurve(TBinDataSet& view, const TFloatArray& subtracted, doub
     view.SetAsFloat(factorField, normalizationFactor);
     if (oslBackgroundRate) StoreOslBackgroundRate(view, *oslBackgroundRate);
     view.Post();
-}
-
-TFloatArray ReadCurveValues(const TBinDataSet& view, const TCurveFieldInfo& curve) {
-    const int count = ClampCount(EvalFieldExpression(view, curve.countExpr));
-    const std::vector<std::uint8_t> bytes = view.FieldBytes(curve.name);
-    TFloatArray values(count, 0.0);
-    DecodeElements(bytes, curve.elementType, count, values, 0);
-    return values;
 }
 
 bool TLocatedCurve::HasHeader() const {

@@ -1,7 +1,8 @@
 #pragma once
-// Reading and writing the curves of the current record of a view: the raw and subtracted
-// DOUBLE curves of the maker's files, and any curve field described by a TCurveFieldInfo
-// as a sequence of doubles. Every operation that writes posts its change at once. Failures
+// Reading and writing the curves of the current record of a view by the maker's conventions:
+// the raw and subtracted DOUBLE curves of the maker's files, and any curve field described by
+// a TCurveFieldInfo as a sequence of doubles with the "Subtracted data" header values and the
+// TL record's "Spacing". (Plain curve values without those conventions: curve_fields.h.) Every operation that writes posts its change at once. Failures
 // throw TEditorError with the user's message.
 #include <cstdint>
 #include <optional>
@@ -10,10 +11,6 @@
 #include "record_store/float_array.h"
 
 class TBinDataSet;
-
-// More elements than a record field (at most 65535 bytes) can hold of the smallest type are
-// never read: larger counts are cut to this, negative counts to 0.
-constexpr std::int64_t kMaxCurveElements = 65535;
 
 // --- The maker's DOUBLE curves -----------------------------------------------------------
 // All values of "Raw data" (field size / 8 doubles).
@@ -31,11 +28,6 @@ void WriteSubtractedCurve(TBinDataSet& view, const TFloatArray& subtracted, doub
                           std::optional<double> oslBackgroundRate = std::nullopt);
 
 // --- Generic curve fields ------------------------------------------------------------------
-// Count-expression many elements of the entry's element type decoded from the field's
-// bytes, as doubles; positions beyond the field's bytes (and every position of type None)
-// read 0.
-TFloatArray ReadCurveValues(const TBinDataSet& view, const TCurveFieldInfo& curve);
-
 enum class TCurveChoice { First, Subtracted };
 
 // A curve of the current record, found by LocateCurve.

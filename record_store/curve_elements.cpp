@@ -9,7 +9,12 @@
 
 #include "record_store/field_codec.h"
 #include "record_store/field_types.h"
-#include "record_store/measurement_codes.h"
+
+double RoundHalfEven(double x) {
+    if (!std::isfinite(x)) return x;
+    if (std::fabs(x - std::trunc(x)) == 0.5) return 2.0 * std::round(x / 2.0);
+    return std::round(x);
+}
 
 namespace {
 

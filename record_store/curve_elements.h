@@ -21,6 +21,9 @@ enum class TNumericType {
 };
 using TCurveElementType = TNumericType;
 
+// Nearest integer, halves to the even one (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
+double RoundHalfEven(double x);
+
 // Bytes taken by one element (0 for None).
 std::size_t CurveElementSize(TCurveElementType type);
 
@@ -47,3 +50,16 @@ bool EncodeCurveElement(TCurveElementType type, double value, std::uint8_t* byte
 // double, halves to even; widening is exact.
 double DecodeExtended(const std::uint8_t* bytes);
 void EncodeExtended(double value, std::uint8_t* bytes);
+
+// Elements k = 0 .. count - 1 of `type` decoded from `bytes`, written to out[first + k];
+// elements whose bytes lie beyond `bytes` read 0. `out` must hold first + count values.
+template <class TOut>
+void DecodeCurveElements(const std::uint8_t* bytes, std::size_t byteCount, TCurveElementType type,
+                         int count, TOut& out, std::size_t first) {
+    const std::size_t size = CurveElementSize(type);
+    for (int k = 0; k < count; ++k) {
+        const std::size_t end = (static_cast<std::size_t>(k) + 1) * size;
+        out[first + k] = (size > 0 && end <= byteCount) ? DecodeCurveElement(type, bytes + end - size)
+                                                        : 0.0;
+    }
+}

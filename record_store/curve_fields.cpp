@@ -1,5 +1,6 @@
 #include "record_store/curve_fields.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "record_store/bin_data_set.h"
@@ -48,4 +49,13 @@ std::int64_t EvalFieldExpression(const TBinDataSet& view, std::string_view expre
     if (expr.constant > 0 && value > kMax - expr.constant) return kMax;
     if (expr.constant < 0 && value < kMin - expr.constant) return kMin;
     return value + expr.constant;
+}
+
+TFloatArray ReadCurveValues(const TBinDataSet& view, const TCurveFieldInfo& curve) {
+    const int count = static_cast<int>(
+        std::clamp<std::int64_t>(EvalFieldExpression(view, curve.countExpr), 0, kMaxCurveElements));
+    const std::vector<std::uint8_t> bytes = view.FieldBytes(curve.name);
+    TFloatArray values(count, 0.0);
+    DecodeCurveElements(bytes.data(), bytes.size(), curve.elementType, count, values, 0);
+    return values;
 }

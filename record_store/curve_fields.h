@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "record_store/curve_elements.h"
+#include "record_store/float_array.h"
 #include "record_store/schema_extension.h"
 
 class TBinDataSet;
@@ -47,3 +48,12 @@ const TCurveFieldInfo* FindCurveField(const TCurveFieldList& list, std::string_v
 // the constant (0 when absent or unreadable). Throws TEditorError("Field '<name>' not found") for a
 // field the view lacks.
 std::int64_t EvalFieldExpression(const TBinDataSet& view, std::string_view expression);
+
+// More elements than a record field (at most 65535 bytes) can hold of the smallest type are
+// never read: larger counts are cut to this, negative counts to 0.
+constexpr std::int64_t kMaxCurveElements = 65535;
+
+// Count-expression many elements of the entry's element type decoded from the field's
+// bytes, as doubles; positions beyond the field's bytes (and every position of type None)
+// read 0.
+TFloatArray ReadCurveValues(const TBinDataSet& view, const TCurveFieldInfo& curve);

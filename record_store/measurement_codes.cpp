@@ -2,12 +2,6 @@
 
 #include <cmath>
 
-double RoundHalfEven(double x) {
-    if (!std::isfinite(x)) return x;
-    if (std::fabs(x - std::trunc(x)) == 0.5) return 2.0 * std::round(x / 2.0);
-    return std::round(x);
-}
-
 std::optional<int> CodeWithDevice(int code, int device) {
     if (device != kHeaterDevice && (device < kFirstOslDevice || device > kIrslDevice)) {
         return std::nullopt;

@@ -360,3 +360,58 @@ TEST_F(BinDataSetTest, CorruptLengthByteReadsInsideTheField) {
 }
 
 }  // namespace
+
+// Undo and redo put whole records back by id; the cursor stays on the record it was on.
+TEST_F(BinDataSetTest, WholeRecordsComeBackByIdWithTheCursorKept) {
+    Open(record_test::Concat({Record(1), Record(2), Record(3), Record(4)}));
+    ds.SetRecNo(3);  // run 3, id 3
+    const TBinRecord second = ds.RecordAt(1);
+
+    ds.RemoveRecord(second.id);  // before the cursor
+    EXPECT_EQ(ds.AsInteger("Run#"), 3);
+    EXPECT_EQ(ds.RecNo(), 2);
+    EXPECT_TRUE(ds.Modified());
+
+    ds.InsertRecordAt(1, second);
+    EXPECT_EQ(ds.RecordAt(1).id, second.id);
+    EXPECT_EQ(ds.RecordAt(1).data, second.data);
+    EXPECT_EQ(ds.AsInteger("Run#"), 3);
+    EXPECT_EQ(ds.RecNo(), 3);
+    EXPECT_THROW(ds.InsertRecordAt(0, second), TEditorError);  // the id is taken
+
+    // A new record after the restore gets an id no record has had.
+    ds.Append();
+    ds.Post();
+    EXPECT_EQ(ds.RecordAt(4).id, 5);
+
+    // Bytes of the current record replaced: the cursor shows them; the calculated area
+    // stays the store's.
+    Bytes changed = Record(9);
+    ds.ReplaceRecordData(3, changed);
+    ds.SetRecNo(3);
+    EXPECT_EQ(ds.AsInteger("Run#"), 9);
+    EXPECT_EQ(ds.RecordAt(2).data.size(), static_cast<size_t>(ds.BufferSize()));
+
+    // The current record removed: the next one becomes current, at the end the one before.
+    ds.RemoveRecord(3);
+    EXPECT_EQ(ds.AsInteger("Run#"), 4);
+    ds.Last();
+    const int32_t last = *ds.GetBookmark();
+    ds.RemoveRecord(last);
+    EXPECT_EQ(ds.AsInteger("Run#"), 4);
+    EXPECT_THROW(ds.RemoveRecord(last), TEditorError);
+
+    // Not while a record is being edited.
+    ds.Edit();
+    EXPECT_THROW(ds.ReplaceRecordData(1, Record(7)), TEditorError);
+}
+
+TEST_F(BinDataSetTest, ARecordRestoredIntoAnEmptyStoreBecomesCurrent) {
+    Open(Record(5));
+    const TBinRecord only = ds.RecordAt(0);
+    ds.RemoveRecord(only.id);
+    EXPECT_EQ(ds.RecNo(), -1);
+    ds.InsertRecordAt(0, only);
+    EXPECT_EQ(ds.RecNo(), 1);
+    EXPECT_EQ(ds.AsInteger("Run#"), 5);
+}

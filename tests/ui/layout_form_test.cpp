@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "editor/bin_data_grid.h"
-#include "editor/layout_commands.h"
+#include "editor/layout_controller.h"
 #include "editor/layout_controller.h"
 #include "editor/layout_field_edit.h"
 #include "editor/main_window.h"
@@ -71,10 +71,10 @@ private:
     QTemporaryDir dir_;
     std::unique_ptr<TQtSettingsStore> settings_;
     TTestPrompts prompts_;
-    std::unique_ptr<TEdForm1> form_;
+    std::unique_ptr<TMainWindow> form_;
     QString datPath_;
 
-    TLayoutController& Layout() { return *TLayoutController::Of(*form_); }
+    TLayoutController& Layout() { return form_->LayoutController(); }
     QAction* Action(const char* name) {
         return form_->findChild<QAction*>(QString::fromLatin1(name));
     }
@@ -100,7 +100,7 @@ private:
     }
 
     void NewForm(bool general) {
-        form_ = std::make_unique<TEdForm1>(*settings_, &prompts_);
+        form_ = std::make_unique<TMainWindow>(*settings_, &prompts_);
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
         if (general) form_->SwitchMode();
@@ -174,9 +174,9 @@ private slots:
         QCOMPARE(Layout().Edits().size(), 4u);
         QVERIFY(run->isVisible());
         // The curve mark of a hidden field.
-        QCOMPARE(OpenFileCurveFields(*form_).size(), 1u);
-        QCOMPARE(OpenFileCurveFields(*form_)[0].name, std::string("Raw data"));
-        QCOMPARE(OpenFileCurveFields(*form_)[0].countExpr, std::string("100"));
+        QCOMPARE(form_->Document().CurveFields().size(), 1u);
+        QCOMPARE(form_->Document().CurveFields()[0].name, std::string("Raw data"));
+        QCOMPARE(form_->Document().CurveFields()[0].countExpr, std::string("100"));
         // The free label.
         QCOMPARE(Layout().FreeLabels().size(), 1u);
         QCOMPARE(Layout().FreeLabels()[0]->text(), QStringLiteral("Sample S12"));
@@ -221,7 +221,7 @@ private slots:
         QVERIFY(Layout().LayoutFile().empty());
         QVERIFY(Control("dbeRemark"));
         QCOMPARE(Layout().Edits().size(), form_->ShownView()->Fields().size());
-        QVERIFY(OpenFileCurveFields(*form_).empty());
+        QVERIFY(form_->Document().CurveFields().empty());
         QVERIFY(QFile::rename(dir_.path() + "/OV_DAT_LAB.INI", Ini()));
     }
 
@@ -343,7 +343,7 @@ private slots:
         QCOMPARE(Layout().LayoutFile(), Ini().toStdString());
         QVERIFY(Control("dbeRunnumber")->isVisible());
         QCOMPARE(static_cast<QLineEdit*>(Control("dbeRunnumber"))->text(), QStringLiteral("12"));
-        QCOMPARE(OpenFileCurveFields(*form_).size(), 1u);
+        QCOMPARE(form_->Document().CurveFields().size(), 1u);
         QVERIFY(form_->FileCommandsEnabled());
     }
 

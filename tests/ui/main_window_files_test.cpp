@@ -45,10 +45,10 @@ private slots:
     void cleanup() { TearDown(); }
 
     void opensAFileIntoTheMakersView() {
-        QSignalSpy opened(form_, &TEdForm1::viewOpened);
+        QSignalSpy opened(form_, &TMainWindow::viewOpened);
         QVERIFY(form_->OpenFile(Path("S12.DAT")));
         QCOMPARE(opened.count(), 1);
-        QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::Dat);
+        QCOMPARE(form_->ShownViewKind(), TMainWindow::TShownView::Dat);
         QCOMPARE(form_->FileLabelText(), QStringLiteral("File open: S12.DAT"));
         QCOMPARE(form_->FileKind(), QStringLiteral("DAT"));
         QCOMPARE(form_->Grid()->Model()->rowCount(), 168);
@@ -70,10 +70,10 @@ private slots:
         QCOMPARE(prompts_->dialogs[0].filter,
                  QStringLiteral("Halcyon files (*.dat;*.sad)|*.dat;*.sad|Single grain files "
                                 "(*.das)|*.das|All files (*.*)|*.*"));
-        QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::Sad);
+        QCOMPARE(form_->ShownViewKind(), TMainWindow::TShownView::Sad);
         // A cancelled dialog changes nothing.
         Action("ActionFileOpen")->trigger();
-        QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::Sad);
+        QCOMPARE(form_->ShownViewKind(), TMainWindow::TShownView::Sad);
     }
 
     void schemaComesFromTheDataDirectoryWhenSet() {
@@ -154,7 +154,7 @@ private slots:
         QVERIFY(EditRemark(0, QStringLiteral("pending")));
         prompts_->saveAnswers = {TAnswer::Cancel};
         QVERIFY(!form_->OpenFile(Path("S12.SAD")));
-        QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::Dat);
+        QCOMPARE(form_->ShownViewKind(), TMainWindow::TShownView::Dat);
         QCOMPARE(Remark(0), QStringLiteral("pending"));
         QVERIFY(form_->ShownView()->Modified());
     }
@@ -201,8 +201,8 @@ private slots:
 
     void modeSwitchWritesChangesWithoutAskingAndReopens() {
         const QByteArray before = Bytes(Path("S12.DAT"));
-        QSignalSpy modes(form_, &TEdForm1::modeChanged);
-        QSignalSpy closing(form_, &TEdForm1::viewClosing);
+        QSignalSpy modes(form_, &TMainWindow::modeChanged);
+        QSignalSpy closing(form_, &TMainWindow::viewClosing);
         QVERIFY(form_->OpenFile(Path("S12.DAT")));
         QCOMPARE(Action("ActionHalcyon")->text(), QStringLiteral("General editor"));
         QVERIFY(EditRemark(3, QStringLiteral("via mode switch")));
@@ -212,7 +212,7 @@ private slots:
         QCOMPARE(closing.count(), 1);
         QVERIFY(form_->IsGeneralMode());
         QCOMPARE(Action("ActionHalcyon")->text(), QStringLiteral("Halcyon files"));
-        QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::General);
+        QCOMPARE(form_->ShownViewKind(), TMainWindow::TShownView::General);
         QCOMPARE(Bytes(Path("S12.~DAT")), before);
         QVERIFY(QFile::exists(Path("S12.~SUB")));
         QCOMPARE(Remark(3), QStringLiteral("via mode switch"));
@@ -224,7 +224,7 @@ private slots:
         QCOMPARE(form_->Grid()->Model()->columnCount(), form_->ShownView()->FieldCount());
         QCOMPARE(form_->ShownView()->RecNo(), 1);
         Action("ActionHalcyon")->trigger();
-        QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::Dat);
+        QCOMPARE(form_->ShownViewKind(), TMainWindow::TShownView::Dat);
         QCOMPARE(form_->Grid()->Model()->headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral("Run"));
         QVERIFY(form_->findChild<QMenu*>("ComputeMenu")->menuAction()->isEnabled());
@@ -235,7 +235,7 @@ private slots:
         QVERIFY(QFile::copy(Path("S12.DAT"), Path("S12.XYZ")));
         QVERIFY(QFile::copy(Path("DAT.sch"), Path("XYZ.sch")));
         QVERIFY(form_->OpenFile(Path("S12.XYZ")));
-        QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::None);
+        QCOMPARE(form_->ShownViewKind(), TMainWindow::TShownView::None);
         QVERIFY(!form_->ShownView());
         QCOMPARE(form_->Grid()->Model()->rowCount(), 0);
         QVERIFY(Action("ActionFileClose")->isEnabled());
@@ -243,22 +243,22 @@ private slots:
         QVERIFY(!Action("ActionFileSaveAs")->isEnabled());
         Action("ActionFileSave")->trigger();  // does nothing, does not crash
         form_->SwitchMode();
-        QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::General);
+        QCOMPARE(form_->ShownViewKind(), TMainWindow::TShownView::General);
         QCOMPARE(form_->Grid()->Model()->rowCount(), 168);
     }
 
     void dasFilesComeBackToTheDasView() {
         QVERIFY(form_->OpenFile(Path("S12.DAS")));
-        QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::Das);
+        QCOMPARE(form_->ShownViewKind(), TMainWindow::TShownView::Das);
         form_->SwitchMode();
-        QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::General);
+        QCOMPARE(form_->ShownViewKind(), TMainWindow::TShownView::General);
         form_->SwitchMode();
-        QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::Das);
+        QCOMPARE(form_->ShownViewKind(), TMainWindow::TShownView::Das);
     }
 
     void aFailedSaveWhileClosingKeepsTheFileOpenWithItsChanges() {
         QVERIFY(form_->OpenFile(Path("S12.DAT")));
-        QSignalSpy closing(form_, &TEdForm1::viewClosing);
+        QSignalSpy closing(form_, &TMainWindow::viewClosing);
         QVERIFY(EditRemark(0, QStringLiteral("unsaved")));
         form_->GoToRecord(7);
         // A backup that cannot be removed: a folder of that name with a file in it.
@@ -282,7 +282,7 @@ private slots:
                      qPrintable(prompts_->errors[0]));
             QVERIFY(form_->ShownView());
             QVERIFY(form_->ShownView()->Modified());
-            QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::Dat);
+            QCOMPARE(form_->ShownViewKind(), TMainWindow::TShownView::Dat);
             QCOMPARE(Remark(0), QStringLiteral("unsaved"));
             QCOMPARE(form_->ShownView()->RecNo(), 7);  // the user stays where they were
             QCOMPARE(closing.count(), 0);
@@ -292,7 +292,7 @@ private slots:
         form_->SwitchMode();
         QCOMPARE(prompts_->errors.size(), 1);
         QVERIFY(!form_->IsGeneralMode());
-        QCOMPARE(form_->ShownViewKind(), TEdForm1::TShownView::Dat);
+        QCOMPARE(form_->ShownViewKind(), TMainWindow::TShownView::Dat);
         QVERIFY(form_->ShownView()->Modified());
         // Once the obstacle is gone the changes are saved.
         QVERIFY(QDir(Path("S12.~DAT")).removeRecursively());

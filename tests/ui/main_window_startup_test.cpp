@@ -21,7 +21,7 @@ private:
     QTemporaryDir tmp_;
     TQtSettingsStore* settings_ = nullptr;
     TScriptedPrompts prompts_;
-    TEdForm1* form_ = nullptr;
+    TMainWindow* form_ = nullptr;
 
     QAction* Action(const QString& name) const { return form_->findChild<QAction*>(name); }
     QMenu* Menu(const QString& title) const {
@@ -42,7 +42,7 @@ private slots:
     void init() {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, tmp_.path());
         settings_ = new TQtSettingsStore;
-        form_ = new TEdForm1(*settings_, &prompts_);
+        form_ = new TMainWindow(*settings_, &prompts_);
         form_->show();
     }
     void cleanup() {
@@ -190,7 +190,7 @@ private slots:
     }
 
     void modeSwitchWithoutAFileFlipsTheCaptions() {
-        QSignalSpy spy(form_, &TEdForm1::modeChanged);
+        QSignalSpy spy(form_, &TMainWindow::modeChanged);
         Action("ActionHalcyon")->trigger();
         QVERIFY(form_->IsGeneralMode());
         QCOMPARE(Action("ActionHalcyon")->text(), QStringLiteral("Halcyon files"));
@@ -216,10 +216,10 @@ private slots:
     }
 
     void defaultSizeScalesWithTheScreen() {
-        QCOMPARE(TEdForm1::DefaultSize(QSize(2048, 1400)), QSize(1296, 1052));
+        QCOMPARE(TMainWindow::DefaultSize(QSize(2048, 1400)), QSize(1296, 1052));
         // Small screens: at least room for the form, never beyond the screen.
-        QCOMPARE(TEdForm1::DefaultSize(QSize(1024, 700)), QSize(942, 630));
-        QCOMPARE(TEdForm1::DefaultSize(QSize(1920, 1040)), QSize(1215, 936));
+        QCOMPARE(TMainWindow::DefaultSize(QSize(1024, 700)), QSize(942, 630));
+        QCOMPARE(TMainWindow::DefaultSize(QSize(1920, 1040)), QSize(1215, 936));
     }
 
     void settingsStoreMapsKeyPathsToGroups() {

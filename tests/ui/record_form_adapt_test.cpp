@@ -193,7 +193,7 @@ private slots:
 
     void formFollowsTheGridsCurrentRecord() {
         Open("S12.DAT");
-        QSignalSpy spy(form_, &TEdForm1::currentRecordChanged);
+        QSignalSpy spy(form_, &TMainWindow::currentRecordChanged);
         form_->Grid()->setFocus();
         QTest::keyClick(form_->Grid(), Qt::Key_Down);
         QTest::keyClick(form_->Grid(), Qt::Key_Down);

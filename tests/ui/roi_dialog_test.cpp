@@ -13,7 +13,7 @@
 #include "editor/main_window.h"
 #include "editor/qt_settings_store.h"
 #include "editor/roi_commands.h"
-#include "roi/roi_pages_dialog.h"
+#include "roi/roi_sets_dialog.h"
 
 class RoiDialogTest : public QObject {
     Q_OBJECT
@@ -52,7 +52,7 @@ private slots:
     void emptySettingsShowTheDefaultSetsAndClosingStoresThem() {
         TQtSettingsStore store;
         TROISets sets;
-        TPagesDlg dlg(sets, store);
+        TRoiSetsDlg dlg(sets, store);
         QCOMPARE(dlg.windowTitle(), QStringLiteral("System parameters"));
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -89,7 +89,7 @@ private slots:
         TQtSettingsStore store;
         TROISets sets;
         {
-            TPagesDlg dlg(sets, store);
+            TRoiSetsDlg dlg(sets, store);
             dlg.show();
             dlg.NewButton(TROIKind::TL)->click();
             QVERIFY(dlg.NamingNewSet());
@@ -132,7 +132,7 @@ private slots:
             dlg.OkButton()->click();
         }
         TROISets again;
-        TPagesDlg dlg(again, store);
+        TRoiSetsDlg dlg(again, store);
         dlg.show();
         QCOMPARE(dlg.SetList(TROIKind::TL)->currentItem()->text(), QStringLiteral("Quartz"));
         QCOMPARE(Cell(dlg.Grid(TROIKind::TL), 3, 1), QStringLiteral("250"));
@@ -142,7 +142,7 @@ private slots:
     void cancelNewShowsTheCurrentSetAgain() {
         TQtSettingsStore store;
         TROISets sets;
-        TPagesDlg dlg(sets, store);
+        TRoiSetsDlg dlg(sets, store);
         dlg.show();
         dlg.ShowPage(TROIKind::OSL);
         dlg.NewButton(TROIKind::OSL)->click();
@@ -156,7 +156,7 @@ private slots:
     void editsAreLostWhenAnotherSetIsChosenBeforeSaving() {
         TQtSettingsStore store;
         TROISets sets;
-        TPagesDlg dlg(sets, store);
+        TRoiSetsDlg dlg(sets, store);
         dlg.show();
         dlg.NewButton(TROIKind::TL)->click();
         dlg.AcceptNewButton(TROIKind::TL)->click();
@@ -179,7 +179,7 @@ private slots:
         }
         TQtSettingsStore store;
         TROISets sets;
-        TPagesDlg dlg(sets, store);
+        TRoiSetsDlg dlg(sets, store);
         dlg.show();
         QTableWidget* grid = dlg.Grid(TROIKind::TL);
         QCOMPARE(dlg.SetList(TROIKind::TL)->item(0)->text(), QStringLiteral("Set0"));
@@ -197,7 +197,7 @@ private slots:
     void deletingTheLastOfThreeMakesTheSecondCurrent() {
         TQtSettingsStore store;
         TROISets sets;
-        TPagesDlg dlg(sets, store);
+        TRoiSetsDlg dlg(sets, store);
         dlg.show();
         for (const char* name : {"B", "C"}) {
             dlg.NewButton(TROIKind::TL)->click();
@@ -220,20 +220,20 @@ private slots:
         TMemorySettingsStore store;
         store.SetReadOnly(true);
         TROISets sets;
-        TPagesDlg dlg(sets, store);
+        TRoiSetsDlg dlg(sets, store);
         QStringList reported;
         dlg.SetErrorReporter([&](const QString& m) { reported << m; });
         dlg.show();
         dlg.OkButton()->click();
         QCOMPARE(reported.size(), 2);  // both kinds held unsaved defaults
-        QCOMPARE(reported[0], QString::fromLatin1(TPagesDlg::kStoreFailedMessage));
+        QCOMPARE(reported[0], QString::fromLatin1(TRoiSetsDlg::kStoreFailedMessage));
         QVERIFY(sets.Of(TROIKind::TL).Changed());
     }
 
     void theMainWindowOpensTheDialogOnTheTLPageForROIs() {
         TQtSettingsStore store;
-        TEdForm1 form(store);
-        TPagesDlg* dlg = SystemParametersDialog(form);
+        TMainWindow form(store);
+        TRoiSetsDlg* dlg = form.SystemParametersDialog();
         QVERIFY(dlg);
         auto* rois = form.findChild<QAction*>(QStringLiteral("ActionToolsROIs"));
         auto* sysPars = form.findChild<QAction*>(QStringLiteral("ActionToolsSysPars"));

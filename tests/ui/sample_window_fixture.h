@@ -17,7 +17,7 @@ protected:
     QString dir_;  // the sample files
     TQtSettingsStore* settings_ = nullptr;
     TScriptedPrompts* prompts_ = nullptr;
-    TEdForm1* form_ = nullptr;
+    TMainWindow* form_ = nullptr;
 
     // False when the sample files could not be made.
     bool SetUp() {
@@ -32,7 +32,7 @@ protected:
         if (!cli.waitForFinished(30000) || cli.exitCode() != 0) return false;
         settings_ = new TQtSettingsStore;
         prompts_ = new TScriptedPrompts;
-        form_ = new TEdForm1(*settings_, prompts_);
+        form_ = new TMainWindow(*settings_, prompts_);
         form_->show();
         return true;
     }

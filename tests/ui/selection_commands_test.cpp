@@ -15,7 +15,7 @@
 #include "editor/main_window.h"
 #include "editor/qt_settings_store.h"
 #include "editor/record_form.h"
-#include "editor/selection_commands.h"
+#include "editor/selection_controller.h"
 #include "editor/selection_controller.h"
 #include "editor/selection_edits.h"
 #include "editor/user_prompts.h"
@@ -108,9 +108,9 @@ private:
     QTemporaryDir dir_;
     std::unique_ptr<TQtSettingsStore> settings_;
     TTestPrompts prompts_;
-    std::unique_ptr<TEdForm1> form_;
+    std::unique_ptr<TMainWindow> form_;
 
-    TSelectionController& Selection() { return *TSelectionController::Of(*form_); }
+    TSelectionController& Selection() { return form_->SelectionController(); }
     TBinDataSet& View() { return *form_->ShownView(); }
     QAction* Action(const char* name) {
         return form_->findChild<QAction*>(QString::fromLatin1(name));
@@ -124,7 +124,7 @@ private:
         QVERIFY(layout.open(QIODevice::WriteOnly));
         layout.write(kLayout);
         layout.close();
-        form_ = std::make_unique<TEdForm1>(*settings_, &prompts_);
+        form_ = std::make_unique<TMainWindow>(*settings_, &prompts_);
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
         QVERIFY(form_->OpenFile(path));
@@ -159,13 +159,13 @@ private slots:
         rowSelect->trigger();
         QCOMPARE(rowSelect->text(), QStringLiteral("Disable row selection"));
         QVERIFY(Action("ActionSetAll")->isVisible());
-        QVERIFY(RowSelectionOn(*form_));
+        QVERIFY(form_->Document().RowSelection());
         Selection().SelectAll();
         QCOMPARE(Selection().Selection().Count(), 15);
         rowSelect->trigger();
         QCOMPARE(rowSelect->text(), QStringLiteral("Enable row selection"));
         QVERIFY(Selection().Selection().Empty());
-        QVERIFY(SelectedRecords(*form_).empty());
+        QVERIFY(form_->Document().SelectedRecords().empty());
         QVERIFY(!Action("ActionSetAll")->isVisible());
     }
 
@@ -175,14 +175,14 @@ private slots:
         QVERIFY(form_->SubtractedCurves());
         Action("ActionSelectTL")->trigger();  // background runs are left out
         QVERIFY(Selection().RowSelection());
-        QCOMPARE(SelectedRecords(*form_), Ids({1, 2, 4, 5, 6, 8, 9, 10}));
+        QCOMPARE(form_->Document().SelectedRecords(), Ids({1, 2, 4, 5, 6, 8, 9, 10}));
         QCOMPARE(View().RecNo(), 4);
         Action("ActionCurvesSub")->trigger();
         QVERIFY(!form_->SubtractedCurves());
         Action("ActionSelectTL")->trigger();
-        QCOMPARE(SelectedRecords(*form_).size(), 10u);
+        QCOMPARE(form_->Document().SelectedRecords().size(), 10u);
         Action("ActionSelectOSL")->trigger();
-        QCOMPARE(SelectedRecords(*form_), Ids({11, 12, 13, 14, 15}));
+        QCOMPARE(form_->Document().SelectedRecords(), Ids({11, 12, 13, 14, 15}));
         QCOMPARE(View().RecNo(), 4);
         QCoreApplication::processEvents();
         QCOMPARE(form_->Grid()->selectionModel()->selectedRows().size(), 5);
@@ -195,11 +195,11 @@ private slots:
         view.SetFiltered(true);
         view.First();
         Selection().SelectAll();
-        QCOMPARE(SelectedRecords(*form_), Ids({2, 4, 6, 8, 10, 12, 14}));
+        QCOMPARE(form_->Document().SelectedRecords(), Ids({2, 4, 6, 8, 10, 12, 14}));
         Selection().ToggleSelection();
-        QVERIFY(SelectedRecords(*form_).empty());
+        QVERIFY(form_->Document().SelectedRecords().empty());
         Selection().SelectTL(false);
-        QCOMPARE(SelectedRecords(*form_), Ids({12, 14}));
+        QCOMPARE(form_->Document().SelectedRecords(), Ids({12, 14}));
         QCOMPARE(view.RecNo(), 2);
         view.SetFiltered(false);
     }
@@ -208,16 +208,16 @@ private slots:
         OpenMixed();
         Selection().ClickRowIndicator(4, Qt::NoModifier);
         Selection().ClickRowIndicator(1, Qt::ControlModifier);
-        const std::vector<int32_t> before = SelectedRecords(*form_);
+        const std::vector<int32_t> before = form_->Document().SelectedRecords();
         QCOMPARE(before, Ids({5, 2}));
         Action("ActionFlipSelect")->trigger();
-        QCOMPARE(SelectedRecords(*form_).size(), 13u);
+        QCOMPARE(form_->Document().SelectedRecords().size(), 13u);
         Action("ActionFlipSelect")->trigger();
-        std::vector<int32_t> after = SelectedRecords(*form_);
+        std::vector<int32_t> after = form_->Document().SelectedRecords();
         std::sort(after.begin(), after.end());
         QCOMPARE(after, Ids({2, 5}));
         Action("ActionUnselectAll")->trigger();
-        QVERIFY(SelectedRecords(*form_).empty());
+        QVERIFY(form_->Document().SelectedRecords().empty());
         QCOMPARE(View().RecNo(), 2);  // the record of the last click
     }
 
@@ -232,14 +232,14 @@ private slots:
         QVERIFY(Selection().RowSelection());
         click(2, Qt::ControlModifier);
         click(5, Qt::ControlModifier);
-        QCOMPARE(SelectedRecords(*form_), Ids({9, 3, 6}));
+        QCOMPARE(form_->Document().SelectedRecords(), Ids({9, 3, 6}));
         click(2, Qt::ControlModifier);  // deselects
-        QCOMPARE(SelectedRecords(*form_), Ids({9, 6}));
+        QCOMPARE(form_->Document().SelectedRecords(), Ids({9, 6}));
         // A click into a data cell leaves row selection.
         const QRect cell = form_->Grid()->visualRect(form_->Grid()->Model()->index(1, 0));
         QTest::mouseClick(form_->Grid()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
         QVERIFY(!Selection().RowSelection());
-        QVERIFY(SelectedRecords(*form_).empty());
+        QVERIFY(form_->Document().SelectedRecords().empty());
     }
 
     void postFieldToSelectedWritesEverySelectedRecord() {

@@ -15,11 +15,11 @@ class QTabWidget;
 class QTableWidget;
 class TSettingsStore;
 
-class TPagesDlg : public QDialog {
+class TRoiSetsDlg : public QDialog {
     Q_OBJECT
 
 public:
-    TPagesDlg(TROISets& sets, TSettingsStore& store, QWidget* parent = nullptr);
+    TRoiSetsDlg(TROISets& sets, TSettingsStore& store, QWidget* parent = nullptr);
 
     void ShowPage(TROIKind kind);
     TROIKind CurrentPage() const;

@@ -1,4 +1,4 @@
-#include "roi/roi_pages_dialog.h"
+#include "roi/roi_sets_dialog.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -32,7 +32,7 @@ QTableWidgetItem* NameItem(const QString& text) {
 
 }  // namespace
 
-TPagesDlg::TPagesDlg(TROISets& sets, TSettingsStore& store, QWidget* parent)
+TRoiSetsDlg::TRoiSetsDlg(TROISets& sets, TSettingsStore& store, QWidget* parent)
     : QDialog(parent), sets_(sets), store_(store) {
     setObjectName(QStringLiteral("PagesDlg"));
     setWindowTitle(QStringLiteral("System parameters"));
@@ -50,7 +50,7 @@ TPagesDlg::TPagesDlg(TROISets& sets, TSettingsStore& store, QWidget* parent)
     ok_->setDefault(true);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help_, &QPushButton::clicked, this, &TPagesDlg::helpRequested);
+    connect(help_, &QPushButton::clicked, this, &TRoiSetsDlg::helpRequested);
 
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
@@ -66,7 +66,7 @@ TPagesDlg::TPagesDlg(TROISets& sets, TSettingsStore& store, QWidget* parent)
     UpdateButtons();
 }
 
-void TPagesDlg::BuildPage(TPage& p, TROIKind kind, const QString& title) {
+void TRoiSetsDlg::BuildPage(TPage& p, TROIKind kind, const QString& title) {
     const QString prefix = kind == TROIKind::TL ? QStringLiteral("TL") : QStringLiteral("OSL");
     p.kind = kind;
     p.widget = new QWidget;
@@ -132,20 +132,20 @@ void TPagesDlg::BuildPage(TPage& p, TROIKind kind, const QString& title) {
     ShowNaming(p, false);
 }
 
-void TPagesDlg::ShowPage(TROIKind kind) {
+void TRoiSetsDlg::ShowPage(TROIKind kind) {
     tabs_->setCurrentWidget(page(kind).widget);
 }
 
-TROIKind TPagesDlg::CurrentPage() const {
+TROIKind TRoiSetsDlg::CurrentPage() const {
     return tabs_->currentWidget() == osl_.widget ? TROIKind::OSL : TROIKind::TL;
 }
 
-void TPagesDlg::showEvent(QShowEvent* event) {
+void TRoiSetsDlg::showEvent(QShowEvent* event) {
     LoadAll();
     QDialog::showEvent(event);
 }
 
-void TPagesDlg::LoadAll() {
+void TRoiSetsDlg::LoadAll() {
     sets_.Load(store_);
     if (naming_) {
         naming_ = false;
@@ -157,7 +157,7 @@ void TPagesDlg::LoadAll() {
     UpdateButtons();
 }
 
-void TPagesDlg::ShowSets(TPage& p) {
+void TRoiSetsDlg::ShowSets(TPage& p) {
     const TROIKindSets& k = sets_.Of(p.kind);
     filling_ = true;
     p.list->clear();
@@ -167,7 +167,7 @@ void TPagesDlg::ShowSets(TPage& p) {
     ShowSet(p, k.Current());
 }
 
-void TPagesDlg::ShowSet(TPage& p, const TROISet& set) {
+void TRoiSetsDlg::ShowSet(TPage& p, const TROISet& set) {
     filling_ = true;
     for (int r = 0; r < kROICount; ++r) {
         const TROI& roi = set[r];
@@ -182,7 +182,7 @@ void TPagesDlg::ShowSet(TPage& p, const TROISet& set) {
     filling_ = false;
 }
 
-TROISet TPagesDlg::ReadGrid(const TPage& p) const {
+TROISet TRoiSetsDlg::ReadGrid(const TPage& p) const {
     TROISet set = sets_.Of(p.kind).Current();
     for (int r = 0; r < kROICount; ++r) {
         set[r].first = CellInteger(p.grid->item(r, kFromColumn));
@@ -192,11 +192,11 @@ TROISet TPagesDlg::ReadGrid(const TPage& p) const {
     return set;
 }
 
-void TPagesDlg::StoreKind(TROIKind kind) {
+void TRoiSetsDlg::StoreKind(TROIKind kind) {
     if (!sets_.Of(kind).Store(store_)) reportError_(QString::fromLatin1(kStoreFailedMessage));
 }
 
-void TPagesDlg::UpdateButtons() {
+void TRoiSetsDlg::UpdateButtons() {
     for (TPage* p : {&tl_, &osl_}) {
         const TROIKindSets& k = sets_.Of(p->kind);
         p->newButton->setEnabled(!naming_);
@@ -207,7 +207,7 @@ void TPagesDlg::UpdateButtons() {
     cancel_->setEnabled(!naming_);
 }
 
-void TPagesDlg::ShowNaming(TPage& p, bool on) {
+void TRoiSetsDlg::ShowNaming(TPage& p, bool on) {
     p.listLabel->setVisible(!on);
     p.list->setVisible(!on);
     p.newNameLabel->setVisible(on);
@@ -216,7 +216,7 @@ void TPagesDlg::ShowNaming(TPage& p, bool on) {
     p.cancelNewButton->setVisible(on);
 }
 
-void TPagesDlg::OnSetChosen(TPage& p, int row) {
+void TRoiSetsDlg::OnSetChosen(TPage& p, int row) {
     if (filling_ || row < 0) return;
     TROIKindSets& k = sets_.Of(p.kind);
     k.Choose(row);
@@ -224,7 +224,7 @@ void TPagesDlg::OnSetChosen(TPage& p, int row) {
     UpdateButtons();
 }
 
-void TPagesDlg::OnSave(TPage& p) {
+void TRoiSetsDlg::OnSave(TPage& p) {
     TROIKindSets& k = sets_.Of(p.kind);
     k.Current() = ReadGrid(p);
     k.KeepCurrent();
@@ -232,7 +232,7 @@ void TPagesDlg::OnSave(TPage& p) {
     UpdateButtons();
 }
 
-void TPagesDlg::OnNew(TPage& p) {
+void TRoiSetsDlg::OnNew(TPage& p) {
     if (naming_) return;
     naming_ = true;
     ShowNaming(p, true);
@@ -253,7 +253,7 @@ void TPagesDlg::OnNew(TPage& p) {
     UpdateButtons();
 }
 
-void TPagesDlg::OnAcceptNew(TPage& p) {
+void TRoiSetsDlg::OnAcceptNew(TPage& p) {
     if (!naming_) return;
     naming_ = false;
     ShowNaming(p, false);
@@ -262,7 +262,7 @@ void TPagesDlg::OnAcceptNew(TPage& p) {
     UpdateButtons();
 }
 
-void TPagesDlg::OnCancelNew(TPage& p) {
+void TRoiSetsDlg::OnCancelNew(TPage& p) {
     if (!naming_) return;
     naming_ = false;
     ShowNaming(p, false);
@@ -270,7 +270,7 @@ void TPagesDlg::OnCancelNew(TPage& p) {
     UpdateButtons();
 }
 
-void TPagesDlg::OnDelete(TPage& p) {
+void TRoiSetsDlg::OnDelete(TPage& p) {
     TROIKindSets& k = sets_.Of(p.kind);
     const int row = p.list->currentRow();
     if (naming_ || !k.CanDelete(row)) return;
@@ -279,13 +279,13 @@ void TPagesDlg::OnDelete(TPage& p) {
     UpdateButtons();
 }
 
-void TPagesDlg::OnCellChanged(TPage& p) {
+void TRoiSetsDlg::OnCellChanged(TPage& p) {
     if (filling_ || naming_) return;
     sets_.Of(p.kind).SetChanged(true);
     UpdateButtons();
 }
 
-void TPagesDlg::done(int result) {
+void TRoiSetsDlg::done(int result) {
     // Closing by the window's own means (Escape, the close box) while naming drops the name.
     if (naming_) {
         naming_ = false;

@@ -1,0 +1,121 @@
+#pragma once
+// TEditorDocument: what belongs to the open record file, apart from the window that shows it.
+// It owns the views (the general view and the maker's DAT, SAD and DAS views, one record
+// store each), knows which of them is shown, the file's name and kind, the row selection of
+// the grid, the curve fields the layout file marks, and the undo stack of every change to
+// records. Controllers and modes work on the document and learn of changes by its signals.
+#include <QObject>
+#include <QString>
+#include <QUndoStack>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "editor/selection_list.h"
+#include "record_store/curve_fields.h"
+#include "record_store/presentation_values.h"
+
+class TBinDataSet;
+
+class TEditorDocument : public QObject {
+    Q_OBJECT
+
+public:
+    // Which view is shown: none, the general view or one of the maker's views.
+    enum class TShownView { None, General, Dat, Sad, Das };
+
+    explicit TEditorDocument(QObject* parent = nullptr);
+    // A view still open and modified writes its file as it closes; a failure is not reported.
+    ~TEditorDocument() override;
+
+    // --- The open file ------------------------------------------------------------------
+    const QString& FileName() const { return fileName_; }
+    // The extension in capitals ("DAT", "SAD", "XYZ").
+    const QString& FileKind() const { return fileKind_; }
+    bool HasFile() const { return !fileName_.isEmpty(); }
+    void SetFile(const QString& absolutePath);
+    void SetFileName(const QString& absolutePath) { fileName_ = absolutePath; }
+    void ForgetFile();
+
+    // "General editor" (true) or "Halcyon files" (false): decides which view shows a file.
+    bool GeneralMode() const { return generalMode_; }
+    void SetGeneralMode(bool on) { generalMode_ = on; }
+    // The view the mode calls for the open file (None for a kind without a maker's view in
+    // "Halcyon files" mode, or without a file).
+    TShownView ViewKindForFile() const;
+
+    // --- Views --------------------------------------------------------------------------
+    TBinDataSet* View(TShownView kind) const;
+    // The shown view when it is open; nullptr otherwise.
+    TBinDataSet* ShownView() const;
+    TShownView ShownViewKind() const { return shownKind_; }
+    static TRecordKind RecordKindOf(TShownView view);
+    TRecordKind ShownRecordKind() const { return RecordKindOf(shownKind_); }
+    // Makes `kind` the shown view, configured for the open file with `schemaPath` and the
+    // calculation callback, and opens it. Throws TEditorError (the view then is not shown).
+    void OpenView(TShownView kind, const std::string& schemaPath,
+                  std::function<void(TBinDataSet&)> calculation);
+    // Posts a pending edit, writes a modified view (Throws TEditorError: the view stays open
+    // and shown with its changes), says `closing` and closes the view; the undo stack is
+    // cleared and the row selection left.
+    void CloseShownView();
+    // Posts a pending edit and writes the shown view to `path` (Save and Save As); the undo
+    // stack is clean afterwards. Throws TEditorError.
+    void SaveShownView(const std::string& path);
+    // The "No" answer to "Save changed data?": the changes are dropped when the view closes.
+    void DropChanges();
+    // Closes every open view (each writes its changes when modified; a failure is not
+    // reported): the program is ending.
+    void CloseAllViews();
+    bool Modified() const;
+
+    // --- Row selection of the grid ------------------------------------------------------
+    bool RowSelection() const { return rowSelection_; }
+    void SetRowSelection(bool on);
+    TRecordSelection& Selection() { return selection_; }
+    const TRecordSelection& Selection() const { return selection_; }
+    // The selected records' ids in selection order; empty while row selection is off.
+    std::vector<int32_t> SelectedRecords() const;
+
+    // --- Curve fields the layout file marks ---------------------------------------------
+    const TCurveFieldList& CurveFields() const { return curveFields_; }
+    void SetCurveFields(TCurveFieldList curves) { curveFields_ = std::move(curves); }
+
+    // --- Undo ---------------------------------------------------------------------------
+    QUndoStack& UndoStack() { return undoStack_; }
+
+    // --- Notifications the window sends ---------------------------------------------------
+    void NotifyOpened(bool fileOpened) { emit opened(fileOpened); }
+    void NotifyCurrentRecordChanged() { emit currentRecordChanged(); }
+    void NotifyRecordsChanged() { emit recordsChanged(); }
+    void NotifyViewModeChanged() { emit viewModeChanged(); }
+
+signals:
+    // A view was opened: by Open (`fileOpened`) or by a switch between "Halcyon files" and
+    // "General editor".
+    void opened(bool fileOpened);
+    void closing();  // the shown view is about to close
+    void currentRecordChanged();
+    // Records changed other than through the grid's and form's own display (bulk edits,
+    // undo and redo): views of them must read them again.
+    void recordsChanged();
+    void modifiedChanged(bool modified);
+    void viewModeChanged();  // "Halcyon files" <-> "General editor"
+
+private:
+    void SyncModified();
+
+    std::unique_ptr<TBinDataSet> generalView_;
+    std::unique_ptr<TBinDataSet> datView_;
+    std::unique_ptr<TBinDataSet> sadView_;
+    std::unique_ptr<TBinDataSet> dasView_;
+    TShownView shownKind_ = TShownView::None;
+    QString fileName_;
+    QString fileKind_;
+    bool generalMode_ = false;
+    bool rowSelection_ = false;
+    TRecordSelection selection_;
+    TCurveFieldList curveFields_;
+    QUndoStack undoStack_;
+    bool lastModified_ = false;
+};

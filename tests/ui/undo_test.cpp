@@ -1,0 +1,236 @@
+// Undo and redo of every kind of change to records, on the generated sample: each change is
+// made through the window, undone (the records are then byte for byte as opened) and redone
+// (byte for byte as changed); the Edit menu names the command; the modified flag follows the
+// undo stack's clean state; Save marks it clean; closing the file clears the stack.
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QUndoStack>
+#include <QtTest>
+#include <functional>
+
+#include "editor/bin_data_grid.h"
+#include "editor/main_window.h"
+#include "editor/record_form.h"
+#include "editor/records_snapshot_command.h"
+#include "editor/selection_controller.h"
+#include "record_store/bin_data_set.h"
+#include "record_store/curve_access.h"
+#include "ui/sample_window_fixture.h"
+
+namespace {
+
+using TRecordBytes = std::vector<std::pair<int32_t, std::vector<uint8_t>>>;
+
+// Every record's id with its main and sub bytes, in order.
+TRecordBytes Snapshot(const TBinDataSet& view) {
+    TRecordBytes records;
+    const size_t dataEnd = static_cast<size_t>(view.MainSize() + view.SubSize());
+    for (int i = 0; i < view.RecordCount(); ++i) {
+        const TBinRecord& r = view.RecordAt(i);
+        records.emplace_back(r.id, std::vector<uint8_t>(r.data.begin(), r.data.begin() + dataEnd));
+    }
+    return records;
+}
+
+}  // namespace
+
+// The general form's edit switches to "General editor" first: that view holds the same
+// records, so the snapshot taken in the DAT view stands for it.
+Q_DECLARE_METATYPE(std::function<void(TMainWindow&)>)
+
+class UndoTest : public QObject, TSampleWindowFixture {
+    Q_OBJECT
+
+private:
+    using TChange = std::function<void(TMainWindow&)>;
+
+    QString Path(const QString& name) const { return dir_ + QLatin1Char('/') + name; }
+    static QByteArray Bytes(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QAction* Action(TActionId id) const { return form_->Action(id); }
+    QUndoStack& Stack() const { return form_->Document().UndoStack(); }
+    TBinDataSet& View() const { return *form_->ShownView(); }
+
+    static void EditInGrid(TMainWindow& w) {
+        TBinDataModel* m = w.Grid()->Model();
+        QVERIFY(m->setData(m->index(3, m->ColumnOfField(QStringLiteral("Remark"))),
+                           QStringLiteral("grid edit")));
+    }
+    static void EditInForm(TMainWindow& w) {
+        w.GoToRecord(6);
+        QVERIFY(w.RecordForm()->EnterText(QStringLiteral("Remark"), QStringLiteral("form edit")));
+    }
+    static void EditInGeneralForm(TMainWindow& w) {
+        w.SwitchMode();
+        QVERIFY(w.IsGeneralMode());
+        w.GoToRecord(2);
+        auto* edit = w.GeneralFormArea()->findChild<QLineEdit*>(QStringLiteral("dbeRemark"));
+        QVERIFY(edit);
+        edit->setText(QStringLiteral("general edit"));
+        edit->setModified(true);
+        emit edit->editingFinished();
+    }
+    static void PostToSelected(TMainWindow& w) {
+        TSelectionController& s = w.SelectionController();
+        s.ClickRowIndicator(1, Qt::NoModifier);
+        s.ClickRowIndicator(4, Qt::ControlModifier);
+        s.ClickRowIndicator(7, Qt::ControlModifier);
+        QLineEdit* remark = w.RecordForm()->EditOf(QStringLiteral("Remark"));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        remark->setFocus();
+        remark->setText(QStringLiteral("posted"));
+        s.UpdateActions();
+        QVERIFY(w.Action(TActionId::SetAll)->isEnabled());
+        w.Action(TActionId::SetAll)->trigger();
+    }
+    static void DuplicateDosing(TMainWindow& w) {
+        QVERIFY(w.Action(TActionId::ToolsDuplicateDosing)->isEnabled());
+        w.Action(TActionId::ToolsDuplicateDosing)->trigger();
+    }
+    // What a curve tool does: one command over several records, each written and posted.
+    static void CurveToolRun(TMainWindow& w) {
+        TBinDataSet& view = *w.ShownView();
+        const std::vector<int32_t> ids = {view.RecordAt(0).id, view.RecordAt(2).id,
+                                          view.RecordAt(5).id};
+        const TRecordsChange change(&w.Document(), QStringLiteral("Subtract backgrounds (3 records)"),
+                                    ids);
+        for (int32_t id : ids) {
+            view.GotoBookmark(id);
+            TFloatArray curve = ReadRawCurve(view);
+            for (double& v : curve) v = v / 2 + 1;
+            WriteSubtractedCurve(view, curve, 2.5, 0.75, 12.5);
+        }
+    }
+    // Records inserted and deleted in one command.
+    static void InsertAndDelete(TMainWindow& w) {
+        TBinDataSet& view = *w.ShownView();
+        const std::vector<int32_t> doomed = {view.RecordAt(0).id, view.RecordAt(4).id,
+                                             view.RecordAt(view.RecordCount() - 1).id};
+        const TRecordsChange change(&w.Document(), QStringLiteral("Delete records"), doomed);
+        for (int32_t id : doomed) {
+            view.GotoBookmark(id);
+            view.Delete();
+        }
+        view.SetRecNo(3);
+        view.Insert();
+        view.SetAsInteger("Run#", 99);
+        view.Post();
+        view.Append();
+        view.SetAsInteger("Run#", 98);
+        view.Post();
+    }
+
+private slots:
+    void init() { QVERIFY(SetUp()); }
+    void cleanup() { TearDown(); }
+
+    void undoAndRedoRestoreTheBytesExactly_data() {
+        QTest::addColumn<TChange>("change");
+        QTest::addColumn<QString>("undoText");
+        QTest::newRow("grid edit") << TChange(EditInGrid) << "Undo Edit Remark";
+        QTest::newRow("form edit") << TChange(EditInForm) << "Undo Edit Remark";
+        QTest::newRow("general form edit") << TChange(EditInGeneralForm) << "Undo Edit Remark";
+        QTest::newRow("post field to selected")
+            << TChange(PostToSelected) << "Undo Post Remark to selected (3 records)";
+        QTest::newRow("duplicate dosing") << TChange(DuplicateDosing) << "Undo Duplicate dosing";
+        QTest::newRow("curve tool") << TChange(CurveToolRun)
+                                    << "Undo Subtract backgrounds (3 records)";
+        QTest::newRow("insert and delete") << TChange(InsertAndDelete) << "Undo Delete records";
+    }
+
+    void undoAndRedoRestoreTheBytesExactly() {
+        QFETCH(TChange, change);
+        QFETCH(QString, undoText);
+        QVERIFY(form_->OpenFile(Path("S12.DAT")));
+        const TRecordBytes opened = Snapshot(View());
+        QVERIFY(!Action(TActionId::EditUndo)->isEnabled());
+
+        change(*form_);
+        if (QTest::currentTestFailed()) return;
+        const TRecordBytes changed = Snapshot(View());
+        QVERIFY(changed != opened);
+        QCOMPARE(Stack().count(), 1);
+        QVERIFY(Action(TActionId::EditUndo)->isEnabled());
+        QCOMPARE(Action(TActionId::EditUndo)->text(), undoText);
+        QVERIFY(form_->Document().Modified());
+
+        Action(TActionId::EditUndo)->trigger();
+        QVERIFY(Snapshot(View()) == opened);
+        QVERIFY(!form_->Document().Modified());
+        QCOMPARE(Action(TActionId::EditRedo)->text(),
+                 QStringLiteral("Redo ") + undoText.mid(5));
+
+        Action(TActionId::EditRedo)->trigger();
+        QVERIFY(Snapshot(View()) == changed);
+        QVERIFY(form_->Document().Modified());
+
+        // Undone again, the file closes without a question and stays as it was.
+        Action(TActionId::EditUndo)->trigger();
+        const QByteArray dat = Bytes(Path("S12.DAT"));
+        QVERIFY(form_->CloseFile());
+        QCOMPARE(prompts_->saveQuestions, 0);
+        QCOMPARE(Bytes(Path("S12.DAT")), dat);
+        QVERIFY(!QFile::exists(Path("S12.~DAT")));
+        QVERIFY(prompts_->errors.isEmpty());
+    }
+
+    void anUndoneChangeSavedWritesTheFileAsOpened() {
+        const QByteArray dat = Bytes(Path("S12.DAT"));
+        const QByteArray sub = Bytes(Path("S12.SUB"));
+        QVERIFY(form_->OpenFile(Path("S12.DAT")));
+        CurveToolRun(*form_);
+        EditInGrid(*form_);
+        QCOMPARE(Stack().count(), 2);
+        Action(TActionId::EditUndo)->trigger();
+        Action(TActionId::EditUndo)->trigger();
+        QVERIFY(form_->SaveFile());
+        QCOMPARE(Bytes(Path("S12.DAT")), dat);
+        QCOMPARE(Bytes(Path("S12.SUB")), sub);
+    }
+
+    void theModifiedFlagFollowsTheCleanStateAndSaveMarksIt() {
+        QVERIFY(form_->OpenFile(Path("S12.DAT")));
+        EditInGrid(*form_);
+        QVERIFY(form_->SaveFile());
+        QVERIFY(!form_->Document().Modified());
+        QVERIFY(Stack().isClean());
+        // Undo past the save: the file differs from the records again.
+        Action(TActionId::EditUndo)->trigger();
+        QVERIFY(form_->Document().Modified());
+        Action(TActionId::EditRedo)->trigger();
+        QVERIFY(!form_->Document().Modified());
+        // A new change after an undo drops the redo.
+        Action(TActionId::EditUndo)->trigger();
+        EditInForm(*form_);
+        QVERIFY(!Action(TActionId::EditRedo)->isEnabled());
+        QVERIFY(form_->Document().Modified());
+        // Closing ("No": the changes are dropped) clears the stack.
+        prompts_->saveAnswers = {TUserPrompts::TAnswer::No};
+        QVERIFY(form_->CloseFile());
+        QCOMPARE(Stack().count(), 0);
+        QVERIFY(!Action(TActionId::EditUndo)->isEnabled());
+    }
+
+    void undoFollowsTheKeysAndShowsTheRecordsAgain() {
+        QVERIFY(form_->OpenFile(Path("S12.DAT")));
+        EditInGrid(*form_);
+        const QString field = QStringLiteral("Remark");
+        QCOMPARE(form_->Grid()->Model()->DisplayText(3, field), QStringLiteral("grid edit"));
+        form_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form_));
+        form_->Grid()->setFocus();
+        QTest::keyClick(form_, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Stack().index(), 0);
+        QVERIFY(form_->Grid()->Model()->DisplayText(3, field) != QStringLiteral("grid edit"));
+        QTest::keyClick(form_, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(Stack().index(), 1);
+        QCOMPARE(form_->Grid()->Model()->DisplayText(3, field), QStringLiteral("grid edit"));
+    }
+};
+
+QTEST_MAIN(UndoTest)
+#include "undo_test.moc"
