@@ -12,6 +12,7 @@
 #include "editor/layout_field_edit.h"
 #include "editor/editor_document.h"
 #include "editor/editor_shell.h"
+#include "editor/user_prompts.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
 #include "record_store/file_names.h"

@@ -77,7 +77,8 @@ TMainWindow::TMainWindow(TSettingsStore& settings, TUserPrompts* prompts, QWidge
 TMainWindow::~TMainWindow() {
     // Helpers that other editor parts attach to the window watch its widgets and call back
     // into it: they go first, while the window is still whole. The document goes last.
-    for (QObject* child : children()) {
+    const QObjectList helpers = children();
+    for (QObject* child : helpers) {
         if (child != document_ && !child->isWidgetType() && !qobject_cast<QLayout*>(child) &&
             !qobject_cast<QAction*>(child) && !qobject_cast<QActionGroup*>(child))
             delete child;

@@ -13,6 +13,7 @@
 #include "editor/bin_data_grid.h"
 #include "editor/main_window.h"
 #include "editor/mode_switcher.h"
+#include "editor/selection_controller.h"
 #include "record_store/bin_data_set.h"
 
 namespace {
@@ -213,6 +214,7 @@ void TMainWindow::UpdateActions() {
     // The editing commands of other parts follow their own rules once the file is ready.
     if (!fileOpen)
         for (A id : {A::RowSelect, A::PasteRec, A::ChangePos}) Action(id)->setEnabled(false);
+    if (selection_) selection_->UpdateActions();
     // Last: a mode that is on disables what it must.
     if (modes_) modes_->UpdateActions();
     UpdateModeCaptions();

@@ -18,19 +18,14 @@ TModeSwitcher::TModeSwitcher(TEditorShell& shell, TEditorDocument& document, QOb
 
 TModeSwitcher::~TModeSwitcher() = default;
 
-void TModeSwitcher::Register(TEditorMode& mode) {
-    modes_.push_back(&mode);
+void TModeSwitcher::Add(std::unique_ptr<TEditorMode> added) {
+    TEditorMode& mode = *added;
+    modes_.push_back(std::move(added));
     QAction* command = shell_.Action(mode.Command());
     command->setCheckable(true);
     command->setChecked(false);
     connect(command, &QAction::triggered, this, [this, &mode] { Toggle(mode); });
     UpdateActions();
-}
-
-void TModeSwitcher::Unregister(TEditorMode& mode) {
-    if (active_ == &mode) Leave();
-    shell_.Action(mode.Command())->disconnect(this);
-    modes_.erase(std::remove(modes_.begin(), modes_.end(), &mode), modes_.end());
 }
 
 bool TModeSwitcher::CanEnter(const TEditorMode& mode) const {
@@ -156,10 +151,10 @@ bool TModeSwitcher::MenuBlocked(TMenuId id) const {
 }
 
 void TModeSwitcher::UpdateActions() {
-    for (TEditorMode* mode : modes_) {
+    for (const auto& mode : modes_) {
         QAction* command = shell_.Action(mode->Command());
-        command->setChecked(active_ == mode);
-        command->setEnabled(active_ == mode || CanEnter(*mode));
+        command->setChecked(active_ == mode.get());
+        command->setEnabled(active_ == mode.get() || CanEnter(*mode));
     }
     if (!active_) return;
     for (TActionId id : active_->DisabledCommands())

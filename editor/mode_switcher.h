@@ -8,10 +8,12 @@
 #include <QObject>
 #include <QStringList>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "editor/editor_actions.h"
+#include "editor/editor_mode.h"
 
 class TEditorDocument;
 class TEditorMode;
@@ -24,9 +26,13 @@ public:
     TModeSwitcher(TEditorShell& shell, TEditorDocument& document, QObject* parent = nullptr);
     ~TModeSwitcher() override;
 
-    // The mode stays owned by the caller and must outlive the switcher or be removed first.
-    void Register(TEditorMode& mode);
-    void Unregister(TEditorMode& mode);
+    // The switcher keeps the mode for the life of the window.
+    template <class TMode>
+    TMode& Register(std::unique_ptr<TMode> mode) {
+        TMode& added = *mode;
+        Add(std::unique_ptr<TEditorMode>(std::move(mode)));
+        return added;
+    }
 
     // The mode that is on (also while no file is open), or nullptr.
     TEditorMode* Active() const { return active_; }
@@ -52,6 +58,7 @@ signals:
     void modeChanged();
 
 private:
+    void Add(std::unique_ptr<TEditorMode> mode);
     // Starts the mode's view state (panel, filter, columns, status) and calls Enter.
     bool Start(TEditorMode& mode);
     // Ends the mode's view state and calls Leave; the mode stays the active one.
@@ -62,7 +69,7 @@ private:
 
     TEditorShell& shell_;
     TEditorDocument& document_;
-    std::vector<TEditorMode*> modes_;
+    std::vector<std::unique_ptr<TEditorMode>> modes_;
     TEditorMode* active_ = nullptr;
     bool running_ = false;  // the active mode is entered (a view is open for it)
     QStringList savedColumns_;

@@ -64,6 +64,9 @@ class ModeSwitcherTest : public QObject, TSampleWindowFixture {
 private:
     QString Path(const QString& name) const { return dir_ + QLatin1Char('/') + name; }
     QAction* Action(TActionId id) const { return form_->Action(id); }
+    TTestMode& AddMode(TActionId command, TModeGroup group) {
+        return form_->Modes().Register(std::make_unique<TTestMode>(command, group));
+    }
     bool MenuEnabled(TMenuId id) const { return form_->Menu(id)->menuAction()->isEnabled(); }
     QWidget* ShownForm() const {
         return form_->findChild<QStackedWidget*>()->currentWidget();
@@ -77,8 +80,7 @@ private slots:
     void cleanup() { TearDown(); }
 
     void theCommandEntersAndLeavesWithPanelFilterColumnsAndStatus() {
-        TTestMode mode(TActionId::ToolsSubtract, TModeGroup::Tool);
-        form_->Modes().Register(mode);
+        TTestMode& mode = AddMode(TActionId::ToolsSubtract, TModeGroup::Tool);
         QVERIFY(!Action(TActionId::ToolsSubtract)->isEnabled());  // no file yet
         QVERIFY(form_->OpenFile(Path("S12.DAT")));
         const int normalColumns = form_->Grid()->Model()->columnCount();
@@ -110,10 +112,9 @@ private slots:
     }
 
     void computeModesReplaceEachOtherAndHoldBackEditingAndTools() {
-        TTestMode growth(TActionId::ComputeGrowth, TModeGroup::Compute);
-        TTestMode fading(TActionId::ComputeFading, TModeGroup::Compute);
-        TTestMode subtract(TActionId::ToolsSubtract, TModeGroup::Tool);
-        for (TTestMode* m : {&growth, &fading, &subtract}) form_->Modes().Register(*m);
+        TTestMode& growth = AddMode(TActionId::ComputeGrowth, TModeGroup::Compute);
+        TTestMode& fading = AddMode(TActionId::ComputeFading, TModeGroup::Compute);
+        TTestMode& subtract = AddMode(TActionId::ToolsSubtract, TModeGroup::Tool);
         QVERIFY(form_->OpenFile(Path("S12.DAT")));
         QVERIFY(Action(TActionId::ToolsDuplicateDosing)->isEnabled());
 
@@ -153,8 +154,7 @@ private slots:
     }
 
     void aModeThatIsOnIsEnteredAgainForTheNextFile() {
-        TTestMode mode(TActionId::ComputeGrowth, TModeGroup::Compute);
-        form_->Modes().Register(mode);
+        TTestMode& mode = AddMode(TActionId::ComputeGrowth, TModeGroup::Compute);
         QVERIFY(form_->OpenFile(Path("S12.DAT")));
         Action(TActionId::ComputeGrowth)->trigger();
         QCOMPARE(mode.entered, 1);
@@ -184,9 +184,8 @@ private slots:
     }
 
     void aModeThatRefusesStaysOffWithItsMessage() {
-        TTestMode mode(TActionId::ToolsSubtract, TModeGroup::Tool);
+        TTestMode& mode = AddMode(TActionId::ToolsSubtract, TModeGroup::Tool);
         mode.refuse = true;
-        form_->Modes().Register(mode);
         QVERIFY(form_->OpenFile(Path("S12.DAT")));
         Action(TActionId::ToolsSubtract)->trigger();
         QCOMPARE(prompts_->errors, QStringList{QStringLiteral("Nothing to work on.")});

@@ -87,6 +87,23 @@ private:
         QVERIFY(w.Action(TActionId::SetAll)->isEnabled());
         w.Action(TActionId::SetAll)->trigger();
     }
+    // Makes the sample's first OSL run one of device 20 and a normalisation run with a bleach
+    // time, which "Duplicate dosing" clears, and saves that as the file's state.
+    static void MarkNormalizationRun(TMainWindow& w) {
+        TBinDataSet& view = *w.ShownView();
+        bool found = false;
+        for (bool more = view.FindFirst(); more && !found; more = view.FindNext()) {
+            if (view.AsInteger("Dev#") / 100 != 21) continue;
+            view.Edit();
+            view.SetAsInteger("Dev#", 2000);
+            view.SetAsBoolean("Normalization", true);
+            view.SetAsFloat("Bleach time", 40.0);
+            view.Post();
+            found = true;
+        }
+        QVERIFY(found);
+        QVERIFY(w.SaveFile());
+    }
     static void DuplicateDosing(TMainWindow& w) {
         QVERIFY(w.Action(TActionId::ToolsDuplicateDosing)->isEnabled());
         w.Action(TActionId::ToolsDuplicateDosing)->trigger();
@@ -131,21 +148,27 @@ private slots:
     void undoAndRedoRestoreTheBytesExactly_data() {
         QTest::addColumn<TChange>("change");
         QTest::addColumn<QString>("undoText");
-        QTest::newRow("grid edit") << TChange(EditInGrid) << "Undo Edit Remark";
-        QTest::newRow("form edit") << TChange(EditInForm) << "Undo Edit Remark";
-        QTest::newRow("general form edit") << TChange(EditInGeneralForm) << "Undo Edit Remark";
+        QTest::addColumn<TChange>("prepare");  // the file's state before the change
+        QTest::newRow("grid edit") << TChange(EditInGrid) << "Undo Edit Remark" << TChange();
+        QTest::newRow("form edit") << TChange(EditInForm) << "Undo Edit Remark" << TChange();
+        QTest::newRow("general form edit") << TChange(EditInGeneralForm) << "Undo Edit Remark" << TChange();
         QTest::newRow("post field to selected")
-            << TChange(PostToSelected) << "Undo Post Remark to selected (3 records)";
-        QTest::newRow("duplicate dosing") << TChange(DuplicateDosing) << "Undo Duplicate dosing";
+            << TChange(PostToSelected) << "Undo Post Remark to selected (3 records)" << TChange();
+        QTest::newRow("duplicate dosing") << TChange(DuplicateDosing) << "Undo Duplicate dosing"
+                                          << TChange(MarkNormalizationRun);
         QTest::newRow("curve tool") << TChange(CurveToolRun)
-                                    << "Undo Subtract backgrounds (3 records)";
-        QTest::newRow("insert and delete") << TChange(InsertAndDelete) << "Undo Delete records";
+                                    << "Undo Subtract backgrounds (3 records)" << TChange();
+        QTest::newRow("insert and delete") << TChange(InsertAndDelete) << "Undo Delete records"
+                                           << TChange();
     }
 
     void undoAndRedoRestoreTheBytesExactly() {
         QFETCH(TChange, change);
         QFETCH(QString, undoText);
+        QFETCH(TChange, prepare);
         QVERIFY(form_->OpenFile(Path("S12.DAT")));
+        if (prepare) prepare(*form_);
+        QVERIFY(!form_->Document().Modified());
         const TRecordBytes opened = Snapshot(View());
         QVERIFY(!Action(TActionId::EditUndo)->isEnabled());
 
@@ -174,7 +197,7 @@ private slots:
         QVERIFY(form_->CloseFile());
         QCOMPARE(prompts_->saveQuestions, 0);
         QCOMPARE(Bytes(Path("S12.DAT")), dat);
-        QVERIFY(!QFile::exists(Path("S12.~DAT")));
+        QVERIFY(QFile::exists(Path("S12.~DAT")) == bool(prepare));  // only the preparation saved
         QVERIFY(prompts_->errors.isEmpty());
     }
 
