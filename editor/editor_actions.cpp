@@ -80,7 +80,8 @@ TEditorActions::TEditorActions(QObject* owner) {
         auto* a = new QAction(QString::fromUtf8(d.caption), owner);
         a->setObjectName(QLatin1String(d.name));
         a->setProperty("helpContext", d.helpContext);
-        if (d.helpContext > 0) a->setWhatsThis(QStringLiteral("Help context %1").arg(d.helpContext));
+        if (d.helpContext > 0)
+            a->setWhatsThis(QStringLiteral("Help context %1").arg(d.helpContext));
         actions_[static_cast<std::size_t>(d.id)] = a;
     }
 }

@@ -68,7 +68,18 @@ enum class TActionId {
 constexpr std::size_t kActionCount = static_cast<std::size_t>(TActionId::Count);
 
 // The menus of the main window that modes and file states enable as a whole.
-enum class TMenuId { File, Edit, Curves, Tools, Utilities, Compute, Age, Configuration, Help, Count };
+enum class TMenuId {
+    File,
+    Edit,
+    Curves,
+    Tools,
+    Utilities,
+    Compute,
+    Age,
+    Configuration,
+    Help,
+    Count
+};
 
 constexpr std::size_t kMenuCount = static_cast<std::size_t>(TMenuId::Count);
 

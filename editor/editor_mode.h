@@ -58,9 +58,9 @@ public:
     }
     virtual std::vector<TActionId> DisabledCommands() const {
         if (Group() != TModeGroup::Compute) return {};
-        return {TActionId::ToolsSubtract,  TActionId::ToolsNormalize,
-                TActionId::ToolsDeglitch,  TActionId::ToolsDuplicateDosing,
-                TActionId::RecToGraph,     TActionId::EditUndo,
+        return {TActionId::ToolsSubtract, TActionId::ToolsNormalize,
+                TActionId::ToolsDeglitch, TActionId::ToolsDuplicateDosing,
+                TActionId::RecToGraph,    TActionId::EditUndo,
                 TActionId::EditRedo};
     }
 };

@@ -9,9 +9,9 @@
 #include <filesystem>
 
 #include "editor/bin_data_grid.h"
-#include "editor/layout_field_edit.h"
 #include "editor/editor_document.h"
 #include "editor/editor_shell.h"
+#include "editor/layout_field_edit.h"
 #include "editor/user_prompts.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
@@ -323,8 +323,9 @@ bool TLayoutController::eventFilter(QObject* watched, QEvent* event) {
 
 void TLayoutController::SavePosition() {
     const std::string proposed =
-        !layoutFile_.empty() ? layoutFile_
-                             : LayoutFileName(SchemaDirectory(), document_.FileKind().toStdString());
+        !layoutFile_.empty()
+            ? layoutFile_
+            : LayoutFileName(SchemaDirectory(), document_.FileKind().toStdString());
     const QString chosen = shell_.Prompts().SaveFileName(
         shell_.Window(), QString::fromLatin1(kSaveTitle), QString::fromStdString(proposed),
         QString::fromLatin1(kSaveFilter), QStringLiteral("INI"));

@@ -66,9 +66,7 @@ public:
     void SetBooleanDisplay(const QString& yesNo) override;
     bool TLCurves() const override { return tlCurves_; }
     bool SubtractedCurves() const override { return subtractedCurves_; }
-    bool FileCommandsEnabled() const override {
-        return document_->HasFile() && openCompleted_;
-    }
+    bool FileCommandsEnabled() const override { return document_->HasFile() && openCompleted_; }
     void RefreshView() override;
     void GoToRecord(int position) override;
     void SetModeStatus(const QString& text) override;

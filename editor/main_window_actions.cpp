@@ -123,14 +123,13 @@ void TMainWindow::CreateMenus() {
         return m;
     };
     QMenu* file = menu(TMenuId::File, bar->addMenu(QStringLiteral("&File")), "FileMenu");
-    add(file, {A::FileOpen, A::FileMerge, A::FileSave, A::FileSaveAs, A::FileClose,
-               A::FileRestore, separator, A::ReadPreferences, A::FileParameters, separator,
-               A::FileExit});
+    add(file, {A::FileOpen, A::FileMerge, A::FileSave, A::FileSaveAs, A::FileClose, A::FileRestore,
+               separator, A::ReadPreferences, A::FileParameters, separator, A::FileExit});
     QMenu* edit = menu(TMenuId::Edit, bar->addMenu(QStringLiteral("&Edit data")), "EditMenu");
-    add(edit, {A::EditUndo, A::EditRedo, separator, A::RowSelect, A::SetAll, A::PasteRec,
-               separator, A::SelectOSL, A::SelectTL, A::SelectAll, A::FlipSelect,
-               A::UnselectAll});
-    QMenu* curves = menu(TMenuId::Curves, bar->addMenu(QStringLiteral("Edit curves")), "CurvesMenu");
+    add(edit, {A::EditUndo, A::EditRedo, separator, A::RowSelect, A::SetAll, A::PasteRec, separator,
+               A::SelectOSL, A::SelectTL, A::SelectAll, A::FlipSelect, A::UnselectAll});
+    QMenu* curves =
+        menu(TMenuId::Curves, bar->addMenu(QStringLiteral("Edit curves")), "CurvesMenu");
     add(curves, {A::CurvesOSL, A::CurvesTL, A::CurvesSub, separator, A::RecToGraph});
     QMenu* tools = menu(TMenuId::Tools, bar->addMenu(QStringLiteral("Tools")), "ToolsMenu");
     add(tools, {A::ToolsSubtract, A::ToolsNormalize, A::ToolsDeglitch});
@@ -138,8 +137,7 @@ void TMainWindow::CreateMenus() {
         menu(TMenuId::Utilities, tools->addMenu(QStringLiteral("Utilities")), "UtilitiesMenu");
     add(utilities,
         {A::ToolsASCII, A::ToolsROIs, A::ToolsConvert, A::ToolsSysPars, A::ToolsDuplicateDosing});
-    QMenu* compute =
-        menu(TMenuId::Compute, bar->addMenu(QStringLiteral("Compute")), "ComputeMenu");
+    QMenu* compute = menu(TMenuId::Compute, bar->addMenu(QStringLiteral("Compute")), "ComputeMenu");
     add(compute, {A::ComputePlateau, A::ComputeFading, A::ComputeGrowth, separator,
                   A::GrowthCompute, A::GrowthWriteSol, separator, A::GrowthRec, A::GrowthPnt,
                   A::GrowthCur, separator, A::GrowthAcc, A::GrowthAll});

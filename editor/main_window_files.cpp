@@ -7,8 +7,8 @@
 #include <QStackedWidget>
 
 #include "editor/bin_data_grid.h"
-#include "editor/main_window.h"
 #include "editor/editor_document.h"
+#include "editor/main_window.h"
 #include "editor/record_form.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
@@ -184,10 +184,9 @@ void TMainWindow::OnOpen() {
 
 void TMainWindow::OnSaveAs() {
     if (!ShownView()) return;
-    const QString path = prompts_->SaveFileName(this, QStringLiteral("Save data file as..."),
-                                                document_->FileName(),
-                                                QString::fromLatin1(kFileFilter),
-                                                QStringLiteral("DAT"));
+    const QString path =
+        prompts_->SaveFileName(this, QStringLiteral("Save data file as..."), document_->FileName(),
+                               QString::fromLatin1(kFileFilter), QStringLiteral("DAT"));
     if (!path.isEmpty()) SaveFileAs(path);
 }
 

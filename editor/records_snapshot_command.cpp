@@ -31,9 +31,8 @@ TRecordsSnapshotCommand::TRecordsSnapshotCommand(TEditorDocument& document, cons
 std::vector<uint8_t> TRecordsSnapshotCommand::DataOf(int index) const {
     const std::vector<uint8_t>& data = view_->RecordAt(index).data;
     const size_t dataEnd = static_cast<size_t>(view_->MainSize() + view_->SubSize());
-    return std::vector<uint8_t>(data.begin(),
-                                data.begin() + static_cast<std::ptrdiff_t>(
-                                                   std::min(dataEnd, data.size())));
+    return std::vector<uint8_t>(
+        data.begin(), data.begin() + static_cast<std::ptrdiff_t>(std::min(dataEnd, data.size())));
 }
 
 bool TRecordsSnapshotCommand::CaptureAfter() {
@@ -79,7 +78,8 @@ void TRecordsSnapshotCommand::Restore(bool toBefore) {
         record.data = toBefore ? s.before : s.after;
         view_->InsertRecordAt(s.index, record);
     }
-    for (const TSnapshot& s : changed_) view_->ReplaceRecordData(s.id, toBefore ? s.before : s.after);
+    for (const TSnapshot& s : changed_)
+        view_->ReplaceRecordData(s.id, toBefore ? s.before : s.after);
     document_.NotifyRecordsChanged();
 }
 

@@ -68,8 +68,7 @@ std::vector<int32_t> AllRecordIds(const TBinDataSet& view);
 // null document or one without a shown view records nothing.
 class TRecordsChange {
 public:
-    TRecordsChange(TEditorDocument* document, const QString& text,
-                   const std::vector<int32_t>& ids);
+    TRecordsChange(TEditorDocument* document, const QString& text, const std::vector<int32_t>& ids);
     ~TRecordsChange();
     TRecordsChange(const TRecordsChange&) = delete;
     TRecordsChange& operator=(const TRecordsChange&) = delete;

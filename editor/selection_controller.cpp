@@ -11,10 +11,10 @@
 #include <QMouseEvent>
 
 #include "editor/bin_data_grid.h"
-#include "editor/layout_controller.h"
-#include "editor/layout_field_edit.h"
 #include "editor/editor_document.h"
 #include "editor/editor_shell.h"
+#include "editor/layout_controller.h"
+#include "editor/layout_field_edit.h"
 #include "editor/record_form.h"
 #include "editor/records_snapshot_command.h"
 #include "editor/selection_edits.h"
@@ -216,12 +216,11 @@ void TSelectionController::PostFieldToSelected() {
     const std::string text = edit->text().toStdString();
     if (text.empty()) return;
     try {
-        const TRecordsChange change(
-            &document_,
-            QStringLiteral("Post %1 to selected (%2 records)")
-                .arg(QString::fromStdString(field))
-                .arg(selection_.Count()),
-            selection_.Ids());
+        const TRecordsChange change(&document_,
+                                    QStringLiteral("Post %1 to selected (%2 records)")
+                                        .arg(QString::fromStdString(field))
+                                        .arg(selection_.Count()),
+                                    selection_.Ids());
         ::PostFieldToSelected(
             *view, document_.ShownRecordKind(), field, text, selection_.Ids(),
             presentation::TBooleanTexts::Parse(shell_.BooleanDisplay().toStdString()),
@@ -249,7 +248,8 @@ QString TSelectionController::ClipboardText() {
         return layout_ && layout_->HasLayoutBooleanTexts(f);
     };
     options.curves = document_.CurveFields();
-    const std::vector<int32_t> selected = RowSelection() ? selection_.Ids() : std::vector<int32_t>{};
+    const std::vector<int32_t> selected =
+        RowSelection() ? selection_.Ids() : std::vector<int32_t>{};
     try {
         return QString::fromStdString(RecordsClipboardText(*view, columns, selected, options));
     } catch (const std::exception& e) {
@@ -295,8 +295,7 @@ void TSelectionController::UpdateActions() {
     setAll->setEnabled(rowSelection && !selection_.Empty() && !FocusedField().empty());
     // The command reads and writes fields of the DAT view only; a mode may hold it back.
     Action(TActionId::ToolsDuplicateDosing)
-        ->setEnabled(hasRecords &&
-                     document_.ShownViewKind() == TEditorDocument::TShownView::Dat &&
+        ->setEnabled(hasRecords && document_.ShownViewKind() == TEditorDocument::TShownView::Dat &&
                      !shell_.CommandBlocked(TActionId::ToolsDuplicateDosing));
 }
 

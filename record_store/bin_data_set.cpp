@@ -83,7 +83,8 @@ void TBinDataSet::Fetch(int index) {
     buffer_ = records()[static_cast<size_t>(index)].data;
     if (!onCalcFields_) return;
     // The calculated area starts empty for every fetch; the callback sees the record current.
-    std::fill(buffer_.begin() + (storage_.Schema().mainSize + storage_.Schema().subSize), buffer_.end(), 0);
+    std::fill(buffer_.begin() + (storage_.Schema().mainSize + storage_.Schema().subSize),
+              buffer_.end(), 0);
     const int saved = cursor_;
     cursor_ = index;
     onCalcFields_(*this);
@@ -401,8 +402,7 @@ void TBinDataSet::Refresh() {
 // --- Fields ---------------------------------------------------------------------------------
 
 const TBinField& TBinDataSet::Field(int index) const {
-    if (index < 0 || index >= FieldCount())
-        throw TEditorError("Field index out of range");
+    if (index < 0 || index >= FieldCount()) throw TEditorError("Field index out of range");
     return storage_.Fields()[static_cast<size_t>(index)];
 }
 
@@ -482,7 +482,8 @@ std::span<const uint8_t> TBinDataSet::MainPart() const {
 std::span<const uint8_t> TBinDataSet::SubPart() const {
     const size_t main = static_cast<size_t>(storage_.Schema().mainSize);
     if (buffer_.size() < main + static_cast<size_t>(storage_.Schema().subSize)) return {};
-    return std::span<const uint8_t>(buffer_).subspan(main, static_cast<size_t>(storage_.Schema().subSize));
+    return std::span<const uint8_t>(buffer_).subspan(
+        main, static_cast<size_t>(storage_.Schema().subSize));
 }
 
 void TBinDataSet::SetSubPart(std::span<const uint8_t> bytes) {

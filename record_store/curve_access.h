@@ -2,8 +2,9 @@
 // Reading and writing the curves of the current record of a view by the maker's conventions:
 // the raw and subtracted DOUBLE curves of the maker's files, and any curve field described by
 // a TCurveFieldInfo as a sequence of doubles with the "Subtracted data" header values and the
-// TL record's "Spacing". (Plain curve values without those conventions: curve_fields.h.) Every operation that writes posts its change at once. Failures
-// throw TEditorError with the user's message.
+// TL record's "Spacing". (Plain curve values without those conventions: curve_fields.h.) Every
+// operation that writes posts its change at once. Failures throw TEditorError with the user's
+// message.
 #include <cstdint>
 #include <optional>
 

@@ -59,7 +59,7 @@ void DecodeCurveElements(const std::uint8_t* bytes, std::size_t byteCount, TCurv
     const std::size_t size = CurveElementSize(type);
     for (int k = 0; k < count; ++k) {
         const std::size_t end = (static_cast<std::size_t>(k) + 1) * size;
-        out[first + k] = (size > 0 && end <= byteCount) ? DecodeCurveElement(type, bytes + end - size)
-                                                        : 0.0;
+        out[first + k] =
+            (size > 0 && end <= byteCount) ? DecodeCurveElement(type, bytes + end - size) : 0.0;
     }
 }

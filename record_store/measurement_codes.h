@@ -8,7 +8,6 @@
 
 #include "record_store/curve_elements.h"  // RoundHalfEven
 
-
 // --- Device code: "Dev#" = 100 x device + sub-number (0-99) ---
 // Device 0 is the heater (TL); 20 to 27 are the OSL units "OSL #0" ... "OSL #7"; 28 is IRSL.
 constexpr int kHeaterDevice = 0;

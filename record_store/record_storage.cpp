@@ -244,7 +244,7 @@ void TRecordStorage::WriteOnClose() {
 }
 
 void TRecordStorage::WriteFiles(const std::string& errorPath, const std::string& recordPath,
-                             const std::string& subPath, bool renumber, bool closeTime) {
+                                const std::string& subPath, bool renumber, bool closeTime) {
     const std::string prefix = "Error saving data to file: " + errorPath + "\n";
     const bool hasSub = schema_.subSize > 0;
     const size_t mainSize = static_cast<size_t>(schema_.mainSize);

@@ -13,7 +13,6 @@
 
 #include "editor/bin_data_grid.h"
 #include "editor/layout_controller.h"
-#include "editor/layout_controller.h"
 #include "editor/layout_field_edit.h"
 #include "editor/main_window.h"
 #include "editor/qt_settings_store.h"

@@ -68,9 +68,7 @@ private:
         return form_->Modes().Register(std::make_unique<TTestMode>(command, group));
     }
     bool MenuEnabled(TMenuId id) const { return form_->Menu(id)->menuAction()->isEnabled(); }
-    QWidget* ShownForm() const {
-        return form_->findChild<QStackedWidget*>()->currentWidget();
-    }
+    QWidget* ShownForm() const { return form_->findChild<QStackedWidget*>()->currentWidget(); }
     QString ModeStatus() const {
         return form_->findChild<QLabel*>(QStringLiteral("StatusMode"))->text();
     }

@@ -16,7 +16,6 @@
 #include "editor/qt_settings_store.h"
 #include "editor/record_form.h"
 #include "editor/selection_controller.h"
-#include "editor/selection_controller.h"
 #include "editor/selection_edits.h"
 #include "editor/user_prompts.h"
 #include "record_store/bin_data_set.h"

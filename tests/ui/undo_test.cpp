@@ -113,8 +113,8 @@ private:
         TBinDataSet& view = *w.ShownView();
         const std::vector<int32_t> ids = {view.RecordAt(0).id, view.RecordAt(2).id,
                                           view.RecordAt(5).id};
-        const TRecordsChange change(&w.Document(), QStringLiteral("Subtract backgrounds (3 records)"),
-                                    ids);
+        const TRecordsChange change(&w.Document(),
+                                    QStringLiteral("Subtract backgrounds (3 records)"), ids);
         for (int32_t id : ids) {
             view.GotoBookmark(id);
             TFloatArray curve = ReadRawCurve(view);
@@ -151,15 +151,16 @@ private slots:
         QTest::addColumn<TChange>("prepare");  // the file's state before the change
         QTest::newRow("grid edit") << TChange(EditInGrid) << "Undo Edit Remark" << TChange();
         QTest::newRow("form edit") << TChange(EditInForm) << "Undo Edit Remark" << TChange();
-        QTest::newRow("general form edit") << TChange(EditInGeneralForm) << "Undo Edit Remark" << TChange();
+        QTest::newRow("general form edit")
+            << TChange(EditInGeneralForm) << "Undo Edit Remark" << TChange();
         QTest::newRow("post field to selected")
             << TChange(PostToSelected) << "Undo Post Remark to selected (3 records)" << TChange();
-        QTest::newRow("duplicate dosing") << TChange(DuplicateDosing) << "Undo Duplicate dosing"
-                                          << TChange(MarkNormalizationRun);
-        QTest::newRow("curve tool") << TChange(CurveToolRun)
-                                    << "Undo Subtract backgrounds (3 records)" << TChange();
-        QTest::newRow("insert and delete") << TChange(InsertAndDelete) << "Undo Delete records"
-                                           << TChange();
+        QTest::newRow("duplicate dosing")
+            << TChange(DuplicateDosing) << "Undo Duplicate dosing" << TChange(MarkNormalizationRun);
+        QTest::newRow("curve tool")
+            << TChange(CurveToolRun) << "Undo Subtract backgrounds (3 records)" << TChange();
+        QTest::newRow("insert and delete")
+            << TChange(InsertAndDelete) << "Undo Delete records" << TChange();
     }
 
     void undoAndRedoRestoreTheBytesExactly() {
@@ -184,8 +185,7 @@ private slots:
         Action(TActionId::EditUndo)->trigger();
         QVERIFY(Snapshot(View()) == opened);
         QVERIFY(!form_->Document().Modified());
-        QCOMPARE(Action(TActionId::EditRedo)->text(),
-                 QStringLiteral("Redo ") + undoText.mid(5));
+        QCOMPARE(Action(TActionId::EditRedo)->text(), QStringLiteral("Redo ") + undoText.mid(5));
 
         Action(TActionId::EditRedo)->trigger();
         QVERIFY(Snapshot(View()) == changed);
