@@ -89,7 +89,7 @@ bool TModeSwitcher::Start(TEditorMode& mode) {
     try {
         mode.Enter();
     } catch (const std::exception& e) {
-        Stop();
+        Stop(false);  // the mode did not start: nothing for it to leave
         shell_.ShowError(QString::fromStdString(e.what()));
         return false;
     }
@@ -97,10 +97,10 @@ bool TModeSwitcher::Start(TEditorMode& mode) {
     return true;
 }
 
-void TModeSwitcher::Stop() {
+void TModeSwitcher::Stop(bool leaveMode) {
     if (!running_ || !active_) return;
     running_ = false;
-    active_->Leave();
+    if (leaveMode) active_->Leave();
     TBinDataSet* view = document_.ShownView();
     if (view) {
         view->SetFiltered(false);

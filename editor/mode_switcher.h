@@ -61,8 +61,9 @@ private:
     void Add(std::unique_ptr<TEditorMode> mode);
     // Starts the mode's view state (panel, filter, columns, status) and calls Enter.
     bool Start(TEditorMode& mode);
-    // Ends the mode's view state and calls Leave; the mode stays the active one.
-    void Stop();
+    // Ends the mode's view state and calls Leave (unless it never entered); the mode stays
+    // the active one.
+    void Stop(bool leaveMode = true);
     void OnClosing();
     void OnOpened();
     void UpdateStatus();

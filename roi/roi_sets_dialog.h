@@ -1,5 +1,6 @@
 #pragma once
-// "System parameters": the dialog that edits the TL and the OSL ROI sets, one page each
+// TRoiSetsDlg (TPagesDlg in the laboratory manuals), shown as "System parameters": the
+// dialog that edits the TL and the OSL ROI sets, one page each
 // ("Set TL ROIs", "Set OSL ROIs"). It loads the sets from the settings each time it is shown
 // and stores a changed kind when it closes (by OK or Cancel) or at once by "Save ROIs".
 #include <QDialog>

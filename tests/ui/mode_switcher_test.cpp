@@ -187,6 +187,7 @@ private slots:
         QVERIFY(form_->OpenFile(Path("S12.DAT")));
         Action(TActionId::ToolsSubtract)->trigger();
         QCOMPARE(prompts_->errors, QStringList{QStringLiteral("Nothing to work on.")});
+        QCOMPARE(mode.left, 0);  // it never entered
         QCOMPARE(form_->Modes().Active(), nullptr);
         QVERIFY(!Action(TActionId::ToolsSubtract)->isChecked());
         QCOMPARE(ShownForm(), static_cast<QWidget*>(form_->RecordForm()));
