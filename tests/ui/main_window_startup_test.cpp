@@ -71,8 +71,9 @@ private slots:
              {"&Open", "Read/merge file", "&Save", "Save &as...", "&Close", "Restore from backup",
               "-", "Read preferences", "System parameters", "-", "E&xit"}},
             {"&Edit data",
-             {"Enable row selection", "Post field to selected", "Copy to clipboard", "-",
-              "Select OSL", "Select TL", "Select all", "Toggle selection", "Unselect all"}},
+             {"Undo", "Redo", "-", "Enable row selection", "Post field to selected",
+              "Copy to clipboard", "-", "Select OSL", "Select TL", "Select all", "Toggle selection",
+              "Unselect all"}},
             {"Edit curves",
              {"OSL curves", "TL curves", "Subtracted curves", "-", "Graph current record"}},
             {"Tools", {"Subtract bgd", "Normalize", "Deglitch data", "[Utilities]"}},
@@ -96,7 +97,7 @@ private slots:
             QStringList items = Captions(m);
             // Other parts of the editor may hide or retitle their own commands.
             if (QLatin1String(c.menu) == QLatin1String("&Edit data"))
-                items[1] = "Post field to selected";
+                items[4] = "Post field to selected";
             QCOMPARE(items, c.items);
         }
         QMenu* utilities = Menu("Tools")->actions().last()->menu();
