@@ -15,7 +15,9 @@ public:
     std::deque<TAnswer> saveAnswers;  // empty: Cancel
     std::deque<QString> openNames;    // empty: the dialog is cancelled
     std::deque<QString> saveNames;
+    std::deque<bool> confirmAnswers;  // empty: No
     int saveQuestions = 0;
+    QStringList questions;  // the questions Confirm was asked
     QStringList errors;
     QList<TFileDialog> dialogs;
 
@@ -36,6 +38,13 @@ public:
                          const QString& filter, const QString& defaultSuffix) override {
         dialogs.append({title, proposed, filter, defaultSuffix});
         return Next(saveNames);
+    }
+    bool Confirm(QWidget*, const QString&, const QString& question) override {
+        questions << question;
+        if (confirmAnswers.empty()) return false;
+        const bool yes = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return yes;
     }
 
 private:

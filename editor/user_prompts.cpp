@@ -53,3 +53,8 @@ QString TDialogPrompts::SaveFileName(QWidget* parent, const QString& title, cons
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }
+
+bool TDialogPrompts::Confirm(QWidget* parent, const QString& title, const QString& question) {
+    return QMessageBox::question(parent, title, question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}

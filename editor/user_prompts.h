@@ -20,6 +20,12 @@ public:
     // The dialog asks before overwriting an existing file.
     virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
                                  const QString& filter, const QString& defaultSuffix) = 0;
+    // A question with Yes and No before a command that cannot be taken back by Undo; true for
+    // Yes. Unless a seam answers it, the answer is No and nothing changes.
+    virtual bool Confirm(QWidget* /*parent*/, const QString& /*title*/,
+                         const QString& /*question*/) {
+        return false;
+    }
 };
 
 // The seam as the user sees it: QMessageBox and QFileDialog.
@@ -31,4 +37,5 @@ public:
                          const QString& filter) override;
     QString SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
                          const QString& filter, const QString& defaultSuffix) override;
+    bool Confirm(QWidget* parent, const QString& title, const QString& question) override;
 };
