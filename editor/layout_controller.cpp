@@ -267,6 +267,7 @@ void TLayoutController::ReadPreferences() {
 
 void TLayoutController::SetMoving(bool on) {
     moving_ = on;
+    if (dragged_) dragged_->move(dragOrigin_);  // a drag that did not end puts it back
     dragged_ = nullptr;
     auto setCursor = [on](QWidget* w) {
         if (on)
@@ -302,17 +303,29 @@ bool TLayoutController::eventFilter(QObject* watched, QEvent* event) {
             auto* e = static_cast<QMouseEvent*>(event);
             if (e->button() != Qt::LeftButton) break;
             dragged_ = control;
+            dragOrigin_ = control->pos();
             pressPoint_ = control->mapTo(area, e->position().toPoint());
+            control->raise();
             return true;
         }
-        case QEvent::MouseMove:
+        case QEvent::MouseMove: {
+            // The control follows the mouse while it is dragged.
+            auto* e = static_cast<QMouseEvent*>(event);
+            if (dragged_ == control)
+                control->move(dragOrigin_ + control->mapTo(area, e->position().toPoint()) -
+                              pressPoint_);
+            return true;
+        }
         case QEvent::MouseButtonDblClick:
             return true;
         case QEvent::MouseButtonRelease: {
             auto* e = static_cast<QMouseEvent*>(event);
             if (e->button() != Qt::LeftButton || dragged_ != control) return true;
             dragged_ = nullptr;
-            DropControl(control, pressPoint_, control->mapTo(area, e->position().toPoint()));
+            const QPoint drop = control->mapTo(area, e->position().toPoint());
+            // The drop rules take the control where it was when the drag began.
+            control->move(dragOrigin_);
+            DropControl(control, pressPoint_, drop);
             return true;
         }
         default:
@@ -372,6 +385,9 @@ void TLayoutController::SavePosition() {
 
 void TLayoutController::UpdateActions() {
     shell_.Action(TActionId::ConfigSave)->setEnabled(positionsChanged_);
+    // Only the controls built from the layout file move; the fixed form of "Halcyon files"
+    // mode has nothing to move.
     shell_.Action(TActionId::ChangePos)
-        ->setEnabled(shell_.FileCommandsEnabled() && document_.ShownView() != nullptr);
+        ->setEnabled(shell_.FileCommandsEnabled() && document_.ShownView() != nullptr &&
+                     document_.GeneralMode());
 }

@@ -87,5 +87,6 @@ private:
     bool positionsChanged_ = false;
     bool moving_ = false;
     QWidget* dragged_ = nullptr;
+    QPoint dragOrigin_;  // where the dragged control was when the drag began
     QPoint pressPoint_;
 };

@@ -164,8 +164,9 @@ void TMainWindow::CreateCentralArea() {
 
     connect(grid_, &TBinDataGrid::currentRowChanged, this,
             [this](int row) { OnCurrentRowChanged(row); });
-    connect(navigator_, &TRecordNavigator::moveRequested, this,
-            [this](int pos) { GoToRecord(pos); });
+    connect(navigator_, &TRecordNavigator::moveRequested, this, [this](int pos) {
+        if (CommitPendingEdit()) GoToRecord(pos);
+    });
     connect(grid_->Model(), &TBinDataModel::recordEdited, this, [this](int) { OnRecordEdited(); });
     connect(grid_->Model(), &TBinDataModel::entryFailed, this,
             [this](const QString& m) { ShowError(m); });
@@ -262,6 +263,7 @@ void TMainWindow::RefreshView() {
 }
 
 void TMainWindow::ShowError(const QString& message) {
+    ++errorsShown_;
     prompts_->ShowError(this, message);
 }
 

@@ -105,6 +105,15 @@ public:
     void SwitchMode();
     // Runs the Exit command's question and closing; returns false when cancelled.
     bool PrepareExit();
+    // "Restore from backup": after the question "Replace S12.DAT with its backup of <date
+    // time>?", the record file and subfile swap places with their backups and the file is
+    // opened again (its undo stack is empty then). False when there is no backup, the user
+    // said No, or the restore failed (after its message; the file is shown as it was).
+    bool RestoreFromBackup();
+    // Text typed into a field of the grid or a record form and not yet stored is stored now,
+    // as Enter would store it. False when it could not be stored (its message was shown):
+    // a command that saves, closes, switches the mode or leaves the record then stops.
+    bool CommitPendingEdit();
 
 signals:
     // The document's signals, for those who watch the window.
@@ -189,5 +198,6 @@ private:
     QToolBar* toolBar_ = nullptr;
     THelpWindow* help_ = nullptr;
     bool exiting_ = false;
+    int errorsShown_ = 0;  // counts ShowError, to tell whether committing an edit failed
     bool openCompleted_ = false;
 };

@@ -14,6 +14,7 @@
 #include "editor/main_window.h"
 #include "editor/mode_switcher.h"
 #include "editor/selection_controller.h"
+#include "record_store/backup_restore.h"
 #include "record_store/bin_data_set.h"
 
 namespace {
@@ -26,6 +27,12 @@ constexpr TActionId kLaterWork[] = {
     TActionId::GrowthCompute,  TActionId::GrowthWriteSol, TActionId::GrowthRec,
     TActionId::GrowthPnt,      TActionId::GrowthCur,      TActionId::GrowthAcc,
     TActionId::GrowthAll,      TActionId::GrowthQuit};
+
+// Commands without behaviour yet, which no mode enables: disabled, and their status tip says
+// so.
+constexpr TActionId kNotAvailable[] = {TActionId::FileMerge, TActionId::ToolsConvert,
+                                       TActionId::AgeCompute, TActionId::AgePlateau,
+                                       TActionId::ConfigSaveColumns};
 
 }  // namespace
 
@@ -55,7 +62,12 @@ void TMainWindow::CreateActions() {
     Action(A::ToolsUseROIs)->setCheckable(true);
     Action(A::ToolsUseROIs)->setChecked(true);
     for (A id : kLaterWork) Action(id)->setEnabled(false);
+    for (A id : kNotAvailable) {
+        Action(id)->setEnabled(false);
+        Action(id)->setStatusTip(QStringLiteral("Not available in this version."));
+    }
     Action(A::FileRestore)->setEnabled(false);
+    connect(Action(A::FileRestore), &QAction::triggered, this, [this] { RestoreFromBackup(); });
 
     connect(Action(A::FileOpen), &QAction::triggered, this, [this] { OnOpen(); });
     connect(Action(A::FileSave), &QAction::triggered, this, [this] { SaveFile(); });
@@ -187,19 +199,17 @@ void TMainWindow::UpdateActions() {
     const bool hasView = view != nullptr;
     const bool hasRecords = hasView && !view->IsEmpty();
     Action(A::FileOpen)->setEnabled(true);
-    Action(A::FileMerge)->setEnabled(fileOpen);
     Action(A::FileClose)->setEnabled(fileLoaded);
     // Nothing to write without a shown view (a file of another kind in Halcyon mode).
     Action(A::FileSave)->setEnabled(hasView);
     Action(A::FileSaveAs)->setEnabled(hasView);
-    Action(A::FileRestore)->setEnabled(false);
+    Action(A::FileRestore)
+        ->setEnabled(hasView && HasBackup(BackupFilesFor(document_->FileName().toStdString(),
+                                                         view->SubSize() > 0)));
     for (A id : {A::CurvesOSL, A::CurvesTL, A::CurvesSub}) Action(id)->setEnabled(hasRecords);
     Action(A::CurvesTL)->setChecked(tlCurves_);
     Action(A::CurvesOSL)->setChecked(!tlCurves_);
     Action(A::CurvesSub)->setChecked(subtractedCurves_);
-    Action(A::ToolsConvert)->setEnabled(fileOpen);
-    Action(A::AgeCompute)->setEnabled(fileOpen);
-    Action(A::AgePlateau)->setEnabled(fileOpen);
     const QUndoStack& stack = document_->UndoStack();
     Action(A::EditUndo)->setEnabled(hasView && stack.canUndo());
     Action(A::EditRedo)->setEnabled(hasView && stack.canRedo());

@@ -1,8 +1,14 @@
-// File commands of the main window: open, save, save as, close, exit and the mode switch.
+// File commands of the main window: open, save, save as, close, restore from backup, exit and
+// the mode switch, and storing an edit in progress before them.
 #include <QAction>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QScrollArea>
 #include <QStackedWidget>
 
@@ -10,6 +16,7 @@
 #include "editor/editor_document.h"
 #include "editor/main_window.h"
 #include "editor/record_form.h"
+#include "record_store/backup_restore.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
 #include "record_store/file_names.h"
@@ -108,7 +115,7 @@ bool TMainWindow::OpenFile(const QString& path) {
 
 bool TMainWindow::CloseFile() {
     if (!document_->HasFile()) return true;
-    if (!ConfirmDropOrSave() || !TryCloseShownView()) return false;
+    if (!CommitPendingEdit() || !ConfirmDropOrSave() || !TryCloseShownView()) return false;
     ForgetFile();
     return true;
 }
@@ -136,8 +143,10 @@ bool TMainWindow::WriteShownView(const QString& path) {
 }
 
 bool TMainWindow::SaveFile() {
-    if (!ShownView() || !WriteShownView(document_->FileName())) return false;
+    if (!ShownView() || !CommitPendingEdit() || !WriteShownView(document_->FileName()))
+        return false;
     RefreshView();
+    UpdateActions();  // "Restore from backup" has a backup now
     return true;
 }
 
@@ -145,15 +154,17 @@ bool TMainWindow::SaveFileAs(const QString& path) {
     TBinDataSet* view = ShownView();
     if (!view || path.isEmpty()) return false;
     const QString target = QFileInfo(path).absoluteFilePath();
-    if (!WriteShownView(target)) return false;
+    if (!CommitPendingEdit() || !WriteShownView(target)) return false;
     view->SetFileName(target.toStdString());  // derives the new subfile name
     document_->SetFileName(target);
     fileLabel_->setText(QStringLiteral("File open: ") + QFileInfo(target).fileName());
     RefreshView();
+    UpdateActions();
     return true;
 }
 
 void TMainWindow::SwitchMode() {
+    if (!CommitPendingEdit()) return;
     document_->SetGeneralMode(!IsGeneralMode());
     if (document_->HasFile()) {
         if (!TryCloseShownView()) {  // changes are written without asking
@@ -172,10 +183,61 @@ void TMainWindow::SwitchMode() {
 }
 
 bool TMainWindow::PrepareExit() {
-    return ConfirmDropOrSave() && TryCloseShownView();
+    return CommitPendingEdit() && ConfirmDropOrSave() && TryCloseShownView();
+}
+
+bool TMainWindow::CommitPendingEdit() {
+    QWidget* focus = focusWidget();  // the window's, whether or not it is active
+    if (!focus || !document_->ShownView()) return true;
+    const int errorsBefore = errorsShown_;
+    if (focus->parentWidget() == grid_->viewport()) {
+        // A cell editor of the grid: its delegate stores the text on Enter and closes it.
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(focus, &enter);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(focus); edit && edit->isModified()) {
+        // The record forms store an edit's text when its editing finishes.
+        emit edit->editingFinished();
+    }
+    return errorsShown_ == errorsBefore;
+}
+
+bool TMainWindow::RestoreFromBackup() {
+    TBinDataSet* view = FileCommandsEnabled() ? ShownView() : nullptr;
+    if (!view) return false;
+    const QString path = document_->FileName();
+    const TBackupFiles files = BackupFilesFor(path.toStdString(), view->SubSize() > 0);
+    const std::string missing = MissingBackup(files);
+    const std::optional<std::time_t> when = BackupTime(files);
+    if (!missing.empty() || !when) {
+        ShowError(QString::fromStdString(missing));
+        UpdateActions();
+        return false;
+    }
+    const QDateTime time = QDateTime::fromSecsSinceEpoch(*when);
+    const QLocale locale;
+    const QString question =
+        QStringLiteral("Replace %1 with its backup of %2 %3?")
+            .arg(QFileInfo(path).fileName(), locale.toString(time.date(), QLocale::ShortFormat),
+                 locale.toString(time.time(), QLocale::LongFormat));
+    if (!prompts_->Confirm(this, QStringLiteral("Restore from backup"), question)) return false;
+    const int mainSize = view->MainSize();
+    // The files on disk replace what is shown: changes not saved are dropped, not written
+    // (writing them would replace the very backup that is to come back).
+    document_->DropChanges();
+    if (!TryCloseShownView()) return false;
+    ForgetFile();
+    bool restored = true;
+    try {
+        ::RestoreFromBackup(files, mainSize);
+    } catch (const std::exception& e) {
+        ShowError(QString::fromStdString(e.what()));
+        restored = false;
+    }
+    return OpenFile(path) && restored;
 }
 
 void TMainWindow::OnOpen() {
+    if (!CommitPendingEdit()) return;
     const QString dir = QString::fromStdString(ReadSetting("Data files directory"));
     const QString path = prompts_->OpenFileName(this, QStringLiteral("Open data file"), dir,
                                                 QString::fromLatin1(kFileFilter));

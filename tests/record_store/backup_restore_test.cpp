@@ -164,7 +164,9 @@ TEST_F(BackupRestoreTest, RefusalsChangeNothing) {
         EXPECT_EQ(ReadFile(dat), newer.dat);
         EXPECT_EQ(ReadFile(sub), newer.sub);
         EXPECT_EQ(ReadFile(dir / "S12.~DAT"), backupDat);
-        if (hadSubBackup) EXPECT_EQ(ReadFile(dir / "S12.~SUB"), older.sub);
+        if (hadSubBackup) {
+            EXPECT_EQ(ReadFile(dir / "S12.~SUB"), older.sub);
+        }
         for (const std::string& name : dir.Entries()) {
             EXPECT_EQ(name.find(".S12"), std::string::npos) << name;
         }

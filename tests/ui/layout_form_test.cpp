@@ -89,8 +89,8 @@ private:
     // The commands a complete Open enables, and whether each is enabled now.
     QStringList EnabledFileCommands() {
         QStringList enabled;
-        for (const char* name : {"ActionFileMerge", "ActionFileSave", "ActionFileSaveAs",
-                                 "ActionRowSelect", "ActionPasteRec", "ActionChangePos"})
+        for (const char* name : {"ActionFileSave", "ActionFileSaveAs", "ActionRowSelect",
+                                 "ActionPasteRec", "ActionChangePos"})
             if (Action(name)->isEnabled()) enabled << QString::fromLatin1(name);
         for (const char* name : {"EditMenu", "CurvesMenu", "ToolsMenu"})
             if (form_->findChild<QMenu*>(QString::fromLatin1(name))->menuAction()->isEnabled())
@@ -272,9 +272,12 @@ private slots:
     }
 
     void aLayoutErrorLeavesTheFileOpenWithItsCommandsDisabled() {
-        const QStringList all{"ActionFileMerge", "ActionFileSave", "ActionFileSaveAs",
-                              "ActionRowSelect", "ActionPasteRec", "ActionChangePos",
-                              "EditMenu",        "CurvesMenu",     "ToolsMenu"};
+        // "Change position" moves the controls a layout file builds: "General editor" only.
+        const QStringList generalAll{"ActionFileSave", "ActionFileSaveAs", "ActionRowSelect",
+                                     "ActionPasteRec", "ActionChangePos", "EditMenu",
+                                     "CurvesMenu",     "ToolsMenu"};
+        QStringList halcyonAll = generalAll;
+        halcyonAll.removeAll(QStringLiteral("ActionChangePos"));
         const QByteArray broken[] = {
             "[FIELDS]\r\nRun#=Yes\r\nRamp=Yes, x\r\n",              // a field
             // a free label, after one that is kept
@@ -306,7 +309,7 @@ private slots:
                 WriteAll(Ini(), kLayout);
                 QVERIFY(form_->OpenFile(datPath_));
                 QVERIFY(form_->FileCommandsEnabled());
-                QCOMPARE(EnabledFileCommands(), all);
+                QCOMPARE(EnabledFileCommands(), general ? generalAll : halcyonAll);
                 form_.reset();
                 prompts_ = TTestPrompts();
             }
@@ -358,6 +361,13 @@ private slots:
         QTest::mousePress(disk, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
         QTest::mouseRelease(disk, Qt::LeftButton, Qt::NoModifier, QPoint(17, 11));
         QCOMPARE(disk->pos(), QPoint(184, 52));
+        // The control follows the mouse while it is dragged, and lands on the grid where it
+        // is let go: from (184, 52) by (15, 9) to (199, 61), snapped to (200, 64).
+        QTest::mousePress(disk, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+        QTest::mouseMove(disk, QPoint(17, 11));
+        QCOMPARE(disk->pos(), QPoint(199, 61));
+        QTest::mouseRelease(disk, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+        QCOMPARE(disk->pos(), QPoint(200, 64));
         QVERIFY(Action("ActionConfigSave")->isEnabled());
         // Dropped elsewhere: to the drop point, x 37 -> 40 and 35 -> 36.
         Layout().DropControl(disk, QPoint(190, 55), QPoint(37, 35));
@@ -367,6 +377,17 @@ private slots:
         QCOMPARE(label->pos(), QPoint(404, 304));
         Action("ActionChangePos")->trigger();
         QVERIFY(!Layout().Moving());
+
+        // The fixed form of "Halcyon files" mode has nothing that moves: the command is off,
+        // and a switch to that mode ends moving.
+        Action("ActionChangePos")->trigger();
+        QVERIFY(Layout().Moving());
+        form_->SwitchMode();
+        QVERIFY(!form_->IsGeneralMode());
+        QVERIFY(!Layout().Moving());
+        QVERIFY(!Action("ActionChangePos")->isEnabled());
+        form_->SwitchMode();
+        QVERIFY(Action("ActionChangePos")->isEnabled());
     }
 
     void savePositionRewritesTheFileAndKeepsABackup() {

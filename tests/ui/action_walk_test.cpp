@@ -1,0 +1,81 @@
+// Every command of the main window: one that is enabled does something (its action is
+// connected), triggering each with the sample open does not crash, and the commands that
+// have no behaviour yet are disabled and say so in their status tip.
+#include <QAction>
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+#include "editor/editor_actions.h"
+#include "editor/main_window.h"
+#include "record_store/bin_data_set.h"
+#include "ui/sample_window_fixture.h"
+
+namespace {
+
+// QObject::receivers is protected; naming it through a class that makes it public gives a
+// pointer to the member that applies to any QObject.
+struct TReceivers : QObject {
+    using QObject::receivers;
+};
+
+int Receivers(const QAction* action) {
+    auto count = &TReceivers::receivers;
+    return (action->*count)(SIGNAL(triggered(bool))) + (action->*count)(SIGNAL(toggled(bool)));
+}
+
+}  // namespace
+
+class ActionWalkTest : public QObject, TSampleWindowFixture {
+    Q_OBJECT
+
+private:
+    QString Dat() const { return dir_ + QStringLiteral("/S12.DAT"); }
+
+private slots:
+    void init() { QVERIFY(SetUp()); }
+    void cleanup() { TearDown(); }
+
+    void commandsWithoutBehaviourAreDisabledAndSaySo() {
+        QVERIFY(form_->OpenFile(Dat()));
+        for (TActionId id : {TActionId::FileMerge, TActionId::ToolsConvert, TActionId::AgeCompute,
+                             TActionId::AgePlateau, TActionId::ConfigSaveColumns}) {
+            QAction* a = form_->Action(id);
+            QVERIFY2(!a->isEnabled(), ActionDef(id).name);
+            QCOMPARE(a->statusTip(), QStringLiteral("Not available in this version."));
+        }
+    }
+
+    void everyEnabledCommandIsConnectedAndRunsWithAFileOpen() {
+        // Dialogs that a command opens modally are closed again at once.
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        });
+        closer.start(50);
+        for (bool general : {false, true}) {
+            QVERIFY(form_->OpenFile(Dat()));
+            if (form_->IsGeneralMode() != general) form_->SwitchMode();
+            for (std::size_t i = 0; i < kActionCount; ++i) {
+                const auto id = static_cast<TActionId>(i);
+                if (id == TActionId::FileExit) continue;  // ends the program: last
+                QAction* a = form_->Action(id);
+                if (!a->isEnabled()) continue;
+                QVERIFY2(Receivers(a) > 0, ActionDef(id).name);
+                a->trigger();
+                // Commands may close the file (Close) or switch the mode: open it again.
+                if (!form_->ShownView()) QVERIFY(form_->OpenFile(Dat()));
+                if (form_->IsGeneralMode() != general) form_->SwitchMode();
+                QVERIFY(form_->ShownView());
+            }
+        }
+        QAction* exit = form_->Action(TActionId::FileExit);
+        QVERIFY(Receivers(exit) > 0);
+        exit->trigger();
+        QVERIFY(!form_->isVisible());
+    }
+};
+
+QTEST_MAIN(ActionWalkTest)
+#include "action_walk_test.moc"
