@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "record_store/editor_error.h"
+#include "record_store/file_operations.h"
 
 namespace fs = std::filesystem;
 
@@ -46,7 +47,7 @@ std::string ReserveName(const std::string& near) {
     pattern += ".old-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
-    int fd = ::mkstemp(buf.data());
+    int fd = CreateUniqueFile(buf.data(), near);
     if (fd < 0) return std::string();
     ::close(fd);
     return std::string(buf.data());
@@ -70,32 +71,32 @@ TTempFile::TTempFile(const std::string& target) : target_(target) {
     pattern += ".new-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
-    int fd = ::mkstemp(buf.data());
+    int fd = CreateUniqueFile(buf.data(), target);
     if (fd < 0) {
-        error_ = std::strerror(errno);
+        SetError(errno);
         return;
     }
     path_ = buf.data();
     ::fchmod(fd, NewFileMode(target));
     file_ = ::fdopen(fd, "wb");
     if (!file_) {
-        error_ = std::strerror(errno);
+        SetError(errno);
         ::close(fd);
         return;
     }
-    buffer_.resize(1 << 20);
-    std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
+    buffer_ = std::make_unique_for_overwrite<char[]>(kWriteBufferSize);
+    std::setvbuf(file_, buffer_.get(), _IOFBF, kWriteBufferSize);
 }
 
 TTempFile::~TTempFile() {
     if (file_) std::fclose(file_);
-    if (!released_ && !path_.empty()) ::unlink(path_.c_str());
+    if (!released_ && !path_.empty()) RemoveFile(path_, target_);
 }
 
 bool TTempFile::Write(const void* data, size_t size) {
     if (!error_.empty() || !file_) return false;
-    if (size && std::fwrite(data, 1, size, file_) != size) {
-        error_ = std::strerror(errno);
+    if (size && WriteFileBytes(data, size, file_, target_) != size) {
+        SetError(errno);
         return false;
     }
     return true;
@@ -103,15 +104,19 @@ bool TTempFile::Write(const void* data, size_t size) {
 
 bool TTempFile::Finish() {
     if (!file_) return false;
-    int rc = std::fflush(file_);
+    int rc = FlushFile(file_, target_);
     int err = errno;
     if (std::fclose(file_) != 0 && rc == 0) {
         rc = -1;
         err = errno;
     }
     file_ = nullptr;
-    if (rc != 0 && error_.empty()) error_ = std::strerror(err);
+    if (rc != 0 && error_.empty()) SetError(err);
     return error_.empty();
+}
+
+void TTempFile::SetError(int err) {
+    error_ = target_ + ": " + std::strerror(err);
 }
 
 void ReplaceWithBackups(const std::vector<TReplacement>& items, bool strictOldBackup) {
@@ -119,15 +124,17 @@ void ReplaceWithBackups(const std::vector<TReplacement>& items, bool strictOldBa
         std::string from, to;
     };
     std::vector<Rename> done;
-    // Parking names of old backups; the backups in them are deleted when all went well.
-    std::vector<std::string> reserved;
+    // Parking names of old backups (from: the backup); the backups in them are deleted when
+    // all went well.
+    std::vector<Rename> reserved;
     auto undo = [&]() {
         for (auto it = done.rbegin(); it != done.rend(); ++it)
-            std::rename(it->to.c_str(), it->from.c_str());
-        for (const std::string& r : reserved) ::unlink(r.c_str());
+            RenameFile(it->to, it->from, it->from);
+        for (const Rename& r : reserved) RemoveFile(r.to, r.from);
     };
-    auto move = [&](const std::string& from, const std::string& to) {
-        if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+    // subject: the file a failure names.
+    auto move = [&](const std::string& from, const std::string& to, const std::string& subject) {
+        if (RenameFile(from, to, subject) != 0) return false;
         done.push_back({from, to});
         return true;
     };
@@ -139,19 +146,20 @@ void ReplaceWithBackups(const std::vector<TReplacement>& items, bool strictOldBa
                 if (Removable(item.backup)) {
                     std::string park = ReserveName(item.backup);
                     if (!park.empty()) {
-                        reserved.push_back(park);
-                        parkedOk = move(item.backup, park);
+                        reserved.push_back({item.backup, park});
+                        parkedOk = move(item.backup, park, item.backup);
                     }
                 }
-                if (!parkedOk && strictOldBackup) throw TEditorError(item.removeBackupError);
+                if (!parkedOk && strictOldBackup)
+                    throw TEditorError(item.removeBackupError + "\n" + item.backup);
             }
             if (Exists(target)) {
-                if (Exists(item.backup) || !move(target, item.backup))
-                    throw TEditorError(item.createBackupError);
+                if (Exists(item.backup) || !move(target, item.backup, item.backup))
+                    throw TEditorError(item.createBackupError + "\n" + item.backup);
             }
         }
         for (const TReplacement& item : items) {
-            if (!move(item.file->Path(), item.file->Target()))
+            if (!move(item.file->Path(), item.file->Target(), item.file->Target()))
                 throw TEditorError(item.file->Target() + ": " + std::strerror(errno));
         }
     } catch (...) {
@@ -161,5 +169,5 @@ void ReplaceWithBackups(const std::vector<TReplacement>& items, bool strictOldBa
         throw;
     }
     for (const TReplacement& item : items) item.file->Release();
-    for (const std::string& r : reserved) ::unlink(r.c_str());
+    for (const Rename& r : reserved) RemoveFile(r.to, r.from);
 }

@@ -4,6 +4,7 @@
 // under a temporary name in its own folder, and only then are backups rotated and the new
 // files moved into place, undoing every step when one fails.
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,8 @@ public:
     TTempFile(const TTempFile&) = delete;
     TTempFile& operator=(const TTempFile&) = delete;
 
-    // False (with Error() set) when the file could not be created or written.
+    // False (with Error() set: "<target>: <system message>") when the file could not be
+    // created or written.
     bool Ok() const { return error_.empty(); }
     bool Write(const void* data, size_t size);
     // Flushes and closes the file; false when any write failed.
@@ -28,11 +30,14 @@ public:
     void Release() { released_ = true; }
 
 private:
+    void SetError(int err);  // "<target>: <system message>"
+
     std::string target_;
     std::string path_;
     std::string error_;
     std::FILE* file_ = nullptr;
-    std::vector<char> buffer_;
+    static constexpr size_t kWriteBufferSize = 1 << 20;
+    std::unique_ptr<char[]> buffer_;
     bool released_ = false;
 };
 
@@ -48,5 +53,6 @@ struct TReplacement {
 // name. An old backup that is read-only or no plain file cannot be removed: with
 // strictOldBackup that fails with removeBackupError, otherwise it is left and the rename of
 // the target onto the (still present) backup name fails with createBackupError. On failure
-// every step taken is undone and TEditorError(cause) is thrown.
+// every step taken is undone and TEditorError(cause) is thrown; a backup message is followed by
+// a line with the backup's path, a failed move by "<target>: <system message>".
 void ReplaceWithBackups(const std::vector<TReplacement>& items, bool strictOldBackup);

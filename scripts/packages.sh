@@ -1,5 +1,6 @@
 # The Debian packages this project needs, kept in this one place.
-# Sourced by scripts/build, scripts/test, scripts/run and scripts/fuzz.
+# Sourced by scripts/build, scripts/test, scripts/run and scripts/fuzz (clang and its runtime
+# build the libFuzzer harnesses that scripts/test runs).
 
 # Building, testing and running the program.
 ORVANE_PACKAGES=(
@@ -7,10 +8,8 @@ ORVANE_PACKAGES=(
   qt6-base-dev qt6-qpa-plugins libqcustomplot-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
+  clang libclang-rt-14-dev
 )
-
-# Fuzzing with libFuzzer (scripts/fuzz only).
-ORVANE_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # Installs whichever of the given packages are missing.
 orvane_ensure_packages() {

@@ -1,8 +1,9 @@
-// libFuzzer harness: opening, editing and saving a record file with its schema and subfile.
+// libFuzzer harness: a record file with its schema and subfile opened in every view, walked,
+// saved back unchanged (byte for byte what was read), edited and saved again.
 #include <cstdlib>
 #include <filesystem>
 
-#include "record_fuzz_entry.h"
+#include "fuzz/record_fuzz_entry.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // libFuzzer harness: schema text parsing.
-#include "record_fuzz_entry.h"
+#include "fuzz/record_fuzz_entry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     record_fuzz::SchemaText(data, size);

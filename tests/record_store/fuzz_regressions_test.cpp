@@ -1,9 +1,11 @@
-// Replays the fuzz seeds and the inputs kept from fuzzing runs: each must run through without
-// a crash or a sanitizer report.
+// Replays the seeds of the record-store fuzz harnesses and the inputs kept from fuzzing runs
+// (tests/data/fuzz/) in this build: each must run through without a crash, a sanitizer report
+// or a broken harness property.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "fuzz/layout_fuzz_entry.h"
 #include "fuzz/record_fuzz_entry.h"
 #include "record_file_test_util.h"
 
@@ -11,33 +13,29 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Replay(const fs::path& file) {
-    const record_test::Bytes input = record_test::ReadFile(file.string());
-    const std::string name = file.filename().string();
-    const std::string harness = file.parent_path().filename() == "fuzz_regressions"
-                                    ? name.substr(0, name.find('-'))
-                                    : file.parent_path().filename().string();
-    SCOPED_TRACE(file.string());
-    if (harness == "schema") {
-        record_fuzz::SchemaText(input.data(), input.size());
-    } else if (harness == "record_file") {
-        record_test::TempDir dir;
-        record_fuzz::RecordFiles(input.data(), input.size(), dir.path());
-    } else {
-        ADD_FAILURE() << "no harness named " << harness;
-    }
-}
-
 TEST(FuzzRegressions, KeptInputsAndSeedsRunCleanly) {
-    const fs::path root = fs::path(ORVANE_TEST_DATA) / "record_store";
+    const fs::path root = fs::path(ORVANE_TEST_DATA) / "fuzz";
     int replayed = 0;
-    for (const char* sub : {"fuzz_regressions", "fuzz_seeds/schema", "fuzz_seeds/record_file"}) {
-        for (const auto& entry : fs::directory_iterator(root / sub)) {
-            Replay(entry.path());
-            ++replayed;
+    for (const char* harness : {"schema", "record_file", "layout"}) {
+        for (const char* kind : {"seeds", "regressions"}) {
+            const fs::path folder = root / kind / harness;
+            if (!fs::is_directory(folder)) continue;
+            for (const auto& entry : fs::directory_iterator(folder)) {
+                SCOPED_TRACE(entry.path().string());
+                const record_test::Bytes input = record_test::ReadFile(entry.path().string());
+                if (std::string(harness) == "schema") {
+                    record_fuzz::SchemaText(input.data(), input.size());
+                } else if (std::string(harness) == "record_file") {
+                    record_test::TempDir dir;
+                    record_fuzz::RecordFiles(input.data(), input.size(), dir.path());
+                } else {
+                    layout_fuzz::LayoutText(input.data(), input.size());
+                }
+                ++replayed;
+            }
         }
     }
-    EXPECT_GE(replayed, 7);
+    EXPECT_GE(replayed, 15);
 }
 
 }  // namespace

@@ -192,8 +192,9 @@ TEST_F(SaveTest, ReadOnlyOldBackupFailsTheCloseTimeSaveAndKeepsEverything) {
     std::filesystem::permissions(dir / "S12.~DAT", std::filesystem::perms::owner_read);
     OpenStore();
     EditLabel(1, "new");
-    EXPECT_EQ(Error([&] { ds.Close(); }),
-              "Error saving data to file: " + dat + "\nUnable to remove old backup file.");
+    EXPECT_EQ(Error([&] { ds.Close(); }), "Error saving data to file: " + dat +
+                                              "\nUnable to remove old backup file.\n" +
+                                              std::string(dir / "S12.~DAT"));
     // The subfile was not replaced before the failure showed, and the store is still open.
     ExpectUnchanged({1, 2, 3}, {4, 5});
     EXPECT_TRUE(ds.Active());
@@ -201,8 +202,9 @@ TEST_F(SaveTest, ReadOnlyOldBackupFailsTheCloseTimeSaveAndKeepsEverything) {
     EXPECT_EQ(ds.RecordCount(), 3);
     EXPECT_EQ(ds.AsString("Label"), "new");
     // The save commands ignore the backup that cannot be removed and fail at the rename.
-    EXPECT_EQ(Error([&] { ds.SaveToFile(dat); }),
-              "Error saving data to file: " + dat + "\nUnable to create backup file.");
+    EXPECT_EQ(Error([&] { ds.SaveToFile(dat); }), "Error saving data to file: " + dat +
+                                                     "\nUnable to create backup file.\n" +
+                                                     std::string(dir / "S12.~DAT"));
     ExpectUnchanged({1, 2, 3}, {4, 5});
     EXPECT_EQ(dir.Entries(),
               (std::vector<std::string>{"DAT.sch", "S12.DAT", "S12.SUB", "S12.~DAT", "S12.~SUB"}));
@@ -218,10 +220,12 @@ TEST_F(SaveTest, ReadOnlySubBackup) {
     std::filesystem::permissions(dir / "S12.~SUB", std::filesystem::perms::owner_read);
     OpenStore();
     EditLabel(1, "new");
-    EXPECT_EQ(Error([&] { ds.SaveOnClose(); }),
-              "Error saving data to file: " + dat + "\nUnable to remove old backup (sub) file.");
-    EXPECT_EQ(Error([&] { ds.SaveToFile(dat); }),
-              "Error saving data to file: " + dat + "\nUnable to create backup (sub) file.");
+    EXPECT_EQ(Error([&] { ds.SaveOnClose(); }), "Error saving data to file: " + dat +
+                                                   "\nUnable to remove old backup (sub) file.\n" +
+                                                   std::string(dir / "S12.~SUB"));
+    EXPECT_EQ(Error([&] { ds.SaveToFile(dat); }), "Error saving data to file: " + dat +
+                                                     "\nUnable to create backup (sub) file.\n" +
+                                                     std::string(dir / "S12.~SUB"));
     ExpectUnchanged({1, 2, 3}, {4, 5});
     // Position words of the records in memory change only with a successful save.
     EXPECT_EQ(ds.ValueAt(2, 1), TFieldValue(int64_t{7}));
@@ -231,8 +235,9 @@ TEST_F(SaveTest, BackupNameTakenByAFolderFailsCleanly) {
     std::filesystem::create_directories(dir / "S12.~DAT/inside");
     OpenStore();
     EditLabel(1, "new");
-    EXPECT_EQ(Error([&] { ds.Close(); }),
-              "Error saving data to file: " + dat + "\nUnable to remove old backup file.");
+    EXPECT_EQ(Error([&] { ds.Close(); }), "Error saving data to file: " + dat +
+                                              "\nUnable to remove old backup file.\n" +
+                                              std::string(dir / "S12.~DAT"));
     EXPECT_EQ(ReadFile(dat), originalDat);
     EXPECT_EQ(ReadFile(sub), originalSub);
     EXPECT_FALSE(record_test::Exists(dir / "S12.~SUB"));
@@ -251,7 +256,7 @@ TEST_F(SaveTest, FailingWriteLeavesNoPartialFile) {
     const std::string message = Error([&] { ds.SaveToFile(dat); });
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, SIG_DFL);
-    EXPECT_EQ(message, "Error saving data to file: " + dat + "\nFile too large");
+    EXPECT_EQ(message, "Error saving data to file: " + dat + "\n" + dat + ": File too large");
     EXPECT_EQ(ReadFile(dat), originalDat);
     EXPECT_EQ(ReadFile(sub), originalSub);
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"DAT.sch", "S12.DAT", "S12.SUB"}));

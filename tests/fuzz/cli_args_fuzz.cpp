@@ -1,0 +1,143 @@
+// libFuzzer harness: the command lines of orvane-cli that carry numbers and lists. The input
+// is a list of words, one a line; its first byte picks what reads them: the options of fit
+// (whole numbers, numbers, the --params1 list), the option parser every other command uses,
+// or the --value texts of set for a field of every type. A value set reads back, written as
+// dump writes it, as the same value.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "cli/cli_support.h"
+#include "cli/field_text.h"
+#include "cli/fit_input.h"
+#include "record_store/editor_error.h"
+
+namespace {
+
+[[noreturn]] void PropertyBroken(const char* what) {
+    std::fprintf(stderr, "fuzz property broken: %s\n", what);
+    std::abort();
+}
+
+std::vector<std::string> Words(const uint8_t* data, size_t size) {
+    std::vector<std::string> words;
+    std::string word;
+    for (size_t i = 0; i < size; ++i) {
+        if (data[i] == '\n') {
+            words.push_back(word);
+            word.clear();
+        } else {
+            word += static_cast<char>(data[i]);
+        }
+    }
+    if (!word.empty()) words.push_back(word);
+    return words;
+}
+
+TBinField MakeField(TFieldType type, int width) {
+    TBinField field;
+    field.name = "F";
+    field.type = type;
+    field.width = width;
+    field.size = FieldTypeHasSize(type) ? width : 0;
+    return field;
+}
+
+// The text dump gives for a value, which set reads back.
+std::string DumpText(const TFieldValue& value) {
+    if (const auto* s = std::get_if<std::string>(&value)) return *s;
+    if (const auto* i = std::get_if<int64_t>(&value)) return std::to_string(*i);
+    if (const auto* d = std::get_if<double>(&value)) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%.17g", *d);
+        return text;
+    }
+    if (const auto* b = std::get_if<bool>(&value)) return *b ? "true" : "false";
+    if (const auto* date = std::get_if<TDate>(&value)) return DateText(*date);
+    if (const auto* time = std::get_if<TTime>(&value)) return TimeText(time->ms);
+    if (const auto* dt = std::get_if<TDateTime>(&value)) return DateTimeText(*dt);
+    if (const auto* bytes = std::get_if<TBytes>(&value)) return HexText(*bytes);
+    PropertyBroken("set gave no value");
+}
+
+bool SameValue(const TFieldValue& a, const TFieldValue& b) {
+    const auto* da = std::get_if<double>(&a);
+    const auto* db = std::get_if<double>(&b);
+    if (da && db) return std::memcmp(da, db, sizeof(double)) == 0;
+    return a == b;
+}
+
+void FieldTexts(const std::vector<std::string>& words) {
+    static const TBinField fields[] = {
+        MakeField(TFieldType::String, 8),   MakeField(TFieldType::Integer, 1),
+        MakeField(TFieldType::Integer, 2),  MakeField(TFieldType::Integer, 4),
+        MakeField(TFieldType::Word, 2),     MakeField(TFieldType::Float, 8),
+        MakeField(TFieldType::Float, 6),    MakeField(TFieldType::Boolean, 1),
+        MakeField(TFieldType::Date, 4),     MakeField(TFieldType::Time, 4),
+        MakeField(TFieldType::DateTime, 8), MakeField(TFieldType::Bytes, 6),
+    };
+    for (const std::string& word : words) {
+        for (const TBinField& field : fields) {
+            TFieldValue value;
+            try {
+                value = ParseFieldText(field, word);
+            } catch (const TEditorError& e) {
+                if (!*e.what()) PropertyBroken("a refused value without a message");
+                continue;
+            }
+            TFieldValue again;
+            try {
+                again = ParseFieldText(field, DumpText(value));
+            } catch (const TEditorError&) {
+                PropertyBroken("a value as dump writes it cannot be set");
+            }
+            if (!SameValue(value, again)) PropertyBroken("a value reads back as another value");
+        }
+    }
+}
+
+// Drops what is written to it.
+class TNullBuffer : public std::streambuf {
+protected:
+    int overflow(int c) override { return traits_type::not_eof(c); }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // The parsers report usage errors on the standard streams.
+    static TNullBuffer sink;
+    std::cout.rdbuf(&sink);
+    std::cerr.rdbuf(&sink);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    const uint8_t choice = data[0] % 3;
+    const std::vector<std::string> words = Words(data + 1, size - 1);
+    if (choice == 0) {
+        TFitOptions options;
+        if (!ParseFitOptions(words, options)) {
+            if (options.StartParamCount < 0 || options.StartParamCount > kMaxParams)
+                PropertyBroken("more start parameters than a fit has");
+        }
+    } else if (choice == 1) {
+        try {
+            const TCommandLine line = ParseCommandLine(words, {"--schema", "--record", "--field",
+                                                               "--value", "--out", "--points"},
+                                                       {"--json", "--all"});
+            if (line.Has("--field")) (void)line.Values("--field");
+            (void)line.Value("--record");
+        } catch (const TUsageError& e) {
+            if (e.message.empty()) PropertyBroken("a usage error without a message");
+        }
+    } else {
+        FieldTexts(words);
+    }
+    return 0;
+}
