@@ -31,7 +31,7 @@ std::unique_ptr<TTempFile> CopyBackup(const std::string& backup, const std::stri
     std::ifstream in(backup, std::ios::binary);
     if (!in) throw TEditorError(backup + ": " + std::strerror(errno));
     auto file = std::make_unique<TTempFile>(target);
-    if (!file->Ok()) throw TEditorError(target + ": " + file->Error());
+    if (!file->Ok()) throw TEditorError(file->Error());
     std::vector<char> chunk(1 << 20);
     while (in) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
@@ -39,7 +39,7 @@ std::unique_ptr<TTempFile> CopyBackup(const std::string& backup, const std::stri
         if (got > 0 && !file->Write(chunk.data(), static_cast<size_t>(got))) break;
     }
     if (in.bad()) throw TEditorError(backup + ": the file could not be read.");
-    if (!file->Finish()) throw TEditorError(target + ": " + file->Error());
+    if (!file->Finish()) throw TEditorError(file->Error());
     struct stat st;
     if (::stat(backup.c_str(), &st) == 0) {
         const struct timespec times[2] = {st.st_atim, st.st_mtim};

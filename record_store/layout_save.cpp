@@ -76,11 +76,15 @@ std::string RewriteLayoutLines(std::vector<std::string>& lines, const TLayoutPos
             std::to_string(l.edit.height));
         const int at =
             PutLine(lines, l.fieldName, fieldLine, FindSectionLine(lines, "[FIELDS]") + 1);
+        // The label line goes after its field line, but never below the [LABELS] marker
+        // (where a field line may stand): every line there is read as a free label, and a
+        // label side is no coordinate.
         const std::string labelKey = "L_" + l.fieldName;
+        const int labels = FindSectionLine(lines, "[LABELS]");
         PutLine(
             lines, labelKey,
             labelKey + "=" + l.caption + ", " + LabelPositionWord(LabelPositionOf(l.label, l.edit)),
-            at + 1);
+            at < labels ? at + 1 : labels);
     }
     return booleanDisplay;
 }

@@ -77,18 +77,24 @@ TEST(LayoutSave, FileTextsInFileTextsOut) {
          "Disk#=Yes, 0, 60, 20, 40, 21\nL_Disk#=Disk, LEFT\n"
          "Run#=Yes, 0, 8, 20, 40, 21\nL_Run#=Run, TOP\n \n"
          "[LABELS]\nL_Note=Note, 10, 300\nL_Hello=Hello, 100, 204\n"},
-        {"keys are matched without regard to case; the file's boolean words are used",
+        {"keys are matched without regard to case; the file's boolean words are used; the "
+         "label line of a field line below [LABELS] stays above the marker, where it is not "
+         "read as a free label",
          "[main]\r\nbooleandisplay=;Nein\r\nHEIGHT=1\r\n[Labels]\r\nl_note=x, 1, 1\r\n"
          "npt=nein\r\n",
          "[main]\r\nLeft=20\r\nTop=30\r\nWidth=640\r\nbooleandisplay=;Nein\r\nHeight=480\r\n"
          "[FIELDS]\r\n"
          "Ramp=True, 3, 120, 60, 60, 21\r\nL_Ramp=ramp, RIGHT\r\n"
          "Disk#=True, 0, 60, 20, 40, 21\r\nL_Disk#=Disk, LEFT\r\n"
-         "Run#=True, 0, 8, 20, 40, 21\r\nL_Run#=Run, TOP\r\n \r\n"
+         "Run#=True, 0, 8, 20, 40, 21\r\nL_Run#=Run, TOP\r\n \r\nL_NPT=Points, BOTTOM\r\n"
          "[Labels]\r\nL_Hello=Hello, 100, 204\r\nL_Note=Note, 10, 300\r\n"
-         "NPT=Nein, 0, 200, 20, 40, 21\r\nL_NPT=Points, BOTTOM\r\n"},
+         "NPT=Nein, 0, 200, 20, 40, 21\r\n"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Rewrite(c.in, p), c.out) << c.name;
+    for (const Case& c : cases) {
+        EXPECT_EQ(Rewrite(c.in, p), c.out) << c.name;
+        // What was written opens again.
+        EXPECT_NO_THROW(ReadFreeLabels(TLayoutText::Parse(c.out).lines)) << c.name;
+    }
 }
 
 TEST(LayoutSave, BooleanDisplayTakenFromTheFileMadeWhole) {

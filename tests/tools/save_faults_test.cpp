@@ -1,8 +1,8 @@
-// Saves of the sample under injected file faults: for every k up to the number of file
-// operations a save makes, the k-th one fails. Afterwards the folder holds exactly the files
-// it held before (byte for byte, backups included) and the store still holds the user's
-// change, or, when only the removal of a parked old backup failed, the save went through.
-// The message names the file the failing operation concerned.
+// Saves and restores of the sample under injected file faults: for every k up to the number
+// of file operations one makes, the k-th one fails. Afterwards the folder holds exactly the
+// files it held before (byte for byte, backups included) and the store still holds the
+// user's change, or, when only the removal of a parked old backup failed, the command went
+// through. The message names the file the failing operation concerned.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "record_store/backup_restore.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
 #include "record_store/file_operations.h"
@@ -55,11 +56,13 @@ TFolderState Visible(TFolderState state) {
     return state;
 }
 
+enum class TCommand { Save, CloseTimeSave, Restore };
+
 struct TSaveCase {
     const char* name;
     const char* file;    // of the sample, opened in the general view
     const char* target;  // saved to; the file itself for Save
-    bool closeTime;      // the save when the store closes
+    TCommand command;
 };
 
 const char* OperationName(TFileOperation operation) {
@@ -75,11 +78,13 @@ const char* OperationName(TFileOperation operation) {
 
 TEST(SaveFaults, EveryFailingFileOperationLeavesTheOldFilesOrTheNewOnes) {
     const TSaveCase cases[] = {
-        {"Save with subfile", "S12.DAT", "S12.DAT", false},
-        {"Save without subfile", "S12.DAS", "S12.DAS", false},
-        {"Save as with subfile", "S12.DAT", "COPY.DAT", false},
-        {"Save as without subfile", "S12.DAS", "COPY.DAS", false},
-        {"Close-time save with subfile", "S12.DAT", "S12.DAT", true},
+        {"Save with subfile", "S12.DAT", "S12.DAT", TCommand::Save},
+        {"Save without subfile", "S12.DAS", "S12.DAS", TCommand::Save},
+        {"Save as with subfile", "S12.DAT", "COPY.DAT", TCommand::Save},
+        {"Save as without subfile", "S12.DAS", "COPY.DAS", TCommand::Save},
+        {"Close-time save with subfile", "S12.DAT", "S12.DAT", TCommand::CloseTimeSave},
+        {"Restore from backup with subfile", "S12.DAT", "S12.DAT", TCommand::Restore},
+        {"Restore from backup without subfile", "S12.DAS", "S12.DAS", TCommand::Restore},
     };
     for (const TSaveCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -87,14 +92,20 @@ TEST(SaveFaults, EveryFailingFileOperationLeavesTheOldFilesOrTheNewOnes) {
         ASSERT_FALSE(folder.path().empty());
         MakeSample(folder.path().string());
         // Old backups and, for Save as, an existing target with its own backups: every step
-        // of the backup rotation has something to do.
+        // of the backup rotation has something to do. A restore gets backups that hold the
+        // first records of the sample and their curve blocks.
         const std::string file = folder.File(c.file);
         const std::string target = folder.File(c.target);
         const bool hasSub = std::string(c.file) == "S12.DAT";
         const std::string ext = hasSub ? "DAT" : "DAS";
         const std::string base = target.substr(0, target.size() - 3);
-        WriteBytes(base + "~" + ext, "old backup");
-        if (hasSub) WriteBytes(base + "~SUB", "old sub backup");
+        const bool restore = c.command == TCommand::Restore;
+        const TFolderState sample = ReadFolder(folder.path());
+        WriteBytes(base + "~" + ext, restore ? sample.at(c.file).substr(0, (hasSub ? 213 : 996) * 5)
+                                             : "old backup");
+        if (hasSub)
+            WriteBytes(base + "~SUB", restore ? sample.at("S12.SUB").substr(0, 1584 * 5)
+                                              : "old sub backup");
         if (target != file) {
             WriteBytes(target, "older copy");
             if (hasSub) WriteBytes(base + "SUB", "older copy sub");
@@ -111,10 +122,12 @@ TEST(SaveFaults, EveryFailingFileOperationLeavesTheOldFilesOrTheNewOnes) {
         store.SetValue("Remark", std::string("changed by the user"));
         store.Post();
         auto save = [&] {
-            if (c.closeTime)
+            if (c.command == TCommand::CloseTimeSave)
                 store.SaveOnClose();
-            else
+            else if (c.command == TCommand::Save)
                 store.SaveToFile(target);
+            else
+                RestoreFromBackup(BackupFilesFor(file, hasSub), store.MainSize());
         };
 
         long operations = 0;
@@ -126,7 +139,8 @@ TEST(SaveFaults, EveryFailingFileOperationLeavesTheOldFilesOrTheNewOnes) {
         const TFolderState after = ReadFolder(folder.path());
         ASSERT_NE(after, before);
         ASSERT_EQ(Visible(after), after) << "a save without faults leaves no temporary file";
-        EXPECT_GT(operations, hasSub ? 2 * 168 : 24);
+        // A save writes record by record; a restore copies the backups in large blocks.
+        EXPECT_GT(operations, restore ? (hasSub ? 10 : 5) : (hasSub ? 2 * 168 : 24));
 
         for (long k = 1; k <= operations; ++k) {
             WriteFolder(folder.path(), before);
@@ -149,15 +163,15 @@ TEST(SaveFaults, EveryFailingFileOperationLeavesTheOldFilesOrTheNewOnes) {
                 EXPECT_EQ(faults.FailedOperation(), TFileOperation::Remove);
                 EXPECT_EQ(Visible(now), after);
                 EXPECT_EQ(now.size(), after.size() + 1);
-                EXPECT_FALSE(store.Modified());
+                if (!restore) {
+                    EXPECT_FALSE(store.Modified());
+                }
                 continue;
             }
             EXPECT_EQ(now, before);
-            EXPECT_EQ(message.rfind("Error saving data to file: " +
-                                        (c.closeTime ? file : target) + "\n",
-                                    0),
-                      0u)
-                << message;
+            const std::string failure =
+                restore ? "Error restoring data file: " : "Error saving data to file: ";
+            EXPECT_EQ(message.rfind(failure + target + "\n", 0), 0u) << message;
             EXPECT_NE(message.find(faults.FailedSubject()), std::string::npos) << message;
             EXPECT_TRUE(store.Modified());
             EXPECT_EQ(store.RecNo(), 2);
@@ -167,6 +181,7 @@ TEST(SaveFaults, EveryFailingFileOperationLeavesTheOldFilesOrTheNewOnes) {
         WriteFolder(folder.path(), before);
         save();
         EXPECT_EQ(ReadFolder(folder.path()), after);
+        store.SetModified(false);
         store.Close();
     }
 }
