@@ -150,7 +150,7 @@ TEST_F(BackupRestoreTest, RefusalsChangeNothing) {
         // restore and the subfile swap is rolled back.
         {"read-only backup",
          [&] { fs::permissions(dir / "S12.~DAT", fs::perms::owner_read); },
-         "Unable to remove old backup file."},
+         "Unable to remove old backup file.\n" + std::string(dir / "S12.~DAT")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
