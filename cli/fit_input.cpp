@@ -48,8 +48,6 @@ std::string Echoed(std::string_view text) {
 
 constexpr std::string_view kPointsHeader = "set,dose,signal,error";
 
-};
-
 std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos) return {};

@@ -30,8 +30,8 @@ struct TFitOptions {
 // nothing when the options are complete.
 std::optional<int> ParseFitOptions(const std::vector<std::string>& args, TFitOptions& options);
 
-// Reads a points file (header set,dose,signal,error; set 1 or 2; at most the point capacity
-// per set) into the two sets. False with a message naming `name` and the line on any fault.
+// Reads a points file (header set,dose,signal,error; set 1 or 2; at most 99 points a set)
+// into the two sets. False with a message naming `name` and the line on any fault.
 bool ReadFitPoints(std::istream& in, const std::string& name, TPointSet& set1, TPointSet& set2,
                    std::string& message);
 bool ReadFitPointsFile(const std::string& path, TPointSet& set1, TPointSet& set2,
