@@ -10,14 +10,23 @@
 
 namespace {
 
-// A parsed JSON value.
+struct TMember;
+
+// A parsed JSON value. Object members are a vector of a struct declared after the node:
+// a std::pair holding a node inside the node itself needs the node complete, which clang
+// refuses.
 struct TNode {
     enum Kind { Null, Bool, Number, String, Array, Object } Type = Null;
     bool Flag = false;
     double Value = 0.0;
     std::string Text;
     std::vector<TNode> Items;
-    std::vector<std::pair<std::string, TNode>> Members;
+    std::vector<TMember> Members;
+};
+
+struct TMember {
+    std::string Key;
+    TNode Value;
 };
 
 constexpr int kMaxDepth = 16;
@@ -107,7 +116,7 @@ private:
             ++pos_;
             TNode value;
             if (!Value(value, depth + 1)) return false;
-            node.Members.emplace_back(std::move(key), std::move(value));
+            node.Members.push_back(TMember{std::move(key), std::move(value)});
             Space();
             if (pos_ < s_.size() && s_[pos_] == ',') {
                 ++pos_;
