@@ -60,7 +60,7 @@ struct TDoseRateInputs {
     bool HasCosmicError = false;
     double CosmicError = 0.0;
 
-    // Monte Carlo draws (0: none) and the seed of the draws.
+    // How many Monte Carlo draws to make (none when 0), and the seed that makes them repeatable.
     int MonteCarloDraws = 0;
     std::uint64_t Seed = 1;
 };
