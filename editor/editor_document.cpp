@@ -55,12 +55,27 @@ void TEditorDocument::SetFile(const QString& absolutePath) {
     const QFileInfo info(absolutePath);
     fileName_ = absolutePath;
     fileKind_ = info.suffix().toUpper();
+    hasLastDose_ = false;
 }
 
 void TEditorDocument::ForgetFile() {
     fileName_.clear();
     fileKind_.clear();
     curveFields_.clear();
+    hasLastDose_ = false;
+}
+
+void TEditorDocument::SetLastEquivalentDose(double dose, double error) {
+    lastDose_ = dose;
+    lastDoseError_ = error;
+    hasLastDose_ = true;
+}
+
+bool TEditorDocument::LastEquivalentDose(double& dose, double& error) const {
+    if (!hasLastDose_) return false;
+    dose = lastDose_;
+    error = lastDoseError_;
+    return true;
 }
 
 TEditorDocument::TShownView TEditorDocument::ViewKindForFile() const {

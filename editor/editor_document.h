@@ -84,6 +84,12 @@ public:
     // --- Undo ---------------------------------------------------------------------------
     QUndoStack& UndoStack() { return undoStack_; }
 
+    // --- The last equivalent dose -------------------------------------------------------
+    // The equivalent dose (Gy) and its error of the last solution computed for the open file
+    // (growth-curve mode records it); the age computation offers it. Forgotten with the file.
+    void SetLastEquivalentDose(double dose, double error);
+    bool LastEquivalentDose(double& dose, double& error) const;
+
     // --- Notifications the window sends ---------------------------------------------------
     void NotifyOpened(bool fileOpened) { emit opened(fileOpened); }
     void NotifyCurrentRecordChanged() { emit currentRecordChanged(); }
@@ -118,4 +124,7 @@ private:
     TCurveFieldList curveFields_;
     QUndoStack undoStack_;
     bool lastModified_ = false;
+    bool hasLastDose_ = false;
+    double lastDose_ = 0;
+    double lastDoseError_ = 0;
 };

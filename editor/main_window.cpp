@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "editor/age_commands.h"
 #include "editor/bin_data_grid.h"
 #include "editor/help_window.h"
 #include "editor/layout_controller.h"
@@ -70,6 +71,7 @@ TMainWindow::TMainWindow(TSettingsStore& settings, TUserPrompts* prompts, QWidge
     selection_ = new TSelectionController(*this);
     selection_->SetLayoutController(layout_);
     roiDialog_ = InstallRoiCommands(*this);
+    InstallAgeCommands(*this);
     modes_ = new TModeSwitcher(*this, *document_, this);
     UpdateActions();
 }

@@ -31,8 +31,7 @@ constexpr TActionId kLaterWork[] = {
 // Commands without behaviour yet, which no mode enables: disabled, and their status tip says
 // so.
 constexpr TActionId kNotAvailable[] = {TActionId::FileMerge, TActionId::ToolsConvert,
-                                       TActionId::AgeCompute, TActionId::AgePlateau,
-                                       TActionId::ConfigSaveColumns};
+                                       TActionId::AgePlateau, TActionId::ConfigSaveColumns};
 
 }  // namespace
 

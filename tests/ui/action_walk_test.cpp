@@ -3,11 +3,15 @@
 // have no behaviour yet are disabled and say so in their status tip.
 #include <QAction>
 #include <QApplication>
+#include <QDoubleSpinBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
 
+#include "analysis/age_dialog.h"
 #include "editor/editor_actions.h"
+#include "editor/editor_document.h"
 #include "editor/main_window.h"
 #include "record_store/bin_data_set.h"
 #include "ui/sample_window_fixture.h"
@@ -39,12 +43,38 @@ private slots:
 
     void commandsWithoutBehaviourAreDisabledAndSaySo() {
         QVERIFY(form_->OpenFile(Dat()));
-        for (TActionId id : {TActionId::FileMerge, TActionId::ToolsConvert, TActionId::AgeCompute,
-                             TActionId::AgePlateau, TActionId::ConfigSaveColumns}) {
+        for (TActionId id : {TActionId::FileMerge, TActionId::ToolsConvert, TActionId::AgePlateau,
+                             TActionId::ConfigSaveColumns}) {
             QAction* a = form_->Action(id);
             QVERIFY2(!a->isEnabled(), ActionDef(id).name);
             QCOMPARE(a->statusTip(), QStringLiteral("Not available in this version."));
         }
+    }
+
+    // "Compute age" opens the age dialog for the open file, which offers the last equivalent
+    // dose of the file and keeps its inputs beside it.
+    void computeAgeOpensTheDialogForTheOpenFile() {
+        QVERIFY(form_->OpenFile(Dat()));
+        form_->Document().SetLastEquivalentDose(41.93, 2.1);
+        QAction* compute = form_->Action(TActionId::AgeCompute);
+        QVERIFY(compute->isEnabled());
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<TAgeDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            auto* fromGrowth = dialog->findChild<QPushButton*>(QStringLiteral("fromGrowthButton"));
+            seen = fromGrowth != nullptr && fromGrowth->isEnabled();
+            if (seen) fromGrowth->click();
+            seen = seen &&
+                   dialog->findChild<QDoubleSpinBox*>(QStringLiteral("deEdit"))->value() == 41.93;
+            dialog->reject();
+        });
+        compute->trigger();
+        QVERIFY(seen);
+        // Another file forgets the dose.
+        QVERIFY(form_->OpenFile(dir_ + QStringLiteral("/S12.DAT")));
+        double dose = 0, error = 0;
+        QVERIFY(!form_->Document().LastEquivalentDose(dose, error));
     }
 
     void everyEnabledCommandIsConnectedAndRunsWithAFileOpen() {
