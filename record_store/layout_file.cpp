@@ -5,6 +5,7 @@
 #include <charconv>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "record_store/editor_error.h"
 
@@ -15,8 +16,13 @@ std::string Upper(std::string text) {
     return text;
 }
 
-bool SameText(const std::string& a, const std::string& b) {
-    return Upper(a) == Upper(b);
+// Equal but for case; looks at each character once and allocates nothing (the form asks
+// for every field's lines by key).
+bool SameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
 }
 
 std::string Trim(const std::string& text) {
@@ -89,7 +95,9 @@ TLayoutText TLayoutText::Parse(const std::string& text) {
         auto end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // A carriage return ends no text of a line: stray ones before the line break go
+        // with it, so the line reads the same once written back with either line break.
+        while (!line.empty() && line.back() == '\r') line.pop_back();
         result.lines.push_back(std::move(line));
         start = end + 1;
     }
@@ -113,10 +121,9 @@ std::optional<TLayoutText> ReadLayoutText(const std::string& path) {
 }
 
 int FindKeyLine(const std::vector<std::string>& lines, const std::string& key) {
-    const std::string k = Upper(key);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto eq = lines[i].find('=');
-        if (eq != std::string::npos && Upper(lines[i].substr(0, eq)) == k)
+        if (eq != std::string::npos && SameText(std::string_view(lines[i]).substr(0, eq), key))
             return static_cast<int>(i);
     }
     return -1;

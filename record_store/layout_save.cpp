@@ -47,7 +47,9 @@ std::string RewriteLayoutLines(std::vector<std::string>& lines, const TLayoutPos
     auto afterMain = [&] { return FindSectionLine(lines, "[MAIN]") + 1; };
     if (FindKeyLine(lines, "BooleanDisplay") < 0)
         lines.insert(lines.begin() + afterMain(), "BooleanDisplay=" + positions.booleanDisplay);
-    const std::string booleanDisplay = WholeBooleanDisplay(*KeyValue(lines, "BooleanDisplay"));
+    // As the form reads it, so the words written are the words read.
+    const std::string booleanDisplay =
+        WholeBooleanDisplay(ReadLayoutMain(lines).booleanDisplay.value_or(""));
     const TBooleanWords words = BooleanWords(booleanDisplay);
 
     const std::pair<const char*, int> window[] = {{"Height", positions.height},
@@ -89,7 +91,9 @@ std::string RewriteLayoutLines(std::vector<std::string>& lines, const TLayoutPos
     return booleanDisplay;
 }
 
-std::string LayoutBackupName(const std::string& path) { return BackupNameFor(path); }
+std::string LayoutBackupName(const std::string& path) {
+    return BackupNameFor(path);
+}
 
 std::string SaveLayoutPositions(const std::string& path, const TLayoutPositions& positions) {
     const std::string failure = "INI File Error: cannot make new INI file: " + path;

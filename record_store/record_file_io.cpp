@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -63,7 +64,7 @@ mode_t NewFileMode(const std::string& target) {
 
 }  // namespace
 
-TTempFile::TTempFile(const std::string& target) : target_(target) {
+TTempFile::TTempFile(const std::string& target, uint64_t expectedBytes) : target_(target) {
     std::string pattern = FolderOf(target);
     if (pattern.back() != '/') pattern += '/';
     pattern += '.';
@@ -84,8 +85,10 @@ TTempFile::TTempFile(const std::string& target) : target_(target) {
         ::close(fd);
         return;
     }
-    buffer_ = std::make_unique_for_overwrite<char[]>(kWriteBufferSize);
-    std::setvbuf(file_, buffer_.get(), _IOFBF, kWriteBufferSize);
+    const size_t bufferSize =
+        static_cast<size_t>(std::clamp<uint64_t>(expectedBytes, 4096, kWriteBufferSize));
+    buffer_ = std::make_unique_for_overwrite<char[]>(bufferSize);
+    std::setvbuf(file_, buffer_.get(), _IOFBF, bufferSize);
 }
 
 TTempFile::~TTempFile() {

@@ -3,6 +3,7 @@
 // content kept as backups, or nothing changes: each new file is first written completely
 // under a temporary name in its own folder, and only then are backups rotated and the new
 // files moved into place, undoing every step when one fails.
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -12,7 +13,8 @@
 // destructor unless it was moved into place.
 class TTempFile {
 public:
-    explicit TTempFile(const std::string& target);
+    // `expectedBytes`, when known, sizes the write buffer: a small file needs no large one.
+    explicit TTempFile(const std::string& target, uint64_t expectedBytes = kWriteBufferSize);
     ~TTempFile();
     TTempFile(const TTempFile&) = delete;
     TTempFile& operator=(const TTempFile&) = delete;

@@ -175,9 +175,18 @@ void TRecordStorage::ReadRecords(const std::string& subPath) {
         sub.reset(std::fopen(subPath.c_str(), "rb"));
         if (!sub) throw TEditorError(subPath + ": " + std::strerror(errno));
     }
-    std::vector<char> mainBuf(1 << 20), subBuf(1 << 20);
-    std::setvbuf(file.get(), mainBuf.data(), _IOFBF, mainBuf.size());
-    if (sub) std::setvbuf(sub.get(), subBuf.data(), _IOFBF, subBuf.size());
+    // Large reads for large files; a small file needs no more buffer than the bytes it gives.
+    constexpr uint64_t kReadBufferSize = 1 << 20;
+    const size_t mainBufSize = static_cast<size_t>(std::min<uint64_t>(length, kReadBufferSize));
+    const size_t subBufSize =
+        static_cast<size_t>(std::clamp<uint64_t>(count * subSize, 1, kReadBufferSize));
+    auto mainBuf = std::make_unique_for_overwrite<char[]>(mainBufSize);
+    std::setvbuf(file.get(), mainBuf.get(), _IOFBF, mainBufSize);
+    std::unique_ptr<char[]> subBuf;
+    if (sub) {
+        subBuf = std::make_unique_for_overwrite<char[]>(subBufSize);
+        std::setvbuf(sub.get(), subBuf.get(), _IOFBF, subBufSize);
+    }
 
     records_.clear();
     records_.reserve(static_cast<size_t>(count));
@@ -255,8 +264,8 @@ void TRecordStorage::WriteFiles(const std::string& errorPath, const std::string&
                            std::to_string(records_.size()) + ".");
 
     std::unique_ptr<TTempFile> subFile;
-    if (hasSub) subFile = std::make_unique<TTempFile>(subPath);
-    TTempFile mainFile(recordPath);
+    if (hasSub) subFile = std::make_unique<TTempFile>(subPath, records_.size() * subSize);
+    TTempFile mainFile(recordPath, records_.size() * mainSize);
     if (subFile && !subFile->Ok()) throw TEditorError(prefix + subFile->Error());
     if (!mainFile.Ok()) throw TEditorError(prefix + mainFile.Error());
 

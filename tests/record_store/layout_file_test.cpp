@@ -40,6 +40,15 @@ TEST(LayoutText, KeepsLinesAndLineEnding) {
     EXPECT_TRUE(crlf.crlf);
     EXPECT_EQ(crlf.Format(), "[MAIN]\r\nLeft=3\r\n\r\n[FIELDS]\r\n");
     EXPECT_EQ(TLayoutText::Parse("a\nb\n").Format(), "a\nb\n");
+    // Stray carriage returns before a line break, or ending the last line, are dropped: the
+    // lines read the same after writing them back.
+    for (const char* text : {"\r\r", "a\r\r\nb", "a\nb\r"}) {
+        const TLayoutText once = TLayoutText::Parse(text);
+        const TLayoutText twice = TLayoutText::Parse(once.Format());
+        EXPECT_EQ(twice.lines, once.lines) << text;
+        EXPECT_EQ(twice.crlf, once.crlf) << text;
+    }
+    EXPECT_EQ(TLayoutText::Parse("a\r\r\nb").lines, (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(LayoutText, KeysAnywhereCaseIgnoredFirstLineCounts) {

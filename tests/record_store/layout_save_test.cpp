@@ -103,6 +103,9 @@ TEST(LayoutSave, BooleanDisplayTakenFromTheFileMadeWhole) {
     std::string b;
     Rewrite("[MAIN]\nBooleanDisplay=Yes;\n", p, &b);
     EXPECT_EQ(b, "Yes;False");
+    // Spaces around the words are not part of them, here as where the form reads them.
+    Rewrite("[MAIN]\nBooleanDisplay= Ja ;Nein \n", p, &b);
+    EXPECT_EQ(b, "Ja ;Nein");
     EXPECT_EQ(Rewrite("[MAIN]\n", p, &b),
               "[MAIN]\nLeft=0\nTop=0\nWidth=0\nHeight=0\nBooleanDisplay=Ja;Nein\n \n[FIELDS]\n \n"
               "[LABELS]\n");
