@@ -121,9 +121,13 @@ std::optional<TLayoutText> ReadLayoutText(const std::string& path) {
 }
 
 int FindKeyLine(const std::vector<std::string>& lines, const std::string& key) {
+    // A line holds the key when its first '=' follows the key's letters; a key with an '='
+    // of its own is never a line's key.
+    if (key.find('=') != std::string::npos) return -1;
+    const std::size_t n = key.size();
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const auto eq = lines[i].find('=');
-        if (eq != std::string::npos && SameText(std::string_view(lines[i]).substr(0, eq), key))
+        const std::string& line = lines[i];
+        if (line.size() > n && line[n] == '=' && SameText(std::string_view(line).substr(0, n), key))
             return static_cast<int>(i);
     }
     return -1;
