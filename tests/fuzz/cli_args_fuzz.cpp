@@ -1,8 +1,10 @@
 // libFuzzer harness: the command lines of orvane-cli that carry numbers and lists. The input
 // is a list of words, one a line; its first byte picks what reads them: the options of fit
 // (whole numbers, numbers, the --params1 list), the option parser every other command uses,
-// or the --value texts of set for a field of every type. A value set reads back, written as
-// dump writes it, as the same value.
+// the --value texts of set for a field of every type, or the numbers and record lists of the
+// curve-tool commands (--from, --to, --value, --records, --assign SAMPLE=BACKGROUND) against
+// the bundled sample. A value set reads back, written as dump writes it, as the same value; a
+// record list gives one record of the file per number, in the order given.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,10 +13,18 @@
 #include <string>
 #include <vector>
 
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+
 #include "cli/cli_support.h"
+#include "cli/curve_tool_support.h"
 #include "cli/field_text.h"
 #include "cli/fit_input.h"
+#include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
+#include "tools/sample_generator.h"
 
 namespace {
 
@@ -100,6 +110,54 @@ void FieldTexts(const std::vector<std::string>& words) {
     }
 }
 
+// The sample's record file, opened once as the curve-tool commands open it.
+std::unique_ptr<TBinDataSet> sampleStore;
+
+void OpenSample() {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("orvane-cli-args-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    MakeSample(dir.string());
+    sampleStore = std::make_unique<TBinDataSet>();
+    OpenToolView(*sampleStore, (dir / "S12.DAT").string(), "");
+}
+
+void CheckBookmark(std::int32_t id) {
+    for (int i = 0; i < sampleStore->RecordCount(); ++i)
+        if (sampleStore->RecordAt(i).id == id) return;
+    PropertyBroken("a record number gave no record of the file");
+}
+
+void CurveToolWords(const std::vector<std::string>& words) {
+    for (const std::string& word : words) {
+        try {
+            if (!std::isfinite(ParseNumberOption("--from", word)))
+                PropertyBroken("a number option gave a number that is not finite");
+        } catch (const TUsageError& e) {
+            if (e.message.empty()) PropertyBroken("a usage error without a message");
+        }
+        try {
+            const auto list = ParseRecordList(*sampleStore, word);
+            if (list) {
+                std::size_t parts = 1;
+                for (char c : word) parts += c == ',';
+                if (list->size() != parts) PropertyBroken("a record list lost or gained records");
+                for (std::int32_t id : *list) CheckBookmark(id);
+            }
+            const auto eq = word.find('=');
+            if (eq != std::string::npos) {
+                CheckBookmark(RecordBookmark(*sampleStore, word.substr(0, eq)));
+                const std::string background = word.substr(eq + 1);
+                if (background != "0") CheckBookmark(RecordBookmark(*sampleStore, background));
+            }
+        } catch (const TUsageError& e) {
+            if (e.message.empty()) PropertyBroken("a usage error without a message");
+        } catch (const TEditorError& e) {
+            if (!*e.what()) PropertyBroken("a refused record without a message");
+        }
+    }
+}
+
 // Drops what is written to it.
 class TNullBuffer : public std::streambuf {
 protected:
@@ -113,12 +171,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     static TNullBuffer sink;
     std::cout.rdbuf(&sink);
     std::cerr.rdbuf(&sink);
+    OpenSample();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    const uint8_t choice = data[0] % 3;
+    const uint8_t choice = data[0] % 4;
     const std::vector<std::string> words = Words(data + 1, size - 1);
     if (choice == 0) {
         TFitOptions options;
@@ -136,8 +195,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         } catch (const TUsageError& e) {
             if (e.message.empty()) PropertyBroken("a usage error without a message");
         }
-    } else {
+    } else if (choice == 2) {
         FieldTexts(words);
+    } else {
+        CurveToolWords(words);
     }
     return 0;
 }
