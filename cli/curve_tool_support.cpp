@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 
 #include "cli/cli_support.h"
 #include "record_store/bin_data_set.h"
@@ -11,6 +12,7 @@
 #include "record_store/layout_file.h"
 #include "record_store/layout_plan.h"
 #include "record_store/measurement_fields.h"
+#include "tools/record_cursor.h"
 
 namespace fs = std::filesystem;
 
@@ -76,4 +78,12 @@ double ParseNumberOption(const std::string& option, const std::string& text) {
     } catch (const std::exception&) {
     }
     throw TUsageError{option + " needs a number, not '" + text + "'"};
+}
+
+std::function<std::int64_t(std::int32_t)> SaveToolRun(TBinDataSet& store) {
+    if (store.Modified()) store.SaveToFile(store.FileName());
+    auto positions = std::make_shared<const TRecordPositions>(store);
+    return [positions](std::int32_t id) {
+        return static_cast<std::int64_t>(positions->IndexOf(id) + 1);
+    };
 }

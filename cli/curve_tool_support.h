@@ -2,6 +2,7 @@
 // view and curve fields of the record file, record lists given by number, and numbers.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,3 +31,7 @@ std::int32_t RecordBookmark(const TBinDataSet& store, const std::string& word);
 
 // A decimal number given for `option`; throws TUsageError naming the option.
 double ParseNumberOption(const std::string& option, const std::string& text);
+
+// Ends a tool run: saves the file with backups when the run changed records, and returns the
+// record number (counted from 1 in file order) of each bookmark, as the commands print them.
+std::function<std::int64_t(std::int32_t)> SaveToolRun(TBinDataSet& store);

@@ -8,7 +8,6 @@
 #include "cli/json_writer.h"
 #include "record_store/bin_data_set.h"
 #include "tools/deglitch.h"
-#include "tools/record_cursor.h"
 
 int RunDeglitchCommand(const std::vector<std::string>& args) {
     return RunGuarded([&] {
@@ -47,12 +46,7 @@ int RunDeglitchCommand(const std::vector<std::string>& args) {
             selection = *list;
         }
         const TDeglitchReport report = DeglitchRecords(store, curves, settings, selection);
-        if (store.Modified()) store.SaveToFile(store.FileName());
-
-        const TRecordPositions positions(store);
-        auto number = [&positions](std::int32_t id) {
-            return static_cast<std::int64_t>(positions.IndexOf(id) + 1);
-        };
+        const auto number = SaveToolRun(store);
         TJsonWriter json(std::cout);
         json.BeginObject();
         json.Key("processed");

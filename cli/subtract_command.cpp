@@ -9,7 +9,6 @@
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
 #include "tools/background_subtraction.h"
-#include "tools/record_cursor.h"
 
 namespace {
 
@@ -126,12 +125,7 @@ int RunSubtractCommand(const std::vector<std::string>& args) {
             records = SubtractionRecords(assignment, TSubtractScope::Selected, std::nullopt, *list);
         }
         const TSubtractionReport report = SubtractBackgrounds(store, assignment, settings, records);
-        if (store.Modified()) store.SaveToFile(store.FileName());
-
-        const TRecordPositions positions(store);
-        auto number = [&positions](std::int32_t id) {
-            return static_cast<std::int64_t>(positions.IndexOf(id) + 1);
-        };
+        const auto number = SaveToolRun(store);
         TJsonWriter json(std::cout);
         json.BeginObject();
         json.Key("assignments");

@@ -1,7 +1,7 @@
 #include "record_store/backup_restore.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -37,14 +37,7 @@ void SetMTime(const std::string& path, std::time_t when) {
     ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
-std::string Error(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const TEditorError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using record_test::Error;
 
 class BackupRestoreTest : public ::testing::Test {
 protected:
@@ -148,8 +141,7 @@ TEST_F(BackupRestoreTest, RefusalsChangeNothing) {
          "The backup S12.~DAT does not hold whole records of 16 bytes."},
         // The subfile pair is swapped first; the read-only record backup then stops the
         // restore and the subfile swap is rolled back.
-        {"read-only backup",
-         [&] { fs::permissions(dir / "S12.~DAT", fs::perms::owner_read); },
+        {"read-only backup", [&] { fs::permissions(dir / "S12.~DAT", fs::perms::owner_read); },
          "Unable to remove old backup file.\n" + std::string(dir / "S12.~DAT")},
     };
     for (const Case& c : cases) {

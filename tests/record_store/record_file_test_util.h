@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "record_store/editor_error.h"
 #include "temp_folder.h"
 
 namespace record_test {
@@ -44,6 +46,16 @@ inline Bytes Concat(std::initializer_list<Bytes> parts) {
     Bytes all;
     for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
     return all;
+}
+
+// The message of the TEditorError that `f` throws, or "(no error)".
+inline std::string Error(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const TEditorError& e) {
+        return e.what();
+    }
+    return "(no error)";
 }
 
 }  // namespace record_test

@@ -41,14 +41,7 @@ Bytes Block(uint8_t v) {
     return Bytes(8, v);
 }
 
-std::string Error(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const TEditorError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using record_test::Error;
 
 class SaveTest : public ::testing::Test {
 protected:
@@ -203,8 +196,8 @@ TEST_F(SaveTest, ReadOnlyOldBackupFailsTheCloseTimeSaveAndKeepsEverything) {
     EXPECT_EQ(ds.AsString("Label"), "new");
     // The save commands ignore the backup that cannot be removed and fail at the rename.
     EXPECT_EQ(Error([&] { ds.SaveToFile(dat); }), "Error saving data to file: " + dat +
-                                                     "\nUnable to create backup file.\n" +
-                                                     std::string(dir / "S12.~DAT"));
+                                                      "\nUnable to create backup file.\n" +
+                                                      std::string(dir / "S12.~DAT"));
     ExpectUnchanged({1, 2, 3}, {4, 5});
     EXPECT_EQ(dir.Entries(),
               (std::vector<std::string>{"DAT.sch", "S12.DAT", "S12.SUB", "S12.~DAT", "S12.~SUB"}));
@@ -221,11 +214,11 @@ TEST_F(SaveTest, ReadOnlySubBackup) {
     OpenStore();
     EditLabel(1, "new");
     EXPECT_EQ(Error([&] { ds.SaveOnClose(); }), "Error saving data to file: " + dat +
-                                                   "\nUnable to remove old backup (sub) file.\n" +
-                                                   std::string(dir / "S12.~SUB"));
+                                                    "\nUnable to remove old backup (sub) file.\n" +
+                                                    std::string(dir / "S12.~SUB"));
     EXPECT_EQ(Error([&] { ds.SaveToFile(dat); }), "Error saving data to file: " + dat +
-                                                     "\nUnable to create backup (sub) file.\n" +
-                                                     std::string(dir / "S12.~SUB"));
+                                                      "\nUnable to create backup (sub) file.\n" +
+                                                      std::string(dir / "S12.~SUB"));
     ExpectUnchanged({1, 2, 3}, {4, 5});
     // Position words of the records in memory change only with a successful save.
     EXPECT_EQ(ds.ValueAt(2, 1), TFieldValue(int64_t{7}));
