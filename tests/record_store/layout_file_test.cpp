@@ -1,4 +1,5 @@
 #include "record_store/layout_file.h"
+#include "record_store/layout_flow.h"
 
 #include <gtest/gtest.h>
 
@@ -143,6 +144,21 @@ TEST(LayoutField, VisibleWordComparedWithTheFalseWord) {
     EXPECT_TRUE(ReadLayoutField(&lines, "Info", yesNo)->visible);
     EXPECT_TRUE(ReadLayoutField(&lines, "NPT", yesNo)->visible);
     EXPECT_FALSE(ReadLayoutField(&lines, "NPT", BooleanWords("True;Nein"))->visible);
+}
+
+TEST(LayoutField, NumbersBeyondAWindowAreTakenAsTheLargestWidgetSize) {
+    const auto lines = Lines("Ramp=Yes, 2147483647, -2147483648, 16777216, 2147483647, 5\n");
+    const TLayoutField ramp = *ReadLayoutField(&lines, "Ramp", BooleanWords("Yes;No"));
+    EXPECT_EQ(ramp.precision, 16777215);
+    EXPECT_EQ(ramp.left, -16777215);
+    EXPECT_EQ(ramp.top, 16777215);
+    EXPECT_EQ(ramp.width, 16777215);
+    EXPECT_EQ(ramp.height, 5);
+    // The form's edges stay within range.
+    TFlowLayout flow(400);
+    const TFlowPlacement placed =
+        flow.Place(ramp.left, ramp.top, ramp.width, ramp.height, 40, 13, TLabelPosition::Right);
+    EXPECT_GT(placed.label.Right(), placed.edit.left);
 }
 
 TEST(LayoutField, BadNumbersReportTheField) {
