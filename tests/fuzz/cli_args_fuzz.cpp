@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
 #include <cmath>
 #include <filesystem>
 #include <memory>
-#include <unistd.h>
 
 #include "cli/cli_support.h"
 #include "cli/curve_tool_support.h"
@@ -110,16 +110,25 @@ void FieldTexts(const std::vector<std::string>& words) {
     }
 }
 
-// The sample's record file, opened once as the curve-tool commands open it.
+// The sample's record file, opened once as the curve-tool commands open it; its folder is
+// removed when the run ends.
 std::unique_ptr<TBinDataSet> sampleStore;
 
+struct TSampleFolder {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("orvane-cli-args-" + std::to_string(::getpid()));
+    ~TSampleFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+};
+
 void OpenSample() {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("orvane-cli-args-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    MakeSample(dir.string());
+    static const TSampleFolder folder;
+    std::filesystem::create_directories(folder.path);
+    MakeSample(folder.path.string());
     sampleStore = std::make_unique<TBinDataSet>();
-    OpenToolView(*sampleStore, (dir / "S12.DAT").string(), "");
+    OpenToolView(*sampleStore, (folder.path / "S12.DAT").string(), "");
 }
 
 void CheckBookmark(std::int32_t id) {
@@ -187,9 +196,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     } else if (choice == 1) {
         try {
-            const TCommandLine line = ParseCommandLine(words, {"--schema", "--record", "--field",
-                                                               "--value", "--out", "--points"},
-                                                       {"--json", "--all"});
+            const TCommandLine line = ParseCommandLine(
+                words, {"--schema", "--record", "--field", "--value", "--out", "--points"},
+                {"--json", "--all"});
             if (line.Has("--field")) (void)line.Values("--field");
             (void)line.Value("--record");
         } catch (const TUsageError& e) {

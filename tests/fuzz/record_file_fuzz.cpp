@@ -7,13 +7,23 @@
 
 namespace {
 
-std::string Folder() {
-    static const std::string folder = [] {
+// The folder the files of each input are written to; removed when the run ends.
+struct TFuzzFolder {
+    std::string path;
+    TFuzzFolder() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "orvane-fuzz-XXXXXX").string();
-        return std::string(::mkdtemp(pattern.data()));
-    }();
-    return folder;
+        path = ::mkdtemp(pattern.data());
+    }
+    ~TFuzzFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+};
+
+const std::string& Folder() {
+    static const TFuzzFolder folder;
+    return folder.path;
 }
 
 }  // namespace
