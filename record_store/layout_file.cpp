@@ -32,18 +32,13 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-// The numbers of a layout file are window places and sizes in pixels and precisions. Values
-// beyond the largest widget size Qt allows are taken as that size, so that the sums the form
-// makes of them (right and bottom edges, flow positions, widths from precisions) stay in range.
-constexpr int kMaxLayoutNumber = 16777215;
-
 std::optional<int> ParseInteger(const std::string& text) {
     std::string_view t = text;
     if (!t.empty() && t.front() == '+') t.remove_prefix(1);
     int value = 0;
     auto [ptr, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
     if (t.empty() || ec != std::errc() || ptr != t.data() + t.size()) return std::nullopt;
-    return std::clamp(value, -kMaxLayoutNumber, kMaxLayoutNumber);
+    return ClampLayoutNumber(value);
 }
 
 int IntegerOrThrow(const std::string& text) {
@@ -56,6 +51,10 @@ std::string Item(const std::vector<std::string>& items, std::size_t i) {
 }
 
 }  // namespace
+
+int ClampLayoutNumber(int64_t value) {
+    return static_cast<int>(std::clamp<int64_t>(value, -kMaxLayoutNumber, kMaxLayoutNumber));
+}
 
 std::string LayoutFileName(const std::string& directory, const std::string& kind) {
     return directory + "OV_" + kind + ".INI";

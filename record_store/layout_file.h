@@ -4,6 +4,7 @@
 // where the main window sits. Plain text lines with the sections [MAIN], [FIELDS], [LABELS];
 // a key is the text before the first "=" of a line, compared without regard to case, and the
 // first line with the key counts wherever it is.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,13 @@
 // --- File names ---
 
 // "OV_" + kind + ".INI" in `directory` (which ends with a separator or is empty).
+// The numbers of a layout file are window places and sizes in pixels, and precisions. Values
+// beyond the largest widget size Qt allows are taken as that size when read, and the places
+// the form works out from them are kept within the same bounds, so that every sum made of
+// them stays in range and a place written reads back as written.
+inline constexpr int kMaxLayoutNumber = 16777215;
+int ClampLayoutNumber(int64_t value);
+
 std::string LayoutFileName(const std::string& directory, const std::string& kind);
 // The kind a layout file chosen by "Read preferences" is remembered for: the three characters
 // after "OV_" of the upper-cased file name when they are DAT, SAD or DAS; otherwise none.

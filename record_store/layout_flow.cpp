@@ -23,46 +23,46 @@ int DefaultEditCharacters(TLayoutFieldKind kind, int size, int precision) {
 
 TFlowPlacement TFlowLayout::Place(int left, int top, int editWidth, int editHeight, int labelWidth,
                                   int labelHeight, TLabelPosition position) {
-    const int limit = boxWidth_ - kRightMargin;
+    // Worked out in 64 bits and kept within the layout file's bounds.
+    const int64_t limit = int64_t{boxWidth_} - kRightMargin;
     auto wrap = [&] {
         x_ = kStartX;
-        y_ = y_ + editHeight + labelHeight + 4;
+        y_ = ClampLayoutNumber(int64_t{y_} + editHeight + labelHeight + 4);
     };
     if (left > 0 && top > 0) {
         x_ = left;
         y_ = top;
-    } else if (limit < x_ + editWidth) {
+    } else if (limit < int64_t{x_} + editWidth) {
         wrap();
+    }
+    const int64_t x = x_, y = y_;
+    int64_t labelLeft = x, labelTop = y;
+    switch (position) {
+        case TLabelPosition::Bottom:
+            labelTop = y + editHeight + 2;
+            break;
+        case TLabelPosition::Left:
+            labelLeft = x - 2 - labelWidth;
+            labelTop = y + (int64_t{editHeight} - labelHeight) / 2;
+            break;
+        case TLabelPosition::Right:
+            labelLeft = x + editWidth + 2;
+            labelTop = y + (int64_t{editHeight} - labelHeight) / 2;
+            break;
+        case TLabelPosition::Top:
+            labelTop = y - labelHeight - 2;
+            break;
     }
     TFlowPlacement p;
     p.edit = {x_, y_, editWidth, editHeight};
-    p.label.width = labelWidth;
-    p.label.height = labelHeight;
-    switch (position) {
-        case TLabelPosition::Bottom:
-            p.label.left = x_;
-            p.label.top = y_ + editHeight + 2;
-            break;
-        case TLabelPosition::Left:
-            p.label.left = x_ - 2 - labelWidth;
-            p.label.top = y_ + (editHeight - labelHeight) / 2;
-            break;
-        case TLabelPosition::Right:
-            p.label.left = x_ + editWidth + 2;
-            p.label.top = y_ + (editHeight - labelHeight) / 2;
-            break;
-        case TLabelPosition::Top:
-            p.label.left = x_;
-            p.label.top = y_ - labelHeight - 2;
-            break;
-    }
-    x_ = x_ + editWidth + 8;
+    p.label = {ClampLayoutNumber(labelLeft), ClampLayoutNumber(labelTop), labelWidth, labelHeight};
+    x_ = ClampLayoutNumber(x + editWidth + 8);
     if (x_ > limit) wrap();
     return p;
 }
 
 int SnapToGrid(int value) {
-    return (value + 4) / 4 * 4;
+    return ClampLayoutNumber((int64_t{value} + 4) / 4 * 4);
 }
 
 TLabelPosition LabelPositionOf(const TLayoutRect& label, const TLayoutRect& edit) {

@@ -5,8 +5,9 @@
 
 struct TLayoutRect {
     int left = 0, top = 0, width = 0, height = 0;
-    int Right() const { return left + width; }
-    int Bottom() const { return top + height; }
+    // In 64 bits: places and sizes each lie within the layout file's bounds.
+    int64_t Right() const { return int64_t{left} + width; }
+    int64_t Bottom() const { return int64_t{top} + height; }
     bool operator==(const TLayoutRect&) const = default;
 };
 
