@@ -15,3 +15,4 @@ int RunDeglitchCommand(const std::vector<std::string>& args);
 int RunExportAsciiCommand(const std::vector<std::string>& args);
 int RunDoseRateCommand(const std::vector<std::string>& args);
 int RunAgeCommand(const std::vector<std::string>& args);
+int RunAnalyseCommand(const std::vector<std::string>& args);

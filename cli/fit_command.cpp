@@ -72,6 +72,22 @@ void AppendPoints(std::string& out, const TPointSet& set) {
     out += ']';
 }
 
+}  // namespace
+
+void AppendFitCurveJson(std::string& out, const TFitRecord& fit, int curve) {
+    if (curve == 1) {
+        AppendCurve(out, fit.Code1, fit.NParams1, fit.Params1, fit.Cov1, fit.ChiSquare1, fit.P1,
+                    fit.R2_1, fit.Count1);
+        return;
+    }
+    const bool slide =
+        fit.Method == dmSlide || (fit.Method == dmCeramic && fit.Code1 != kLinearFunction);
+    AppendCurve(out, fit.Code2, fit.NParams2, fit.Params2, fit.Cov2, fit.ChiSquare2, fit.P2,
+                fit.R2_2, fit.Count2, slide);
+}
+
+namespace {
+
 std::string ResultJson(const TFitRecord& fit, const std::string& note, ResultCode code,
                        const TPointSet& set1, const TPointSet& set2) {
     std::string message;
@@ -85,13 +101,9 @@ std::string ResultJson(const TFitRecord& fit, const std::string& note, ResultCod
     out += ",\"EDError\":";
     AppendNumber(out, fit.EDError);
     out += ",\"Curve1\":";
-    AppendCurve(out, fit.Code1, fit.NParams1, fit.Params1, fit.Cov1, fit.ChiSquare1, fit.P1,
-                fit.R2_1, fit.Count1);
+    AppendFitCurveJson(out, fit, 1);
     out += ",\"Curve2\":";
-    const bool slide =
-        fit.Method == dmSlide || (fit.Method == dmCeramic && fit.Code1 != kLinearFunction);
-    AppendCurve(out, fit.Code2, fit.NParams2, fit.Params2, fit.Cov2, fit.ChiSquare2, fit.P2,
-                fit.R2_2, fit.Count2, slide);
+    AppendFitCurveJson(out, fit, 2);
     out += ",\"Set1\":";
     AppendPoints(out, set1);
     out += ",\"Set2\":";

@@ -5,3 +5,9 @@
 #include <vector>
 
 int RunFitCommand(const std::vector<std::string>& args);
+
+struct TFitRecord;
+// Appends the "Curve1" (curve 1) or "Curve2" (curve 2) object of a fit record as `fit`
+// prints it: code, parameter count, parameters, covariance, statistics, point count, and for
+// the slide methods the scale factor with its variance.
+void AppendFitCurveJson(std::string& out, const TFitRecord& fit, int curve);

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     if (command == "export-ascii") return RunExportAsciiCommand(args);
     if (command == "dose-rate") return RunDoseRateCommand(args);
     if (command == "age") return RunAgeCommand(args);
+    if (command == "analyse") return RunAnalyseCommand(args);
     std::cerr << "orvane-cli: unknown command '" << command << "'\n" << UsageText();
     return kExitUsage;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/json_value.h"
+#include "cli_run.h"
 #include "temp_folder.h"
 #include "tools/sample_generator.h"
 #include "tools/sample_schemas.h"
@@ -22,22 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quoted(const std::string& word) {
-    std::string q = "'";
-    for (char c : word) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using cli_test::ReadFile;
+using cli_test::TRun;
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -61,24 +48,7 @@ protected:
         for (const std::string& name : SampleFileNames()) fs::copy(*sampleDir_ / name, dir_ / name);
     }
 
-    TRun Run(const std::vector<std::string>& args) {
-        std::string command = Quoted(ORVANE_CLI_PATH);
-        for (const std::string& a : args) {
-            command += ' ';
-            command += Quoted(a);
-        }
-        const fs::path out = dir_ / "stdout.txt";
-        const fs::path err = dir_ / "stderr.txt";
-        command += " >" + Quoted(out.string()) + " 2>" + Quoted(err.string());
-        const int raw = std::system(command.c_str());
-        TRun run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadFile(out);
-        run.err = ReadFile(err);
-        fs::remove(out);
-        fs::remove(err);
-        return run;
-    }
+    TRun Run(const std::vector<std::string>& args) { return cli_test::RunCli(dir_, args); }
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
     static TTempFolder* sampleFolder_;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/json_value.h"
+#include "cli_run.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/curve_access.h"
 #include "record_store/measurement_access.h"
@@ -22,22 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quoted(const std::string& word) {
-    std::string q = "'";
-    for (char c : word) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using cli_test::ReadFile;
+using cli_test::TRun;
 
 // Record number of run r, disk d in S12.DAT (six runs over 28 disks).
 int RecordOf(int run, int disk) {
@@ -51,18 +38,7 @@ protected:
     std::string Path(const std::string& name) const { return folder_ / name; }
 
     TRun Run(const std::vector<std::string>& args) {
-        std::string command = Quoted(ORVANE_CLI_PATH);
-        for (const std::string& a : args) command += ' ' + Quoted(a);
-        const std::string out = folder_ / "stdout.txt", err = folder_ / "stderr.txt";
-        command += " >" + Quoted(out) + " 2>" + Quoted(err);
-        const int raw = std::system(command.c_str());
-        TRun run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadFile(out);
-        run.err = ReadFile(err);
-        fs::remove(out);
-        fs::remove(err);
-        return run;
+        return cli_test::RunCli(folder_.path(), args);
     }
 
     // The DAT view of the sample file as it is now on disk, on record n.

@@ -11,43 +11,20 @@
 #include <vector>
 
 #include "cli/json_value.h"
+#include "cli_run.h"
 #include "temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-std::string Quoted(const std::string& word) {
-    std::string q = "'";
-    for (char c : word) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using cli_test::ReadFile;
+using cli_test::TRun;
 
 class DoseRateCommand : public ::testing::Test {
 protected:
     TRun Run(const std::vector<std::string>& args) {
-        std::string command = Quoted(ORVANE_CLI_PATH);
-        for (const std::string& a : args) command += " " + Quoted(a);
-        const fs::path out = folder_.path() / "out";
-        const fs::path err = folder_.path() / "err";
-        command += " >" + Quoted(out.string()) + " 2>" + Quoted(err.string());
-        const int raw = std::system(command.c_str());
-        TRun run;
-        run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.Out = ReadFile(out);
-        run.Err = ReadFile(err);
-        return run;
+        return cli_test::RunCli(folder_.path(), args);
     }
     std::string Write(const std::string& name, const std::string& text) {
         const fs::path path = folder_.path() / name;
@@ -68,8 +45,8 @@ std::vector<std::string> With(std::vector<std::string> args, const std::vector<s
 
 TEST_F(DoseRateCommand, PrintsEveryComponentWithItsErrorAndTheInputs) {
     const TRun run = Run(With({"dose-rate"}, kSand));
-    ASSERT_EQ(run.Status, 0) << run.Err;
-    const TJson json = TJsonReader::Parse(run.Out);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const TJson json = TJsonReader::Parse(run.out);
     for (const char* key : {"alpha", "beta", "gamma", "cosmic", "internal", "total"}) {
         ASSERT_TRUE(json.Has(key)) << key;
         EXPECT_TRUE(json[key].Has("value"));
@@ -92,8 +69,8 @@ TEST_F(DoseRateCommand, OptionsOverrideTheInputsFile) {
         " \"altitude\": 120, \"depth\": 1.5, \"density\": 1.8, \"factors\": \"cresswell2018\"}");
     const TRun run =
         Run({"dose-rate", "--inputs", inputs, "--k", "1.2", "--factors", "liritzis2013"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
-    const TJson json = TJsonReader::Parse(run.Out);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const TJson json = TJsonReader::Parse(run.out);
     EXPECT_DOUBLE_EQ(json["inputs"]["k"].number, 1.2);
     EXPECT_DOUBLE_EQ(json["inputs"]["k_error"].number, 0.1);
     EXPECT_EQ(json["inputs"]["factors"].text, "liritzis2013");
@@ -106,8 +83,8 @@ TEST_F(DoseRateCommand, OptionsOverrideTheInputsFile) {
 TEST_F(DoseRateCommand, AgeIsTheDoseOverTheDoseRate) {
     const TRun run =
         Run(With({"age", "--de", "42", "--de-error", "2"}, With(kSand, {"--cosmic", "0.2"})));
-    ASSERT_EQ(run.Status, 0) << run.Err;
-    const TJson json = TJsonReader::Parse(run.Out);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const TJson json = TJsonReader::Parse(run.out);
     const double rate = 2.58041 + 0.2;
     EXPECT_NEAR(json["age_ka"].number, 42 / rate, 1e-9);
     EXPECT_NEAR(json["dose_rate"]["total"]["value"].number, rate, 1e-9);
@@ -123,9 +100,9 @@ TEST_F(DoseRateCommand, MonteCarloIsRepeatableForASeed) {
     const auto args = With({"dose-rate"}, With(kSand, {"--mc", "2000", "--seed", "5"}));
     const TRun first = Run(args);
     const TRun second = Run(args);
-    ASSERT_EQ(first.Status, 0) << first.Err;
-    EXPECT_EQ(first.Out, second.Out);
-    const TJson json = TJsonReader::Parse(first.Out);
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.out, second.out);
+    const TJson json = TJsonReader::Parse(first.out);
     EXPECT_EQ(json["monte_carlo"]["draws"].number, 2000);
     EXPECT_NEAR(json["monte_carlo"]["total"]["value"].number, json["total"]["value"].number,
                 4 * json["total"]["error"].number / std::sqrt(2000.0));
@@ -163,9 +140,9 @@ TEST_F(DoseRateCommand, BadInputsAreRefusedAndNothingIsWritten) {
         for (const auto& a : c.Args) line += a + " ";
         SCOPED_TRACE(line);
         const TRun run = Run(c.Args);
-        EXPECT_EQ(run.Status, c.Status) << run.Err;
-        EXPECT_TRUE(run.Out.empty()) << run.Out;
-        EXPECT_NE(run.Err.find(c.Named), std::string::npos) << run.Err;
+        EXPECT_EQ(run.status, c.Status) << run.err;
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_NE(run.err.find(c.Named), std::string::npos) << run.err;
     }
 }
 

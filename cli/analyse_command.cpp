@@ -1,0 +1,292 @@
+// orvane-cli analyse: growth-curve analysis of a record file without the window. --list
+// prints the device, irradiation and bleaching lists and the method grid; otherwise one
+// "Compute" at one index with the mode's defaults for everything not given.
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <set>
+
+#include "analysis/aliquot_lists.h"
+#include "analysis/device_key.h"
+#include "analysis/growth_compute.h"
+#include "analysis/lookup_table.h"
+#include "analysis/method_recognition.h"
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "cli/curve_tool_support.h"
+#include "cli/fit_command.h"
+#include "cli/json_writer.h"
+#include "fitting/result_codes.h"
+#include "record_store/bin_data_set.h"
+#include "record_store/editor_error.h"
+
+namespace {
+
+constexpr const char* kNoValidRecords = "No valid records!";
+constexpr const char* kNoMethod = "No method was recognized by program!";
+
+int IntegerOption(const TCommandLine& line, const std::string& option, int fallback) {
+    const auto text = line.Value(option);
+    if (!text) return fallback;
+    const double value = ParseNumberOption(option, *text);
+    if (value != static_cast<double>(static_cast<int>(value))) {
+        throw TUsageError{option + " needs a whole number, not " + InQuotes(*text)};
+    }
+    return static_cast<int>(value);
+}
+
+int FunctionObjectOf(const std::string& name) {
+    const std::pair<const char*, int> names[] = {{"linear", 1}, {"quadratic", 2}, {"cubic", 3},
+                                                 {"exp", 4},    {"explin", 5},    {"poly", 6}};
+    for (const auto& [n, object] : names) {
+        if (name == n) return object;
+    }
+    throw TUsageError{"--function takes linear, quadratic, cubic, exp, explin or poly, not " +
+                      InQuotes(name)};
+}
+
+int ErrorModelOf(const std::string& name) {
+    const std::pair<const char*, int> names[] = {
+        {"equal", 0}, {"calculated", 2}, {"fixed-errors", 3}, {"fixed-variances", 4}};
+    for (const auto& [n, model] : names) {
+        if (name == n) return model;
+    }
+    throw TUsageError{
+        "--error-model takes equal, calculated, fixed-errors or fixed-variances, not " +
+        InQuotes(name)};
+}
+
+// "all" or 0-based entries "I,J,..." of the irradiation list.
+void SelectIrradiations(const std::string& text, std::vector<TIrradiationEntry>& list) {
+    if (text == "all") return;
+    for (TIrradiationEntry& e : list) e.Selected = false;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        const std::string word = text.substr(at, comma - at);
+        const double value = ParseNumberOption("--irradiations", word);
+        const auto index = static_cast<long long>(value);
+        if (value != static_cast<double>(index) || index < 0 ||
+            index >= static_cast<long long>(list.size())) {
+            throw TEditorError("No irradiation " + word + " in the list (0.." +
+                               std::to_string(static_cast<long long>(list.size()) - 1) + ")");
+        }
+        list[static_cast<std::size_t>(index)].Selected = true;
+        at = comma + 1;
+    }
+}
+
+std::string TimeOfDayNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char buffer[16];
+    std::strftime(buffer, sizeof buffer, "%H:%M:%S", &local);
+    return buffer;
+}
+
+void PrintList(const TLookupTable& table, const std::vector<TDeviceEntry>& devices,
+               const std::vector<TIrradiationEntry>& irradiations,
+               const std::vector<TBleachingEntry>& bleachings, const TMethodGrid& grid) {
+    TJsonWriter json(std::cout);
+    json.BeginObject();
+    auto texts = [&json](const char* key, const auto& list) {
+        json.Key(key);
+        json.BeginArray();
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            json.BeginObject();
+            json.Member("index", static_cast<int>(i));
+            json.Member("text", list[i].Text);
+            json.EndObject();
+        }
+        json.EndArray();
+    };
+    texts("devices", devices);
+    texts("irradiations", irradiations);
+    texts("bleachings", bleachings);
+    json.Key("methods");
+    json.BeginArray();
+    for (int m : grid.Methods) {
+        json.BeginObject();
+        json.Member("index", m);
+        json.Member("name", MethodLongName(m));
+        json.Key("possible");
+        json.BeginArray();
+        for (const TPossibleRow& row : grid.Possible)
+            json.Bool(row[static_cast<std::size_t>(m)][0]);
+        json.EndArray();
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    json.Finish();
+    (void)table;
+}
+
+std::string PointsJson(const TGrowthPoints& points, const TLookupTable& table, int method) {
+    std::string out = "[";
+    bool first = true;
+    for (const TDosePoints& level : points) {
+        int set = level.Kind == kGrowthLevel ? 1 : 2;
+        if (method == kSecondGlowIntercept) set = 3 - set;  // the sets are exchanged
+        for (const TGrowthPoint& p : level.Points) {
+            if (!first) out += ',';
+            first = false;
+            const int record =
+                p.Ordinal >= 0 ? table[static_cast<std::size_t>(p.Ordinal)].RecordIndex + 1 : 0;
+            out += "{\"set\":" + std::to_string(set) + ",\"dose\":" + JsonNumber(level.Dose) +
+                   ",\"signal\":" + JsonNumber(p.Signal) + ",\"error\":" + JsonNumber(p.Error) +
+                   ",\"record\":" + std::to_string(record) +
+                   ",\"accepted\":" + (p.Accepted ? "true" : "false") + "}";
+        }
+    }
+    return out + "]";
+}
+
+}  // namespace
+
+int RunAnalyseCommand(const std::vector<std::string>& args) {
+    return RunGuarded([&] {
+        const TCommandLine line = ParseCommandLine(
+            args,
+            {"--schema", "--device", "--method", "--bleaching", "--irradiations", "--index",
+             "--function", "--degree", "--error-model", "--percent", "--reject"},
+            {"--list"});
+        if (line.help) {
+            std::cout << UsageText();
+            return static_cast<int>(kExitOk);
+        }
+        if (line.positional.size() != 1) throw TUsageError{"analyse needs one FILE"};
+        TFitOptions options;
+        if (const auto f = line.Value("--function")) options.FunctionObject = FunctionObjectOf(*f);
+        options.Degree = IntegerOption(line, "--degree", 4);
+        if (options.Degree < 0 || options.Degree > 14) {
+            throw TUsageError{"--degree takes 0 to 14"};
+        }
+        if (const auto e = line.Value("--error-model")) options.ErrorModel = ErrorModelOf(*e);
+        if (const auto p = line.Value("--percent"))
+            options.Percent = ParseNumberOption("--percent", *p);
+
+        TBinDataSet store;
+        const std::string path = line.positional[0];
+        const TViewKind kind = OpenToolView(store, path, line.Value("--schema").value_or(""));
+        TLookupTable table = BuildLookupTable(store, kind);
+        if (table.empty()) throw TEditorError(kNoValidRecords);
+        const std::vector<TDeviceEntry> devices = BuildDeviceList(table);
+        std::vector<TIrradiationEntry> irradiations = BuildIrradiationList(table);
+        const std::vector<TBleachingEntry> bleachings = BuildBleachingList(table);
+        if (devices.empty()) throw TEditorError(kNoMethod);
+
+        const int deviceIndex = IntegerOption(line, "--device", 0);
+        if (deviceIndex < 0 || deviceIndex >= static_cast<int>(devices.size())) {
+            throw TEditorError("No device " + std::to_string(deviceIndex) + " in the list (0.." +
+                               std::to_string(devices.size() - 1) + ")");
+        }
+        const TDeviceKey& device = devices[static_cast<std::size_t>(deviceIndex)].Key;
+        if (line.Has("--list")) {
+            const TMethodGrid grid = PossibleMethods(table, device, irradiations, bleachings);
+            PrintList(table, devices, irradiations, bleachings, grid);
+            return CloseRecordFile(store);
+        }
+        SelectIrradiations(line.Value("--irradiations").value_or("all"), irradiations);
+        // The grid is built with the irradiations chosen, before any record is rejected.
+        const TMethodGrid grid = PossibleMethods(table, device, irradiations, bleachings);
+        if (grid.Methods.empty()) throw TEditorError(kNoMethod);
+
+        // The cell: the first possible one, or the first column where the method is possible.
+        int method = IntegerOption(line, "--method", -1);
+        int bleaching = IntegerOption(line, "--bleaching", -1);
+        if (method != -1 && (method < 0 || method >= kMethodCount)) {
+            throw TUsageError{"--method takes 0 to 10"};
+        }
+        if (bleaching != -1 &&
+            (bleaching < 0 || bleaching >= static_cast<int>(bleachings.size()))) {
+            throw TEditorError("No bleaching " + std::to_string(bleaching) + " in the list (0.." +
+                               std::to_string(bleachings.size() - 1) + ")");
+        }
+        auto possible = [&grid](int b, int m) {
+            return grid.Possible[static_cast<std::size_t>(b)][static_cast<std::size_t>(m)][0];
+        };
+        if (method < 0 || bleaching < 0) {
+            bool found = false;
+            for (int b = 0; b < static_cast<int>(bleachings.size()) && !found; ++b) {
+                if (bleaching >= 0 && b != bleaching) continue;
+                for (int m : grid.Methods) {
+                    if ((method < 0 || m == method) && possible(b, m)) {
+                        bleaching = b;
+                        method = m;
+                        found = true;
+                        break;
+                    }
+                }
+            }
+            if (!found && method < 0) throw TEditorError(kNoMethod);
+        }
+        if (method < 0 || bleaching < 0 || !possible(bleaching, method)) {
+            throw TEditorError(
+                "Method " + InQuotes(MethodLongName(method)) + " is not possible with these data" +
+                (bleaching >= 0 ? " and the bleaching " +
+                                      InQuotes(bleachings[static_cast<std::size_t>(bleaching)].Text)
+                                : std::string()));
+        }
+        if (method == kSaAdditive || method == kSaRegenerative) {
+            throw TEditorError("Method " + InQuotes(MethodLongName(method)) +
+                               " is computed per disk by the single-aliquot computations, "
+                               "which analyse does not run.");
+        }
+        const TBleachingEntry& bleach = bleachings[static_cast<std::size_t>(bleaching)];
+
+        if (const auto reject = line.Value("--reject")) {
+            const auto bookmarks = ParseRecordList(store, *reject);
+            std::set<std::int32_t> rejected;
+            if (bookmarks) rejected.insert(bookmarks->begin(), bookmarks->end());
+            for (TLookupRecord& e : table) {
+                if (!bookmarks || rejected.count(e.Bookmark)) e.Accepted = false;
+            }
+        }
+
+        const TIndexFields fields = IndexFieldsFor(device, method, nullptr);
+        if (!fields.Valid()) throw TEditorError(fields.Error);
+        int index = fields.DefaultIndex;
+        if (line.Has("--index")) {
+            std::string message;
+            if (!IndexFromValue(fields, IntegerOption(line, "--index", 0), index, message)) {
+                throw TEditorError(message);
+            }
+        }
+        UpdateSelection(table, device, irradiations, bleach.Bleaching, method);
+        TGrowthPoints points = BuildGrowthPoints(table, method, index);
+        const TSolution s = ComputeSolution(points, device, method, index, options);
+
+        const std::filesystem::path file(path);
+        TSummaryInput summary;
+        summary.FileName = file.filename().string();
+        summary.Folder = std::filesystem::absolute(file).parent_path().string();
+        summary.DeviceText = devices[static_cast<std::size_t>(deviceIndex)].Text;
+        summary.Method = method;
+        if (bleach.Bleaching.BleachTime > 0) summary.BleachingText = bleach.Text;
+        summary.Osl = !IsTLDevice(device);
+        summary.IndexValue = ValueOfIndex(fields, index);
+        summary.PrintedOn = TimeOfDayNow();
+
+        std::string message;
+        ResultMessage(s.Fit.ResultCode, message);
+        std::string out = "{\"device\":" + JsonQuoted(summary.DeviceText) +
+                          ",\"method\":" + JsonQuoted(MethodLongName(method)) +
+                          ",\"bleaching\":" + JsonQuoted(bleach.Text) + ",\"solutions\":[{";
+        out += "\"index\":" + std::to_string(summary.IndexValue);
+        out += ",\"line\":" + JsonQuoted(s.Line);
+        out += ",\"ED\":" + JsonNumber(s.Fit.ED) + ",\"EDError\":" + JsonNumber(s.Fit.EDError);
+        out += ",\"ResultCode\":" + std::to_string(s.Fit.ResultCode);
+        out += ",\"Message\":" + JsonQuoted(message) + ",\"Note\":" + JsonQuoted(s.Note);
+        out += ",\"Summary\":" + JsonQuoted(ResultSummaryText(summary, s.Fit));
+        out += ",\"Points\":" + PointsJson(points, table, method);
+        out += ",\"Curve1\":";
+        AppendFitCurveJson(out, s.Fit, 1);
+        out += ",\"Curve2\":";
+        AppendFitCurveJson(out, s.Fit, 2);
+        out += "}]}\n";
+        std::cout << out;
+        return CloseRecordFile(store);
+    });
+}
