@@ -7,9 +7,13 @@
 std::vector<TDeviceEntry> BuildDeviceList(const TLookupTable& table) {
     std::vector<TDeviceEntry> list;
     for (const TLookupRecord& e : table) {
-        if (e.NormRecord) continue;
+        if (e.NormRecord || !(IsTLDevice(e.Key) || IsOslDevice(e.Key))) continue;
+        // A device already listed needs no text (equal keys give equal texts).
+        const bool listed = std::any_of(list.begin(), list.end(), [&](const TDeviceEntry& d) {
+            return SameDevice(d.Key, e.Key);
+        });
+        if (listed) continue;
         std::string text = DeviceText(e.Key);
-        if (text.empty()) continue;
         const bool known = std::any_of(list.begin(), list.end(),
                                        [&](const TDeviceEntry& d) { return d.Text == text; });
         if (!known) list.push_back({std::move(text), e.Key});
@@ -55,6 +59,11 @@ std::vector<TBleachingEntry> BuildBleachingList(const TLookupTable& table) {
     std::vector<TBleachingEntry> list;
     for (const TLookupRecord& e : table) {
         if (e.NormRecord) continue;
+        const bool listed = std::any_of(list.begin(), list.end(), [&](const TBleachingEntry& b) {
+            return b.Bleaching.BleachTime == e.Bleaching.BleachTime &&
+                   b.Bleaching.BleachFilter == e.Bleaching.BleachFilter;
+        });
+        if (listed) continue;
         std::string text = BleachingText(e.Bleaching);
         const bool known = std::any_of(list.begin(), list.end(),
                                        [&](const TBleachingEntry& b) { return b.Text == text; });

@@ -61,19 +61,57 @@ std::string IrradiationText(const TIrradiation& irradiation, const TDateTimeText
 }
 
 std::string RecordDescription(const TLookupRecord& r, const TDateTimeText& dateText) {
-    std::string text = "r" + std::to_string(r.Run) + " d" + std::to_string(r.Disk) + " ";
+    // Built in one string: the table makes one for every record of the file.
+    std::string text;
+    text.reserve(64);
+    char number[64];
+    text += 'r';
+    text += std::to_string(r.Run);
+    text += " d";
+    text += std::to_string(r.Disk);
+    text += ' ';
     if (IsTLDevice(r.Key)) {
         text += "TL ";
     } else if (IsOslDevice(r.Key)) {
         const int unit = r.Key.Device >= 40 ? r.Key.Device - 20 : r.Key.Device;
-        text += unit == 28 ? "IRSL " : "OSL#" + std::to_string(unit - 20) + " ";
+        if (unit == 28) {
+            text += "IRSL ";
+        } else {
+            text += "OSL#";
+            text += std::to_string(unit - 20);
+            text += ' ';
+        }
     }
-    if (r.Methods & (MethodBit(kAdditiveGrowth) | MethodBit(kRegenGrowth))) text += "N";
-    const std::string bleach =
-        r.Bleaching.BleachTime > 0 ? "+" + BleachingText(r.Bleaching) : std::string();
-    const std::string dose = r.Irradiation.Dose > 0 ? "+" + DoseText(r.Irradiation) : std::string();
-    text += r.IrradClass == kRegenerated ? bleach + dose : dose + bleach;
-    text += " " + IrradiationText(r.Irradiation, dateText);
+    if (r.Methods & (MethodBit(kAdditiveGrowth) | MethodBit(kRegenGrowth))) text += 'N';
+    auto bleach = [&] {
+        if (!(r.Bleaching.BleachTime > 0)) return;
+        std::snprintf(number, sizeof number, "%.1f", r.Bleaching.BleachTime);
+        text += "+BL(";
+        text += number;
+        if (!r.Bleaching.BleachFilter.empty()) {
+            text += '/';
+            text += r.Bleaching.BleachFilter;
+        }
+        text += ')';
+    };
+    auto dose = [&] {
+        if (!(r.Irradiation.Dose > 0)) return;
+        std::snprintf(number, sizeof number, "%.1f", r.Irradiation.Dose);
+        text += '+';
+        text += number;
+        text += r.Irradiation.DoseUnit;
+    };
+    if (r.IrradClass == kRegenerated) {
+        bleach();
+        dose();
+    } else {
+        dose();
+        bleach();
+    }
+    if (r.Irradiation.Dose > 0) {
+        text += ' ';
+        text += IrradiationText(r.Irradiation, dateText);
+    }
     const auto first = text.find_first_not_of(' ');
     const auto last = text.find_last_not_of(' ');
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);

@@ -1,7 +1,11 @@
 #include "analysis/lookup_table.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
 #include <span>
 
 #include "analysis/device_key.h"
@@ -21,10 +25,26 @@ struct TFieldMap {
 
 class TRecordReader {
 public:
-    TRecordReader(const TBinDataSet& view, int record) : view_(view), record_(record) {}
+    TRecordReader(const TBinDataSet& view, int record)
+        : view_(view), record_(record), data_(view.RecordAt(record).data) {}
     bool Has(int field) const { return field >= 0; }
     double Float(int field) const {
         if (field < 0) return 0;
+        // The common layouts read directly; anything else through the store's codec.
+        const TBinField& f = view_.Field(field);
+        if (f.width == 8 && Fits(f)) {
+            switch (f.type) {
+                case TFieldType::Float: {
+                    double v = 0;
+                    std::memcpy(&v, data_.data() + f.offset, 8);
+                    if constexpr (std::endian::native == std::endian::little) return v;
+                    break;
+                }
+                default:
+                    break;
+            }
+        }
+        if (const auto v = FastInteger(f)) return static_cast<double>(*v);
         try {
             return ValueAsFloat(view_.ValueAt(record_, field));
         } catch (...) {
@@ -33,6 +53,7 @@ public:
     }
     int64_t Integer(int field) const {
         if (field < 0) return 0;
+        if (const auto v = FastInteger(view_.Field(field))) return *v;
         try {
             return ValueAsInteger(view_.ValueAt(record_, field));
         } catch (...) {
@@ -41,6 +62,10 @@ public:
     }
     bool Boolean(int field) const {
         if (field < 0) return false;
+        const TBinField& f = view_.Field(field);
+        if (f.type == TFieldType::Boolean && f.width > 0 && Fits(f)) {
+            return data_[static_cast<std::size_t>(f.offset)] != 0;
+        }
         try {
             return ValueAsBoolean(view_.ValueAt(record_, field));
         } catch (...) {
@@ -58,7 +83,7 @@ public:
     std::span<const uint8_t> Bytes(int field) const {
         if (field < 0) return {};
         const TBinField& f = view_.Field(field);
-        const std::vector<uint8_t>& data = view_.RecordAt(record_).data;
+        const std::vector<uint8_t>& data = data_;
         const auto offset = static_cast<std::size_t>(f.offset);
         const auto width = static_cast<std::size_t>(f.width);
         if (offset > data.size()) return {};
@@ -67,8 +92,29 @@ public:
     }
 
 private:
+    bool Fits(const TBinField& f) const {
+        return f.offset >= 0 &&
+               static_cast<std::size_t>(f.offset) + static_cast<std::size_t>(f.width) <=
+                   data_.size();
+    }
+    // INTEGER of 4 bytes and WORD of 2, little-endian, as the store decodes them.
+    std::optional<int64_t> FastInteger(const TBinField& f) const {
+        if (!Fits(f)) return std::nullopt;
+        const uint8_t* p = data_.data() + f.offset;
+        if (f.type == TFieldType::Integer && f.width == 4) {
+            const uint32_t u = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                               static_cast<uint32_t>(p[2]) << 16 |
+                               static_cast<uint32_t>(p[3]) << 24;
+            return static_cast<int64_t>(static_cast<int32_t>(u));
+        }
+        if (f.type == TFieldType::Word && f.width == 2) {
+            return static_cast<int64_t>(p[0] | p[1] << 8);
+        }
+        return std::nullopt;
+    }
     const TBinDataSet& view_;
     int record_;
+    const std::vector<uint8_t>& data_;
 };
 
 struct TFields {
@@ -182,6 +228,18 @@ void ReadIrradiation(const TRecordReader& r, const TFields& f, TViewKind kind, T
     }
 }
 
+// Little-endian doubles of a curve field into curve[first...]; a plain copy where the
+// machine's doubles are little-endian too.
+void DecodeDoubles(std::span<const uint8_t> bytes, int count, TFloatArray& curve,
+                   std::size_t first) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(curve.data() + first, bytes.data(), static_cast<std::size_t>(count) * 8);
+    } else {
+        DecodeCurveElements(bytes.data(), bytes.size(), TCurveElementType::Double, count, curve,
+                            first);
+    }
+}
+
 void ReadCurve(const TRecordReader& r, const TFields& f, TViewKind kind, TLookupRecord& e) {
     TFloatArray& curve = e.Curve;
     if (kind == TViewKind::Sad && f.subtracted >= 0) {
@@ -196,12 +254,12 @@ void ReadCurve(const TRecordReader& r, const TFields& f, TViewKind kind, TLookup
         const auto bytes = r.Bytes(f.subtracted);
         const int count = static_cast<int>(bytes.size() / 8);
         curve.assign(static_cast<std::size_t>(count) + 2, 0.0);
-        DecodeCurveElements(bytes.data(), bytes.size(), TCurveElementType::Double, count, curve, 2);
+        DecodeDoubles(bytes, count, curve, 2);
     } else {
         const auto bytes = r.Bytes(f.raw);
         const int count = static_cast<int>(bytes.size() / 8);
         curve.assign(static_cast<std::size_t>(count), 0.0);
-        DecodeCurveElements(bytes.data(), bytes.size(), TCurveElementType::Double, count, curve, 0);
+        DecodeDoubles(bytes, count, curve, 0);
     }
     if (kind != TViewKind::Sad && e.Key.Device >= 20 && f.shift >= 0 && curve.size() > 1) {
         curve[1] = r.Float(f.shift);
@@ -238,6 +296,20 @@ void SetLastChannel(const TRecordReader& r, const TFields& f, TViewKind kind, TL
     e.Accepted = false;
 }
 
+bool Passes(const TRecordReader& r, const TFields& f, TViewKind kind) {
+    switch (kind) {
+        case TViewKind::Dat:
+            return !r.Boolean(f.second) &&
+                   ((r.Boolean(f.tlRun) && !r.Boolean(f.normalization)) || r.Boolean(f.single));
+        case TViewKind::Das:
+            return r.Boolean(f.single) && !r.Boolean(f.second);
+        case TViewKind::Sad:
+            return r.Boolean(f.shortShine) && r.Boolean(f.tlRun);
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 std::string MethodLongName(int method) {
@@ -250,20 +322,7 @@ std::string MethodLongName(int method) {
 }
 
 bool PassesGrowthFilter(const TBinDataSet& view, TViewKind kind, int recordIndex) {
-    using namespace fields;
-    const TRecordReader r(view, recordIndex);
-    auto flag = [&](const char* name) { return r.Boolean(view.FieldIndex(name)); };
-    switch (kind) {
-        case TViewKind::Dat:
-            return !flag(kSecond) &&
-                   ((flag(kTLRun) && !flag(kNormalization)) || flag(kSingleAliquot));
-        case TViewKind::Das:
-            return flag(kSingleAliquot) && !flag(kSecond);
-        case TViewKind::Sad:
-            return flag(kShortShine) && flag(kTLRun);
-        default:
-            return false;
-    }
+    return Passes(TRecordReader(view, recordIndex), TFields(view), kind);
 }
 
 uint8_t IrradiationClass(const TLookupRecord& e, bool beforeIrrad) {
@@ -311,10 +370,20 @@ TLookupTable BuildLookupTable(const TBinDataSet& view, TViewKind kind,
     if (kind == TViewKind::General || !view.Active()) return table;
     const TFields f(view);
     const int count = view.RecordCount();
+    // Most records share their irradiation date: its text is made once per date.
+    double lastDate = std::numeric_limits<double>::quiet_NaN();
+    std::string lastDateText;
+    const TDateTimeText cachedDateText = [&](double date) {
+        if (!(date == lastDate)) {
+            lastDate = date;
+            lastDateText = dateText(date);
+        }
+        return lastDateText;
+    };
     table.reserve(static_cast<std::size_t>(std::max(count, 0)));
     for (int i = 0; i < count; ++i) {
-        if (!PassesGrowthFilter(view, kind, i)) continue;
         const TRecordReader r(view, i);
+        if (!Passes(r, f, kind)) continue;
         TLookupRecord e;
         e.Ordinal = static_cast<int32_t>(table.size());
         e.Run = ClampToInt(r.Integer(f.run));
@@ -333,7 +402,7 @@ TLookupTable BuildLookupTable(const TBinDataSet& view, TViewKind kind,
         ReadIrradiation(r, f, kind, e.Irradiation);
         e.IrradClass = IrradiationClass(e, r.Boolean(f.beforeIrrad));
         e.Methods = MethodBits(e, kind, r.Boolean(f.second), r.Boolean(f.shortShine));
-        e.Description = RecordDescription(e, dateText);
+        e.Description = RecordDescription(e, cachedDateText);
         e.RecordIndex = i;
         e.Bookmark = view.RecordAt(i).id;
         e.SadLayout = kind == TViewKind::Sad;

@@ -35,27 +35,36 @@ bool Matches(const TLookupRecord& e, const TComputeSelection& s, const TRadiatio
     return true;
 }
 
+// The accepted measurements matching a selection, found in one pass over the table: those
+// matching under beta and gamma and those matching under alpha (undosed ones in both).
 class TCounter {
 public:
-    TCounter(const TLookupTable& table, const TComputeSelection& s) : table_(table), s_(s) {}
+    TCounter(const TLookupTable& table, const TComputeSelection& s) {
+        for (const TLookupRecord& e : table) {
+            if (Matches(e, s, kBetaGamma)) betaGamma_.push_back(&e);
+            if (Matches(e, s, kAlpha)) alpha_.push_back(&e);
+        }
+    }
 
+    // Natural and bleached records carry no dose, so either list holds them all.
     bool Natural(int n) const {
-        return Count(kBetaGamma, [](const TLookupRecord& e) {
+        return Count([](const TLookupRecord& e) {
                    return Has(e, kAdditiveGrowth) && e.Irradiation.Dose == 0 &&
                           e.Bleaching.BleachTime == 0;
                }) >= n;
     }
     bool Bleached(int n) const {
-        return Count(kBetaGamma, [](const TLookupRecord& e) {
+        return Count([](const TLookupRecord& e) {
                    return Has(e, kTotalBleach) && e.Bleaching.BleachTime > 0;
                }) >= n;
     }
     template <class TKind>
     bool Levels(TKind kind, int levels, const TRadiationSet& allowed) const {
         std::vector<double> doses;
-        for (const TLookupRecord& e : table_) {
-            if (Matches(e, s_, allowed) && kind(e)) doses.push_back(e.Irradiation.Dose);
+        for (const TLookupRecord* e : allowed[1] ? alpha_ : betaGamma_) {
+            if (kind(*e)) doses.push_back(e->Irradiation.Dose);
         }
+        if (static_cast<int>(doses.size()) < levels) return false;
         int n = 0;
         for (const TDoseLevel& l : GroupDoseLevels(doses, kRecognitionTolerance)) {
             if (l.Count >= 1) ++n;
@@ -64,17 +73,16 @@ public:
     }
 
 private:
-    // Natural and bleached records carry no dose, so the radiation set does not matter.
     template <class TPred>
-    int Count(const TRadiationSet& allowed, TPred pred) const {
+    int Count(TPred pred) const {
         int n = 0;
-        for (const TLookupRecord& e : table_) {
-            if (Matches(e, s_, allowed) && pred(e)) ++n;
+        for (const TLookupRecord* e : betaGamma_) {
+            if (pred(*e)) ++n;
         }
         return n;
     }
-    const TLookupTable& table_;
-    const TComputeSelection& s_;
+    std::vector<const TLookupRecord*> betaGamma_;
+    std::vector<const TLookupRecord*> alpha_;
 };
 
 bool NPlusD(const TLookupRecord& e) {
@@ -106,10 +114,8 @@ bool NeverBleached(int method) {
            method == kFirstSecondGlowCeramic;
 }
 
-}  // namespace
-
-bool MethodFeasible(int method, const TLookupTable& table, const TComputeSelection& s) {
-    const TCounter c(table, s);
+bool Feasible(int method, const TCounter& c, const TLookupTable& table,
+              const TComputeSelection& s) {
     switch (method) {
         case kAdditiveGrowth:
             return c.Natural(1) && c.Levels(NPlusD, 1, kBetaGamma) && !c.Levels(Saa, 2, kBetaGamma);
@@ -153,6 +159,12 @@ bool MethodFeasible(int method, const TLookupTable& table, const TComputeSelecti
     }
 }
 
+}  // namespace
+
+bool MethodFeasible(int method, const TLookupTable& table, const TComputeSelection& s) {
+    return Feasible(method, TCounter(table, s), table, s);
+}
+
 TComputeSelection MakeSelection(const TDeviceKey& device,
                                 const std::vector<TIrradiationEntry>& irradiations,
                                 const TBleaching& bleaching) {
@@ -193,9 +205,10 @@ void RecheckPossibleMethods(TMethodGrid& grid, const TLookupTable& table, const 
     const std::size_t rows = std::min(grid.Possible.size(), bleachings.size());
     for (std::size_t b = 0; b < rows; ++b) {
         const TComputeSelection s = MakeSelection(device, irradiations, bleachings[b].Bleaching);
+        const TCounter counter(table, s);
         for (int m : grid.Methods) {
             auto& flags = grid.Possible[b][static_cast<std::size_t>(m)];
-            if (flags[0]) flags[1] = MethodFeasible(m, table, s);
+            if (flags[0]) flags[1] = Feasible(m, counter, table, s);
         }
     }
 }
@@ -206,13 +219,18 @@ int UpdateSelection(TLookupTable& table, const TDeviceKey& device,
     const std::string bleachText = BleachingText(bleaching);
     int n = 0;
     for (TLookupRecord& e : table) {
-        bool in = SameDevice(e.Key, device) && !DeviceText(e.Key).empty();
+        bool in = SameDevice(e.Key, device) && (IsTLDevice(e.Key) || IsOslDevice(e.Key));
         const bool dosed = e.Irradiation.Dose > 0;
         if (in && dosed) {
             const int at = FindIrradiation(irradiations, e.Irradiation);
             in = at >= 0 && irradiations[static_cast<std::size_t>(at)].Selected;
         }
-        if (in && e.Bleaching.BleachTime > 0) in = BleachingText(e.Bleaching) == bleachText;
+        if (in && e.Bleaching.BleachTime > 0) {
+            // The text decides; an equal treatment has an equal text without making it.
+            const bool same = e.Bleaching.BleachTime == bleaching.BleachTime &&
+                              e.Bleaching.BleachFilter == bleaching.BleachFilter;
+            in = same || BleachingText(e.Bleaching) == bleachText;
+        }
         const bool alpha = dosed && e.Irradiation.Radiation == TRadiation::Alpha;
         if (in && !methodListEmpty) {
             if (method == kAlphaGrowth) {
