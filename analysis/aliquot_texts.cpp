@@ -1,6 +1,7 @@
 #include "analysis/aliquot_texts.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -13,6 +14,18 @@ std::string Fixed(double x, int decimals) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.*f", decimals, x);
     return buffer;
+}
+
+// x with one decimal, as "%.1f" writes it (correctly rounded), without printf's cost.
+void AppendFixed1(std::string& text, double x) {
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, 1);
+    if (result.ec == std::errc()) {
+        text.append(buffer, result.ptr);
+    } else {
+        text += Fixed(x, 1);
+    }
 }
 
 }  // namespace
@@ -64,7 +77,6 @@ std::string RecordDescription(const TLookupRecord& r, const TDateTimeText& dateT
     // Built in one string: the table makes one for every record of the file.
     std::string text;
     text.reserve(64);
-    char number[64];
     text += 'r';
     text += std::to_string(r.Run);
     text += " d";
@@ -85,9 +97,8 @@ std::string RecordDescription(const TLookupRecord& r, const TDateTimeText& dateT
     if (r.Methods & (MethodBit(kAdditiveGrowth) | MethodBit(kRegenGrowth))) text += 'N';
     auto bleach = [&] {
         if (!(r.Bleaching.BleachTime > 0)) return;
-        std::snprintf(number, sizeof number, "%.1f", r.Bleaching.BleachTime);
         text += "+BL(";
-        text += number;
+        AppendFixed1(text, r.Bleaching.BleachTime);
         if (!r.Bleaching.BleachFilter.empty()) {
             text += '/';
             text += r.Bleaching.BleachFilter;
@@ -96,9 +107,8 @@ std::string RecordDescription(const TLookupRecord& r, const TDateTimeText& dateT
     };
     auto dose = [&] {
         if (!(r.Irradiation.Dose > 0)) return;
-        std::snprintf(number, sizeof number, "%.1f", r.Irradiation.Dose);
         text += '+';
-        text += number;
+        AppendFixed1(text, r.Irradiation.Dose);
         text += r.Irradiation.DoseUnit;
     };
     if (r.IrradClass == kRegenerated) {
@@ -112,9 +122,9 @@ std::string RecordDescription(const TLookupRecord& r, const TDateTimeText& dateT
         text += ' ';
         text += IrradiationText(r.Irradiation, dateText);
     }
-    const auto first = text.find_first_not_of(' ');
-    const auto last = text.find_last_not_of(' ');
-    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    // The text starts with "r"; only its end can hold a blank.
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
 }
 
 std::string SignificantText(double x, char decimalSeparator) {

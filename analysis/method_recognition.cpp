@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
+#include <utility>
 
 #include "analysis/aliquot_texts.h"
 #include "analysis/device_key.h"
@@ -40,6 +42,8 @@ bool Matches(const TLookupRecord& e, const TComputeSelection& s, const TRadiatio
 class TCounter {
 public:
     TCounter(const TLookupTable& table, const TComputeSelection& s) {
+        betaGamma_.reserve(table.size());
+        alpha_.reserve(table.size());
         for (const TLookupRecord& e : table) {
             if (Matches(e, s, kBetaGamma)) betaGamma_.push_back(&e);
             if (Matches(e, s, kAlpha)) alpha_.push_back(&e);
@@ -58,18 +62,24 @@ public:
                    return Has(e, kTotalBleach) && e.Bleaching.BleachTime > 0;
                }) >= n;
     }
-    template <class TKind>
-    bool Levels(TKind kind, int levels, const TRadiationSet& allowed) const {
-        std::vector<double> doses;
-        for (const TLookupRecord* e : allowed[1] ? alpha_ : betaGamma_) {
-            if (kind(*e)) doses.push_back(e->Irradiation.Dose);
+    // Whether the matching records of a kind form at least `levels` dose levels. The
+    // number of levels of each kind is worked out once per selection.
+    bool Levels(bool (*kind)(const TLookupRecord&), int levels,
+                const TRadiationSet& allowed) const {
+        const auto key = std::make_pair(reinterpret_cast<const void*>(kind), allowed[1]);
+        auto it = levelCounts_.find(key);
+        if (it == levelCounts_.end()) {
+            std::vector<double> doses;
+            for (const TLookupRecord* e : allowed[1] ? alpha_ : betaGamma_) {
+                if (kind(*e)) doses.push_back(e->Irradiation.Dose);
+            }
+            int n = 0;
+            for (const TDoseLevel& l : GroupDoseLevels(doses, kRecognitionTolerance)) {
+                if (l.Count >= 1) ++n;
+            }
+            it = levelCounts_.emplace(key, n).first;
         }
-        if (static_cast<int>(doses.size()) < levels) return false;
-        int n = 0;
-        for (const TDoseLevel& l : GroupDoseLevels(doses, kRecognitionTolerance)) {
-            if (l.Count >= 1) ++n;
-        }
-        return n >= levels;
+        return it->second >= levels;
     }
 
 private:
@@ -83,6 +93,7 @@ private:
     }
     std::vector<const TLookupRecord*> betaGamma_;
     std::vector<const TLookupRecord*> alpha_;
+    mutable std::map<std::pair<const void*, bool>, int> levelCounts_;
 };
 
 bool NPlusD(const TLookupRecord& e) {
