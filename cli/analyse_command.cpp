@@ -11,6 +11,7 @@
 #include "analysis/growth_compute.h"
 #include "analysis/lookup_table.h"
 #include "analysis/method_recognition.h"
+#include "cli/analyse_options.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/curve_tool_support.h"
@@ -24,57 +25,6 @@ namespace {
 
 constexpr const char* kNoValidRecords = "No valid records!";
 constexpr const char* kNoMethod = "No method was recognized by program!";
-
-int IntegerOption(const TCommandLine& line, const std::string& option, int fallback) {
-    const auto text = line.Value(option);
-    if (!text) return fallback;
-    const double value = ParseNumberOption(option, *text);
-    if (value != static_cast<double>(static_cast<int>(value))) {
-        throw TUsageError{option + " needs a whole number, not " + InQuotes(*text)};
-    }
-    return static_cast<int>(value);
-}
-
-int FunctionObjectOf(const std::string& name) {
-    const std::pair<const char*, int> names[] = {{"linear", 1}, {"quadratic", 2}, {"cubic", 3},
-                                                 {"exp", 4},    {"explin", 5},    {"poly", 6}};
-    for (const auto& [n, object] : names) {
-        if (name == n) return object;
-    }
-    throw TUsageError{"--function takes linear, quadratic, cubic, exp, explin or poly, not " +
-                      InQuotes(name)};
-}
-
-int ErrorModelOf(const std::string& name) {
-    const std::pair<const char*, int> names[] = {
-        {"equal", 0}, {"calculated", 2}, {"fixed-errors", 3}, {"fixed-variances", 4}};
-    for (const auto& [n, model] : names) {
-        if (name == n) return model;
-    }
-    throw TUsageError{
-        "--error-model takes equal, calculated, fixed-errors or fixed-variances, not " +
-        InQuotes(name)};
-}
-
-// "all" or 0-based entries "I,J,..." of the irradiation list.
-void SelectIrradiations(const std::string& text, std::vector<TIrradiationEntry>& list) {
-    if (text == "all") return;
-    for (TIrradiationEntry& e : list) e.Selected = false;
-    std::size_t at = 0;
-    while (at <= text.size()) {
-        const std::size_t comma = std::min(text.find(',', at), text.size());
-        const std::string word = text.substr(at, comma - at);
-        const double value = ParseNumberOption("--irradiations", word);
-        const auto index = static_cast<long long>(value);
-        if (value != static_cast<double>(index) || index < 0 ||
-            index >= static_cast<long long>(list.size())) {
-            throw TEditorError("No irradiation " + word + " in the list (0.." +
-                               std::to_string(static_cast<long long>(list.size()) - 1) + ")");
-        }
-        list[static_cast<std::size_t>(index)].Selected = true;
-        at = comma + 1;
-    }
-}
 
 std::string TimeOfDayNow() {
     const std::time_t now = std::time(nullptr);

@@ -3,8 +3,10 @@
 // (whole numbers, numbers, the --params1 list), the option parser every other command uses,
 // the --value texts of set for a field of every type, or the numbers and record lists of the
 // curve-tool commands (--from, --to, --value, --records, --assign SAMPLE=BACKGROUND) against
-// the bundled sample. A value set reads back, written as dump writes it, as the same value; a
-// record list gives one record of the file per number, in the order given.
+// the bundled sample, or the option words of analyse (whole numbers, function and error-model
+// names, the irradiation list). A value set reads back, written as dump writes it, as the same
+// value; a record list gives one record of the file per number, in the order given.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +20,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "cli/analyse_options.h"
 #include "cli/cli_support.h"
 #include "cli/curve_tool_support.h"
 #include "cli/field_text.h"
@@ -167,6 +170,46 @@ void CurveToolWords(const std::vector<std::string>& words) {
     }
 }
 
+void AnalyseWords(const std::vector<std::string>& words) {
+    for (const std::string& word : words) {
+        try {
+            const TCommandLine line = ParseCommandLine({"--degree", word}, {"--degree"}, {});
+            const int degree = IntegerOption(line, "--degree", -1);
+            if (std::to_string(degree) != word && std::stod(word) != degree)
+                PropertyBroken("a whole number read as another number");
+        } catch (const TUsageError& e) {
+            if (e.message.empty()) PropertyBroken("a usage error without a message");
+        }
+        for (auto* reader : {&FunctionObjectOf, &ErrorModelOf}) {
+            try {
+                (void)reader(word);
+            } catch (const TUsageError& e) {
+                if (e.message.empty()) PropertyBroken("a usage error without a message");
+            }
+        }
+        std::vector<TIrradiationEntry> list(3);
+        try {
+            SelectIrradiations(word, list);
+            if (word == "all") continue;
+            // Accepted: every comma part is a whole number naming an entry.
+            std::vector<bool> named(list.size(), false);
+            std::size_t at = 0;
+            while (at <= word.size()) {
+                const std::size_t comma = std::min(word.find(',', at), word.size());
+                named[static_cast<std::size_t>(std::stod(word.substr(at, comma - at)))] = true;
+                at = comma + 1;
+            }
+            for (std::size_t i = 0; i < list.size(); ++i)
+                if (list[i].Selected != named[i])
+                    PropertyBroken("the irradiations selected are not the ones named");
+        } catch (const TUsageError& e) {
+            if (e.message.empty()) PropertyBroken("a usage error without a message");
+        } catch (const TEditorError& e) {
+            if (!*e.what()) PropertyBroken("a refused irradiation without a message");
+        }
+    }
+}
+
 // Drops what is written to it.
 class TNullBuffer : public std::streambuf {
 protected:
@@ -186,7 +229,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    const uint8_t choice = data[0] % 4;
+    // The first byte picks the reader; a digit picks by its value.
+    const uint8_t first = data[0] >= '0' && data[0] <= '9' ? data[0] - '0' : data[0];
+    const uint8_t choice = first % 5;
     const std::vector<std::string> words = Words(data + 1, size - 1);
     if (choice == 0) {
         TFitOptions options;
@@ -206,8 +251,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     } else if (choice == 2) {
         FieldTexts(words);
-    } else {
+    } else if (choice == 3) {
         CurveToolWords(words);
+    } else {
+        AnalyseWords(words);
     }
     return 0;
 }
