@@ -155,6 +155,9 @@ TEST_F(AnalyseCommand, Refusals) {
         {{"--device", "3"}, 1, "No device 3"},
         {{"--function", "spline"}, 2, "--function"},
         {{"--irradiations", "1"}, 1, "No irradiation 1"},
+        {{"--irradiations", "1e300"}, 1, "No irradiation 1e300"},
+        {{"--degree", "1e300"}, 2, "--degree needs a whole number"},
+        {{"--device", "-3e9"}, 2, "--device needs a whole number"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"analyse", Path("S12.DAT")};
