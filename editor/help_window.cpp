@@ -42,6 +42,17 @@ QUrl THelpWindow::ContextUrl(int context) {
         {141, 144, "ctx141"}, {150, 163, "ctx150"}, {170, 173, "ctx170"}, {181, 182, "ctx181"},
         {191, 194, "ctx191"}, {201, 206, "ctx201"},
     };
+    // Commands with a page of their own.
+    const std::pair<int, const char*> pages[] = {{152, "qrc:/help/deglitch.html"},
+                                                 {153, "qrc:/help/ascii.html"},
+                                                 {181, "qrc:/help/age.html"}};
+    for (const auto& [id, page] : pages) {
+        if (context == id) {
+            QUrl url{QLatin1String(page)};
+            url.setFragment(QStringLiteral("ctx%1").arg(context));
+            return url;
+        }
+    }
     for (const Range& r : ranges) {
         if (context >= r.from && context <= r.to) {
             QUrl url(QStringLiteral("qrc:/help/contents.html"));

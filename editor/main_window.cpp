@@ -21,6 +21,7 @@
 
 #include "editor/age_commands.h"
 #include "editor/bin_data_grid.h"
+#include "editor/curve_tool_commands.h"
 #include "editor/help_window.h"
 #include "editor/layout_controller.h"
 #include "editor/mode_switcher.h"
@@ -72,6 +73,7 @@ TMainWindow::TMainWindow(TSettingsStore& settings, TUserPrompts* prompts, QWidge
     selection_->SetLayoutController(layout_);
     roiDialog_ = InstallRoiCommands(*this);
     InstallAgeCommands(*this);
+    InstallCurveToolCommands(*this);
     modes_ = new TModeSwitcher(*this, *document_, this);
     UpdateActions();
 }

@@ -21,12 +21,11 @@ namespace {
 
 // Built by later work: present, captioned and disabled.
 constexpr TActionId kLaterWork[] = {
-    TActionId::RecToGraph,     TActionId::ToolsSubtract,  TActionId::ToolsNormalize,
-    TActionId::ToolsDeglitch,  TActionId::ToolsASCII,     TActionId::ToolsUseROIs,
-    TActionId::ComputePlateau, TActionId::ComputeFading,  TActionId::ComputeGrowth,
-    TActionId::GrowthCompute,  TActionId::GrowthWriteSol, TActionId::GrowthRec,
-    TActionId::GrowthPnt,      TActionId::GrowthCur,      TActionId::GrowthAcc,
-    TActionId::GrowthAll,      TActionId::GrowthQuit};
+    TActionId::RecToGraph,    TActionId::ToolsSubtract,  TActionId::ToolsNormalize,
+    TActionId::ToolsUseROIs,  TActionId::ComputePlateau, TActionId::ComputeFading,
+    TActionId::ComputeGrowth, TActionId::GrowthCompute,  TActionId::GrowthWriteSol,
+    TActionId::GrowthRec,     TActionId::GrowthPnt,      TActionId::GrowthCur,
+    TActionId::GrowthAcc,     TActionId::GrowthAll,      TActionId::GrowthQuit};
 
 // Commands without behaviour yet, which no mode enables: disabled, and their status tip says
 // so.
@@ -206,6 +205,8 @@ void TMainWindow::UpdateActions() {
         ->setEnabled(hasView && HasBackup(BackupFilesFor(document_->FileName().toStdString(),
                                                          view->SubSize() > 0)));
     for (A id : {A::CurvesOSL, A::CurvesTL, A::CurvesSub}) Action(id)->setEnabled(hasRecords);
+    // The curve tools without a mode of their own work on the current or selected records.
+    for (A id : {A::ToolsDeglitch, A::ToolsASCII}) Action(id)->setEnabled(fileOpen && hasRecords);
     Action(A::CurvesTL)->setChecked(tlCurves_);
     Action(A::CurvesOSL)->setChecked(!tlCurves_);
     Action(A::CurvesSub)->setChecked(subtractedCurves_);

@@ -1,0 +1,134 @@
+#include "editor/curve_tool_commands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QProgressDialog>
+#include <exception>
+#include <optional>
+
+#include "editor/bin_data_grid.h"
+#include "editor/bin_data_model.h"
+#include "editor/editor_document.h"
+#include "editor/editor_shell.h"
+#include "editor/records_snapshot_command.h"
+#include "record_store/bin_data_set.h"
+#include "roi/roi_sets.h"
+#include "tools/ascii_export.h"
+#include "tools/ascii_export_dialog.h"
+#include "tools/background_subtraction.h"
+#include "tools/deglitch.h"
+#include "tools/deglitch_dialog.h"
+
+namespace {
+
+const int kDeglitchHelp = 152;
+
+QString RecordsText(int count) {
+    return count == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(count);
+}
+
+// The records a tool run covers for the undo snapshot: the selection, or the current record.
+std::vector<int32_t> RunRecords(const TEditorDocument& document, const TBinDataSet& view) {
+    std::vector<int32_t> ids = document.SelectedRecords();
+    if (ids.empty())
+        if (const std::optional<int32_t> current = view.GetBookmark()) ids.push_back(*current);
+    return ids;
+}
+
+// A progress dialog for runs over many records; Cancel stops after the record in hand.
+class TRunProgress {
+public:
+    TRunProgress(QWidget* parent, const QString& label, int total)
+        : dialog_(label, QStringLiteral("Cancel"), 0, total, parent) {
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(400);
+    }
+    TToolProgress Callback() {
+        return [this](int done, int total) {
+            dialog_.setMaximum(total);
+            dialog_.setValue(done);
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return !dialog_.wasCanceled();
+        };
+    }
+
+private:
+    QProgressDialog dialog_;
+};
+
+void RunDeglitch(TEditorShell& shell, TSmoothRangeDlg& dialog) {
+    TEditorDocument& document = shell.Document();
+    TBinDataSet* view = document.ShownView();
+    if (!view || view->IsEmpty()) return;
+    dialog.SetView(shell.TLCurves());
+    if (dialog.exec() != QDialog::Accepted) return;
+    const TDeglitchSettings settings = dialog.Settings();
+    const std::vector<int32_t> selection = document.SelectedRecords();
+    const std::vector<int32_t> ids = RunRecords(document, *view);
+    TDeglitchReport report;
+    try {
+        TRunProgress progress(shell.Window(), QStringLiteral("Deglitching curves..."),
+                              static_cast<int>(ids.size()));
+        const TRecordsChange change(
+            &document,
+            QStringLiteral("Deglitch curves (%1)").arg(RecordsText(static_cast<int>(ids.size()))),
+            ids);
+        report = DeglitchRecords(*view, document.CurveFields(), settings, selection,
+                                 progress.Callback());
+    } catch (const std::exception& e) {
+        shell.ShowError(QString::fromStdString(e.what()));
+    }
+    shell.RefreshView();
+    document.NotifyRecordsChanged();
+    shell.UpdateActions();
+    shell.SetModeStatus(QStringLiteral("Deglitched %1, %2 value(s) repaired%3")
+                            .arg(RecordsText(static_cast<int>(report.processed.size())))
+                            .arg(report.repaired.size())
+                            .arg(report.cancelled ? QStringLiteral(" (cancelled)") : QString()));
+}
+
+void RunAsciiExport(TEditorShell& shell, TConvASCIIDlg& dialog) {
+    TEditorDocument& document = shell.Document();
+    TBinDataSet* view = document.ShownView();
+    if (!view || view->IsEmpty()) return;
+    const TBinDataModel* model = shell.Grid()->Model();
+    std::vector<std::pair<std::string, int>> columns;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        const QString field = model->FieldOfColumn(c);
+        if (!field.isEmpty()) columns.emplace_back(field.toStdString(), c);
+    }
+    dialog.FillFields(columns);
+    if (dialog.exec() != QDialog::Accepted) return;
+    TAsciiExportSettings settings = dialog.Settings();
+    if (settings.items.empty()) return;
+    settings.tlSet = ProgramROISets().CurrentTL();
+    settings.oslSet = ProgramROISets().CurrentOSL();
+    settings.kind = document.ShownRecordKind();
+    settings.locale = model->TextLocale();
+    try {
+        const std::vector<int32_t> records = document.SelectedRecords();
+        const TAsciiTable table = BuildAsciiTable(*view, document.CurveFields(), settings, records);
+        const std::string path = AsciiExportPath(document.FileName().toStdString());
+        AppendAsciiExport(
+            path, FormatAsciiTable(table, DelimiterText(settings.delimiter), settings.arrange));
+        shell.SetModeStatus(QStringLiteral("%1 written to %2")
+                                .arg(RecordsText(static_cast<int>(table.size()) - 1),
+                                     QString::fromStdString(path)));
+    } catch (const std::exception& e) {
+        shell.ShowError(QString::fromStdString(e.what()));
+    }
+}
+
+}  // namespace
+
+void InstallCurveToolCommands(TEditorShell& shell) {
+    auto* deglitch = new TSmoothRangeDlg(shell.Window());
+    QObject::connect(deglitch, &TSmoothRangeDlg::helpRequested, deglitch,
+                     [&shell] { shell.ShowHelpContext(kDeglitchHelp); });
+    QObject::connect(shell.Action(TActionId::ToolsDeglitch), &QAction::triggered, deglitch,
+                     [&shell, deglitch] { RunDeglitch(shell, *deglitch); });
+
+    auto* ascii = new TConvASCIIDlg(shell.Window());
+    QObject::connect(shell.Action(TActionId::ToolsASCII), &QAction::triggered, ascii,
+                     [&shell, ascii] { RunAsciiExport(shell, *ascii); });
+}

@@ -1,0 +1,8 @@
+#pragma once
+// The curve tools of the Tools menu that work on the current or the selected records without a
+// mode of their own: "Deglitch data" (the dialog "Deglitching curve data", one undoable run)
+// and "ASCII conversion" (the dialog "Select fields for conversion", appending the table to the
+// record file's ".ascii" file).
+class TEditorShell;
+
+void InstallCurveToolCommands(TEditorShell& shell);
