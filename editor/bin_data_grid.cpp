@@ -91,7 +91,7 @@ void TBinDataGrid::SelectRecord(int row) {
 
 void TBinDataGrid::MoveToRow(int row, int column) {
     if (row < 0 || row >= model_->rowCount()) return;
-    if (TBinDataSet* view = model_->View()) view->SetRecNo(row + 1);
+    if (TBinDataSet* view = model_->View()) view->SetRecNo(model_->RecordIndexOfRow(row) + 1);
     const int col = column >= 0 ? column : std::max(currentIndex().column(), 0);
     const QModelIndex idx = model_->index(row, col);
     selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect);

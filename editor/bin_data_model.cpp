@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <algorithm>
 
 #include "editor/records_snapshot_command.h"
 #include "record_store/bin_data_set.h"
@@ -23,7 +24,20 @@ void TBinDataModel::SetView(TBinDataSet* view, TRecordKind kind, const QStringLi
         const TBinField* f = view_ && view_->Active() ? view_->FindField(c.toStdString()) : nullptr;
         fieldIndexes_.push_back(f ? f->index : -1);
     }
+    filtered_ = view_ && view_->Active() && view_->Filtered();
+    rows_ = filtered_ ? view_->VisibleIndexes() : std::vector<int>();
     endResetModel();
+}
+
+int TBinDataModel::RecordIndexOfRow(int row) const {
+    if (row < 0 || row >= rowCount()) return -1;
+    return filtered_ ? rows_[static_cast<size_t>(row)] : row;
+}
+
+int TBinDataModel::RowOfRecordIndex(int index) const {
+    if (!filtered_) return index >= 0 && index < rowCount() ? index : -1;
+    const auto at = std::lower_bound(rows_.begin(), rows_.end(), index);
+    return at != rows_.end() && *at == index ? static_cast<int>(at - rows_.begin()) : -1;
 }
 
 QString TBinDataModel::FieldOfColumn(int column) const {
@@ -54,7 +68,7 @@ void TBinDataModel::Reload() {
 
 int TBinDataModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !view_ || !view_->Active()) return 0;
-    return view_->RecordCount();
+    return filtered_ ? static_cast<int>(rows_.size()) : view_->RecordCount();
 }
 
 int TBinDataModel::columnCount(const QModelIndex& parent) const {
@@ -62,8 +76,9 @@ int TBinDataModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString TBinDataModel::ShownText(int row, const QString& field, bool forEdit) const {
-    if (!view_ || !view_->Active() || row < 0 || row >= view_->RecordCount()) return {};
-    const TViewRecordValues record(*view_, kind_, row, locale_);
+    const int at = RecordIndexOfRow(row);
+    if (!view_ || !view_->Active() || at < 0 || at >= view_->RecordCount()) return {};
+    const TViewRecordValues record(*view_, kind_, at, locale_);
     return QString::fromStdString(record.ShownText(field.toStdString(), booleans_, forEdit));
 }
 
@@ -116,13 +131,15 @@ Qt::ItemFlags TBinDataModel::flags(const QModelIndex& index) const {
 bool TBinDataModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !index.isValid() || !ColumnEditable(index.column())) return false;
     try {
-        view_->SetRecNo(index.row() + 1);
+        const int at = RecordIndexOfRow(index.row());
+        if (at < 0) return false;
+        view_->SetRecNo(at + 1);
         const QString& field = columns_.at(index.column());
         const TRecordsChange change(document_, QStringLiteral("Edit ") + field,
-                                    {view_->RecordAt(index.row()).id});
-        const auto outcome = presentation::ApplyEntry(
-            *view_, kind_, columns_.at(index.column()).toStdString(),
-            value.toString().toStdString(), booleans_, locale_);
+                                    {view_->RecordAt(at).id});
+        const auto outcome =
+            presentation::ApplyEntry(*view_, kind_, columns_.at(index.column()).toStdString(),
+                                     value.toString().toStdString(), booleans_, locale_);
         if (outcome == presentation::TEntryOutcome::Unchanged) return false;
     } catch (const std::exception& e) {
         emit entryFailed(QString::fromStdString(e.what()));

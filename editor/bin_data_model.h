@@ -26,6 +26,11 @@ public:
     TBinDataSet* View() const { return view_; }
     TRecordKind Kind() const { return kind_; }
     QString FieldOfColumn(int column) const;
+    // Rows and records: while the view is filtered, row r shows the r-th record the filter
+    // lets through. The record's 0-based position in the view for a row (-1 outside), and the
+    // row of a position (-1 when the record is not shown).
+    int RecordIndexOfRow(int row) const;
+    int RowOfRecordIndex(int index) const;
     int ColumnOfField(const QString& field) const;
     void SetBooleanTexts(const presentation::TBooleanTexts& texts);
     const presentation::TBooleanTexts& BooleanTexts() const { return booleans_; }
@@ -67,6 +72,8 @@ private:
     TRecordKind kind_ = TRecordKind::General;
     QStringList columns_;
     std::vector<int> fieldIndexes_;  // view field index per column, -1 when absent
+    bool filtered_ = false;          // the view was filtered when last loaded
+    std::vector<int> rows_;          // record positions shown, ascending (filtered only)
     presentation::TBooleanTexts booleans_;
     presentation::TTextLocale locale_;
     std::map<std::string, std::string> titles_;

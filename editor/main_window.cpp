@@ -21,6 +21,7 @@
 
 #include "editor/age_commands.h"
 #include "editor/bin_data_grid.h"
+#include "editor/bin_data_model.h"
 #include "editor/curve_tool_commands.h"
 #include "editor/help_window.h"
 #include "editor/layout_controller.h"
@@ -257,9 +258,12 @@ QString TMainWindow::BooleanDisplay() const {
 
 void TMainWindow::RefreshView() {
     TBinDataSet* view = ShownView();
-    const int row = view ? view->RecNo() - 1 : -1;
+    const int current = view ? view->RecNo() - 1 : -1;
     grid_->Model()->Reload();
-    if (row >= 0) grid_->SelectRecord(std::min(row, grid_->Model()->rowCount() - 1));
+    int row = grid_->Model()->RowOfRecordIndex(current);
+    // A record deleted at the end: the row before takes its place.
+    if (row < 0 && current >= 0) row = std::min(current, grid_->Model()->rowCount() - 1);
+    if (row >= 0) grid_->SelectRecord(row);
     if (view) view->Refresh();
     recordForm_->Refresh();
     document_->NotifyCurrentRecordChanged();
@@ -277,16 +281,18 @@ QString TMainWindow::FileLabelText() const {
 
 void TMainWindow::GoToRecord(int position) {
     TBinDataSet* view = ShownView();
-    if (!view || position < 1 || position > view->RecordCount()) return;
+    if (!view || position < 1 || position > grid_->Model()->rowCount()) return;
     grid_->SelectRecord(position - 1);
-    if (view->RecNo() != position) OnCurrentRowChanged(position - 1);
+    if (view->RecNo() != grid_->Model()->RecordIndexOfRow(position - 1) + 1)
+        OnCurrentRowChanged(position - 1);
 }
 
 void TMainWindow::OnCurrentRowChanged(int row) {
     TBinDataSet* view = ShownView();
-    if (!view || row < 0) return;
+    const int at = grid_->Model()->RecordIndexOfRow(row);
+    if (!view || at < 0) return;
     if (view->State() != TDataSetState::Browse) view->Cancel();
-    if (view->RecNo() != row + 1) view->SetRecNo(row + 1);
+    if (view->RecNo() != at + 1) view->SetRecNo(at + 1);
     recordForm_->Refresh();
     UpdateStatus();
     document_->NotifyCurrentRecordChanged();

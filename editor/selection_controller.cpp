@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 
 #include "editor/bin_data_grid.h"
+#include "editor/bin_data_model.h"
 #include "editor/editor_document.h"
 #include "editor/editor_shell.h"
 #include "editor/layout_controller.h"
@@ -102,8 +103,9 @@ void TSelectionController::SetRowSelection(bool on) {
 
 int32_t TSelectionController::IdOfRow(int row) const {
     TBinDataSet* view = document_.ShownView();
-    if (!view || row < 0 || row >= view->RecordCount()) return 0;
-    return view->RecordAt(row).id;
+    const int at = shell_.Grid()->Model()->RecordIndexOfRow(row);
+    if (!view || at < 0 || at >= view->RecordCount()) return 0;
+    return view->RecordAt(at).id;
 }
 
 void TSelectionController::ApplyToGrid() {
@@ -113,8 +115,9 @@ void TSelectionController::ApplyToGrid() {
     QItemSelection rows;
     if (RowSelection() && view) {
         const int columns = grid->Model()->columnCount();
-        for (int r = 0; r < view->RecordCount() && columns > 0; ++r) {
-            if (selection_.Contains(view->RecordAt(r).id))
+        const TBinDataModel* model = grid->Model();
+        for (int r = 0; r < model->rowCount() && columns > 0; ++r) {
+            if (selection_.Contains(view->RecordAt(model->RecordIndexOfRow(r)).id))
                 rows.select(grid->Model()->index(r, 0), grid->Model()->index(r, columns - 1));
         }
     }

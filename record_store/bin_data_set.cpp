@@ -105,6 +105,26 @@ bool TBinDataSet::Visible(int index) {
     return ok;
 }
 
+std::vector<int> TBinDataSet::VisibleIndexes() {
+    std::vector<int> indexes;
+    if (!active_) return indexes;
+    const int count = static_cast<int>(records().size());
+    indexes.reserve(static_cast<size_t>(count));
+    if (!filtered_ || !filter_) {
+        for (int i = 0; i < count; ++i) indexes.push_back(i);
+        return indexes;
+    }
+    CheckBrowseMode();
+    for (int i = 0; i < count; ++i)
+        if (Visible(i)) indexes.push_back(i);
+    // Visible fetched the records it looked at: the current one goes back into the buffer.
+    if (cursor_ >= 0 && cursor_ < count)
+        Fetch(cursor_);
+    else
+        FetchNone();
+    return indexes;
+}
+
 void TBinDataSet::MoveTo(int index) {
     cursor_ = index;
     Fetch(index);

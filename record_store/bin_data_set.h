@@ -200,6 +200,10 @@ public:
 
     // --- Filter and callbacks ----------------------------------------------------------
     void SetFiltered(bool on);
+    // The positions (0-based, file order) of the records the filter lets through; every
+    // position while the view is not filtered. A pending edit is posted first, as when
+    // moving; the current record stays current.
+    std::vector<int> VisibleIndexes();
     bool Filtered() const { return filtered_; }
     void SetFilter(FilterPredicate predicate) { filter_ = std::move(predicate); }
     // Re-fetches the current record (and moves on when the filter now hides it).

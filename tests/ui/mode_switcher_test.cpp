@@ -16,6 +16,7 @@
 #include "editor/record_form.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
+#include "record_store/field_value.h"
 #include "ui/sample_window_fixture.h"
 
 namespace {
@@ -95,6 +96,18 @@ private slots:
             QVERIFY(view->AsInteger("Dev#") < 1000);
         } while (view->Next());
         TBinDataModel* model = form_->Grid()->Model();
+        // The grid shows exactly the records the filter lets through, and a row picked in it
+        // makes its own record current.
+        std::vector<int64_t> tlRuns;
+        for (int i = 0; i < view->RecordCount(); ++i)
+            if (ValueAsInteger(view->ValueAt(i, view->FieldIndex("Dev#"))) < 1000)
+                tlRuns.push_back(ValueAsInteger(view->ValueAt(i, view->FieldIndex("Run#"))));
+        QVERIFY(!tlRuns.empty() && static_cast<int>(tlRuns.size()) < view->RecordCount());
+        QCOMPARE(model->rowCount(), static_cast<int>(tlRuns.size()));
+        const int last = model->rowCount() - 1;
+        QCOMPARE(model->data(model->index(last, 0)).toString(), QString::number(tlRuns.back()));
+        form_->GoToRecord(last + 1);
+        QCOMPARE(view->AsInteger("Run#"), tlRuns.back());
         QCOMPARE(model->columnCount(), 2);
         QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Aliquot"));
         QCOMPARE(ModeStatus(), QStringLiteral("Halcyon files - testing"));
