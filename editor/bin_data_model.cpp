@@ -78,7 +78,8 @@ int TBinDataModel::columnCount(const QModelIndex& parent) const {
 QString TBinDataModel::ShownText(int row, const QString& field, bool forEdit) const {
     const int at = RecordIndexOfRow(row);
     if (!view_ || !view_->Active() || at < 0 || at >= view_->RecordCount()) return {};
-    const TViewRecordValues record(*view_, kind_, at, locale_);
+    TViewRecordValues record(*view_, kind_, at, locale_);
+    if (lookup_) record.SetBackgroundLookup(&lookup_);
     return QString::fromStdString(record.ShownText(field.toStdString(), booleans_, forEdit));
 }
 

@@ -39,6 +39,10 @@ public:
     void SetColumnTitles(std::map<std::string, std::string> titles);
     const std::map<std::string, std::string>& ColumnTitles() const { return titles_; }
     void SetTextLocale(const presentation::TTextLocale& locale);
+    // The background assignment shown while background subtraction is on; empty: none.
+    void SetBackgroundLookup(presentation::TBackgroundLookup lookup) {
+        lookup_ = std::move(lookup);
+    }
     // Edits go onto the document's undo stack (none: they are made without undo).
     void SetDocument(TEditorDocument* document) { document_ = document; }
     const presentation::TTextLocale& TextLocale() const { return locale_; }
@@ -77,4 +81,5 @@ private:
     presentation::TBooleanTexts booleans_;
     presentation::TTextLocale locale_;
     std::map<std::string, std::string> titles_;
+    presentation::TBackgroundLookup lookup_;
 };

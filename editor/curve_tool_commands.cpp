@@ -1,8 +1,6 @@
 #include "editor/curve_tool_commands.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QProgressDialog>
 #include <exception>
 #include <optional>
 
@@ -11,6 +9,7 @@
 #include "editor/editor_document.h"
 #include "editor/editor_shell.h"
 #include "editor/records_snapshot_command.h"
+#include "editor/run_progress.h"
 #include "record_store/bin_data_set.h"
 #include "roi/roi_sets.h"
 #include "tools/ascii_export.h"
@@ -34,27 +33,6 @@ std::vector<int32_t> RunRecords(const TEditorDocument& document, const TBinDataS
         if (const std::optional<int32_t> current = view.GetBookmark()) ids.push_back(*current);
     return ids;
 }
-
-// A progress dialog for runs over many records; Cancel stops after the record in hand.
-class TRunProgress {
-public:
-    TRunProgress(QWidget* parent, const QString& label, int total)
-        : dialog_(label, QStringLiteral("Cancel"), 0, total, parent) {
-        dialog_.setWindowModality(Qt::WindowModal);
-        dialog_.setMinimumDuration(400);
-    }
-    TToolProgress Callback() {
-        return [this](int done, int total) {
-            dialog_.setMaximum(total);
-            dialog_.setValue(done);
-            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            return !dialog_.wasCanceled();
-        };
-    }
-
-private:
-    QProgressDialog dialog_;
-};
 
 void RunDeglitch(TEditorShell& shell, TSmoothRangeDlg& dialog) {
     TEditorDocument& document = shell.Document();

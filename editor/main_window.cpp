@@ -31,6 +31,7 @@
 #include "editor/roi_commands.h"
 #include "editor/selection_controller.h"
 #include "editor/splash_widget.h"
+#include "editor/subtract_mode.h"
 #include "editor/text_locale.h"
 #include "platform/settings_store.h"
 #include "record_store/bin_data_set.h"
@@ -76,6 +77,7 @@ TMainWindow::TMainWindow(TSettingsStore& settings, TUserPrompts* prompts, QWidge
     InstallAgeCommands(*this);
     InstallCurveToolCommands(*this);
     modes_ = new TModeSwitcher(*this, *document_, this);
+    modes_->Register(std::make_unique<TSubtractMode>(*this));
     UpdateActions();
 }
 
@@ -321,7 +323,9 @@ void TMainWindow::UpdateStatus() {
     }
     const int count = view->RecordCount();
     const int pos = view->RecNo();
-    navigator_->SetPosition(pos, count);
+    // The navigator counts the grid's rows (the records a mode's filter lets through).
+    const TBinDataModel* model = grid_->Model();
+    navigator_->SetPosition(model->RowOfRecordIndex(pos - 1) + 1, model->rowCount());
     statusRecord_->setText(
         QStringLiteral("%1%2: record %3 of %4")
             .arg(name, view->Modified() ? QStringLiteral(" (changed)") : QString())

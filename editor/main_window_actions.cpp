@@ -21,7 +21,7 @@ namespace {
 
 // Built by later work: present, captioned and disabled.
 constexpr TActionId kLaterWork[] = {
-    TActionId::RecToGraph,    TActionId::ToolsSubtract,  TActionId::ToolsNormalize,
+    TActionId::RecToGraph,    TActionId::ToolsNormalize,
     TActionId::ToolsUseROIs,  TActionId::ComputePlateau, TActionId::ComputeFading,
     TActionId::ComputeGrowth, TActionId::GrowthCompute,  TActionId::GrowthWriteSol,
     TActionId::GrowthRec,     TActionId::GrowthPnt,      TActionId::GrowthCur,

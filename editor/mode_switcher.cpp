@@ -20,11 +20,20 @@ TModeSwitcher::~TModeSwitcher() = default;
 
 void TModeSwitcher::Add(std::unique_ptr<TEditorMode> added) {
     TEditorMode& mode = *added;
+    for (std::size_t i = 0; i < modes_.size(); ++i) {
+        if (modes_[i]->Command() != mode.Command()) continue;
+        if (active_ == modes_[i].get()) Leave();
+        disconnect(commands_[i]);
+        modes_.erase(modes_.begin() + static_cast<std::ptrdiff_t>(i));
+        commands_.erase(commands_.begin() + static_cast<std::ptrdiff_t>(i));
+        break;
+    }
     modes_.push_back(std::move(added));
     QAction* command = shell_.Action(mode.Command());
     command->setCheckable(true);
     command->setChecked(false);
-    connect(command, &QAction::triggered, this, [this, &mode] { Toggle(mode); });
+    commands_.push_back(
+        connect(command, &QAction::triggered, this, [this, &mode] { Toggle(mode); }));
     UpdateActions();
 }
 

@@ -26,7 +26,8 @@ public:
     TModeSwitcher(TEditorShell& shell, TEditorDocument& document, QObject* parent = nullptr);
     ~TModeSwitcher() override;
 
-    // The switcher keeps the mode for the life of the window.
+    // The switcher keeps the mode for the life of the window. A mode registered for a
+    // command that already has one takes its place (the one before is left and dropped).
     template <class TMode>
     TMode& Register(std::unique_ptr<TMode> mode) {
         TMode& added = *mode;
@@ -71,6 +72,7 @@ private:
     TEditorShell& shell_;
     TEditorDocument& document_;
     std::vector<std::unique_ptr<TEditorMode>> modes_;
+    std::vector<QMetaObject::Connection> commands_;  // each mode's command connection
     TEditorMode* active_ = nullptr;
     bool running_ = false;  // the active mode is entered (a view is open for it)
     QStringList savedColumns_;

@@ -209,6 +209,7 @@ public:
     // Re-fetches the current record (and moves on when the filter now hides it).
     void Refresh();
     void SetOnCalcFields(Callback callback) { onCalcFields_ = std::move(callback); }
+    const Callback& OnCalcFields() const { return onCalcFields_; }
     void SetBeforeScroll(Callback callback) { beforeScroll_ = std::move(callback); }
     void SetAfterScroll(Callback callback) { afterScroll_ = std::move(callback); }
     void SetOnFieldChange(FieldChangeCallback callback) { onFieldChange_ = std::move(callback); }

@@ -22,7 +22,10 @@ bool TViewRecordValues::Has(const std::string& field) const {
 }
 
 const TCalculatedFields& TViewRecordValues::Calculated() const {
-    if (!calculated_) calculated_ = Calculate(kind_, *this, locale_.decimalSeparator);
+    if (!calculated_)
+        calculated_ =
+            lookup_ ? CalculateForSubtraction(kind_, *this, *lookup_, locale_.decimalSeparator)
+                    : Calculate(kind_, *this, locale_.decimalSeparator);
     return *calculated_;
 }
 

@@ -45,6 +45,9 @@ public:
     std::string ShownText(const std::string& field, const TBooleanTexts& booleans,
                           bool forEdit = false) const;
     const TCalculatedFields& Calculated() const;
+    // While background subtraction is on, the calculated fields are its variant
+    // ("ShortInfo": the assigned background); nullptr for the normal ones.
+    void SetBackgroundLookup(const TBackgroundLookup* lookup) { lookup_ = lookup; }
 
 private:
     TFieldValue Value(const std::string& field) const;
@@ -55,6 +58,7 @@ private:
     std::optional<int> row_;
     TTextLocale locale_;
     mutable std::optional<TCalculatedFields> calculated_;
+    const TBackgroundLookup* lookup_ = nullptr;
 };
 
 // Writes the calculated fields into the current record of `view` (those it declares).

@@ -270,8 +270,8 @@ private slots:
             QCOMPARE(THelpWindow::ContextUrl(c.context).fragment(), QLatin1String(c.anchor));
         // Commands with a page of their own open it.
         for (const auto& [context, page] :
-             {std::pair{152, "/help/deglitch.html"}, std::pair{153, "/help/ascii.html"},
-              std::pair{181, "/help/age.html"}}) {
+             {std::pair{150, "/help/subtract.html"}, std::pair{152, "/help/deglitch.html"},
+              std::pair{153, "/help/ascii.html"}, std::pair{181, "/help/age.html"}}) {
             QCOMPARE(THelpWindow::ContextUrl(context).path(), QLatin1String(page));
             form_->ShowHelpContext(context);
             QVERIFY(!help->CurrentTitle().isEmpty());
