@@ -43,7 +43,8 @@ QUrl THelpWindow::ContextUrl(int context) {
         {191, 194, "ctx191"}, {201, 206, "ctx201"},
     };
     // Commands with a page of their own.
-    const std::pair<int, const char*> pages[] = {{150, "qrc:/help/subtract.html"},
+    const std::pair<int, const char*> pages[] = {{144, "qrc:/help/graph.html"},
+                                                 {150, "qrc:/help/subtract.html"},
                                                  {152, "qrc:/help/deglitch.html"},
                                                  {153, "qrc:/help/ascii.html"},
                                                  {181, "qrc:/help/age.html"}};

@@ -23,6 +23,7 @@
 #include "editor/bin_data_grid.h"
 #include "editor/bin_data_model.h"
 #include "editor/curve_tool_commands.h"
+#include "graph/graph_commands.h"
 #include "editor/help_window.h"
 #include "editor/layout_controller.h"
 #include "editor/mode_switcher.h"
@@ -76,6 +77,7 @@ TMainWindow::TMainWindow(TSettingsStore& settings, TUserPrompts* prompts, QWidge
     roiDialog_ = InstallRoiCommands(*this);
     InstallAgeCommands(*this);
     InstallCurveToolCommands(*this);
+    InstallGraphCommands(*this);
     modes_ = new TModeSwitcher(*this, *document_, this);
     modes_->Register(std::make_unique<TSubtractMode>(*this));
     UpdateActions();

@@ -21,7 +21,7 @@ namespace {
 
 // Built by later work: present, captioned and disabled.
 constexpr TActionId kLaterWork[] = {
-    TActionId::RecToGraph,    TActionId::ToolsNormalize,
+    TActionId::ToolsNormalize,
     TActionId::ToolsUseROIs,  TActionId::ComputePlateau, TActionId::ComputeFading,
     TActionId::ComputeGrowth, TActionId::GrowthCompute,  TActionId::GrowthWriteSol,
     TActionId::GrowthRec,     TActionId::GrowthPnt,      TActionId::GrowthCur,
@@ -207,6 +207,10 @@ void TMainWindow::UpdateActions() {
     for (A id : {A::CurvesOSL, A::CurvesTL, A::CurvesSub}) Action(id)->setEnabled(hasRecords);
     // The curve tools without a mode of their own work on the current or selected records.
     for (A id : {A::ToolsDeglitch, A::ToolsASCII}) Action(id)->setEnabled(fileOpen && hasRecords);
+    Action(A::RecToGraph)->setEnabled(fileOpen && hasRecords);
+    Action(A::RecToGraph)
+        ->setText(document_->SelectedRecords().empty() ? QStringLiteral("Graph current record")
+                                                       : QStringLiteral("Graph selected records"));
     Action(A::CurvesTL)->setChecked(tlCurves_);
     Action(A::CurvesOSL)->setChecked(!tlCurves_);
     Action(A::CurvesSub)->setChecked(subtractedCurves_);

@@ -5,7 +5,8 @@
 # Building, testing and running the program.
 ORVANE_PACKAGES=(
   cmake make g++ pkg-config
-  qt6-base-dev qt6-qpa-plugins libqcustomplot-dev
+  qt6-base-dev qt6-qpa-plugins qt6-svg-dev libqcustomplot-dev
+  poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   clang libclang-rt-14-dev

@@ -14,15 +14,6 @@ using namespace tool_test;
 
 namespace {
 
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return {};
-}
-
 TRecordFixture TL(int run, int disk, bool tlRun) {
     TRecordFixture s;
     s.run = run;

@@ -13,15 +13,6 @@ using namespace tool_test;
 
 namespace {
 
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return {};
-}
-
 TRecordFixture Record(int run, int disk, int dev, bool tlRun, std::vector<double> raw) {
     TRecordFixture s;
     s.run = run;

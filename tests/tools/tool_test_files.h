@@ -5,7 +5,9 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -117,6 +119,16 @@ inline std::unique_ptr<TBinDataSet> OpenDat(const std::string& path,
 // The two curves of the maker's layout, from the schema lines.
 inline TCurveFieldList DatCurves(const TBinDataSet& view) {
     return {ReadCurveFieldInfo(view, "Raw data"), ReadCurveFieldInfo(view, "Subtracted data")};
+}
+
+// The message of what `f` throws; empty when it throws nothing.
+inline std::string ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
 }
 
 // Bookmark of the record at 1-based place n.

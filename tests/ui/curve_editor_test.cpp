@@ -1,0 +1,345 @@
+// The curve editor on the sample: "Graph current record" opens it on the current record, shift
+// and scale change the chart, a cell edit and the operations go back into the record as one
+// undoable change that touches only their bytes, a divide by 0 is refused, and the chart
+// prints to a PDF and exports to PNG and SVG files that open.
+#include <qcustomplot.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QSvgRenderer>
+#include <QTableView>
+#include <QTimer>
+#include <QUndoStack>
+#include <QtTest>
+#include <memory>
+
+#include "editor/editor_actions.h"
+#include "editor/editor_document.h"
+#include "editor/main_window.h"
+#include "graph/curve_editor.h"
+#include "graph/graph_form.h"
+#include "graph/graph_printer.h"
+#include "graph/print_option_dialog.h"
+#include "record_store/bin_data_set.h"
+#include "record_store/curve_access.h"
+#include "record_store/measurement_access.h"
+#include "ui/sample_window_fixture.h"
+
+namespace {
+
+std::vector<std::vector<uint8_t>> AllBytes(const TBinDataSet& view) {
+    std::vector<std::vector<uint8_t>> out;
+    for (int i = 0; i < view.RecordCount(); ++i) {
+        const TBinRecord& r = view.RecordAt(i);
+        out.emplace_back(r.data.begin(), r.data.begin() + view.MainSize() + view.SubSize());
+    }
+    return out;
+}
+
+// Records and byte positions where two snapshots differ.
+std::vector<std::pair<int, int>> Differences(const std::vector<std::vector<uint8_t>>& a,
+                                             const std::vector<std::vector<uint8_t>>& b) {
+    std::vector<std::pair<int, int>> out;
+    for (std::size_t r = 0; r < a.size(); ++r)
+        for (std::size_t i = 0; i < a[r].size(); ++i)
+            if (a[r][i] != b[r][i]) out.emplace_back(static_cast<int>(r), static_cast<int>(i));
+    return out;
+}
+
+// Pixels of an image that are not white, and those that are clearly red.
+std::pair<int, int> InkAndRed(const QImage& image) {
+    int ink = 0, red = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c != Qt::white) ++ink;
+            if (c.red() > 150 && c.green() < 90 && c.blue() < 90) ++red;
+        }
+    return {ink, red};
+}
+
+QCPCurve* CurrentCurve(QCustomPlot* chart) {
+    // The current column is drawn last, on top.
+    for (int i = chart->plottableCount() - 1; i >= 0; --i)
+        if (auto* c = qobject_cast<QCPCurve*>(chart->plottable(i))) return c;
+    return nullptr;
+}
+
+}  // namespace
+
+class CurveEditorTest : public QObject, TSampleWindowFixture {
+    Q_OBJECT
+
+private:
+    QString Dat() const { return dir_ + QStringLiteral("/S12.DAT"); }
+    TBinDataSet* View() { return form_->Document().ShownView(); }
+
+    // Goes to the first TL sample glow curve of the sample (5 degC steps); its 1-based position.
+    int FindTLSample() {
+        TBinDataSet* view = View();
+        for (int n = 1; n <= view->RecordCount(); ++n) {
+            form_->GoToRecord(n);
+            if (IsTLRecord(*view) && view->AsBoolean("TL run") && view->AsInteger("Spacing") == 5 &&
+                !view->AsBoolean("Single aliquot") && view->AsInteger("NPT") > 20)
+                return n;
+        }
+        return 0;
+    }
+
+    // The first TL sample record gets a known subtracted curve (10, 20, ... 100 with
+    // "Normalization factor" 1 and "Shift" 3.4); its 1-based position.
+    int PrepareSubtractedTL() {
+        TBinDataSet* view = View();
+        if (const int n = FindTLSample()) {
+            TFloatArray sub(98, 0.0);
+            for (int k = 0; k < 10; ++k) sub[k] = 10.0 * (k + 1);
+            WriteSubtractedCurve(*view, sub, 3.4, 1.0);
+            return n;
+        }
+        return 0;
+    }
+
+    std::unique_ptr<TGrForm1> OpenEditor() {
+        std::unique_ptr<TGrForm1> form(CreateCurveEditor(*form_));
+        form->resize(900, 600);
+        form->show();
+        return form;
+    }
+
+    static TCurveEditor* Editor(TGrForm1& form) { return dynamic_cast<TCurveEditor*>(form.Role()); }
+
+private slots:
+    void init() { QVERIFY(SetUp()); }
+    void cleanup() { TearDown(); }
+
+    void graphCurrentRecordOpensTheEditorOnIt() {
+        QVERIFY(form_->OpenFile(Dat()));
+        form_->GoToRecord(2);
+        QAction* graph = form_->Action(TActionId::RecToGraph);
+        QVERIFY(graph->isEnabled());
+        QCOMPARE(graph->text(), QStringLiteral("Graph current record"));
+        int columns = -1;
+        QString title, header;
+        QTimer::singleShot(0, [&] {
+            auto* editor = qobject_cast<TGrForm1*>(QApplication::activeModalWidget());
+            if (!editor) return;
+            title = editor->windowTitle();
+            columns = editor->Table()->model()->columnCount();
+            header = editor->Table()->model()->headerData(0, Qt::Horizontal).toString();
+            editor->reject();
+        });
+        graph->trigger();
+        QCOMPARE(title, QStringLiteral("Orvane - Edit curves"));
+        QCOMPARE(columns, 1);
+        // "Halcyon files" mode titles a column by the record's "ShortInfo".
+        QCOMPARE(header, QString::fromStdString(View()->AsString("ShortInfo")));
+        QVERIFY(!form_->Document().Modified());
+    }
+
+    void shiftAndScaleChangeTheChartAndGoBackAsOneUndoableChange() {
+        QVERIFY(form_->OpenFile(Dat()));
+        const int n = PrepareSubtractedTL();
+        QVERIFY(n > 0);
+        const int32_t id = *View()->GetBookmark();
+        const auto before = AllBytes(*View());
+        QUndoStack& undo = form_->Document().UndoStack();
+        const int commands = undo.count();
+
+        std::unique_ptr<TGrForm1> form = OpenEditor();
+        TCurveEditor* editor = Editor(*form);
+        QCOMPARE(editor->Columns().size(), std::size_t{1});
+        QAbstractItemModel* table = form->Table()->model();
+        QCOMPARE(table->data(table->index(0, 0)).toDouble(), 0.0);
+        QCOMPARE(table->data(table->index(2, 0)).toDouble(), 10.0);
+        // Row 3 is drawn at 3 x 5 + 3 - 3.4 degC.
+        QCPCurve* curve = CurrentCurve(form->Chart());
+        QVERIFY(curve);
+        QCOMPARE(curve->data()->at(2)->key, 14.6);
+        QCOMPARE(curve->data()->at(2)->value, 10.0);
+
+        // "Shift": the spin edit moves the curve by 10 degC.
+        QVERIFY(editor->OperationAction(TCurveEditor::TOperation::Shift)->isEnabled());
+        editor->OperationAction(TCurveEditor::TOperation::Shift)->trigger();
+        QVERIFY(form->SpinEdit()->isVisible());
+        QCOMPARE(form->SpinEdit()->value(), 3);
+        form->SpinEdit()->setValue(13);
+        curve = CurrentCurve(form->Chart());
+        QCOMPARE(curve->data()->at(2)->key, 24.6);
+
+        // "Divide" by 2: the drawing halves.
+        editor->OperationAction(TCurveEditor::TOperation::Divide)->trigger();
+        QVERIFY(form->FactorField()->isVisible());
+        QCOMPARE(form->FactorField()->text(), QStringLiteral("1.0000"));
+        form->FactorField()->setText(QStringLiteral("2"));
+        curve = CurrentCurve(form->Chart());
+        QCOMPARE(curve->data()->at(3)->value, 10.0);  // row 4: 20 / 2
+
+        // Closing with Yes writes back: "Shift" 13, factor 2, the elements moved by 2 steps
+        // and halved; no other record changes.
+        prompts_->saveAnswers = {TUserPrompts::TAnswer::Yes};
+        form->reject();
+        QCOMPARE(prompts_->saveQuestions, 1);
+        QVERIFY(!form->isVisible());
+        QCOMPARE(undo.count(), commands + 1);
+        QCOMPARE(undo.undoText(), QStringLiteral("Edit curves (1 record)"));
+        View()->GotoBookmark(id);
+        QCOMPARE(View()->AsFloat("Shift"), 13.0);
+        QCOMPARE(View()->AsFloat("Normalization factor"), 2.0);
+        const TFloatArray sub = ReadSubtractedCurve(*View());
+        QCOMPARE(sub[2 + 0], 0.0);
+        QCOMPARE(sub[2 + 1], 0.0);
+        QCOMPARE(sub[2 + 2], 5.0);  // element 0's 10, halved, two steps of 5 degC on
+        QCOMPARE(sub[2 + 11], 50.0);
+        const auto after = AllBytes(*View());
+        for (const auto& [record, byte] : Differences(before, after)) QCOMPARE(record, n - 1);
+
+        undo.undo();
+        QVERIFY(Differences(before, AllBytes(*View())).empty());
+        undo.redo();
+        QVERIFY(Differences(after, AllBytes(*View())).empty());
+    }
+
+    void cellEditChangesExactlyTheBytesOfThatValue() {
+        QVERIFY(form_->OpenFile(Dat()));
+        form_->Action(TActionId::CurvesSub)->trigger();  // raw curves
+        QVERIFY(!form_->SubtractedCurves());
+        const int n = FindTLSample();
+        QVERIFY(n > 0);
+        const auto before = AllBytes(*View());
+        std::unique_ptr<TGrForm1> form = OpenEditor();
+        TCurveEditor* editor = Editor(*form);
+        QVERIFY(editor->Columns().at(0).PointCount() > 10);
+        // Without "Edit table" the table takes nothing.
+        QAbstractItemModel* table = form->Table()->model();
+        QVERIFY(!table->setData(table->index(5, 0), 1234.5, Qt::EditRole));
+        form->GraphAction(QStringLiteral("Edit table"))->trigger();
+        QVERIFY(table->setData(table->index(5, 0), 1234.5, Qt::EditRole));
+        QVERIFY(editor->DataChanged());
+        editor->WriteBack();
+        const auto diff = Differences(before, AllBytes(*View()));
+        QVERIFY(!diff.empty());
+        QVERIFY(diff.size() <= 8);
+        QCOMPARE(diff.front().first, n - 1);
+        QVERIFY(diff.back().second - diff.front().second < 8);
+        form_->GoToRecord(n);
+        QCOMPARE(ReadRawCurve(*View())[5], 1234.5);  // row 6 of a TL curve is element 5
+        form_->Document().UndoStack().undo();
+        QVERIFY(Differences(before, AllBytes(*View())).empty());
+    }
+
+    void divideByZeroIsRefusedAndChangesNothing() {
+        QVERIFY(form_->OpenFile(Dat()));
+        QVERIFY(PrepareSubtractedTL() > 0);
+        const auto before = AllBytes(*View());
+        const int commands = form_->Document().UndoStack().count();
+        std::unique_ptr<TGrForm1> form = OpenEditor();
+        TCurveEditor* editor = Editor(*form);
+        editor->ChooseOperation(TCurveEditor::TOperation::Divide);
+        QVERIFY(!editor->ApplyFactor(0));
+        QCOMPARE(prompts_->errors.size(), 1);
+        QVERIFY(prompts_->errors.front().contains(QStringLiteral("divided by 0")));
+        QCOMPARE(editor->Columns().at(0).currentFactor, 1.0);
+        QCOMPARE(form->FactorField()->text(), QStringLiteral("1.0000"));
+        QCOMPARE(CurrentCurve(form->Chart())->data()->at(2)->value, 10.0);
+        editor->WriteBack();
+        QVERIFY(Differences(before, AllBytes(*View())).empty());
+        QCOMPARE(form_->Document().UndoStack().count(), commands);
+    }
+
+    void printsToAPdfAndExportsPngAndSvg() {
+        QVERIFY(form_->OpenFile(Dat()));
+        QVERIFY(PrepareSubtractedTL() > 0);
+        std::unique_ptr<TGrForm1> form = OpenEditor();
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("graph.pdf"));
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        form->SetNotes(form->Notes() + QStringLiteral("a comment"));
+        form->PrintTo(printer);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(5) == "%PDF-");
+        file.close();
+        // The page, rendered, carries ink and the red current curve.
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (!pdftoppm.isEmpty()) {
+            QProcess p;
+            p.start(pdftoppm, {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("50"),
+                               QStringLiteral("-singlefile"), QStringLiteral("-f"),
+                               QStringLiteral("1"), pdf, out.filePath(QStringLiteral("page"))});
+            QVERIFY(p.waitForFinished(30000));
+            QImage page(out.filePath(QStringLiteral("page.png")));
+            QVERIFY(!page.isNull());
+            QVERIFY(page.height() > page.width());  // layout 0: portrait
+            const auto [ink, red] = InkAndRed(page);
+            QVERIFY(ink > 1000);
+            QCOMPARE(red, 0);  // black and white by default
+        }
+
+        const QString png = out.filePath(QStringLiteral("plot.png"));
+        QVERIFY(form->SavePlot(png, 800, 600));
+        const QImage image(png);
+        QCOMPARE(image.size(), QSize(800, 600));
+        const auto [ink, red] = InkAndRed(image);
+        QVERIFY(ink > 2000);
+        QVERIFY(red > 20);
+
+        const QString svg = out.filePath(QStringLiteral("plot.svg"));
+        QVERIFY(form->SavePlot(svg, 800, 600));
+        QSvgRenderer renderer(svg);
+        QVERIFY(renderer.isValid());
+        QCOMPARE(renderer.viewBox(), QRect(0, 0, 800, 600));
+        if (qEnvironmentVariableIsSet("ORVANE_SHOTS")) {
+            const QString shots = qEnvironmentVariable("ORVANE_SHOTS");
+            form->grab().save(shots + QStringLiteral("/curve_editor.png"));
+            QFile::copy(png, shots + QStringLiteral("/curve_plot.png"));
+            QFile::copy(pdf, shots + QStringLiteral("/curve_print.pdf"));
+        }
+
+        QVERIFY(!form->SavePlot(out.filePath(QStringLiteral("plot.bmpx"))));
+        QCOMPARE(prompts_->errors.size(), 1);
+    }
+
+    void printDialogNamesPaperAndKeepsTheLayout() {
+        const struct {
+            int code;
+            const char* name;
+        } papers[] = {{9, "A4 Sheet (210x297mm)"},
+                      {29, "C3 Envelope  (324x458mm)"},
+                      {41, "German Legal Fanfold (8 1/2 x 13\")"},
+                      {0, "not detected"},
+                      {256, "not detected"},
+                      {-3, "Custom size"}};
+        for (const auto& p : papers)
+            QCOMPARE(TPrintOptionDlg::PaperName(p.code), QString::fromUtf8(p.name));
+
+        TPrintOptionDlg dialog;
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        TPrintOptions options;
+        QString notes = QStringLiteral("File name: S12.DAT\r\nComment: ");
+        dialog.Prepare(printer, options, notes);
+        QCOMPARE(dialog.PaperLabel()->text(), QStringLiteral("Paper: A4 Sheet (210x297mm)"));
+        QVERIFY(dialog.BlackAndWhite()->isChecked());
+        dialog.Layouts()->button(1)->click();
+        dialog.BlackAndWhite()->setChecked(false);
+        dialog.Take(options, notes);
+        QCOMPARE(options.layout, 1);
+        QVERIFY(!options.blackAndWhite);
+    }
+};
+
+QTEST_MAIN(CurveEditorTest)
+#include "curve_editor_test.moc"
