@@ -5,6 +5,9 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/fit_command.h"
+#ifdef ORVANE_CLI_PLOT
+#include "cli/plot/plot_curves_command.h"
+#endif
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -31,6 +34,9 @@ int main(int argc, char** argv) {
     if (command == "dose-rate") return RunDoseRateCommand(args);
     if (command == "age") return RunAgeCommand(args);
     if (command == "analyse") return RunAnalyseCommand(args);
+#ifdef ORVANE_CLI_PLOT
+    if (command == "plot-curves") return RunPlotCurvesCommand(args);
+#endif
     std::cerr << "orvane-cli: unknown command '" << command << "'\n" << UsageText();
     return kExitUsage;
 }

@@ -75,9 +75,10 @@ TCurveColumn LoadColumn(const TBinDataSet& view, const TCurveFieldList& curves,
                               : 0;
     if (column.layout != TColumnLayout::SubtractedTL) column.storedShift = 0;
     column.currentFactor = column.storedFactor;
-    column.title = options.halcyonTitles && view.FindField(fields::kShortInfo)
-                       ? view.AsString(fields::kShortInfo)
-                       : "Rec " + std::to_string(column.bookmark);
+    if (options.halcyonTitles && view.FindField(fields::kShortInfo))
+        column.title = view.AsString(fields::kShortInfo);
+    // Views without calculated fields (single-grain files) leave it empty.
+    if (column.title.empty()) column.title = "Rec " + std::to_string(column.bookmark);
     return column;
 }
 
@@ -230,8 +231,10 @@ TPlotRanges ColumnRanges(const std::vector<TCurveColumn>& columns) {
 TPlotRanges RescaledRanges(const TPlotRanges& data) {
     TPlotRanges r;
     r.xMin = (data.xMin > 0 && data.xMin < 0.25 * data.xMax) ? 0.0 : data.xMin;
-    r.xMax = std::ceil(data.xMax / 100.0) * 100.0;
-    if (r.xMax <= r.xMin) r.xMax = r.xMin + 100.0;
+    // Short curves (a few channels) end at the next multiple of 10 rather than of 100.
+    const double step = data.xMax > 0 && data.xMax < 100 ? 10.0 : 100.0;
+    r.xMax = std::ceil(data.xMax / step) * step;
+    if (r.xMax <= r.xMin) r.xMax = r.xMin + step;
     r.yMin = data.yMin > 0 ? 0.0 : data.yMin * 1.05;
     r.yMax = data.yMax < 0 ? data.yMax * 0.95 : data.yMax * 1.05;
     if (r.yMax <= r.yMin) r.yMax = r.yMin + 1.0;

@@ -91,6 +91,6 @@ struct TPlotRanges {
 };
 TPlotRanges ColumnRanges(const std::vector<TCurveColumn>& columns);
 // The ranges shown after rescaling: x from the minimum (0 when it lies in (0, 0.25 max)) to
-// the maximum rounded up to the next multiple of 100; y from 1.05 x the minimum (0 when it is
+// the maximum rounded up to the next multiple of 100 (of 10 below 100); y from 1.05 x the minimum (0 when it is
 // above 0) to 1.05 x the maximum (0.95 x a negative maximum).
 TPlotRanges RescaledRanges(const TPlotRanges& data);

@@ -33,6 +33,7 @@
 #include "record_store/bin_data_set.h"
 #include "record_store/curve_access.h"
 #include "record_store/measurement_access.h"
+#include "ui/plot_image.h"
 #include "ui/sample_window_fixture.h"
 
 namespace {
@@ -54,18 +55,6 @@ std::vector<std::pair<int, int>> Differences(const std::vector<std::vector<uint8
         for (std::size_t i = 0; i < a[r].size(); ++i)
             if (a[r][i] != b[r][i]) out.emplace_back(static_cast<int>(r), static_cast<int>(i));
     return out;
-}
-
-// Pixels of an image that are not white, and those that are clearly red.
-std::pair<int, int> InkAndRed(const QImage& image) {
-    int ink = 0, red = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c != Qt::white) ++ink;
-            if (c.red() > 150 && c.green() < 90 && c.blue() < 90) ++red;
-        }
-    return {ink, red};
 }
 
 QCPCurve* CurrentCurve(QCustomPlot* chart) {

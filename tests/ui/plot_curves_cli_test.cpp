@@ -1,0 +1,119 @@
+// orvane-cli plot-curves on the sample, run as a program without a display: the image has the
+// size asked for and shows the curves (the first in red); SVG and PDF come by extension, and
+// bad sizes and file types are refused.
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "ui/plot_image.h"
+
+namespace {
+
+struct TCliRun {
+    int status = -1;
+    QString out, err;
+};
+
+// Runs orvane-cli as on a machine without a display: no platform chosen, no display set.
+TCliRun RunCli(const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QLatin1String(name));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(ORVANE_CLI_PATH), args);
+    TCliRun run;
+    if (!p.waitForFinished(60000)) return run;
+    run.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.out = QString::fromUtf8(p.readAllStandardOutput());
+    run.err = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}
+
+}  // namespace
+
+class PlotCurvesCliTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    QString Dat() const { return dir_.filePath(QStringLiteral("S12.DAT")); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        QCOMPARE(RunCli({QStringLiteral("make-sample"), dir_.path()}).status, 0);
+    }
+
+    void writesAPngOfTheRequestedSizeThatShowsTheCurves() {
+        const QString png = dir_.filePath(QStringLiteral("curves.png"));
+        const TCliRun run =
+            RunCli({QStringLiteral("plot-curves"), Dat(), QStringLiteral("--records"),
+                    QStringLiteral("4,5,6"), QStringLiteral("--out"), png, QStringLiteral("--size"),
+                    QStringLiteral("640x480")});
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QVERIFY(run.out.contains(QStringLiteral("\"curves\": 3")));
+        const QImage image(png);
+        QCOMPARE(image.size(), QSize(640, 480));
+        const auto [ink, red] = InkAndRed(image);
+        QVERIFY(ink > 3000);  // frame, ticks, labels and curves
+        QVERIFY(red > 50);    // the first record's curve
+    }
+
+    void svgAndPdfByExtension() {
+        const QString svg = dir_.filePath(QStringLiteral("curves.svg"));
+        QCOMPARE(
+            RunCli({QStringLiteral("plot-curves"), Dat(), QStringLiteral("--records"),
+                    QStringLiteral("all"), QStringLiteral("--log-x"), QStringLiteral("--out"), svg})
+                .status,
+            0);
+        QVERIFY(QSvgRenderer(svg).isValid());
+        const QString pdf = dir_.filePath(QStringLiteral("curves.pdf"));
+        QCOMPARE(RunCli({QStringLiteral("plot-curves"), Dat(), QStringLiteral("--records"),
+                         QStringLiteral("7"), QStringLiteral("--subtracted"),
+                         QStringLiteral("--out"), pdf})
+                     .status,
+                 0);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(5), QByteArray("%PDF-"));
+    }
+
+    void refusesBadSizesFileTypesAndRecords() {
+        const struct {
+            QStringList extra;
+            int status;
+            const char* message;
+        } cases[] = {
+            {{QStringLiteral("--records"), QStringLiteral("1"), QStringLiteral("--out"),
+              QStringLiteral("x.png"), QStringLiteral("--size"), QStringLiteral("0x10")},
+             2,
+             "--size"},
+            {{QStringLiteral("--records"), QStringLiteral("1"), QStringLiteral("--out"),
+              QStringLiteral("x.png"), QStringLiteral("--size"), QStringLiteral("640")},
+             2,
+             "--size"},
+            {{QStringLiteral("--records"), QStringLiteral("1")}, 2, "--out"},
+            {{QStringLiteral("--out"), QStringLiteral("x.png")}, 2, "--records"},
+            {{QStringLiteral("--records"), QStringLiteral("1"), QStringLiteral("--out"),
+              QStringLiteral("x.gif")},
+             1,
+             "Unknown plot file type"},
+            {{QStringLiteral("--records"), QStringLiteral("9999"), QStringLiteral("--out"),
+              QStringLiteral("x.png")},
+             1,
+             ""},
+        };
+        for (const auto& c : cases) {
+            const TCliRun run = RunCli(QStringList{QStringLiteral("plot-curves"), Dat()} + c.extra);
+            QCOMPARE(run.status, c.status);
+            QVERIFY2(run.err.contains(QLatin1String(c.message)), qPrintable(run.err));
+        }
+    }
+};
+
+QTEST_MAIN(PlotCurvesCliTest)
+#include "plot_curves_cli_test.moc"
