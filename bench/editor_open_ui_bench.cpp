@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include "bench/ui_bench_main.h"
 #include "editor/bin_data_grid.h"
 #include "editor/large_sample.h"
 #include "editor/main_window.h"
@@ -61,11 +62,7 @@ BENCHMARK(BM_OpenLargeFileUntilPainted)->Unit(benchmark::kMillisecond)->Iteratio
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int status = RunUiBenchmarks(argc, argv);
     delete gDir;
-    return 0;
+    return status;
 }

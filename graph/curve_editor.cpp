@@ -124,8 +124,12 @@ void TCurveEditor::Load() {
             if (static_cast<int>(ids.size()) >= kProgressFrom) {
                 TRunProgress progress(&form_, QStringLiteral("Loading curves..."),
                                       static_cast<int>(ids.size()));
-                result =
-                    LoadCurveColumns(*view, doc.CurveFields(), options, ids, progress.Callback());
+                // Every 64 records is often enough to move the bar and see Cancel.
+                const TToolProgress report = progress.Callback();
+                result = LoadCurveColumns(
+                    *view, doc.CurveFields(), options, ids, [&report](int done, int total) {
+                        return (done % 64 != 0 && done != total) || report(done, total);
+                    });
             } else {
                 result = LoadCurveColumns(*view, doc.CurveFields(), options, ids);
             }

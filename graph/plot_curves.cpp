@@ -88,13 +88,13 @@ void DrawCurveColumns(QCustomPlot& chart, const std::vector<TCurveColumn>& colum
             if (i == options.currentColumn) continue;
             const TCurveColumn& c = columns[static_cast<std::size_t>(i)];
             AddCurve(chart, CurveData(c, options.logX, t), QPen(other, 1),
-                     QString::fromStdString(c.title), c.PointCount() < 2);
+                     QString::fromStdString(c.legend), c.PointCount() < 2);
         }
     }
     if (options.currentColumn >= 0 && options.currentColumn < n) {
         const TCurveColumn& c = columns[static_cast<std::size_t>(options.currentColumn)];
         AddCurve(chart, CurveData(c, options.logX, t), QPen(current, 1.6),
-                 QString::fromStdString(c.title), c.PointCount() < 2);
+                 QString::fromStdString(c.legend), c.PointCount() < 2);
     }
     // Axis lines through the origin.
     const QPen axisPen(Qt::black, 1);

@@ -79,6 +79,10 @@ TCurveColumn LoadColumn(const TBinDataSet& view, const TCurveFieldList& curves,
         column.title = view.AsString(fields::kShortInfo);
     // Views without calculated fields (single-grain files) leave it empty.
     if (column.title.empty()) column.title = "Rec " + std::to_string(column.bookmark);
+    column.legend = column.title;
+    if (view.FindField(fields::kRun) && view.FindField(fields::kDisk))
+        column.legend = "Run " + std::to_string(view.AsInteger(fields::kRun)) + ", disk " +
+                        std::to_string(view.AsInteger(fields::kDisk)) + ": " + column.title;
     return column;
 }
 

@@ -27,7 +27,8 @@ enum class TColumnLayout {
 
 struct TCurveColumn {
     std::int32_t bookmark = 0;
-    std::string title;
+    std::string title;   // the table's column title
+    std::string legend;  // the name in the chart's legend: run, disk and the title
     TColumnLayout layout = TColumnLayout::RawFromZero;
     TLocatedCurve curve;
     bool isTL = false;
