@@ -8,12 +8,14 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QSvgRenderer>
@@ -298,6 +300,52 @@ private slots:
 
         QVERIFY(!form->SavePlot(out.filePath(QStringLiteral("plot.bmpx"))));
         QCOMPARE(prompts_->errors.size(), 1);
+    }
+
+    // "Print graph" with "print to file": a cancelled file dialog prints nothing; a chosen file
+    // gets the page in the layout picked, and the window keeps layout, colour and notes.
+    void printGraphToFileKeepsTheWindowsChoices() {
+        QVERIFY(form_->OpenFile(Dat()));
+        QVERIFY(PrepareSubtractedTL() > 0);
+        std::unique_ptr<TGrForm1> form = OpenEditor();
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("landscape.pdf"));
+        auto answer = [&](bool toFile, int layout, bool colour, const QString& comment) {
+            QTimer::singleShot(0, [=] {
+                auto* dialog = qobject_cast<TPrintOptionDlg*>(QApplication::activeModalWidget());
+                if (!dialog) return;
+                dialog->SetPrintToFile(toFile);
+                dialog->Layouts()->button(layout)->click();
+                dialog->BlackAndWhite()->setChecked(!colour);
+                for (QPushButton* b : dialog->findChildren<QPushButton*>())
+                    if (b->text() == QStringLiteral("Edit notes")) b->click();
+                dialog->NotesEdit()->insertPlainText(comment);
+                for (QDialogButtonBox* box : dialog->findChildren<QDialogButtonBox*>())
+                    if (box->parentWidget() != dialog) box->button(QDialogButtonBox::Ok)->click();
+                dialog->accept();
+            });
+            form->GraphAction(QStringLiteral("Print graph"))->trigger();
+        };
+        answer(true, 2, true, QStringLiteral("first"));  // the file dialog is cancelled
+        QCOMPARE(prompts_->dialogs.back().title, QStringLiteral("Select file for graphic output"));
+        QVERIFY(!QFile::exists(pdf));
+        prompts_->saveNames = {pdf};
+        answer(true, 2, true, QStringLiteral(" second"));
+        QVERIFY(QFile::exists(pdf));
+        QCOMPARE(form->PrintOptions().layout, 2);
+        QVERIFY(!form->PrintOptions().blackAndWhite);
+        QVERIFY(form->Notes().endsWith(QStringLiteral("Comment: first second")));
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (!pdftoppm.isEmpty()) {
+            QProcess p;
+            p.start(pdftoppm,
+                    {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("40"),
+                     QStringLiteral("-singlefile"), pdf, out.filePath(QStringLiteral("page"))});
+            QVERIFY(p.waitForFinished(30000));
+            const QImage page(out.filePath(QStringLiteral("page.png")));
+            QVERIFY(page.width() > page.height());  // landscape
+            QVERIFY(InkAndRed(page).second > 0);    // in colour: the red curve
+        }
     }
 
     void printDialogNamesPaperAndKeepsTheLayout() {
