@@ -21,11 +21,11 @@ namespace {
 
 // Built by later work: present, captioned and disabled.
 constexpr TActionId kLaterWork[] = {
-    TActionId::ToolsNormalize,
-    TActionId::ToolsUseROIs,  TActionId::ComputePlateau, TActionId::ComputeFading,
-    TActionId::ComputeGrowth, TActionId::GrowthCompute,  TActionId::GrowthWriteSol,
-    TActionId::GrowthRec,     TActionId::GrowthPnt,      TActionId::GrowthCur,
-    TActionId::GrowthAcc,     TActionId::GrowthAll,      TActionId::GrowthQuit};
+    TActionId::ToolsNormalize, TActionId::ToolsUseROIs,  TActionId::ComputePlateau,
+    TActionId::ComputeFading,  TActionId::ComputeGrowth, TActionId::GrowthCompute,
+    TActionId::GrowthWriteSol, TActionId::GrowthRec,     TActionId::GrowthPnt,
+    TActionId::GrowthCur,      TActionId::GrowthAcc,     TActionId::GrowthAll,
+    TActionId::GrowthQuit};
 
 // Commands without behaviour yet, which no mode enables: disabled, and their status tip says
 // so.
@@ -208,9 +208,6 @@ void TMainWindow::UpdateActions() {
     // The curve tools without a mode of their own work on the current or selected records.
     for (A id : {A::ToolsDeglitch, A::ToolsASCII}) Action(id)->setEnabled(fileOpen && hasRecords);
     Action(A::RecToGraph)->setEnabled(fileOpen && hasRecords);
-    Action(A::RecToGraph)
-        ->setText(document_->SelectedRecords().empty() ? QStringLiteral("Graph current record")
-                                                       : QStringLiteral("Graph selected records"));
     Action(A::CurvesTL)->setChecked(tlCurves_);
     Action(A::CurvesOSL)->setChecked(!tlCurves_);
     Action(A::CurvesSub)->setChecked(subtractedCurves_);

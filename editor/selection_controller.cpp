@@ -293,6 +293,10 @@ void TSelectionController::UpdateActions() {
     for (TActionId id : {TActionId::SelectOSL, TActionId::SelectTL, TActionId::SelectAll,
                          TActionId::UnselectAll, TActionId::FlipSelect, TActionId::PasteRec})
         Action(id)->setEnabled(hasRecords);
+    // The record-graph command names what it will graph.
+    Action(TActionId::RecToGraph)
+        ->setText(rowSelection && !selection_.Empty() ? QStringLiteral("Graph selected records")
+                                                      : QStringLiteral("Graph current record"));
     QAction* setAll = Action(TActionId::SetAll);
     setAll->setVisible(rowSelection);
     setAll->setEnabled(rowSelection && !selection_.Empty() && !FocusedField().empty());

@@ -135,6 +135,24 @@ private slots:
         // "Halcyon files" mode titles a column by the record's "ShortInfo".
         QCOMPARE(header, QString::fromStdString(View()->AsString("ShortInfo")));
         QVERIFY(!form_->Document().Modified());
+
+        // With rows selected the command graphs them, one column each in selection order (raw
+        // curves: background runs too).
+        form_->Action(TActionId::CurvesSub)->trigger();
+        form_->Action(TActionId::RowSelect)->trigger();
+        form_->Action(TActionId::SelectTL)->trigger();
+        const std::vector<int32_t> selected = form_->Document().SelectedRecords();
+        QVERIFY(selected.size() > 1);
+        QCOMPARE(graph->text(), QStringLiteral("Graph selected records"));
+        std::vector<int32_t> loaded;
+        QTimer::singleShot(0, [&] {
+            auto* editor = qobject_cast<TGrForm1*>(QApplication::activeModalWidget());
+            if (!editor) return;
+            for (const TCurveColumn& c : Editor(*editor)->Columns()) loaded.push_back(c.bookmark);
+            editor->reject();
+        });
+        graph->trigger();
+        QCOMPARE(loaded, selected);
     }
 
     void shiftAndScaleChangeTheChartAndGoBackAsOneUndoableChange() {
