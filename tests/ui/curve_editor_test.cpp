@@ -265,6 +265,53 @@ private slots:
         QCOMPARE(form_->Document().UndoStack().count(), commands);
     }
 
+    void zoomLedgerAndLogarithmicTimeAxis() {
+        QVERIFY(form_->OpenFile(Dat()));
+        QVERIFY(PrepareSubtractedTL() > 0);
+        std::unique_ptr<TGrForm1> form = OpenEditor();
+        QCPAxis* x = form->Chart()->xAxis;
+        QCOMPARE(x->range().lower, 0.0);
+        QCOMPARE(x->range().upper, 60.0);  // the curve ends at 59.6 degC
+        // Zoom in: a third of the range around the value; zoom out: three times it.
+        form->ZoomAxis(true, 30, true);
+        QCOMPARE(x->range().lower, 20.0);
+        QCOMPARE(x->range().upper, 40.0);
+        form->ZoomAxis(true, 35, false);
+        QCOMPARE(x->range().lower, 5.0);
+        QCOMPARE(x->range().upper, 65.0);
+        form->GraphAction(QStringLiteral("Restore"))->trigger();
+        QCOMPARE(x->range().lower, 0.0);
+        QCOMPARE(x->range().upper, 60.0);
+
+        QVERIFY(!form->NumberLabel()->isVisible());
+        form->GraphAction(QStringLiteral("Show ledger"))->trigger();
+        QVERIFY(form->LedgerOn());
+        QVERIFY(form->NumberLabel()->isVisible());
+        QCOMPARE(form->GraphAction(QStringLiteral("Hide ledger"))->text(),
+                 QStringLiteral("Hide ledger"));
+        form->Table()->setFocus();
+        QTest::keyClick(form->Table(), Qt::Key_End);
+        QCOMPARE(form->NumberLabel()->text(), QStringLiteral("Point 60"));
+        form->SetLedger(false);
+        QVERIFY(!form->NumberLabel()->isVisible());
+
+        // A glow curve has no time axis to make logarithmic; a shine-down curve has.
+        QAction* log = form->GraphAction(QStringLiteral("Logarithmic time axis"));
+        QVERIFY(!log->isEnabled());
+        form_->Action(TActionId::CurvesSub)->trigger();
+        TBinDataSet* view = View();
+        for (int n = 1; n <= view->RecordCount(); ++n) {
+            form_->GoToRecord(n);
+            if (!IsTLRecord(*view)) break;
+        }
+        std::unique_ptr<TGrForm1> osl = OpenEditor();
+        log = osl->GraphAction(QStringLiteral("Logarithmic time axis"));
+        QVERIFY(log->isEnabled());
+        log->trigger();
+        QCOMPARE(osl->Chart()->xAxis->scaleType(), QCPAxis::stLogarithmic);
+        QVERIFY(osl->Chart()->xAxis->range().lower > 0);
+    }
+
     void printsToAPdfAndExportsPngAndSvg() {
         QVERIFY(form_->OpenFile(Dat()));
         QVERIFY(PrepareSubtractedTL() > 0);
