@@ -22,18 +22,6 @@ namespace {
 
 const int kDeglitchHelp = 152;
 
-QString RecordsText(int count) {
-    return count == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(count);
-}
-
-// The records a tool run covers for the undo snapshot: the selection, or the current record.
-std::vector<int32_t> RunRecords(const TEditorDocument& document, const TBinDataSet& view) {
-    std::vector<int32_t> ids = document.SelectedRecords();
-    if (ids.empty())
-        if (const std::optional<int32_t> current = view.GetBookmark()) ids.push_back(*current);
-    return ids;
-}
-
 void RunDeglitch(TEditorShell& shell, TSmoothRangeDlg& dialog) {
     TEditorDocument& document = shell.Document();
     TBinDataSet* view = document.ShownView();
@@ -42,15 +30,13 @@ void RunDeglitch(TEditorShell& shell, TSmoothRangeDlg& dialog) {
     if (dialog.exec() != QDialog::Accepted) return;
     const TDeglitchSettings settings = dialog.Settings();
     const std::vector<int32_t> selection = document.SelectedRecords();
-    const std::vector<int32_t> ids = RunRecords(document, *view);
+    const std::vector<int32_t> ids = document.SelectedOrCurrentRecords();
     TDeglitchReport report;
     try {
         TRunProgress progress(shell.Window(), QStringLiteral("Deglitching curves..."),
                               static_cast<int>(ids.size()));
         const TRecordsChange change(
-            &document,
-            QStringLiteral("Deglitch curves (%1)").arg(RecordsText(static_cast<int>(ids.size()))),
-            ids);
+            &document, QStringLiteral("Deglitch curves (%1)").arg(RecordsText(ids.size())), ids);
         report = DeglitchRecords(*view, document.CurveFields(), settings, selection,
                                  progress.Callback());
     } catch (const std::exception& e) {
@@ -60,7 +46,7 @@ void RunDeglitch(TEditorShell& shell, TSmoothRangeDlg& dialog) {
     document.NotifyRecordsChanged();
     shell.UpdateActions();
     shell.SetModeStatus(QStringLiteral("Deglitched %1, %2 value(s) repaired%3")
-                            .arg(RecordsText(static_cast<int>(report.processed.size())))
+                            .arg(RecordsText(report.processed.size()))
                             .arg(report.repaired.size())
                             .arg(report.cancelled ? QStringLiteral(" (cancelled)") : QString()));
 }
@@ -90,8 +76,7 @@ void RunAsciiExport(TEditorShell& shell, TConvASCIIDlg& dialog) {
         AppendAsciiExport(
             path, FormatAsciiTable(table, DelimiterText(settings.delimiter), settings.arrange));
         shell.SetModeStatus(QStringLiteral("%1 written to %2")
-                                .arg(RecordsText(static_cast<int>(table.size()) - 1),
-                                     QString::fromStdString(path)));
+                                .arg(RecordsText(table.size() - 1), QString::fromStdString(path)));
     } catch (const std::exception& e) {
         shell.ShowError(QString::fromStdString(e.what()));
     }

@@ -196,3 +196,10 @@ void TEditorDocument::SetRowSelection(bool on) {
 std::vector<int32_t> TEditorDocument::SelectedRecords() const {
     return rowSelection_ ? selection_.Ids() : std::vector<int32_t>{};
 }
+
+std::vector<int32_t> TEditorDocument::SelectedOrCurrentRecords() const {
+    std::vector<int32_t> ids = SelectedRecords();
+    if (const TBinDataSet* view = ShownView(); ids.empty() && view)
+        if (const std::optional<int32_t> current = view->GetBookmark()) ids.push_back(*current);
+    return ids;
+}

@@ -76,6 +76,8 @@ public:
     const TRecordSelection& Selection() const { return selection_; }
     // The selected records' ids in selection order; empty while row selection is off.
     std::vector<int32_t> SelectedRecords() const;
+    // What a tool works on: the selected records, or else the shown view's current record.
+    std::vector<int32_t> SelectedOrCurrentRecords() const;
 
     // --- Curve fields the layout file marks ---------------------------------------------
     const TCurveFieldList& CurveFields() const { return curveFields_; }

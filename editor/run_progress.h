@@ -1,10 +1,16 @@
 #pragma once
-// Progress of a tool run over many records: a window-modal progress dialog that appears when
-// the run takes a while; Cancel stops the run after the record in hand.
+// Runs over many records: their progress, a window-modal dialog that appears when the run
+// takes a while (Cancel stops the run after the record in hand), and the record count as the
+// undo captions and status lines give it ("1 record", "56 records").
 #include <QApplication>
 #include <QProgressDialog>
+#include <cstddef>
 
 #include "tools/background_subtraction.h"
+
+inline QString RecordsText(std::size_t count) {
+    return count == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(count);
+}
 
 class TRunProgress {
 public:

@@ -18,14 +18,6 @@
 #include "record_store/measurement_fields.h"
 #include "record_store/presentation_record.h"
 
-namespace {
-
-QString RecordsText(std::size_t count) {
-    return count == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(count);
-}
-
-}  // namespace
-
 TSubtractMode::TSubtractMode(TEditorShell& shell) : shell_(shell) {
     panel_ = new TSubtractPanel;
     connect(panel_, &TSubtractPanel::subtractClicked, this, &TSubtractMode::Subtract);
@@ -120,14 +112,10 @@ void TSubtractMode::BuildDefault() {
         panel_->SetMessage(QString::fromLatin1(kNoBackgroundRunsMessage));
 }
 
-void TSubtractMode::ShowAssignment() {
-    shell_.RefreshView();
-}
-
 void TSubtractMode::RestoreDefault() {
     if (!on_) return;
     BuildDefault();
-    ShowAssignment();
+    shell_.RefreshView();
 }
 
 void TSubtractMode::UpdateRange() {
@@ -145,11 +133,9 @@ void TSubtractMode::AssignSelected() {
     TBinDataSet* view = shell_.Document().ShownView();
     const int listIndex = panel_->SelectedBackground();
     if (!on_ || !assignment_ || !view || listIndex < 0) return;
-    std::vector<int32_t> records = shell_.Document().SelectedRecords();
-    if (records.empty())
-        if (const std::optional<int32_t> current = view->GetBookmark()) records.push_back(*current);
-    for (int32_t record : records) assignment_->Assign(record, listIndex);
-    ShowAssignment();
+    for (int32_t record : shell_.Document().SelectedOrCurrentRecords())
+        assignment_->Assign(record, listIndex);
+    shell_.RefreshView();
 }
 
 void TSubtractMode::AssignToRow(int row, int listIndex) {
@@ -157,7 +143,7 @@ void TSubtractMode::AssignToRow(int row, int listIndex) {
     const int at = shell_.Grid()->Model()->RecordIndexOfRow(row);
     if (!on_ || !assignment_ || !view || at < 0) return;
     assignment_->Assign(view->RecordAt(at).id, listIndex);
-    ShowAssignment();
+    shell_.RefreshView();
 }
 
 bool TSubtractMode::eventFilter(QObject* watched, QEvent* event) {

@@ -6,7 +6,6 @@
 // on a grid row change the assignment.
 #include <QObject>
 #include <QPointer>
-#include <memory>
 #include <optional>
 
 #include "editor/editor_mode.h"
@@ -51,7 +50,6 @@ protected:
 private:
     void BuildDefault();
     void UpdateRange();
-    void ShowAssignment();
 
     TEditorShell& shell_;
     QPointer<TSubtractPanel> panel_;  // the mode's; the window's stack holds it while shown

@@ -31,10 +31,6 @@ const QString kTypeOfData = QStringLiteral("Type of data: ");
 const QString kDivideByZero =
     QStringLiteral("A curve cannot be divided by 0: enter a factor other than 0.");
 
-QString RecordsText(int count) {
-    return count == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(count);
-}
-
 // Loading this many records shows progress; fewer load at once.
 constexpr int kProgressFrom = 200;
 
@@ -142,7 +138,7 @@ void TCurveEditor::Load() {
             if (result.cancelled)
                 status = QStringLiteral("Loading cancelled: %1 of %2 shown.")
                              .arg(columns_.size())
-                             .arg(RecordsText(static_cast<int>(ids.size())));
+                             .arg(RecordsText(ids.size()));
         } catch (const std::exception& e) {
             columns_.clear();
             shell_.ShowError(QString::fromStdString(e.what()));
@@ -335,9 +331,7 @@ void TCurveEditor::WriteBack() {
         const std::optional<std::int32_t> current = view->GetBookmark();
         try {
             const TRecordsChange change(
-                &doc,
-                QStringLiteral("Edit curves (%1)").arg(RecordsText(static_cast<int>(ids.size()))),
-                ids);
+                &doc, QStringLiteral("Edit curves (%1)").arg(RecordsText(ids.size())), ids);
             for (TCurveColumn& c : columns_)
                 if (c.changed) WriteBackColumn(*view, c);
         } catch (const std::exception& e) {
