@@ -152,6 +152,28 @@ bool CheckDoseRateInputs(const TDoseRateInputs& in, std::string& message) {
     return true;
 }
 
+namespace {
+
+constexpr const char* kBeyondRangeMessage =
+    "The inputs give a dose rate or an uncertainty too large to compute; check the contents "
+    "and their uncertainties.";
+
+bool Finite(const TDoseRateValue& v) { return std::isfinite(v.Value) && std::isfinite(v.Error); }
+
+bool AllFinite(const TDoseRateResult& r) {
+    for (const TDoseRateValue* v : {&r.Alpha, &r.Beta, &r.Gamma, &r.Cosmic, &r.Internal, &r.Total})
+        if (!Finite(*v)) return false;
+    if (!std::isfinite(r.TotalRandomError) || !std::isfinite(r.TotalSystematicError)) return false;
+    if (r.HasMonteCarlo) {
+        const TMonteCarloSummary& m = r.MonteCarlo;
+        for (const TDoseRateValue* v : {&m.Alpha, &m.Beta, &m.Gamma, &m.Cosmic, &m.Internal, &m.Total})
+            if (!Finite(*v)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool ComputeDoseRate(const TDoseRateInputs& inputs, TDoseRateResult& result, std::string& message) {
     result = TDoseRateResult{};
     if (!CheckDoseRateInputs(inputs, message)) return false;
@@ -201,6 +223,13 @@ bool ComputeDoseRate(const TDoseRateInputs& inputs, TDoseRateResult& result, std
         result.HasMonteCarlo = true;
         result.MonteCarlo = RunDoseRateMonteCarlo(model, inputs.MonteCarloDraws, inputs.Seed);
     }
+    // Each input is checked on its own, but uncertainties near the largest number overflow
+    // once they are squared and summed; such a result would print as "inf".
+    if (!AllFinite(result)) {
+        result = TDoseRateResult{};
+        message = kBeyondRangeMessage;
+        return false;
+    }
     return true;
 }
 
@@ -228,5 +257,11 @@ bool ComputeAge(const TMeasured& de, const TDoseRateInputs& inputs, TAgeResult& 
     result.ErrorRandom = result.Age * std::sqrt(relDe * relDe + relRandom * relRandom);
     result.ErrorSystematic = result.Age * relSystematic;
     result.ErrorTotal = std::hypot(result.ErrorRandom, result.ErrorSystematic);
+    if (!std::isfinite(result.Age) || !std::isfinite(result.ErrorRandom) ||
+        !std::isfinite(result.ErrorSystematic) || !std::isfinite(result.ErrorTotal)) {
+        result = TAgeResult{};
+        message = kBeyondRangeMessage;
+        return false;
+    }
     return true;
 }

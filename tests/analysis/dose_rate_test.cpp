@@ -397,4 +397,26 @@ TEST(DoseRate, BadInputsAreRefusedWithAMessageNamingThem) {
     EXPECT_NE(message.find("zero"), std::string::npos) << message;
 }
 
+// Each uncertainty alone is a valid number, but squared and summed it passes the largest
+// double: the computation refuses instead of reporting an infinite uncertainty.
+TEST(DoseRate, UncertaintiesBeyondTheRangeOfNumbersAreRefused) {
+    TDoseRateInputs in = Sand();
+    in.U.Error = 1.51e306;
+    TDoseRateResult result;
+    std::string message;
+    EXPECT_FALSE(ComputeDoseRate(in, result, message));
+    EXPECT_NE(message.find("too large"), std::string::npos) << message;
+    in.MonteCarloDraws = 10;
+    EXPECT_FALSE(ComputeDoseRate(in, result, message));
+    TAgeResult age;
+    message.clear();
+    EXPECT_FALSE(ComputeAge({10.0, 1.0}, in, age, message));
+    EXPECT_NE(message.find("too large"), std::string::npos) << message;
+    // The largest uncertainty that still squares within range is computed.
+    in = Sand();
+    in.U.Error = 1e100;
+    EXPECT_TRUE(ComputeDoseRate(in, result, message)) << message;
+    EXPECT_TRUE(std::isfinite(result.Total.Error));
+}
+
 }  // namespace

@@ -19,8 +19,7 @@ namespace {
     std::abort();
 }
 
-// Uncertainties of absurd size may overflow to infinity (an open finding); the values stay finite.
-bool Finite(const TDoseRateValue& v) { return std::isfinite(v.Value); }
+bool Finite(const TDoseRateValue& v) { return std::isfinite(v.Value) && std::isfinite(v.Error); }
 
 }  // namespace
 
@@ -55,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         TAgeResult age;
         if (ComputeAge(extras.De, inputs, age, message)) {
             if (!std::isfinite(age.Age) || !std::isfinite(age.ErrorRandom) ||
-                !std::isfinite(age.ErrorSystematic))
+                !std::isfinite(age.ErrorSystematic) || !std::isfinite(age.ErrorTotal))
                 PropertyBroken("an accepted age is not finite");
         } else if (message.empty()) {
             PropertyBroken("a refused age without a message");
