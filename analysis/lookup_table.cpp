@@ -365,8 +365,10 @@ uint16_t MethodBits(const TLookupRecord& e, TViewKind kind, bool second, bool sh
 }
 
 TLookupTable BuildLookupTable(const TBinDataSet& view, TViewKind kind,
-                              const TDateTimeText& dateText) {
+                              const TDateTimeText& dateText, const TTableProgress& progress,
+                              bool* cancelled) {
     TLookupTable table;
+    if (cancelled) *cancelled = false;
     if (kind == TViewKind::General || !view.Active()) return table;
     const TFields f(view);
     const int count = view.RecordCount();
@@ -382,6 +384,10 @@ TLookupTable BuildLookupTable(const TBinDataSet& view, TViewKind kind,
     };
     table.reserve(static_cast<std::size_t>(std::max(count, 0)));
     for (int i = 0; i < count; ++i) {
+        if (progress && i % 256 == 0 && i > 0 && !progress(i, count)) {
+            if (cancelled) *cancelled = true;
+            return table;
+        }
         const TRecordReader r(view, i);
         if (!Passes(r, f, kind)) continue;
         TLookupRecord e;
@@ -411,6 +417,7 @@ TLookupTable BuildLookupTable(const TBinDataSet& view, TViewKind kind,
         SetLastChannel(r, f, kind, e);
         table.push_back(std::move(e));
     }
+    if (progress) progress(count, count);
     return table;
 }
 

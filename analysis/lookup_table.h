@@ -1,5 +1,7 @@
 #pragma once
 // Building the measurement table of growth-curve mode from the records of a view.
+#include <functional>
+
 #include "analysis/aliquot_texts.h"
 #include "analysis/aliquot_types.h"
 #include "record_store/views.h"
@@ -16,8 +18,12 @@ bool PassesGrowthFilter(const TBinDataSet& view, TViewKind kind, int recordIndex
 // whose OSL channel counts do not match "NPT" are kept but not accepted; an OSL record whose
 // counts sum to "NPT" + 1 with more than one channel in its longest time base is repaired
 // (its last channel repeats the one before). Fields of the view that are missing read as 0.
+// `progress` (done, total records) is called every 256 records and once at the end; when it
+// returns false the build stops and sets `*cancelled` (the table is then incomplete).
+using TTableProgress = std::function<bool(int done, int total)>;
 TLookupTable BuildLookupTable(const TBinDataSet& view, TViewKind kind,
-                              const TDateTimeText& dateText = IsoDateTimeText);
+                              const TDateTimeText& dateText = IsoDateTimeText,
+                              const TTableProgress& progress = {}, bool* cancelled = nullptr);
 
 // The irradiation class and the method bits of an entry whose other fields are set, as the
 // table builder computes them. `second`: the record is a second glow ("Second").

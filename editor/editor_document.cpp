@@ -203,3 +203,7 @@ std::vector<int32_t> TEditorDocument::SelectedOrCurrentRecords() const {
         if (const std::optional<int32_t> current = view->GetBookmark()) ids.push_back(*current);
     return ids;
 }
+
+TViewKind TEditorDocument::ShownStoreKind() const {
+    return StoreViewKindOf(shownKind_);
+}

@@ -11,9 +11,11 @@
 #include <memory>
 #include <string>
 
+#include "analysis/graph_messages.h"
 #include "editor/selection_list.h"
 #include "record_store/curve_fields.h"
 #include "record_store/presentation_values.h"
+#include "record_store/views.h"
 
 class TBinDataSet;
 
@@ -51,6 +53,8 @@ public:
     TShownView ShownViewKind() const { return shownKind_; }
     static TRecordKind RecordKindOf(TShownView view);
     TRecordKind ShownRecordKind() const { return RecordKindOf(shownKind_); }
+    // The record store's kind of the shown view (General for the general view or none).
+    TViewKind ShownStoreKind() const;
     // Makes `kind` the shown view, configured for the open file with `schemaPath` and the
     // calculation callback, and opens it. Throws TEditorError (the view then is not shown).
     void OpenView(TShownView kind, const std::string& schemaPath,
@@ -92,6 +96,12 @@ public:
     void SetLastEquivalentDose(double dose, double error);
     bool LastEquivalentDose(double& dose, double& error) const;
 
+    // --- Graph messages ----------------------------------------------------------------------
+    // The window's exchange with the graph windows: growth-curve mode registers as the main
+    // window ("EdForm1"), the viewers under their names ("PointViewer", "CurveViewer",
+    // "GraphEditor").
+    TGraphDispatcher& GraphMessages() { return graphMessages_; }
+
     // --- Notifications the window sends ---------------------------------------------------
     void NotifyOpened(bool fileOpened) { emit opened(fileOpened); }
     void NotifyCurrentRecordChanged() { emit currentRecordChanged(); }
@@ -125,6 +135,7 @@ private:
     TRecordSelection selection_;
     TCurveFieldList curveFields_;
     QUndoStack undoStack_;
+    TGraphDispatcher graphMessages_;
     bool lastModified_ = false;
     bool hasLastDose_ = false;
     double lastDose_ = 0;

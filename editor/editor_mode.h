@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,13 @@ class TBinDataSet;
 // is on: its command is disabled.
 enum class TModeGroup { Tool, Compute };
 
+// Thrown by TEditorMode::Enter to stay off without a further message: the mode has told the
+// user why itself (a warning of its own), or the user cancelled its start.
+class TModeDeclined : public std::runtime_error {
+public:
+    TModeDeclined() : std::runtime_error("mode declined") {}
+};
+
 class TEditorMode {
 public:
     virtual ~TEditorMode() = default;
@@ -32,7 +40,7 @@ public:
 
     // Called with the shown view open and not empty, after the switcher has shown the panel
     // and applied the filter and columns. Throw TEditorError to refuse: the switcher shows
-    // the message and the mode stays off.
+    // the message and the mode stays off; TModeDeclined stays off without one.
     virtual void Enter() = 0;
     // Called while the view is still open (also when the file closes with the mode on: the
     // mode stays on and is entered again for the next file opened). Must not throw.

@@ -32,6 +32,7 @@
 #include "editor/roi_commands.h"
 #include "editor/selection_controller.h"
 #include "editor/splash_widget.h"
+#include "editor/growth_mode.h"
 #include "editor/subtract_mode.h"
 #include "editor/text_locale.h"
 #include "platform/settings_store.h"
@@ -80,6 +81,7 @@ TMainWindow::TMainWindow(TSettingsStore& settings, TUserPrompts* prompts, QWidge
     InstallGraphCommands(*this);
     modes_ = new TModeSwitcher(*this, *document_, this);
     modes_->Register(std::make_unique<TSubtractMode>(*this));
+    modes_->Register(std::make_unique<TGrowthMode>(*this));
     UpdateActions();
 }
 

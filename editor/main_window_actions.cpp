@@ -20,12 +20,9 @@
 namespace {
 
 // Built by later work: present, captioned and disabled.
-constexpr TActionId kLaterWork[] = {
-    TActionId::ToolsNormalize, TActionId::ToolsUseROIs,  TActionId::ComputePlateau,
-    TActionId::ComputeFading,  TActionId::ComputeGrowth, TActionId::GrowthCompute,
-    TActionId::GrowthWriteSol, TActionId::GrowthRec,     TActionId::GrowthPnt,
-    TActionId::GrowthCur,      TActionId::GrowthAcc,     TActionId::GrowthAll,
-    TActionId::GrowthQuit};
+constexpr TActionId kLaterWork[] = {TActionId::ToolsNormalize, TActionId::ToolsUseROIs,
+                                    TActionId::ComputePlateau, TActionId::ComputeFading,
+                                    TActionId::GrowthWriteSol};
 
 // Commands without behaviour yet, which no mode enables: disabled, and their status tip says
 // so.

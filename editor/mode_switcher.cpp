@@ -97,6 +97,9 @@ bool TModeSwitcher::Start(TEditorMode& mode) {
     UpdateStatus();
     try {
         mode.Enter();
+    } catch (const TModeDeclined&) {
+        Stop(false);
+        return false;
     } catch (const std::exception& e) {
         Stop(false);  // the mode did not start: nothing for it to leave
         shell_.ShowError(QString::fromStdString(e.what()));

@@ -19,6 +19,7 @@ public:
     int saveQuestions = 0;
     QStringList questions;  // the questions Confirm was asked
     QStringList errors;
+    QStringList warnings;
     QList<TFileDialog> dialogs;
 
     TAnswer AskSaveChanges(QWidget*) override {
@@ -29,6 +30,7 @@ public:
         return a;
     }
     void ShowError(QWidget*, const QString& message) override { errors << message; }
+    void ShowWarning(QWidget*, const QString& message) override { warnings << message; }
     QString OpenFileName(QWidget*, const QString& title, const QString& directory,
                          const QString& filter) override {
         dialogs.append({title, directory, filter, QString()});

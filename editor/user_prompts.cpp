@@ -38,6 +38,10 @@ void TDialogPrompts::ShowError(QWidget* parent, const QString& message) {
     QMessageBox::critical(parent, QStringLiteral("Orvane Editor"), message);
 }
 
+void TDialogPrompts::ShowWarning(QWidget* parent, const QString& message) {
+    QMessageBox::warning(parent, QStringLiteral("Warning!"), message);
+}
+
 QString TDialogPrompts::OpenFileName(QWidget* parent, const QString& title,
                                      const QString& directory, const QString& filter) {
     return QFileDialog::getOpenFileName(parent, title, directory, QtFilter(filter));

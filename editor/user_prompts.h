@@ -14,6 +14,10 @@ public:
     virtual TAnswer AskSaveChanges(QWidget* parent) = 0;
     // An error message box with an OK button.
     virtual void ShowError(QWidget* parent, const QString& message) = 0;
+    // A warning message box (caption "Warning!") with an OK button.
+    virtual void ShowWarning(QWidget* parent, const QString& message) {
+        ShowError(parent, message);
+    }
     // Open and save file dialogs; an empty result means the user cancelled.
     virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& directory,
                                  const QString& filter) = 0;
@@ -33,6 +37,7 @@ class TDialogPrompts : public TUserPrompts {
 public:
     TAnswer AskSaveChanges(QWidget* parent) override;
     void ShowError(QWidget* parent, const QString& message) override;
+    void ShowWarning(QWidget* parent, const QString& message) override;
     QString OpenFileName(QWidget* parent, const QString& title, const QString& directory,
                          const QString& filter) override;
     QString SaveFileName(QWidget* parent, const QString& title, const QString& proposed,

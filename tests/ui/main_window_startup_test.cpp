@@ -264,14 +264,16 @@ private slots:
             int context;
             const char* anchor;
         } cases[] = {{101, "ctx101"}, {103, "ctx103"}, {119, "ctx119"}, {125, "ctx120"},
-                     {143, "ctx141"}, {160, "ctx150"}, {172, "ctx170"}, {182, "ctx181"},
-                     {194, "ctx191"}, {206, "ctx201"}, {100, ""},       {300, ""}};
+                     {143, "ctx141"}, {160, "ctx150"}, {171, "ctx170"}, {182, "ctx181"},
+                     {194, "ctx191"}, {202, "ctx201"}, {172, "ctx172"}, {206, "ctx206"},
+                     {100, ""},       {300, ""}};
         for (const Case& c : cases)
             QCOMPARE(THelpWindow::ContextUrl(c.context).fragment(), QLatin1String(c.anchor));
         // Commands with a page of their own open it.
         for (const auto& [context, page] :
              {std::pair{150, "/help/subtract.html"}, std::pair{152, "/help/deglitch.html"},
-              std::pair{153, "/help/ascii.html"}, std::pair{181, "/help/age.html"}}) {
+              std::pair{153, "/help/ascii.html"}, std::pair{181, "/help/age.html"},
+              std::pair{172, "/help/growth.html"}, std::pair{206, "/help/growth.html"}}) {
             QCOMPARE(THelpWindow::ContextUrl(context).path(), QLatin1String(page));
             form_->ShowHelpContext(context);
             QVERIFY(!help->CurrentTitle().isEmpty());

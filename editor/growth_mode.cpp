@@ -1,0 +1,613 @@
+#include "editor/growth_mode.h"
+
+#include <QAction>
+#include <QDate>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMainWindow>
+#include <QMenu>
+#include <QTime>
+#include <QToolBar>
+#include <cmath>
+
+#include "analysis/device_key.h"
+#include "analysis/lookup_table.h"
+#include "editor/editor_document.h"
+#include "editor/editor_shell.h"
+#include "editor/run_progress.h"
+#include "editor/user_prompts.h"
+#include "record_store/bin_data_set.h"
+
+namespace {
+
+constexpr const char* kNoValidRecords = "No valid records!";
+constexpr const char* kNoMethod = "No method was recognized by program!";
+constexpr const char* kLineEnd = "\r\n";
+constexpr int kGrowthHelpContext = 172;
+
+// The irradiation date as the user's locale writes a short date, with the time of day.
+std::string LocaleDateTimeText(double dateTime) {
+    if (!std::isfinite(dateTime)) return "?";
+    const double day = std::floor(dateTime);
+    const QDate date = QDate(1899, 12, 30).addDays(static_cast<qint64>(day));
+    const int seconds = std::min(static_cast<int>(std::lround((dateTime - day) * 86400.0)), 86399);
+    const QTime time = QTime(0, 0).addSecs(seconds);
+    return (QLocale().toString(date, QLocale::ShortFormat) + QLatin1Char(' ') +
+            time.toString(QStringLiteral("HH:mm:ss")))
+        .toStdString();
+}
+
+std::string TimeOfDayNow() {
+    return QLocale().toString(QTime::currentTime(), QLocale::LongFormat).toStdString();
+}
+
+}  // namespace
+
+TGrowthMode::TGrowthMode(TEditorShell& shell)
+    : shell_(shell), messages_(shell.Document().GraphMessages()) {
+    using A = TActionId;
+    panel_ = new TGrowthPanel;
+    connect(panel_, &TGrowthPanel::deviceChanged, this, &TGrowthMode::ChooseDevice);
+    connect(panel_, &TGrowthPanel::cellChosen, this, &TGrowthMode::ChooseCell);
+    connect(panel_, &TGrowthPanel::irradiationsChanged, this, &TGrowthMode::IrradiationsChanged);
+    connect(panel_, &TGrowthPanel::indexModeChosen, this, &TGrowthMode::ChooseIndexMode);
+    connect(panel_, &TGrowthPanel::firstValueChanged, this, &TGrowthMode::FirstValueChanged);
+    connect(panel_, &TGrowthPanel::secondValueChanged, this, &TGrowthMode::SecondValueChanged);
+    connect(panel_, &TGrowthPanel::acceptKeyPressed, this,
+            [this](int ordinal) { ToggleAccept(ordinal, true); });
+    connect(panel_, &TGrowthPanel::menuRequested, this, &TGrowthMode::ShowMenu);
+    connect(panel_, &TGrowthPanel::helpRequested, this,
+            [this] { shell_.ShowHelpContext(kGrowthHelpContext); });
+
+    const std::pair<A, const char*> hints[] = {{A::GrowthCompute, "Compute"},
+                                               {A::GrowthRec, "Preview records"},
+                                               {A::GrowthPnt, "Preview points"},
+                                               {A::GrowthCur, "Preview curves"},
+                                               {A::GrowthAcc, "Accept selected"}};
+    for (const auto& [id, hint] : hints) {
+        shell_.Action(id)->setToolTip(QString::fromLatin1(hint));
+        shell_.Action(id)->setStatusTip(QString::fromLatin1(hint));
+    }
+    for (A id : {A::GrowthRec, A::GrowthPnt, A::GrowthCur}) shell_.Action(id)->setCheckable(true);
+    connect(shell_.Action(A::GrowthCompute), &QAction::triggered, this, &TGrowthMode::Compute);
+    connect(shell_.Action(A::GrowthRec), &QAction::triggered, this, &TGrowthMode::SetRecordPreview);
+    connect(shell_.Action(A::GrowthPnt), &QAction::triggered, this, &TGrowthMode::SetPointPreview);
+    connect(shell_.Action(A::GrowthCur), &QAction::triggered, this, &TGrowthMode::SetCurvePreview);
+    connect(shell_.Action(A::GrowthAcc), &QAction::triggered, this,
+            &TGrowthMode::ToggleAcceptOfLastClick);
+    connect(shell_.Action(A::GrowthAll), &QAction::triggered, this, &TGrowthMode::AcceptAll);
+    connect(shell_.Action(A::GrowthQuit), &QAction::triggered, this, [this] {
+        if (on_) shell_.Action(TActionId::ComputeGrowth)->trigger();
+    });
+
+    // The compute tool bar, shown while the mode is on.
+    if (auto* window = qobject_cast<QMainWindow*>(shell_.Window())) {
+        window->addToolBarBreak();
+        toolBar_ = window->addToolBar(QStringLiteral("Compute"));
+        toolBar_->setObjectName(QStringLiteral("ComputeToolBar"));
+        toolBar_->setMovable(false);
+        for (A id :
+             {A::GrowthCompute, A::GrowthPnt, A::GrowthCur, A::GrowthWriteSol, A::GrowthQuit})
+            toolBar_->addAction(shell_.Action(id));
+        toolBar_->hide();
+    }
+
+    // The panel's pop-up menu; its "Toggle accept" acts on the entry under the click.
+    menu_ = new QMenu(panel_);
+    menu_->setObjectName(QStringLiteral("GrowthPopupMenu"));
+    menu_->addAction(shell_.Action(A::GrowthRec));
+    menu_->addAction(shell_.Action(A::GrowthPnt));
+    menu_->addAction(shell_.Action(A::GrowthCur));
+    menu_->addSeparator();
+    QAction* toggle = menu_->addAction(QStringLiteral("Toggle accept"));
+    toggle->setObjectName(QStringLiteral("PopupToggleAccept"));
+    connect(toggle, &QAction::triggered, this, &TGrowthMode::ToggleAcceptOfLastClick);
+    menu_->addAction(shell_.Action(A::GrowthAll));
+    menu_->addSeparator();
+    menu_->addAction(shell_.Action(A::GrowthCompute));
+
+    messages_.Register(kMainWindowName, this);
+    UpdateCommands();
+}
+
+TGrowthMode::~TGrowthMode() {
+    messages_.Unregister(kMainWindowName);
+    // The panel is ours to delete, unless the window's stack took it along as it closed.
+    delete panel_.data();
+}
+
+QWidget* TGrowthMode::Panel() {
+    return panel_;
+}
+
+QString TGrowthMode::StatusText() const {
+    return QStringLiteral(" - computing paleodose: ") +
+           QFileInfo(shell_.Document().FileName()).fileName();
+}
+
+void TGrowthMode::SetViewerHooks(std::function<void(const std::string&)> show,
+                                 std::function<void(const std::string&)> close) {
+    showViewer_ = std::move(show);
+    closeViewer_ = std::move(close);
+}
+
+void TGrowthMode::UpdateCommands() {
+    using A = TActionId;
+    for (A id : {A::GrowthCompute, A::GrowthRec, A::GrowthPnt, A::GrowthCur, A::GrowthAcc,
+                 A::GrowthAll, A::GrowthQuit})
+        shell_.Action(id)->setEnabled(on_);
+}
+
+// --- Entering and leaving -------------------------------------------------------------------
+
+void TGrowthMode::Enter() {
+    TEditorDocument& document = shell_.Document();
+    TBinDataSet* view = document.ShownView();
+    if (!view) return;
+    Clear();
+    bool cancelled = false;
+    {
+        TRunProgress progress(shell_.Window(), QStringLiteral("Reading measurements..."),
+                              view->RecordCount());
+        const TToolProgress step = progress.Callback();
+        table_ = BuildLookupTable(*view, document.ShownStoreKind(), LocaleDateTimeText, step,
+                                  &cancelled);
+    }
+    if (cancelled) {
+        Clear();
+        throw TModeDeclined();
+    }
+    auto refuse = [this](const char* message) {
+        Clear();
+        shell_.Prompts().ShowWarning(shell_.Window(), QString::fromLatin1(message));
+        throw TModeDeclined();
+    };
+    if (table_.empty()) refuse(kNoValidRecords);
+    devices_ = BuildDeviceList(table_);
+    irradiations_ = BuildIrradiationList(table_, LocaleDateTimeText);
+    bleachings_ = BuildBleachingList(table_);
+    if (devices_.empty()) refuse(kNoMethod);
+
+    panel_->SetCurves(table_);
+    QStringList irradiationTexts;
+    for (const TIrradiationEntry& e : irradiations_)
+        irradiationTexts << QString::fromStdString(e.Text);
+    panel_->SetIrradiations(irradiationTexts);
+    device_ = 0;
+    RecomputeSelection();
+    RebuildForDevice();
+    if (grid_.Methods.empty()) refuse(kNoMethod);
+    RecomputeSelection();
+    panel_->ClearSolutions();
+
+    on_ = true;
+    panel_->ShowRecords(shell_.Action(TActionId::GrowthRec)->isChecked());
+    if (toolBar_) toolBar_->show();
+    UpdateCommands();
+    RefreshViewers();
+}
+
+void TGrowthMode::Leave() {
+    if (on_) {
+        // The viewers stay open: they let go of what goes with the mode.
+        for (const char* name : {kPointViewer, kCurveViewer}) {
+            messages_.SendReference(name, gd_Points, nullptr);
+            messages_.SendReference(name, gd_ViewCurves, nullptr);
+            messages_.SendReference(name, gd_Fit, nullptr);
+        }
+    }
+    on_ = false;
+    Clear();
+    if (toolBar_) toolBar_->hide();
+    UpdateCommands();
+}
+
+void TGrowthMode::Clear() {
+    points_.clear();
+    hasPoints_ = false;
+    grid_ = {};
+    bleachings_.clear();
+    irradiations_.clear();
+    devices_.clear();
+    table_.clear();
+    platter_ = {};
+    hasPlatter_ = false;
+    device_ = 0;
+    bleaching_ = method_ = -1;
+    fit_ = {};
+    lastClick_ = -1;
+}
+
+// --- Lists, method grid and index -----------------------------------------------------------
+
+const TDeviceKey& TGrowthMode::Device() const {
+    return devices_[static_cast<std::size_t>(device_)].Key;
+}
+
+bool TGrowthMode::SingleAliquot() const {
+    return method_ == kSaAdditive || method_ == kSaRegenerative;
+}
+
+void TGrowthMode::RebuildForDevice() {
+    grid_ = PossibleMethods(table_, Device(), irradiations_, bleachings_);
+    platter_ = {};
+    hasPlatter_ = false;
+    for (int m : grid_.Methods)
+        if (m == kSaAdditive || m == kSaRegenerative) hasPlatter_ = true;
+    if (hasPlatter_) hasPlatter_ = BuildAliquotSet(table_, platter_);
+
+    QStringList deviceTexts;
+    for (const TDeviceEntry& d : devices_) deviceTexts << QString::fromStdString(d.Text);
+    panel_->SetDevices(deviceTexts, device_);
+
+    // The first possible cell, bleaching column by column.
+    bleaching_ = method_ = -1;
+    for (std::size_t b = 0; b < grid_.Possible.size() && method_ < 0; ++b) {
+        for (int m : grid_.Methods) {
+            if (grid_.Possible[b][static_cast<std::size_t>(m)][0]) {
+                bleaching_ = static_cast<int>(b);
+                method_ = m;
+                break;
+            }
+        }
+    }
+    QStringList bleachingTexts;
+    for (const TBleachingEntry& b : bleachings_) bleachingTexts << QString::fromStdString(b.Text);
+    panel_->SetMethodGrid(grid_, bleachingTexts, bleaching_, method_);
+    panel_->FillFitLists(method_);
+    SetUpIndex();
+}
+
+void TGrowthMode::SetUpIndex() {
+    fields_ = IndexFieldsFor(Device(), method_, hasPlatter_ ? &platter_ : nullptr);
+    panel_->SetIndexFields(fields_);
+    index_ = fields_.DefaultIndex;
+    if (!fields_.Valid()) {
+        rangeFirst_ = rangeLast_ = 0;
+    } else if (fields_.Unit != TIndexUnit::Temperature) {
+        // Channels and disk numbers are their own indices.
+        rangeFirst_ = fields_.Minimum;
+        rangeLast_ = fields_.Maximum;
+    } else {
+        const int spacing = std::max(fields_.Spacing, 1);
+        rangeFirst_ = 200 / spacing - 1;
+        rangeLast_ = fields_.Maximum / spacing - 1;
+    }
+    hasPoints_ = false;
+    ShowSingle();
+}
+
+void TGrowthMode::ShowSingle() {
+    panel_->ShowIndexMode(TIndexMode::Single, fields_.Valid() ? ValueOfIndex(fields_, index_) : 0,
+                          0);
+    panel_->SetFirstValueValid(true);
+}
+
+void TGrowthMode::ChooseIndexMode(TIndexMode mode) {
+    if (!on_) return;
+    if (mode == TIndexMode::Single) {
+        ShowSingle();
+        return;
+    }
+    panel_->ShowIndexMode(mode, ValueOfIndex(fields_, rangeFirst_),
+                          ValueOfIndex(fields_, rangeLast_));
+}
+
+void TGrowthMode::RecomputeSelection() {
+    if (devices_.empty()) return;
+    if (bleaching_ >= 0 && method_ >= 0) {
+        UpdateSelection(table_, Device(), irradiations_,
+                        bleachings_[static_cast<std::size_t>(bleaching_)].Bleaching, method_);
+    } else {
+        UpdateSelection(table_, Device(), irradiations_, TBleaching{}, 0, true);
+    }
+    panel_->RedrawCurves(table_);
+}
+
+void TGrowthMode::ChooseDevice(int device) {
+    if (!on_ || device < 0 || device >= static_cast<int>(devices_.size()) || device == device_)
+        return;
+    device_ = device;
+    RecomputeSelection();
+    RebuildForDevice();
+    RecomputeSelection();
+    RefreshViewers();
+}
+
+void TGrowthMode::ChooseCell(int bleaching, int method) {
+    if (!on_ || bleaching < 0 || bleaching >= static_cast<int>(bleachings_.size())) return;
+    if (bleaching == bleaching_ && method == method_) return;
+    const bool wasSingleAliquot = SingleAliquot();
+    const bool wasAdditiveSa = method_ == kSaAdditive;
+    bleaching_ = bleaching;
+    method_ = method;
+    if (wasSingleAliquot != SingleAliquot() || wasAdditiveSa != (method == kSaAdditive))
+        panel_->FillFitLists(method_);
+    if (wasSingleAliquot != SingleAliquot()) SetUpIndex();
+    hasPoints_ = false;  // other levels for another method
+    RecomputeSelection();
+    if (shell_.Action(TActionId::GrowthPnt)->isChecked()) {
+        SendPointPreview();
+    } else if (!shell_.Action(TActionId::GrowthCur)->isChecked()) {
+        FreePoints();
+    }
+    if (shell_.Action(TActionId::GrowthCur)->isChecked()) SendCurvePreview();
+}
+
+void TGrowthMode::IrradiationsChanged() {
+    if (!on_) return;
+    const std::vector<bool> selected = panel_->IrradiationSelection();
+    for (std::size_t i = 0; i < irradiations_.size() && i < selected.size(); ++i)
+        irradiations_[i].Selected = selected[i];
+    RecheckPossibleMethods(grid_, table_, Device(), irradiations_, bleachings_);
+    panel_->RedrawMethodGrid(grid_);
+    hasPoints_ = false;  // other measurements in the selection
+    RecomputeSelection();
+}
+
+void TGrowthMode::FirstValueChanged(int value) {
+    if (!on_ || !fields_.Valid()) return;
+    if (SingleAliquot()) {
+        const bool known = hasPlatter_ && platter_.Find(value) != nullptr;
+        panel_->SetFirstValueValid(known);
+        if (!known) return;
+    }
+    int index = 0;
+    std::string message;
+    if (!IndexFromValue(fields_, value, index, message)) return;
+    if (panel_->IndexMode() != TIndexMode::Single) {
+        rangeFirst_ = index;
+        return;
+    }
+    index_ = index;
+    EnsurePoints();
+    messages_.SendDraw(kPointViewer, kMaskIndexPoints);
+    messages_.SendDraw(kCurveViewer, kMaskIndexViewCurves);
+    messages_.SendDraw(kGraphEditor, kMaskIndexPlateau);
+}
+
+void TGrowthMode::SecondValueChanged(int value) {
+    int index = 0;
+    std::string message;
+    if (on_ && fields_.Valid() && IndexFromValue(fields_, value, index, message))
+        rangeLast_ = index;
+}
+
+// --- Growth points ----------------------------------------------------------------------------
+
+bool TGrowthMode::EnsurePoints() {
+    if (method_ < 0 || SingleAliquot() || !fields_.Valid()) {
+        // Single-aliquot points are made per disk by their own computations.
+        points_.clear();
+        hasPoints_ = false;
+        return false;
+    }
+    index_ = std::max(index_, 0);
+    if (hasPoints_) {
+        UpdateGrowthPoints(points_, table_, index_);
+    } else {
+        points_ = BuildGrowthPoints(table_, method_, index_);
+        hasPoints_ = true;
+    }
+    return true;
+}
+
+void TGrowthMode::RebuildPoints() {
+    hasPoints_ = false;
+    EnsurePoints();
+}
+
+void TGrowthMode::FreePoints() {
+    points_.clear();
+    hasPoints_ = false;
+}
+
+// --- Compute ---------------------------------------------------------------------------------
+
+void TGrowthMode::Compute() {
+    if (!on_ || method_ < 0) return;
+    if (!fields_.Valid()) {
+        shell_.ShowError(QString::fromStdString(fields_.Error));
+        return;
+    }
+    // What "Range" and "All" compute is the work of the range computations.
+    if (panel_->IndexMode() != TIndexMode::Single) return;
+    if (SingleAliquot() && !(hasPlatter_ && platter_.Find(index_))) return;
+    EnsurePoints();
+
+    // The point viewer shows the results.
+    if (showViewer_) showViewer_(kPointViewer);
+    const bool osl = !IsTLDevice(Device());
+    messages_.SendValue(kPointViewer, gd_Plot, plResults);
+    messages_.SendText(kPointViewer, gd_Title, "Orvane - View results");
+    messages_.SendText(kPointViewer, gd_Caption, "Growth data");
+    messages_.SendText(kPointViewer, gd_XLabel, "Dose, Gy");
+    messages_.SendText(kPointViewer, gd_YLabel, "Intensity");
+    messages_.SendValue(kPointViewer, gd_Kind, osl ? gkChannel : gkTemperature);
+    messages_.SendValue(kPointViewer, gd_Spacing, Device().Spacing);
+    messages_.SendReference(kPointViewer, gd_Points, &points_);
+    messages_.SendReference(kPointViewer, gd_Index, &index_);
+    messages_.SendDraw(kPointViewer, kMaskIndexPoints);
+
+    const TSolution s = ComputeSolution(points_, Device(), method_, index_, panel_->FitOptions());
+    fit_ = s.Fit;
+    panel_->AppendSolution(QString::fromStdString(s.Line));
+
+    messages_.SendReference(kPointViewer, gd_Fit, &fit_);
+    messages_.SendDraw(kPointViewer, kMaskIndexPointsFit);
+    const QFileInfo file(shell_.Document().FileName());
+    TSummaryInput summary;
+    summary.FileName = file.fileName().toStdString();
+    summary.Folder = file.absolutePath().toStdString();
+    summary.DeviceText = devices_[static_cast<std::size_t>(device_)].Text;
+    summary.Method = method_;
+    const TBleachingEntry& bleach = bleachings_[static_cast<std::size_t>(bleaching_)];
+    if (bleach.Bleaching.BleachTime > 0) summary.BleachingText = bleach.Text;
+    summary.Osl = osl;
+    summary.IndexValue = ValueOfIndex(fields_, index_);
+    summary.PrintedOn = TimeOfDayNow();
+    messages_.SendText(kPointViewer, gd_Notes, ResultSummaryText(summary, fit_));
+
+    if (fit_.ResultCode == 0) shell_.Document().SetLastEquivalentDose(fit_.ED, fit_.EDError);
+}
+
+// --- Previews --------------------------------------------------------------------------------
+
+std::string TGrowthMode::Notes(bool withIndex) const {
+    const QFileInfo file(shell_.Document().FileName());
+    std::string notes = "File name: " + file.fileName().toStdString() + kLineEnd;
+    notes += "Full path: " + file.absolutePath().toStdString() + kLineEnd;
+    notes += "Type of data: " + devices_[static_cast<std::size_t>(device_)].Text + kLineEnd;
+    notes += "Method: " + MethodLongName(method_) + kLineEnd;
+    if (bleaching_ > 0)
+        notes += "Bleaching: " + bleachings_[static_cast<std::size_t>(bleaching_)].Text + kLineEnd;
+    if (withIndex) {
+        const std::string value = std::to_string(panel_->FirstValue());
+        notes += IsTLDevice(Device()) ? "Temperature(s): " + value + "C" : "Channel(s): " + value;
+        notes += kLineEnd;
+    }
+    notes += "Printed on: " + TimeOfDayNow() + kLineEnd;
+    notes += "Comment: ";
+    return notes;
+}
+
+void TGrowthMode::SendPointPreview() {
+    RebuildPoints();
+    if (showViewer_) showViewer_(kPointViewer);
+    const bool osl = !IsTLDevice(Device());
+    messages_.SendValue(kPointViewer, gd_Plot, plPoints);
+    messages_.SendText(kPointViewer, gd_Title, "Orvane - View points");
+    messages_.SendValue(kPointViewer, gd_Kind, osl ? gkChannel : gkTemperature);
+    messages_.SendText(kPointViewer, gd_Caption, "Growth data");
+    messages_.SendText(kPointViewer, gd_XLabel, "Dose, Gy");
+    messages_.SendText(kPointViewer, gd_YLabel, "Intensity");
+    messages_.SendText(kPointViewer, gd_Notes, Notes(true));
+    messages_.SendValue(kPointViewer, gd_Spacing, Device().Spacing);
+    messages_.SendReference(kPointViewer, gd_Points, &points_);
+    messages_.SendReference(kPointViewer, gd_Index, &index_);
+    messages_.SendDraw(kPointViewer, kMaskIndexPoints);
+}
+
+void TGrowthMode::SendCurvePreview() {
+    RebuildPoints();
+    if (showViewer_) showViewer_(kCurveViewer);
+    const bool osl = !IsTLDevice(Device());
+    messages_.SendValue(kCurveViewer, gd_Plot, plViewCurves);
+    messages_.SendText(kCurveViewer, gd_Title, "Orvane - View curves");
+    messages_.SendValue(kCurveViewer, gd_Kind, osl ? gkChannel : gkTemperature);
+    messages_.SendText(kCurveViewer, gd_Caption, osl ? "OSL shine down curves" : "TL glow curves");
+    messages_.SendText(kCurveViewer, gd_XLabel, osl ? "OSL channel" : "Glow temperature, C");
+    messages_.SendText(kCurveViewer, gd_YLabel, "Intensity");
+    messages_.SendText(kCurveViewer, gd_Notes, Notes(false));
+    messages_.SendValue(kCurveViewer, gd_Spacing, Device().Spacing);
+    messages_.SendReference(kCurveViewer, gd_Points, &points_);
+    messages_.SendReference(kCurveViewer, gd_ViewCurves, &table_);
+    messages_.SendReference(kCurveViewer, gd_Index, &index_);
+    messages_.SendDraw(kCurveViewer, kMaskIndexViewCurves);
+}
+
+void TGrowthMode::RefreshViewers() {
+    if (!on_) return;
+    if (shell_.Action(TActionId::GrowthPnt)->isChecked()) SendPointPreview();
+    if (shell_.Action(TActionId::GrowthCur)->isChecked()) SendCurvePreview();
+}
+
+void TGrowthMode::SetRecordPreview(bool on) {
+    shell_.Action(TActionId::GrowthRec)->setChecked(on);
+    panel_->ShowRecords(on);
+}
+
+void TGrowthMode::SetPointPreview(bool on) {
+    shell_.Action(TActionId::GrowthPnt)->setChecked(on);
+    if (!on_) return;
+    if (on) {
+        SendPointPreview();
+        return;
+    }
+    if (!shell_.Action(TActionId::GrowthCur)->isChecked()) FreePoints();
+    if (closeViewer_) closeViewer_(kPointViewer);
+}
+
+void TGrowthMode::SetCurvePreview(bool on) {
+    shell_.Action(TActionId::GrowthCur)->setChecked(on);
+    if (!on_) return;
+    if (on) {
+        SendCurvePreview();
+        return;
+    }
+    if (closeViewer_) closeViewer_(kCurveViewer);
+    if (!shell_.Action(TActionId::GrowthPnt)->isChecked()) FreePoints();
+}
+
+// --- Accepting measurements ---------------------------------------------------------------
+
+void TGrowthMode::AfterAcceptChange() {
+    RecheckPossibleMethods(grid_, table_, Device(), irradiations_, bleachings_);
+    panel_->RedrawMethodGrid(grid_);
+    panel_->RedrawCurves(table_);
+}
+
+void TGrowthMode::ToggleAccept(int ordinal, bool fromKey) {
+    if (!on_ || ordinal < 0 || ordinal >= static_cast<int>(table_.size())) return;
+    ToggleAccepted(table_, ordinal, points_);
+    AfterAcceptChange();
+    if (fromKey) {
+        messages_.SendDraw(kPointViewer, kMaskPoints);
+    } else {
+        messages_.SendDraw(kPointViewer, kMaskViewCurvesPoints);
+        messages_.SendDraw(kCurveViewer, kMaskViewCurvesPoints);
+    }
+}
+
+void TGrowthMode::ToggleAcceptOfLastClick() {
+    ToggleAccept(lastClick_, false);
+}
+
+void TGrowthMode::AcceptAll() {
+    if (!on_) return;
+    for (TLookupRecord& e : table_) e.Accepted = true;
+    AfterAcceptChange();
+}
+
+void TGrowthMode::ShowMenu(const QPoint& globalPos, bool onCurves, int ordinal) {
+    if (!on_) return;
+    lastClick_ = onCurves ? ordinal : -1;
+    QAction* toggle = menu_->findChild<QAction*>(QStringLiteral("PopupToggleAccept"));
+    toggle->setVisible(onCurves);
+    toggle->setEnabled(onCurves);
+    menu_->popup(globalPos);
+}
+
+// --- Messages from the graph windows --------------------------------------------------------
+
+void TGrowthMode::HandleGraphMessage(TGraphMessage& message) {
+    if (!on_) return;
+    if (message.Msg == WM_UpdatedPoints) {
+        // The viewer has written the new index into index_.
+        ShowSingle();
+        EnsurePoints();
+        messages_.SendDraw(kPointViewer, kMaskIndexViewCurvesPoints);
+        messages_.SendDraw(kCurveViewer, kMaskIndexViewCurvesPoints);
+        return;
+    }
+    if (message.Msg != WM_UpdatedData) return;  // WM_ComputedFit, WM_ComputedLine: nothing
+    TakeOverAcceptedFlags(points_, table_);
+    for (const TDosePoints& level : points_) {
+        for (const TGrowthPoint& p : level.Points) {
+            if (p.Ordinal < 0 || p.Ordinal >= static_cast<int>(table_.size())) continue;
+            panel_->SelectCurve(p.Ordinal, level.Selected != 0);
+            if (p.Focus) panel_->FocusCurve(p.Ordinal);
+        }
+    }
+    AfterAcceptChange();
+    TGraphicDataMask mask = 0;
+    if (message.Kind() == gd_Mask && message.WParam != 0)
+        mask = *reinterpret_cast<const TGraphicDataMask*>(message.WParam);
+    if (mask & MaskOf({gd_Index})) {
+        EnsurePoints();
+        ShowSingle();
+        messages_.SendDraw(kGraphEditor, kMaskIndexPlateau);
+    }
+    messages_.SendDraw(kCurveViewer, kMaskViewCurvesPoints);
+    messages_.SendDraw(kPointViewer, kMaskViewCurvesPoints);
+}

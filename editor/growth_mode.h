@@ -1,0 +1,135 @@
+#pragma once
+// "Growth curve" mode: the growth panel replaces the record form; the mode reads the shown
+// view into the measurement table, lists its devices, irradiations and bleaching treatments,
+// offers the method grid, builds the growth points of the chosen device, method and index,
+// and "Compute" writes one solution line per computation. The point and curve viewers get
+// their items through the graph messages of the document ("PointViewer", "CurveViewer");
+// the mode is the main window's receiver ("EdForm1") for what they report back.
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "analysis/aliquot_lists.h"
+#include "analysis/aliquot_set.h"
+#include "analysis/graph_messages.h"
+#include "analysis/growth_compute.h"
+#include "analysis/growth_points.h"
+#include "analysis/method_recognition.h"
+#include "editor/editor_mode.h"
+#include "editor/growth_panel.h"
+#include "fitting/fit_record.h"
+
+class QMenu;
+class QToolBar;
+class TEditorShell;
+
+class TGrowthMode : public QObject, public TEditorMode, public TGraphReceiver {
+    Q_OBJECT
+
+public:
+    explicit TGrowthMode(TEditorShell& shell);
+    ~TGrowthMode() override;
+
+    TActionId Command() const override { return TActionId::ComputeGrowth; }
+    TModeGroup Group() const override { return TModeGroup::Compute; }
+    void Enter() override;
+    void Leave() override;
+    QWidget* Panel() override;
+    QString StatusText() const override;
+
+    void HandleGraphMessage(TGraphMessage& message) override;
+
+    // The graph windows are made elsewhere: `show` makes or shows the viewer of a name
+    // ("PointViewer", "CurveViewer") so that it is registered with the document's graph
+    // messages, `close` closes it. Without them the mode sends to the viewers that exist.
+    void SetViewerHooks(std::function<void(const std::string&)> show,
+                        std::function<void(const std::string&)> close);
+
+    // --- Commands (also reached through the panel, its pop-up menu and the tool bar) ----
+    void Compute();
+    void SetRecordPreview(bool on);
+    void SetPointPreview(bool on);
+    void SetCurvePreview(bool on);
+    // "Toggle accept": the measurement under the last right-click in the curves list.
+    void ToggleAcceptOfLastClick();
+    void AcceptAll();
+    void ChooseDevice(int device);
+    void ChooseCell(int bleaching, int method);
+    void ChooseIndexMode(TIndexMode mode);
+    void IrradiationsChanged();
+
+    // --- State, for the panel's owner and tests ------------------------------------------
+    bool IsOn() const { return on_; }
+    const TLookupTable& Table() const { return table_; }
+    const TMethodGrid& MethodGrid() const { return grid_; }
+    const std::vector<TDeviceEntry>& Devices() const { return devices_; }
+    const std::vector<TBleachingEntry>& Bleachings() const { return bleachings_; }
+    int CurrentDevice() const { return device_; }
+    int CurrentBleaching() const { return bleaching_; }
+    int CurrentMethod() const { return method_; }
+    int32_t CurrentIndex() const { return index_; }
+    const TGrowthPoints& Points() const { return points_; }
+    const TFitRecord& Fit() const { return fit_; }
+    TGrowthPanel* GrowthPanel() const { return panel_.data(); }
+    QToolBar* ComputeToolBar() const { return toolBar_; }
+    QMenu* PopupMenu() const { return menu_; }
+
+private:
+    void Clear();
+    // After the lists are built and after each device change: method grid, fitting options,
+    // index fields.
+    void RebuildForDevice();
+    void SetUpIndex();
+    void RecomputeSelection();
+    bool SingleAliquot() const;
+    // Builds the growth points for the current index, or updates them when they exist.
+    bool EnsurePoints();
+    void RebuildPoints();
+    void FreePoints();
+    void FirstValueChanged(int value);
+    void SecondValueChanged(int value);
+    void ShowSingle();
+    void AfterAcceptChange();
+    void ToggleAccept(int ordinal, bool fromKey);
+    void ShowMenu(const QPoint& globalPos, bool onCurves, int ordinal);
+    void SendPointPreview();
+    void SendCurvePreview();
+    void RefreshViewers();
+    bool Exists(const char* name) const;
+    void Draw(const char* name, TGraphicDataMask mask);
+    std::string Notes(bool withIndex) const;
+    const TDeviceKey& Device() const;
+    void UpdateCommands();
+
+    TEditorShell& shell_;
+    TGraphDispatcher& messages_;
+    QPointer<TGrowthPanel> panel_;  // the mode's; the window's stack holds it while shown
+    QToolBar* toolBar_ = nullptr;
+    QMenu* menu_ = nullptr;
+    std::function<void(const std::string&)> showViewer_;
+    std::function<void(const std::string&)> closeViewer_;
+    bool on_ = false;
+
+    // The panel state. The viewers read the table, the points, the fit record and the
+    // index through their addresses: these members stay where they are while the mode lives.
+    TLookupTable table_;
+    std::vector<TDeviceEntry> devices_;
+    std::vector<TIrradiationEntry> irradiations_;
+    std::vector<TBleachingEntry> bleachings_;
+    TMethodGrid grid_;
+    TPlatter platter_;
+    bool hasPlatter_ = false;
+    int device_ = 0;
+    int bleaching_ = -1;
+    int method_ = -1;
+    TIndexFields fields_;
+    int32_t index_ = 0;
+    int rangeFirst_ = 0;
+    int rangeLast_ = 0;
+    TGrowthPoints points_;
+    bool hasPoints_ = false;
+    TFitRecord fit_;
+    int lastClick_ = -1;  // curves list entry under the last right-click
+};
