@@ -69,7 +69,8 @@ public:
     int CurrentDevice() const { return device_; }
     int CurrentBleaching() const { return bleaching_; }
     int CurrentMethod() const { return method_; }
-    int32_t CurrentIndex() const { return index_; }
+    // The index variable the viewers hold the address of.
+    const int32_t& CurrentIndex() const { return index_; }
     const TGrowthPoints& Points() const { return points_; }
     const TFitRecord& Fit() const { return fit_; }
     TGrowthPanel* GrowthPanel() const { return panel_.data(); }

@@ -4,11 +4,13 @@
 // subtracting the OSL backgrounds writes one solution line whose regenerative dose is the
 // sample's closed-form value, sends the fit to the point viewer and records the dose for the
 // age computation; toggling acceptance from the curves list's pop-up menu or the space key
-// flips the measurement and tells the viewers.
+// flips the measurement and tells the viewers; an index the viewer picks moves the panel;
+// reading a large file can be cancelled.
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -25,6 +27,7 @@
 #include "editor/growth_mode.h"
 #include "editor/growth_panel.h"
 #include "editor/help_window.h"
+#include "editor/large_sample.h"
 #include "editor/main_window.h"
 #include "editor/mode_switcher.h"
 #include "editor/subtract_mode.h"
@@ -396,6 +399,101 @@ private slots:
         form_->Action(TActionId::ComputeGrowth)->trigger();
         messages.Unregister(kPointViewer);
         messages.Unregister(kCurveViewer);
+    }
+
+    void viewerIndexMovesThePanel() {
+        QVERIFY(form_->OpenFile(Dat()));
+        TRecorder points;
+        TGraphDispatcher& messages = form_->Document().GraphMessages();
+        messages.Register(kPointViewer, &points);
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        QVERIFY(Mode());
+        Panel()->DeviceTabs()->setCurrentIndex(TabOf(QStringLiteral("OSL#1")));
+        form_->Action(TActionId::GrowthPnt)->trigger();
+        QVERIFY(form_->Action(TActionId::GrowthPnt)->isChecked());
+        QCOMPARE(points.texts[gd_Title], std::string("Orvane - View points"));
+        QVERIFY(points.texts[gd_Notes].find("Channel(s): 1\r\n") != std::string::npos);
+        const std::uintptr_t index = points.Reference(gd_Index);
+        QCOMPARE(index, reinterpret_cast<std::uintptr_t>(&Mode()->CurrentIndex()));
+        auto* spin = Panel()->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"));
+
+        struct Case {
+            const char* name;
+            int32_t index;
+            bool viaData;  // WM_UpdatedData with gd_Index, else WM_UpdatedPoints
+        };
+        for (const Case& c : {Case{"points", 5, false}, Case{"data", 12, true}}) {
+            points.items.clear();
+            *reinterpret_cast<int32_t*>(index) = c.index;  // as the viewer writes it
+            if (c.viaData)
+                messages.SendUpdatedData(kMainWindowName, kMaskIndex);
+            else
+                messages.SendUpdatedPoints(kMainWindowName);
+            QVERIFY2(spin->value() == c.index, c.name);
+            // The points now hold the signals at the new index.
+            const TGrowthPoints expected =
+                BuildGrowthPoints(Mode()->Table(), Mode()->CurrentMethod(), c.index);
+            QCOMPARE(Mode()->Points().size(), expected.size());
+            for (std::size_t l = 0; l < expected.size(); ++l)
+                for (std::size_t i = 0; i < expected[l].Points.size(); ++i)
+                    QCOMPARE(Mode()->Points()[l].Points[i].Signal, expected[l].Points[i].Signal);
+            QVERIFY2(points.Drew(c.viaData ? kMaskViewCurvesPoints : kMaskIndexViewCurvesPoints),
+                     c.name);
+        }
+        // The user's index field moves the viewers.
+        points.items.clear();
+        spin->setValue(7);
+        QCOMPARE(Mode()->CurrentIndex(), 7);
+        QVERIFY(points.Drew(kMaskIndexPoints));
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        messages.Unregister(kPointViewer);
+    }
+
+    void tlSolutionLineAndMethodStillPossible() {
+        QVERIFY(form_->OpenFile(Dat()));
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        QVERIFY(Mode());
+        QCOMPARE(Mode()->CurrentDevice(), 0);  // TL, 5 degC a point
+        const QPoint cell =
+            CellOf(QStringLiteral("Regen growth curve"), QStringLiteral("BL(120.0/SOLAR)"));
+        Panel()->MethodGrid()->setCurrentCell(cell.y(), cell.x());
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        QVERIFY2(Panel()->Solutions().startsWith(QStringLiteral("T  300: ")),
+                 qPrintable(Panel()->Solutions()));
+
+        // Rejecting every natural aliquot leaves no natural level: the method stays in the
+        // grid with its mark cleared; "Accept all" brings the mark back.
+        const QString regen = QStringLiteral("Regen growth curve");
+        const QString bleached = QStringLiteral("BL(120.0/SOLAR)");
+        QCOMPARE(CellText(regen, bleached), QStringLiteral("* \u2713"));
+        for (const TLookupRecord& e : Mode()->Table())
+            if (e.InSelection && e.Irradiation.Dose == 0 && e.Bleaching.BleachTime == 0)
+                emit Panel()->acceptKeyPressed(e.Ordinal);
+        QCOMPARE(CellText(regen, bleached), QStringLiteral("* \u2717"));
+        form_->Action(TActionId::GrowthAll)->trigger();
+        QCOMPARE(CellText(regen, bleached), QStringLiteral("* \u2713"));
+    }
+
+    void cancellingTheReadingLeavesTheModeOff() {
+        const QString large = dir_ + QStringLiteral("/L.DAT");
+        QVERIFY(WriteRepeatedRecords(Dat(), large, 213, 1584, 3000));
+        QVERIFY(form_->OpenFile(large));
+        bool cancelled = false;
+        QTimer::singleShot(0, form_, [this, &cancelled] {
+            if (auto* progress = form_->findChild<QProgressDialog*>()) {
+                progress->cancel();
+                cancelled = true;
+            }
+        });
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        QVERIFY(cancelled);
+        QVERIFY(!form_->Modes().Active());
+        QVERIFY(prompts_->warnings.isEmpty() && prompts_->errors.isEmpty());
+        QVERIFY(!form_->Action(TActionId::GrowthCompute)->isEnabled());
+        // Without Cancel the same file enters.
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        QVERIFY(Mode());
+        QCOMPARE(static_cast<int>(Mode()->Table().size()), 3000 / 168 * 84 + 84);
     }
 
     void helpOpensTheGrowthPage() {
