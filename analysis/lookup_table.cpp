@@ -384,7 +384,7 @@ TLookupTable BuildLookupTable(const TBinDataSet& view, TViewKind kind,
     };
     table.reserve(static_cast<std::size_t>(std::max(count, 0)));
     for (int i = 0; i < count; ++i) {
-        if (progress && i % 256 == 0 && i > 0 && !progress(i, count)) {
+        if (progress && i % 1024 == 0 && i > 0 && !progress(i, count)) {
             if (cancelled) *cancelled = true;
             return table;
         }

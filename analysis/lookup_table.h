@@ -18,7 +18,7 @@ bool PassesGrowthFilter(const TBinDataSet& view, TViewKind kind, int recordIndex
 // whose OSL channel counts do not match "NPT" are kept but not accepted; an OSL record whose
 // counts sum to "NPT" + 1 with more than one channel in its longest time base is repaired
 // (its last channel repeats the one before). Fields of the view that are missing read as 0.
-// `progress` (done, total records) is called every 256 records and once at the end; when it
+// `progress` (done, total records) is called every 1024 records and once at the end; when it
 // returns false the build stops and sets `*cancelled` (the table is then incomplete).
 using TTableProgress = std::function<bool(int done, int total)>;
 TLookupTable BuildLookupTable(const TBinDataSet& view, TViewKind kind,

@@ -168,7 +168,7 @@ void TGrowthMode::Enter() {
     bleachings_ = BuildBleachingList(table_);
     if (devices_.empty()) refuse(kNoMethod);
 
-    panel_->SetCurves(table_);
+    panel_->SetCurves(&table_);
     QStringList irradiationTexts;
     for (const TIrradiationEntry& e : irradiations_)
         irradiationTexts << QString::fromStdString(e.Text);
@@ -203,6 +203,7 @@ void TGrowthMode::Leave() {
 }
 
 void TGrowthMode::Clear() {
+    if (panel_) panel_->SetCurves(nullptr);
     points_.clear();
     hasPoints_ = false;
     grid_ = {};
@@ -301,7 +302,7 @@ void TGrowthMode::RecomputeSelection() {
     } else {
         UpdateSelection(table_, Device(), irradiations_, TBleaching{}, 0, true);
     }
-    panel_->RedrawCurves(table_);
+    panel_->RedrawCurves();
 }
 
 void TGrowthMode::ChooseDevice(int device) {
@@ -544,7 +545,7 @@ void TGrowthMode::SetCurvePreview(bool on) {
 void TGrowthMode::AfterAcceptChange() {
     RecheckPossibleMethods(grid_, table_, Device(), irradiations_, bleachings_);
     panel_->RedrawMethodGrid(grid_);
-    panel_->RedrawCurves(table_);
+    panel_->RedrawCurves();
 }
 
 void TGrowthMode::ToggleAccept(int ordinal, bool fromKey) {

@@ -1,5 +1,7 @@
 #include "editor/growth_panel.h"
 
+#include "editor/growth_curves_model.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -190,12 +192,16 @@ TGrowthPanel::TGrowthPanel(QWidget* parent) : QWidget(parent) {
     auto* curvesPage = new QWidget;
     auto* curvesLayout = new QVBoxLayout(curvesPage);
     curvesLayout->setContentsMargins(0, 0, 0, 0);
-    curves_ = new QTreeWidget;
+    curves_ = new QTreeView;
     curves_->setObjectName(QStringLiteral("CurvesListBox"));
     curves_->setToolTip(QStringLiteral("Select or deselect curves for computations"));
-    curves_->setColumnCount(2);
-    curves_->setHeaderLabels({QStringLiteral("Record"), QStringLiteral("Description")});
+    curvesModel_ = new TGrowthCurvesModel(this);
+    curvesModel_->SetFonts(curves_->font(), palette().color(QPalette::Text),
+                           palette().color(QPalette::Disabled, QPalette::Text));
+    curves_->setModel(curvesModel_);
     curves_->setRootIsDecorated(false);
+    curves_->setAllColumnsShowFocus(true);
+    curves_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     curves_->setUniformRowHeights(true);
     curves_->setSelectionMode(QAbstractItemView::MultiSelection);
     curves_->setTextElideMode(Qt::ElideRight);
@@ -291,47 +297,25 @@ std::vector<bool> TGrowthPanel::IrradiationSelection() const {
     return selected;
 }
 
-void TGrowthPanel::SetCurves(const TLookupTable& table) {
-    filling_ = true;
-    curves_->clear();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(table.size()));
-    for (const TLookupRecord& e : table) {
-        auto* item = new QTreeWidgetItem(
-            {QString::number(e.RecordIndex + 1), QString::fromStdString(e.Description)});
-        item->setData(0, Qt::UserRole, e.Ordinal);
-        items << item;
-    }
-    curves_->addTopLevelItems(items);
-    filling_ = false;
-    RedrawCurves(table);
-    curves_->resizeColumnToContents(0);
+void TGrowthPanel::SetCurves(const TLookupTable* table) {
+    curvesModel_->SetTable(table);
 }
 
-void TGrowthPanel::RedrawCurves(const TLookupTable& table) {
-    const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
-    const QColor normal = palette().color(QPalette::Text);
-    const int n = std::min(curves_->topLevelItemCount(), static_cast<int>(table.size()));
-    for (int i = 0; i < n; ++i) {
-        const TLookupRecord& e = table[static_cast<std::size_t>(i)];
-        QTreeWidgetItem* item = curves_->topLevelItem(i);
-        QFont font = curves_->font();
-        font.setItalic(!e.InSelection);
-        font.setBold(e.InSelection && e.Accepted);
-        for (int c = 0; c < 2; ++c) {
-            item->setFont(c, font);
-            item->setForeground(c, e.Accepted ? normal : grey);
-        }
-    }
+void TGrowthPanel::RedrawCurves() {
+    curvesModel_->Redraw();
 }
 
 void TGrowthPanel::SelectCurve(int ordinal, bool selected) {
-    if (QTreeWidgetItem* item = curves_->topLevelItem(ordinal)) item->setSelected(selected);
+    const QModelIndex at = curvesModel_->index(ordinal, 0);
+    if (!at.isValid()) return;
+    curves_->selectionModel()->select(
+        at, (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                QItemSelectionModel::Rows);
 }
 
 void TGrowthPanel::FocusCurve(int ordinal) {
-    if (QTreeWidgetItem* item = curves_->topLevelItem(ordinal))
-        curves_->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+    const QModelIndex at = curvesModel_->index(ordinal, 0);
+    if (at.isValid()) curves_->selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
 }
 
 void TGrowthPanel::FillFitLists(int method) {
@@ -469,8 +453,8 @@ bool TGrowthPanel::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == curves_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
-        if (QTreeWidgetItem* item = curves_->currentItem())
-            emit acceptKeyPressed(item->data(0, Qt::UserRole).toInt());
+        const QModelIndex current = curves_->currentIndex();
+        if (current.isValid()) emit acceptKeyPressed(current.data(Qt::UserRole).toInt());
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -481,8 +465,8 @@ void TGrowthPanel::contextMenuEvent(QContextMenuEvent* event) {
     const QPoint inList = curves_->viewport()->mapFromGlobal(event->globalPos());
     const bool onCurves = curves_->isVisible() && curves_->viewport()->rect().contains(inList);
     if (onCurves) {
-        if (QTreeWidgetItem* item = curves_->itemAt(inList))
-            ordinal = item->data(0, Qt::UserRole).toInt();
+        const QModelIndex at = curves_->indexAt(inList);
+        if (at.isValid()) ordinal = at.data(Qt::UserRole).toInt();
     }
     emit menuRequested(event->globalPos(), onCurves, ordinal);
     event->accept();

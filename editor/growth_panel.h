@@ -4,7 +4,7 @@
 // options with the solution box or the curves list ("Record preview"). The panel shows what
 // the mode gives it and reports the user's choices as signals; it keeps no analysis state.
 #include <QStringList>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QWidget>
 #include <vector>
 
@@ -23,6 +23,7 @@ class QStackedWidget;
 class QTabBar;
 class QTableWidget;
 class QTextEdit;
+class TGrowthCurvesModel;
 
 // How the index fields are used: one index, a range, or every index.
 enum class TIndexMode { Single, Range, All };
@@ -43,9 +44,11 @@ public:
     void SetIrradiations(const QStringList& texts);
     // The entries of the irradiation list that are selected.
     std::vector<bool> IrradiationSelection() const;
-    // One line per measurement, drawn by its selection and acceptance.
-    void SetCurves(const TLookupTable& table);
-    void RedrawCurves(const TLookupTable& table);
+    // One line per measurement of `table` (nullptr: none), drawn by its selection and
+    // acceptance; the table must stay in place while it is shown.
+    void SetCurves(const TLookupTable* table);
+    // The measurements' flags changed.
+    void RedrawCurves();
     // The curves list selection of a measurement, and its focused entry.
     void SelectCurve(int ordinal, bool selected);
     void FocusCurve(int ordinal);
@@ -75,7 +78,7 @@ public:
     QTabBar* DeviceTabs() const { return tabs_; }
     QTableWidget* MethodGrid() const { return grid_; }
     QListWidget* IrradiationList() const { return irradiations_; }
-    QTreeWidget* CurvesList() const { return curves_; }
+    QTreeView* CurvesList() const { return curves_; }
     QTextEdit* SolutionBox() const { return solution_; }
 
 signals:
@@ -105,7 +108,8 @@ private:
     std::vector<int> gridMethods_;
     QListWidget* irradiations_ = nullptr;
     QStackedWidget* lower_ = nullptr;
-    QTreeWidget* curves_ = nullptr;
+    QTreeView* curves_ = nullptr;
+    TGrowthCurvesModel* curvesModel_ = nullptr;
     QGroupBox* fitBox_ = nullptr;
     QLabel* firstLabel_ = nullptr;
     QSpinBox* first_ = nullptr;

@@ -280,6 +280,38 @@ TEST(LookupTable, OslChannelCountsAgainstNpt) {
     EXPECT_EQ(t[0].Key.Power, 230);
 }
 
+TEST(LookupTable, ProgressAndCancel) {
+    TTempFolder folder;
+    std::vector<TSampleRecord> records;
+    for (int i = 1; i <= 2100; ++i) records.push_back(OslRecord(i % 28 + 1, {20, 30, 40, 0}, 90));
+    const auto view = tool_test::OpenDat(WriteDat(folder, records));
+    struct Case {
+        int stopAt;  // the call that answers false; 0: never
+        std::vector<std::pair<int, int>> calls;
+        std::size_t entries;
+        bool cancelled;
+    };
+    const Case cases[] = {
+        {0, {{1024, 2100}, {2048, 2100}, {2100, 2100}}, 2100, false},
+        {1, {{1024, 2100}}, 1024, true},
+        {2, {{1024, 2100}, {2048, 2100}}, 2048, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::pair<int, int>> calls;
+        bool cancelled = !c.cancelled;
+        const TLookupTable t = BuildLookupTable(
+            *view, TViewKind::Dat, IsoDateTimeText,
+            [&](int done, int total) {
+                calls.emplace_back(done, total);
+                return static_cast<int>(calls.size()) != c.stopAt;
+            },
+            &cancelled);
+        EXPECT_EQ(calls, c.calls) << c.stopAt;
+        EXPECT_EQ(t.size(), c.entries) << c.stopAt;
+        EXPECT_EQ(cancelled, c.cancelled) << c.stopAt;
+    }
+}
+
 TEST(LookupTable, SampleDatFile) {
     const TSampleFiles sample;
     const auto view = sample.Open("S12.DAT", TViewKind::Dat, "DAT.sch");

@@ -18,7 +18,7 @@
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QToolBar>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 #include <cmath>
 
@@ -32,6 +32,7 @@
 #include "editor/mode_switcher.h"
 #include "editor/subtract_mode.h"
 #include "record_store/bin_data_set.h"
+#include "record_store/field_value.h"
 #include "ui/sample_window_fixture.h"
 
 namespace {
@@ -79,15 +80,12 @@ private:
     TGrowthPanel* Panel() const { return Mode()->GrowthPanel(); }
 
     // Every record of the shown view gets `value` in `field`.
-    void SetEveryRecord(const char* field, bool flag, double number, bool isFlag) {
+    void SetEveryRecord(const char* field, const TFieldValue& value) {
         TBinDataSet* view = form_->Document().ShownView();
         for (int n = 1; n <= view->RecordCount(); ++n) {
             view->SetRecNo(n);
             view->Edit();
-            if (isFlag)
-                view->SetAsBoolean(field, flag);
-            else
-                view->SetAsFloat(field, number);
+            QVERIFY(view->SetValue(field, value));
             view->Post();
         }
     }
@@ -163,7 +161,7 @@ private slots:
         QCOMPARE(tabs->count(), 3);
         QCOMPARE(tabs->currentIndex(), 0);
         QVERIFY(TabOf(QStringLiteral("OSL#1")) >= 0);
-        QCOMPARE(Panel()->CurvesList()->topLevelItemCount(), 3 * 28);
+        QCOMPARE(Panel()->CurvesList()->model()->rowCount(), 3 * 28);
 
         // Method grid: a fixed row and column, one column per treatment.
         QTableWidget* grid = Panel()->MethodGrid();
@@ -243,7 +241,8 @@ private slots:
         QFETCH(bool, isFlag);
         QFETCH(QString, warning);
         QVERIFY(form_->OpenFile(Dat()));
-        SetEveryRecord(field.toLatin1().constData(), false, 0, isFlag);
+        SetEveryRecord(field.toLatin1().constData(),
+                       isFlag ? TFieldValue(false) : TFieldValue(0.0));
         form_->Action(TActionId::ComputeGrowth)->trigger();
         QCOMPARE(prompts_->warnings, QStringList{warning});
         QVERIFY(prompts_->errors.isEmpty());
@@ -254,6 +253,27 @@ private slots:
                 !form_->findChild<TGrowthPanel*>()->isVisible());
         QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("StatusMode"))->text(),
                  QStringLiteral("Halcyon files"));
+    }
+
+    void glowCurvesWithoutSpacingAreRefused() {
+        QVERIFY(form_->OpenFile(Dat()));
+        SetEveryRecord("Spacing", TFieldValue(int64_t{0}));
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        QVERIFY(Mode());
+        QCOMPARE(Mode()->CurrentDevice(), 0);
+        QVERIFY(Panel()->DeviceTabs()->tabText(0).startsWith(QStringLiteral("TL")));
+        // The previews and the index fields have nothing to show; Compute says why.
+        form_->Action(TActionId::GrowthPnt)->trigger();
+        Mode()->ChooseIndexMode(TIndexMode::Range);
+        Mode()->ChooseIndexMode(TIndexMode::Single);
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        QCOMPARE(prompts_->errors, QStringList{QString::fromLatin1(kZeroSpacingMessage)});
+        QVERIFY(Panel()->Solutions().isEmpty());
+        // The OSL devices compute as before.
+        Panel()->DeviceTabs()->setCurrentIndex(1);
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        QVERIFY2(Panel()->Solutions().startsWith(QStringLiteral("Ch  1: ")),
+                 qPrintable(Panel()->Solutions()));
     }
 
     void computeWritesTheRegenerativeDose() {
@@ -331,7 +351,7 @@ private slots:
         form_->Action(TActionId::ComputeGrowth)->trigger();
         QVERIFY(Mode());
         form_->Action(TActionId::GrowthRec)->trigger();  // the curves list
-        QTreeWidget* list = Panel()->CurvesList();
+        QTreeView* list = Panel()->CurvesList();
         QVERIFY(list->isVisible());
 
         // A measurement in the selection.
@@ -339,10 +359,10 @@ private slots:
         for (const TLookupRecord& e : Mode()->Table())
             if (e.InSelection && e.Accepted && ordinal < 0) ordinal = e.Ordinal;
         QVERIFY(ordinal >= 0);
-        QTreeWidgetItem* item = list->topLevelItem(ordinal);
-        QVERIFY(item->font(1).bold());
-        list->scrollToItem(item);
-        const QPoint at = list->visualItemRect(item).center();
+        const QModelIndex item = list->model()->index(ordinal, 1);
+        QVERIFY(item.data(Qt::FontRole).value<QFont>().bold());
+        list->scrollTo(item);
+        const QPoint at = list->visualRect(item).center();
 
         // Right-click on it: the menu offers "Toggle accept".
         QContextMenuEvent click(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
@@ -355,13 +375,15 @@ private slots:
         points.items.clear();
         toggle->trigger();
         QVERIFY(!Mode()->Table()[static_cast<std::size_t>(ordinal)].Accepted);
-        QVERIFY(!item->font(1).bold());
+        QVERIFY(!item.data(Qt::FontRole).value<QFont>().bold());
+        QCOMPARE(item.data(Qt::ForegroundRole).value<QColor>(),
+                 list->palette().color(QPalette::Disabled, QPalette::Text));
         QVERIFY(points.Drew(kMaskViewCurvesPoints));
         QVERIFY(curves.Drew(kMaskViewCurvesPoints));
 
         // Space on the focused entry flips it back; only the point viewer is told.
         list->setFocus();
-        list->setCurrentItem(item);
+        list->setCurrentIndex(item);
         points.items.clear();
         curves.items.clear();
         QTest::keyClick(list, Qt::Key_Space);
