@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "graph/graph_trace.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/views.h"
 
@@ -28,6 +29,7 @@ TEditorDocument::TEditorDocument(QObject* parent)
       datView_(std::make_unique<TBinDataSet>()),
       sadView_(std::make_unique<TBinDataSet>()),
       dasView_(std::make_unique<TBinDataSet>()) {
+    InstallGraphTrace(graphMessages_);  // "orvane.graph"
     connect(&undoStack_, &QUndoStack::cleanChanged, this, [this](bool clean) {
         // The stack knows whether the records are as last saved or opened.
         if (TBinDataSet* view = ShownView()) view->SetModified(!clean);

@@ -99,7 +99,7 @@ public:
     // --- Graph messages ----------------------------------------------------------------------
     // The window's exchange with the graph windows: growth-curve mode registers as the main
     // window ("EdForm1"), the viewers under their names ("PointViewer", "CurveViewer",
-    // "GraphEditor").
+    // "GraphEditor"). Its trace goes to the logging category "orvane.graph".
     TGraphDispatcher& GraphMessages() { return graphMessages_; }
 
     // --- Notifications the window sends ---------------------------------------------------

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -36,6 +37,11 @@
 #include "ui/sample_window_fixture.h"
 
 namespace {
+
+QStringList g_trace;
+void CaptureTrace(QtMsgType, const QMessageLogContext& context, const QString& text) {
+    if (QLatin1String(context.category) == QLatin1String("orvane.graph")) g_trace << text;
+}
 
 // A graph window stand-in: records what arrives.
 struct TRecorder : TGraphReceiver {
@@ -293,7 +299,18 @@ private slots:
 
         double dose = 0, error = 0;
         QVERIFY(!form_->Document().LastEquivalentDose(dose, error));
+        // The messages to the viewer are traced in "orvane.graph".
+        QLoggingCategory::setFilterRules(QStringLiteral("orvane.graph.debug=true"));
+        const QtMessageHandler previous = qInstallMessageHandler(CaptureTrace);
         form_->Action(TActionId::GrowthCompute)->trigger();
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QStringLiteral("orvane.graph.debug=false"));
+        QVERIFY(g_trace.contains(
+            QStringLiteral("WM_GraphicData to PointViewer: Title = Orvane - View results.")));
+        QVERIFY(std::any_of(g_trace.begin(), g_trace.end(), [](const QString& line) {
+            return line.startsWith(QStringLiteral("WM_GraphicDraw to PointViewer: Mask @")) &&
+                   line.endsWith(QStringLiteral(" [gd_Index,gd_Points,gd_Fit]."));
+        }));
         QVERIFY(prompts_->errors.isEmpty());
         const QStringList lines =
             Panel()->SolutionBox()->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
