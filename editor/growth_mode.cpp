@@ -1,6 +1,7 @@
 #include "editor/growth_mode.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDate>
 #include <QFileInfo>
 #include <QLocale>
@@ -105,6 +106,20 @@ TGrowthMode::TGrowthMode(TEditorShell& shell)
     menu_->addAction(shell_.Action(A::GrowthAll));
     menu_->addSeparator();
     menu_->addAction(shell_.Action(A::GrowthCompute));
+
+    // "use ROIs" is the window's command (the ROI computations give it its effect).
+    QAction* useRois = shell_.Action(A::ToolsUseROIs);
+    QCheckBox* box = panel_->UseRoisBox();
+    auto follow = [useRois, box] {
+        box->setEnabled(useRois->isEnabled());
+        box->setChecked(useRois->isChecked());
+    };
+    follow();
+    connect(useRois, &QAction::changed, box, follow);
+    connect(box, &QCheckBox::clicked, useRois, [useRois, box](bool on) {
+        if (useRois->isCheckable() && useRois->isChecked() != on) useRois->trigger();
+        box->setChecked(useRois->isChecked());
+    });
 
     messages_.Register(kMainWindowName, this);
     UpdateCommands();

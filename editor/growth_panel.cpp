@@ -3,6 +3,7 @@
 #include "editor/growth_curves_model.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QGridLayout>
@@ -122,6 +123,10 @@ TGrowthPanel::TGrowthPanel(QWidget* parent) : QWidget(parent) {
     all_ = new QRadioButton(QStringLiteral("All"));
     single_->setChecked(true);
     for (QRadioButton* b : {single_, range_, all_}) modes->addWidget(b);
+    modes->addSpacing(24);
+    useRois_ = new QCheckBox(QStringLiteral("use ROIs"));
+    useRois_->setObjectName(QStringLiteral("UseRoisBox"));
+    modes->addWidget(useRois_);
     modes->addStretch();
     fit->addLayout(modes, 1, 0, 1, 5);
     connect(single_, &QRadioButton::clicked, this,
@@ -165,6 +170,7 @@ TGrowthPanel::TGrowthPanel(QWidget* parent) : QWidget(parent) {
     depletionLabel_ = Caption(QStringLiteral("depletion fit"), depletion_);
     fit->addWidget(depletionLabel_, 4, 0);
     fit->addWidget(depletion_, 4, 1);
+
 
     solution_ = new QTextEdit;
     solution_->setObjectName(QStringLiteral("RichEdit1"));

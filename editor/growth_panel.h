@@ -13,6 +13,7 @@
 #include "analysis/growth_points.h"
 #include "analysis/method_recognition.h"
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -80,6 +81,7 @@ public:
     QListWidget* IrradiationList() const { return irradiations_; }
     QTreeView* CurvesList() const { return curves_; }
     QTextEdit* SolutionBox() const { return solution_; }
+    QCheckBox* UseRoisBox() const { return useRois_; }
 
 signals:
     void deviceChanged(int device);
@@ -127,6 +129,7 @@ private:
     QLabel* depletionLabel_ = nullptr;
     QComboBox* depletion_ = nullptr;
     QTextEdit* solution_ = nullptr;
+    QCheckBox* useRois_ = nullptr;
     QString unitWord_;
     bool filling_ = false;  // lists and fields being set by the mode: no signals
 };

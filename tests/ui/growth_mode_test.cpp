@@ -7,6 +7,7 @@
 // flips the measurement and tells the viewers; an index the viewer picks moves the panel;
 // reading a large file can be cancelled.
 #include <QAction>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLoggingCategory>
@@ -192,6 +193,19 @@ private slots:
         QCOMPARE(grid->item(grid->currentRow(), 0)->text(),
                  QString::fromStdString(MethodLongName(Mode()->CurrentMethod())));
 
+        // A cell without "*" is chosen all the same: the selection follows that method.
+        const QPoint plain =
+            CellOf(QStringLiteral("Additive growth curve"), QStringLiteral("BL(120.0/SOLAR)"));
+        grid->setCurrentCell(plain.y(), plain.x());
+        QCOMPARE(Mode()->CurrentMethod(), static_cast<int>(kAdditiveGrowth));
+        QCOMPARE(Mode()->CurrentBleaching(), 0);
+        for (const TLookupRecord& e : Mode()->Table())
+            QVERIFY2(!e.InSelection || (e.Methods & MethodBit(kAdditiveGrowth)),
+                     e.Description.c_str());
+        const QPoint regen =
+            CellOf(QStringLiteral("Regen growth curve"), QStringLiteral("BL(120.0/SOLAR)"));
+        grid->setCurrentCell(regen.y(), regen.x());
+
         // TL first: temperature index in steps of 5 degC, 300 degC shown, index 59.
         auto* first = Panel()->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"));
         QCOMPARE(first->value(), 300);
@@ -259,6 +273,67 @@ private slots:
                 !form_->findChild<TGrowthPanel*>()->isVisible());
         QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("StatusMode"))->text(),
                  QStringLiteral("Halcyon files"));
+    }
+
+    void fittingListsFollowTheMethod_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<bool>("decay");       // "Exponential decay" ends the function list
+        QTest::addColumn<bool>("calculated");  // "Calculated errors" offered
+        QTest::addColumn<QString>("indexLabel");
+        QTest::newRow("multi-aliquot")
+            << QStringLiteral("S12.DAT") << QStringLiteral("Regen growth curve") << false << true
+            << QStringLiteral("For degC");
+        QTest::newRow("SA additive") << QStringLiteral("S12.SAD") << QStringLiteral("SA Additive")
+                                     << true << false << QStringLiteral("For disk");
+        QTest::newRow("SA regenerative")
+            << QStringLiteral("S12.DAS") << QStringLiteral("SA Regenerative") << false << false
+            << QStringLiteral("For disk");
+    }
+    void fittingListsFollowTheMethod() {
+        QFETCH(QString, file);
+        QFETCH(QString, method);
+        QFETCH(bool, decay);
+        QFETCH(bool, calculated);
+        QFETCH(QString, indexLabel);
+        QVERIFY(form_->OpenFile(dir_ + QLatin1Char('/') + file));
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        QVERIFY(Mode());
+        QCOMPARE(QString::fromStdString(MethodLongName(Mode()->CurrentMethod())), method);
+        auto* functions = Panel()->findChild<QComboBox*>(QStringLiteral("ComboBox4"));
+        auto* errors = Panel()->findChild<QComboBox*>(QStringLiteral("ComboBox5"));
+        auto* depletion = Panel()->findChild<QComboBox*>(QStringLiteral("ComboBox6"));
+        QCOMPARE(functions->itemText(functions->count() - 1) == QStringLiteral("Exponential decay"),
+                 decay);
+        QCOMPARE(functions->count(), decay ? 7 : 6);
+        QCOMPARE(errors->findText(QStringLiteral("Calculated errors")) >= 0, calculated);
+        QCOMPARE(errors->currentText(), QStringLiteral("Equal errors"));
+        // The depletion fit belongs to "SA Additive" alone.
+        QCOMPARE(depletion->isVisible(), decay);
+        QCOMPARE(depletion->currentText(), QStringLiteral("1 exponent"));
+        QCOMPARE(Panel()->findChild<QLabel*>(QStringLiteral("SpinEdit1Label"))->text(), indexLabel);
+        // "degree" shows for the polynomial only; "%" for fixed % errors only.
+        auto* degree = Panel()->findChild<QSpinBox*>(QStringLiteral("SpinEdit3"));
+        auto* percent = Panel()->findChild<QSpinBox*>(QStringLiteral("SpinEdit4"));
+        QVERIFY(!degree->isVisible() && !percent->isVisible());
+        functions->setCurrentIndex(functions->findText(QStringLiteral("Polynomial ")));
+        emit functions->activated(functions->currentIndex());
+        QVERIFY(degree->isVisible());
+        errors->setCurrentIndex(errors->findText(QStringLiteral("Fixed % errors")));
+        emit errors->activated(errors->currentIndex());
+        QVERIFY(percent->isVisible());
+        percent->setValue(10);
+        degree->setValue(14);
+        const TFitOptions options = Panel()->FitOptions();
+        QCOMPARE(options.FunctionObject, 6);
+        QCOMPARE(options.Degree, 14);
+        QCOMPARE(options.ErrorModel, 3);
+        QCOMPARE(options.Percent, 10.0);
+        // Compute names the index as the field does.
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        const QString line = Panel()->Solutions();
+        QVERIFY2(line.startsWith(calculated ? QStringLiteral("T  300: ") : QStringLiteral("Disk ")),
+                 qPrintable(line));
     }
 
     void glowCurvesWithoutSpacingAreRefused() {
