@@ -245,6 +245,35 @@ private slots:
                 !form_->findChild<TGrowthPanel*>()->isVisible());
     }
 
+    void closingAndOpeningAFileWithTheModeOn() {
+        QVERIFY(form_->OpenFile(Dat()));
+        TRecorder points;
+        TGraphDispatcher& messages = form_->Document().GraphMessages();
+        messages.Register(kPointViewer, &points);
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        QVERIFY(Mode());
+        form_->Action(TActionId::GrowthPnt)->trigger();
+        QVERIFY(points.Reference(gd_Points) != 0);
+        // Closing: the viewer lets go, the panel goes, the mode waits for the next file.
+        form_->CloseFile();
+        QCOMPARE(points.Reference(gd_Points), std::uintptr_t{0});
+        QVERIFY(!form_->Action(TActionId::GrowthCompute)->isEnabled());
+        QVERIFY(!form_->findChild<TGrowthPanel*>() ||
+                !form_->findChild<TGrowthPanel*>()->isVisible());
+        // The next file opened is read again, the point preview sent again.
+        points.items.clear();
+        QVERIFY(form_->OpenFile(dir_ + QStringLiteral("/S12.SAD")));
+        QVERIFY(Mode());
+        QVERIFY(Panel()->isVisible());
+        // Two disks, each a natural and four dosed short shines; the background shines not.
+        QCOMPARE(static_cast<int>(Mode()->Table().size()), 2 * 5);
+        QVERIFY(form_->Action(TActionId::GrowthCompute)->isEnabled());
+        QCOMPARE(points.texts[gd_Title], std::string("Orvane - View points"));
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        QVERIFY(!form_->Modes().Active());
+        messages.Unregister(kPointViewer);
+    }
+
     void fileWithoutMeasurementsOrMethodsStaysOff_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<bool>("isFlag");
