@@ -141,36 +141,32 @@ TGrowthPanel::TGrowthPanel(QWidget* parent) : QWidget(parent) {
         if (!filling_) emit secondValueChanged(v);
     });
 
-    function_ = new QComboBox;
-    function_->setObjectName(QStringLiteral("ComboBox4"));
-    degree_ = new QSpinBox;
-    degree_->setObjectName(QStringLiteral("SpinEdit3"));
-    degree_->setRange(0, 14);
-    degree_->setValue(4);
-    degreeLabel_ = Caption(QStringLiteral("degree"), degree_);
-    fit->addWidget(Caption(QStringLiteral("Function"), function_), 2, 0);
-    fit->addWidget(function_, 2, 1);
-    fit->addWidget(degreeLabel_, 2, 2);
-    fit->addWidget(degree_, 2, 3);
-
-    errorModel_ = new QComboBox;
-    errorModel_->setObjectName(QStringLiteral("ComboBox5"));
-    percent_ = new QSpinBox;
-    percent_->setObjectName(QStringLiteral("SpinEdit4"));
-    percent_->setRange(0, 1000);
-    percent_->setValue(100);
-    percentLabel_ = Caption(QStringLiteral("%"), percent_);
-    fit->addWidget(Caption(QStringLiteral("Error model"), errorModel_), 3, 0);
-    fit->addWidget(errorModel_, 3, 1);
-    fit->addWidget(percentLabel_, 3, 2);
-    fit->addWidget(percent_, 3, 3);
+    // A list with its caption, and the number field that goes with one of its items.
+    auto optionRow = [fit](int row, const QString& caption, const char* listName,
+                           const QString& fieldCaption, const char* fieldName, int maximum,
+                           int value, QComboBox*& list, QLabel*& fieldLabel, QSpinBox*& field) {
+        list = new QComboBox;
+        list->setObjectName(QLatin1String(listName));
+        field = new QSpinBox;
+        field->setObjectName(QLatin1String(fieldName));
+        field->setRange(0, maximum);
+        field->setValue(value);
+        fieldLabel = Caption(fieldCaption, field);
+        fit->addWidget(Caption(caption, list), row, 0);
+        fit->addWidget(list, row, 1);
+        fit->addWidget(fieldLabel, row, 2);
+        fit->addWidget(field, row, 3);
+    };
+    optionRow(2, QStringLiteral("Function"), "ComboBox4", QStringLiteral("degree"), "SpinEdit3", 14,
+              4, function_, degreeLabel_, degree_);
+    optionRow(3, QStringLiteral("Error model"), "ComboBox5", QStringLiteral("%"), "SpinEdit4", 1000,
+              100, errorModel_, percentLabel_, percent_);
 
     depletion_ = new QComboBox;
     depletion_->setObjectName(QStringLiteral("ComboBox6"));
     depletionLabel_ = Caption(QStringLiteral("depletion fit"), depletion_);
     fit->addWidget(depletionLabel_, 4, 0);
     fit->addWidget(depletion_, 4, 1);
-
 
     solution_ = new QTextEdit;
     solution_->setObjectName(QStringLiteral("RichEdit1"));

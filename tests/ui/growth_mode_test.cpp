@@ -113,6 +113,13 @@ private:
         if (qEnvironmentVariableIsSet("ORVANE_SHOTS"))
             shot.save(qEnvironmentVariable("ORVANE_SHOTS") + QLatin1Char('/') + name);
     }
+    // Opens the sample and enters the mode, `viewer` standing in for the point viewer.
+    void EnterOnSampleWith(TRecorder& viewer) {
+        QVERIFY(form_->OpenFile(Dat()));
+        form_->Document().GraphMessages().Register(kPointViewer, &viewer);
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        QVERIFY(Mode());
+    }
     int TabOf(const QString& prefix) const {
         QTabBar* tabs = Panel()->DeviceTabs();
         for (int i = 0; i < tabs->count(); ++i)
@@ -246,12 +253,9 @@ private slots:
     }
 
     void closingAndOpeningAFileWithTheModeOn() {
-        QVERIFY(form_->OpenFile(Dat()));
         TRecorder points;
         TGraphDispatcher& messages = form_->Document().GraphMessages();
-        messages.Register(kPointViewer, &points);
-        form_->Action(TActionId::ComputeGrowth)->trigger();
-        QVERIFY(Mode());
+        EnterOnSampleWith(points);
         form_->Action(TActionId::GrowthPnt)->trigger();
         QVERIFY(points.Reference(gd_Points) != 0);
         // Closing: the viewer lets go, the panel goes, the mode waits for the next file.
@@ -545,12 +549,9 @@ private slots:
     }
 
     void viewerIndexMovesThePanel() {
-        QVERIFY(form_->OpenFile(Dat()));
         TRecorder points;
         TGraphDispatcher& messages = form_->Document().GraphMessages();
-        messages.Register(kPointViewer, &points);
-        form_->Action(TActionId::ComputeGrowth)->trigger();
-        QVERIFY(Mode());
+        EnterOnSampleWith(points);
         Panel()->DeviceTabs()->setCurrentIndex(TabOf(QStringLiteral("OSL#1")));
         form_->Action(TActionId::GrowthPnt)->trigger();
         QVERIFY(form_->Action(TActionId::GrowthPnt)->isChecked());
