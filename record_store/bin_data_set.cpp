@@ -79,6 +79,14 @@ TFieldValue TBinDataSet::ValueAt(int recordIndex, int field) const {
                                    static_cast<size_t>(f.offset), static_cast<size_t>(f.width)));
 }
 
+std::span<const uint8_t> TBinDataSet::StoredFieldData(int recordIndex, int field) const {
+    const TBinRecord& rec = RecordAt(recordIndex);
+    const TBinField& f = Field(field);
+    if (f.calculated || rec.data.size() < static_cast<size_t>(f.offset + f.width)) return {};
+    return std::span<const uint8_t>(rec.data).subspan(static_cast<size_t>(f.offset),
+                                                      static_cast<size_t>(f.width));
+}
+
 void TBinDataSet::Fetch(int index) {
     buffer_ = records()[static_cast<size_t>(index)].data;
     if (!onCalcFields_) return;
@@ -361,7 +369,8 @@ void TBinDataSet::Post() {
     state_ = TDataSetState::Browse;
     recordModified_ = false;
     storage_.SetModified(true);
-    Fetch(cursor_);
+    // The buffer is the record as posted; only calculated fields need working out again.
+    if (onCalcFields_) Fetch(cursor_);
 }
 
 void TBinDataSet::Cancel() {
@@ -427,10 +436,8 @@ const TBinField& TBinDataSet::Field(int index) const {
 }
 
 const TBinField* TBinDataSet::FindField(std::string_view name) const {
-    for (const TBinField& f : storage_.Fields()) {
-        if (SameFieldName(f.name, name)) return &f;
-    }
-    return nullptr;
+    const int index = storage_.FieldIndexOf(name);
+    return index < 0 ? nullptr : &storage_.Fields()[static_cast<size_t>(index)];
 }
 
 int TBinDataSet::FieldIndex(std::string_view name) const {
@@ -482,6 +489,13 @@ std::vector<uint8_t> TBinDataSet::FieldBytes(int field) const {
         return std::vector<uint8_t>(static_cast<size_t>(f.width), 0);
     auto b = buffer_.begin() + f.offset;
     return std::vector<uint8_t>(b, b + f.width);
+}
+
+std::span<const uint8_t> TBinDataSet::FieldData(int field) const {
+    const TBinField& f = Field(field);
+    if (buffer_.size() < static_cast<size_t>(f.offset + f.width)) return {};
+    return std::span<const uint8_t>(buffer_).subspan(static_cast<size_t>(f.offset),
+                                                     static_cast<size_t>(f.width));
 }
 
 void TBinDataSet::SetFieldBytes(int field, std::span<const uint8_t> bytes) {

@@ -185,6 +185,22 @@ public:
     std::vector<uint8_t> FieldBytes(std::string_view name) const {
         return FieldBytes(FieldByName(name).index);
     }
+    // The field's bytes in the current record's buffer, without a copy; valid until the
+    // record changes. Empty when the buffer does not reach the field.
+    std::span<const uint8_t> FieldData(int field) const;
+    // The field's bytes in the stored record at 0-based `recordIndex`, without making it
+    // current (empty for a calculated field). Valid until the records change.
+    std::span<const uint8_t> StoredFieldData(int recordIndex, int field) const;
+    // Lets `write` change the field's bytes in place (a span of exactly its width), for
+    // writers that encode many values. Same state rule as SetValue.
+    template <class Write>
+    void EditFieldBytes(int field, Write&& write) {
+        const TBinField& f = Field(field);
+        RequireWritable(f);
+        write(std::span<uint8_t>(buffer_).subspan(static_cast<size_t>(f.offset),
+                                                  static_cast<size_t>(f.width)));
+        FieldChanged(f);
+    }
     // Copies bytes into the field unchanged (fewer bytes than the width: the rest becomes 0;
     // more: the excess is dropped). Same state rule as SetValue.
     void SetFieldBytes(int field, std::span<const uint8_t> bytes);

@@ -1,11 +1,14 @@
 #include "record_store/curve_access.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
 #include "record_store/measurement_access.h"
+#include "record_store/measurement_codes.h"
 #include "record_store/measurement_fields.h"
+#include "record_store/schema_extension.h"
 
 namespace {
 
@@ -20,12 +23,6 @@ void DecodeElements(const std::vector<std::uint8_t>& bytes, TCurveElementType ty
     DecodeCurveElements(bytes.data(), bytes.size(), type, count, out, first);
 }
 
-// A float field's value, or 0 when the view has no such field.
-double FloatOrZero(const TBinDataSet& view, const char* name) {
-    const TBinField* field = view.FindField(name);
-    return field ? view.AsFloat(field->index) : 0.0;
-}
-
 bool IsSubtractedName(const std::string& name) {
     return name == fields::kSubtractedData;
 }
@@ -33,10 +30,21 @@ bool IsSubtractedName(const std::string& name) {
 }  // namespace
 
 TFloatArray ReadRawCurve(const TBinDataSet& view) {
-    const std::vector<std::uint8_t> bytes = view.FieldBytes(fields::kRawData);
-    TFloatArray values(bytes.size() / kDoubleSize);
-    DecodeElements(bytes, TCurveElementType::Double, static_cast<int>(values.size()), values, 0);
+    return ReadRawCurve(view, view.FieldByName(fields::kRawData).index);
+}
+
+TFloatArray ReadRawCurve(const TBinDataSet& view, int rawField) {
+    TFloatArray values;
+    ReadRawCurve(view, rawField, values);
     return values;
+}
+
+void ReadRawCurve(const TBinDataSet& view, int rawField, TFloatArray& values) {
+    const std::span<const std::uint8_t> bytes = view.FieldData(rawField);
+    const std::size_t width = static_cast<std::size_t>(view.Field(rawField).width);
+    values.resize(width / kDoubleSize);
+    DecodeCurveElements(bytes.data(), bytes.size(), TCurveElementType::Double,
+                        static_cast<int>(values.size()), values, 0);
 }
 
 TFloatArray ReadSubtractedCurve(const TBinDataSet& view) {
@@ -53,30 +61,30 @@ TFloatArray ReadSubtractedCurve(const TBinDataSet& view) {
     return curve;
 }
 
-void WriteSubtractedCurve(TBinDataSet& view, const TFloatArray& subtracted, double shift,
+TSubtractedCurveFields::TSubtractedCurveFields(const TBinDataSet& view, bool withOslBackground)
+    : data(view.FieldByName(fields::kSubtractedData).index),
+      shift(view.FieldByName(fields::kShift).index),
+      factor(view.FieldByName(fields::kNormalizationFactor).index),
+      oslBgd(withOslBackground ? view.FieldByName(fields::kOslBgd).index : -1) {}
+
+void WriteSubtractedCurve(TBinDataSet& view, std::span<const double> subtracted, double shift,
                           double normalizationFactor, std::optional<double> oslBackgroundRate) {
-    const int dataField = view.FieldByName(fields::kSubtractedData).index;
-    const int shiftField = view.FieldByName(fields::kShift).index;
-    const int factorField = view.FieldByName(fields::kNormalizationFactor).index;
-    if (oslBackgroundRate) view.FieldByName(fields::kOslBgd);  // fail before the first edit
+    WriteSubtractedCurve(view, TSubtractedCurveFields(view, oslBackgroundRate.has_value()),
+                         subtracted, shift, normalizationFactor, oslBackgroundRate);
+}
 
-    std::vector<std::uint8_t> bytes = view.FieldBytes(dataField);
-    const std::size_t fits = std::min(subtracted.size(), bytes.size() / kDoubleSize);
-    for (std::size_t k = 0; k < fits; ++k) {
-        EncodeCurveElement(TCurveElementType::Double, subtracted[k],
-                           bytes.data() + k * kDoubleSize);
-    }
+void WriteSubtractedCurve(TBinDataSet& view, const TSubtractedCurveFields& fields,
+                          std::span<const double> subtracted, double shift,
+                          double normalizationFactor, std::optional<double> oslBackgroundRate) {
+    if (oslBackgroundRate && fields.oslBgd < 0) view.FieldByName(fields::kOslBgd);  // throws
     BeginRecordEdit(view);
-    view.SetFieldBytes(dataField, bytes);
-    view.Post();
-
-    BeginRecordEdit(view);
-    view.SetAsFloat(shiftField, shift);
-    view.Post();
-
-    BeginRecordEdit(view);
-    view.SetAsFloat(factorField, normalizationFactor);
-    if (oslBackgroundRate) StoreOslBackgroundRate(view, *oslBackgroundRate);
+    view.EditFieldBytes(fields.data, [&](std::span<std::uint8_t> bytes) {
+        const std::size_t fits = std::min(subtracted.size(), bytes.size() / kDoubleSize);
+        EncodeDoubleElements(subtracted.first(fits), bytes.data());
+    });
+    view.SetAsFloat(fields.shift, shift);
+    view.SetAsFloat(fields.factor, normalizationFactor);
+    if (oslBackgroundRate) view.SetAsInteger(fields.oslBgd, RateToOslBgd(*oslBackgroundRate));
     view.Post();
 }
 
@@ -84,8 +92,33 @@ bool TLocatedCurve::HasHeader() const {
     return IsSubtractedName(entry.name);
 }
 
-TLocatedCurve LocateCurve(const TBinDataSet& view, const TCurveFieldList& curves,
-                          TCurveChoice which) {
+TCurveLocator::TFieldRef TCurveLocator::Find(const TBinDataSet& view, std::string name) {
+    TFieldRef ref;
+    const TBinField* field = view.FindField(name);
+    if (field) {
+        ref.index = field->index;
+        if (field->calculated) storedOnly_ = false;
+    }
+    ref.name = std::move(name);
+    return ref;
+}
+
+std::int64_t TCurveLocator::Integer(const TBinDataSet& view, const TFieldRef& field,
+                                    int storedIndex) {
+    if (field.index < 0) throw TEditorError("Field '" + field.name + "' not found");
+    if (storedIndex >= 0) return ValueAsInteger(view.ValueAt(storedIndex, field.index));
+    return view.AsInteger(field.index);
+}
+
+std::int64_t TCurveLocator::Evaluate(const TBinDataSet& view, const TExpression& expression,
+                                     int storedIndex) {
+    std::int64_t value = 0;
+    if (!expression.field.name.empty()) value = Integer(view, expression.field, storedIndex);
+    return AddFieldConstant(value, expression.constant);
+}
+
+TCurveLocator::TCurveLocator(const TBinDataSet& view, const TCurveFieldList& curves,
+                             TCurveChoice which) {
     if (curves.empty()) throw TEditorError("Curve data not defined.");
     const TCurveFieldInfo* entry = &curves.front();
     if (which == TCurveChoice::Subtracted) {
@@ -94,29 +127,75 @@ TLocatedCurve LocateCurve(const TBinDataSet& view, const TCurveFieldList& curves
         if (found == curves.rend()) throw TEditorError("'Subtracted data' not found");
         entry = &*found;
     }
-    TLocatedCurve located;
-    located.entry = *entry;
-    located.fieldIndex = view.FieldByName(entry->name).index;
-    located.start = entry->isBytes ? 0 : EvalFieldExpression(view, entry->startExpr);
-    located.count = ClampCount(EvalFieldExpression(view, entry->countExpr));
-    located.isTL = IsTLRecord(view);
-    located.spacing = located.isTL ? static_cast<int>(view.AsInteger(fields::kSpacing)) : 1;
+    located_.entry = *entry;
+    curveField_ = Find(view, entry->name);
+    const auto parse = [this, &view](const std::string& text) {
+        const TFieldExpression parsed = ParseFieldExpression(text);
+        TExpression e;
+        e.constant = parsed.constant;
+        if (!parsed.fieldName.empty()) e.field = Find(view, parsed.fieldName);
+        return e;
+    };
+    if (!entry->isBytes) start_ = parse(entry->startExpr);
+    count_ = parse(entry->countExpr);
+    device_ = Find(view, fields::kDevNo);
+    spacing_ = Find(view, fields::kSpacing);
+    if (IsSubtractedName(entry->name)) {
+        Find(view, fields::kNormalizationFactor);
+        Find(view, fields::kShift);
+    }
+}
+
+TLocatedCurve TCurveLocator::Locate(const TBinDataSet& view) const {
+    return Locate(view, -1);
+}
+
+TLocatedCurve TCurveLocator::Locate(const TBinDataSet& view, int storedIndex) const {
+    if (curveField_.index < 0) throw TEditorError("Field '" + curveField_.name + "' not found");
+    TLocatedCurve located = located_;
+    located.fieldIndex = curveField_.index;
+    located.start = located.entry.isBytes ? 0 : Evaluate(view, start_, storedIndex);
+    located.count = ClampCount(Evaluate(view, count_, storedIndex));
+    const std::int64_t device = Integer(view, device_, storedIndex);
+    located.isTL =
+        IsTLDeviceCode(static_cast<int>(std::clamp<std::int64_t>(device, INT32_MIN, INT32_MAX)));
+    located.spacing = located.isTL ? static_cast<int>(Integer(view, spacing_, storedIndex)) : 1;
     located.sequenceLength = located.count + (located.HasHeader() ? 2 : 0);
     return located;
 }
 
+TLocatedCurve LocateCurve(const TBinDataSet& view, const TCurveFieldList& curves,
+                          TCurveChoice which) {
+    return TCurveLocator(view, curves, which).Locate(view);
+}
+
 TFloatArray ReadCurveSequence(const TBinDataSet& view, const TLocatedCurve& curve) {
-    TFloatArray sequence(curve.sequenceLength, 0.0);
+    TFloatArray sequence;
+    ReadCurveSequence(view, curve, sequence);
+    return sequence;
+}
+
+void ReadCurveSequence(const TBinDataSet& view, const TLocatedCurve& curve, TFloatArray& sequence,
+                       int storedIndex) {
+    sequence.assign(static_cast<std::size_t>(curve.sequenceLength), 0.0);
     std::size_t first = 0;
     if (curve.HasHeader()) {
-        sequence[0] = FloatOrZero(view, fields::kNormalizationFactor);
-        sequence[1] = FloatOrZero(view, fields::kShift);
+        const auto header = [&](const char* name) {
+            const TBinField* field = view.FindField(name);
+            if (!field) return 0.0;
+            return storedIndex >= 0 ? ValueAsFloat(view.ValueAt(storedIndex, field->index))
+                                    : view.AsFloat(field->index);
+        };
+        sequence[0] = header(fields::kNormalizationFactor);
+        sequence[1] = header(fields::kShift);
         first = 2;
     }
     const int count = std::min<int>(curve.count, curve.sequenceLength - static_cast<int>(first));
-    DecodeElements(view.FieldBytes(curve.fieldIndex), curve.entry.elementType, count, sequence,
-                   first);
-    return sequence;
+    const std::span<const std::uint8_t> bytes =
+        storedIndex >= 0 ? view.StoredFieldData(storedIndex, curve.fieldIndex)
+                         : view.FieldData(curve.fieldIndex);
+    DecodeCurveElements(bytes.data(), bytes.size(), curve.entry.elementType, count, sequence,
+                        first);
 }
 
 void WriteCurveSequence(TBinDataSet& view, const TLocatedCurve& curve,

@@ -1,8 +1,12 @@
 #pragma once
 // Numeric element types of curve fields and their byte encodings. A curve is a run of elements
 // of one type, one after the other from the start of its field, little-endian, without gaps.
+#include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <span>
 #include <string_view>
 
 // The element type of a curve (its numeric type); the order is the type's code (0 to 9) as
@@ -51,11 +55,33 @@ bool EncodeCurveElement(TCurveElementType type, double value, std::uint8_t* byte
 double DecodeExtended(const std::uint8_t* bytes);
 void EncodeExtended(double value, std::uint8_t* bytes);
 
+// Encodes `values` as DOUBLE elements from `bytes` on (8 bytes each, little-endian).
+inline void EncodeDoubleElements(std::span<const double> values, std::uint8_t* bytes) {
+    if constexpr (std::endian::native == std::endian::little) {
+        if (!values.empty()) std::memcpy(bytes, values.data(), values.size() * sizeof(double));
+    } else {
+        for (std::size_t k = 0; k < values.size(); ++k)
+            EncodeCurveElement(TCurveElementType::Double, values[k], bytes + k * sizeof(double));
+    }
+}
+
 // Elements k = 0 .. count - 1 of `type` decoded from `bytes`, written to out[first + k];
 // elements whose bytes lie beyond `bytes` read 0. `out` must hold first + count values.
 template <class TOut>
 void DecodeCurveElements(const std::uint8_t* bytes, std::size_t byteCount, TCurveElementType type,
                          int count, TOut& out, std::size_t first) {
+    if (type == TCurveElementType::Double && std::endian::native == std::endian::little) {
+        // The common case, and the one whole files are walked in: the bytes are the doubles.
+        const auto n = static_cast<std::size_t>(std::max(count, 0));
+        const std::size_t whole = std::min(n, byteCount / sizeof(double));
+        for (std::size_t k = 0; k < whole; ++k) {
+            double d;
+            std::memcpy(&d, bytes + k * sizeof(double), sizeof d);
+            out[first + k] = d;
+        }
+        for (std::size_t k = whole; k < n; ++k) out[first + k] = 0.0;
+        return;
+    }
     const std::size_t size = CurveElementSize(type);
     for (int k = 0; k < count; ++k) {
         const std::size_t end = (static_cast<std::size_t>(k) + 1) * size;

@@ -43,12 +43,16 @@ std::int64_t EvalFieldExpression(const TBinDataSet& view, std::string_view expre
     const TFieldExpression expr = ParseFieldExpression(expression);
     std::int64_t value = 0;
     if (!expr.fieldName.empty()) value = view.AsInteger(expr.fieldName);
+    return AddFieldConstant(value, expr.constant);
+}
+
+std::int64_t AddFieldConstant(std::int64_t value, int constant) {
     // A field value near the int64 limits plus the constant must not overflow.
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
     constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
-    if (expr.constant > 0 && value > kMax - expr.constant) return kMax;
-    if (expr.constant < 0 && value < kMin - expr.constant) return kMin;
-    return value + expr.constant;
+    if (constant > 0 && value > kMax - constant) return kMax;
+    if (constant < 0 && value < kMin - constant) return kMin;
+    return value + constant;
 }
 
 TFloatArray ReadCurveValues(const TBinDataSet& view, const TCurveFieldInfo& curve) {

@@ -48,6 +48,8 @@ const TCurveFieldInfo* FindCurveField(const TCurveFieldList& list, std::string_v
 // the constant (0 when absent or unreadable). Throws TEditorError("Field '<name>' not found") for a
 // field the view lacks.
 std::int64_t EvalFieldExpression(const TBinDataSet& view, std::string_view expression);
+// A field's value plus an expression's constant, held at the int64 limits.
+std::int64_t AddFieldConstant(std::int64_t value, int constant);
 
 // More elements than a record field (at most 65535 bytes) can hold of the smallest type are
 // never read: larger counts are cut to this, negative counts to 0.

@@ -56,10 +56,13 @@ const char* FieldTypeName(TFieldType type) {
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
+    // Names and keywords of the files are ASCII: only a-z fold, whatever the locale.
+    const auto fold = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - ('a' - 'A')) : u;
+    };
     for (size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
+        if (a[i] != b[i] && fold(a[i]) != fold(b[i])) return false;
     }
     return true;
 }

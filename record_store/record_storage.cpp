@@ -81,8 +81,24 @@ void TRecordStorage::Load() {
     modified_ = false;
 }
 
+std::size_t TRecordStorage::TNoCaseHash::operator()(std::string_view name) const {
+    std::size_t h = 1469598103934665603ull;
+    for (const char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        h = (h ^ static_cast<std::size_t>(u >= 'a' && u <= 'z' ? u - ('a' - 'A') : u)) *
+            1099511628211ull;
+    }
+    return h;
+}
+
+int TRecordStorage::FieldIndexOf(std::string_view name) const {
+    const auto found = fieldIndexes_.find(name);
+    return found == fieldIndexes_.end() ? -1 : found->second;
+}
+
 void TRecordStorage::BindFields() {
     fields_.clear();
+    fieldIndexes_.clear();
     calcSize_ = 0;
     for (size_t i = 0; i < schema_.fields.size(); ++i) {
         for (size_t j = 0; j < i; ++j) {
@@ -152,6 +168,7 @@ void TRecordStorage::BindFields() {
             addData(*sf, d.name);
         }
     }
+    for (const TBinField& f : fields_) fieldIndexes_.emplace(f.name, f.index);
 }
 
 void TRecordStorage::ReadRecords(const std::string& subPath) {
@@ -213,6 +230,7 @@ void TRecordStorage::Drop() {
     records_.clear();
     records_.shrink_to_fit();
     fields_.clear();
+    fieldIndexes_.clear();
     schema_ = TSchema();
     calcSize_ = 0;
     lastId_ = 0;

@@ -9,6 +9,8 @@
 // none).
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "record_store/bin_record.h"
@@ -68,6 +70,8 @@ public:
     int CalculatedSize() const { return calcSize_; }
     int BufferSize() const { return schema_.mainSize + schema_.subSize + calcSize_; }
     const std::vector<TBinField>& Fields() const { return fields_; }
+    // 0-based index of the field of that name, letter case ignored; -1 when none has it.
+    int FieldIndexOf(std::string_view name) const;
 
     // --- Records ------------------------------------------------------------------------
     std::vector<TBinRecord>& Records() { return records_; }
@@ -109,6 +113,18 @@ private:
 
     TSchema schema_;
     std::vector<TBinField> fields_;
+    // Field names are looked up for every record a tool touches: hashed, not scanned.
+    struct TNoCaseHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const;
+    };
+    struct TNoCaseEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const {
+            return SameFieldName(a, b);
+        }
+    };
+    std::unordered_map<std::string, int, TNoCaseHash, TNoCaseEqual> fieldIndexes_;
     int calcSize_ = 0;
     std::vector<TBinRecord> records_;
     int32_t lastId_ = 0;

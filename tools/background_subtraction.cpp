@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <unordered_map>
 
 #include "record_store/bin_data_set.h"
@@ -170,7 +171,8 @@ public:
           settings_(settings),
           report_(report),
           positions_(view),
-          fields_(view, settings.tlCurves) {}
+          fields_(view, settings.tlCurves),
+          writeFields_(view, !settings.tlCurves) {}
 
     void Prepare() {
         if (settings_.tlCurves) return;
@@ -216,7 +218,7 @@ private:
 
     // The sum over the settings' range, or over `fallback` (the record's own default range).
     TRangeSum OwnRangeSum(const TTimeRange& fallback) {
-        const TFloatArray raw = ReadRawCurve(view_);
+        const TFloatArray raw = ReadRawCurve(view_, fields_.raw);
         return SumOverRange(raw, Bases(), settings_.range.value_or(fallback),
                             ChannelCount(raw.size()));
     }
@@ -239,11 +241,11 @@ private:
             return;
         }
         positions_.Goto(view_, entry.background);
-        const TFloatArray background = ReadRawCurve(view_);
+        const TFloatArray background = ReadRawCurve(view_, fields_.raw);
         const std::int64_t backgroundPoints = view_.AsInteger(fields_.npt);
 
         positions_.Goto(view_, entry.record);
-        const TFloatArray sample = ReadRawCurve(view_);
+        const TFloatArray sample = ReadRawCurve(view_, fields_.raw);
         const std::int64_t samplePoints = view_.AsInteger(fields_.npt);
         const double shift = view_.AsFloat(fields_.shift);
         const std::int64_t spacing = view_.AsInteger(fields_.spacing);
@@ -269,7 +271,8 @@ private:
             values = ShiftTLValues(values, static_cast<int>(n), shift, static_cast<int>(spacing),
                                    fieldLength);
         }
-        WriteSubtractedCurve(view_, values, settings_.keepShift ? shift : 0.0, factor);
+        WriteSubtractedCurve(view_, writeFields_, values, settings_.keepShift ? shift : 0.0,
+                             factor);
         report_.processed.push_back(entry.record);
     }
 
@@ -305,10 +308,12 @@ private:
             rate = RateOf(sum);
         }
 
-        const TFloatArray raw = ReadRawCurve(view_);
+        TFloatArray& raw = raw_;
+        ReadRawCurve(view_, fields_.raw, raw);
         const TTimeBases bases = Bases();
         const std::int64_t channels = ChannelCount(raw.size());
-        TFloatArray v(static_cast<std::size_t>(channels));
+        TFloatArray& v = values_;
+        v.resize(static_cast<std::size_t>(channels));
         for (std::int64_t ch = 1; ch <= channels; ++ch) {
             const double dwell = SecondsOf(ChannelDwellHundredths(ch, bases));
             v[ch - 1] = std::max(raw[ch] - rate * dwell, 0.0);
@@ -317,8 +322,9 @@ private:
         // Channel 1 goes into "Shift", channels 2 on into "Subtracted data"; values past
         // the record's channels keep what the field held.
         const double first = v.empty() ? 0.0 : v.front();
-        const TFloatArray rest(v.begin() + (v.empty() ? 0 : 1), v.end());
-        WriteSubtractedCurve(view_, rest, first, factor, rate);
+        const std::span<const double> rest =
+            v.empty() ? std::span<const double>() : std::span<const double>(v).subspan(1);
+        WriteSubtractedCurve(view_, writeFields_, rest, first, factor, rate);
         report_.processed.push_back(entry.record);
     }
 
@@ -328,6 +334,8 @@ private:
     TSubtractionReport& report_;
     TRecordPositions positions_;
     TSubtractionFields fields_;
+    TSubtractedCurveFields writeFields_;
+    TFloatArray raw_, values_;  // one record's curves, their storage kept for the next
     double commonRate_ = 0;
     std::unordered_map<std::int32_t, TRangeSum> backgroundSums_;
 };

@@ -47,18 +47,51 @@ TIndexRange DeglitchIndexRange(bool tlRecord, int spacing, double from, double t
     return r;
 }
 
+namespace {
+
+// A necessary condition for |x| > q * sqrt(|y|), from the squares and without a branch
+// (`q2` is q * q, or -1 for a negative q, when it always holds). It is false only where the
+// squares are accurate and apart by more than their rounding, so no point the formula
+// would repair is missed; most points of a noisy curve stop here.
+bool MayBeAboveNoise(double x, double y, double q2) {
+    const double lhs = x * x;
+    return !(lhs < q2 * std::fabs(y) * (1.0 - 1e-9)) | (lhs < 1e-280);
+}
+
+}  // namespace
+
 std::vector<TGlitchRepair> DeglitchSequence(TFloatArray& v, const TIndexRange& range, double q) {
     std::vector<TGlitchRepair> repairs;
     const std::int64_t lo = std::max<std::int64_t>(range.lo, 1);
     const std::int64_t hi =
         std::min<std::int64_t>(range.hi, static_cast<std::int64_t>(v.size()) - 2);
+    if (hi < lo) return repairs;
+    // Candidates among the values as they are, over the whole range in one loop without
+    // branches (it vectorises); then the formula itself at the candidates. A repair changes
+    // the left neighbour of the next point, so that point is tested again whatever its flag.
+    const double q2 = q >= 0.0 ? q * q : -1.0;
+    const auto n = static_cast<std::size_t>(hi - lo + 1);
+    static thread_local std::vector<unsigned char> candidates;
+    candidates.resize(n);
+    const double* __restrict p = v.data() + lo;
+    unsigned char* __restrict flags = candidates.data();
+    for (std::size_t k = 0; k < n; ++k) {
+        const double b = p[k], c = p[k - 1], d = p[k + 1];
+        flags[k] =
+            static_cast<unsigned char>(((b - c) * (d - b) < 0) & MayBeAboveNoise(b - c, c, q2) &
+                                       MayBeAboveNoise(b - d, d, q2));
+    }
+    bool retest = false;
     for (std::int64_t i = lo; i <= hi; ++i) {
+        if (!candidates[static_cast<std::size_t>(i - lo)] && !retest) continue;
+        retest = false;
         const double b = v[i], c = v[i - 1], d = v[i + 1];
         const bool extremum = (b - c) * (d - b) < 0;
         if (extremum && std::fabs(b - c) > q * std::sqrt(std::fabs(c)) &&
             std::fabs(b - d) > q * std::sqrt(std::fabs(d))) {
             v[i] = (c + d) / 2.0;
             repairs.push_back({static_cast<int>(i), b, v[i]});
+            retest = true;
         }
     }
     return repairs;
@@ -73,17 +106,25 @@ double StoredValue(TCurveElementType type, double value) {
     return DecodeCurveElement(type, bytes);
 }
 
-// Deglitches the current record's chosen curve; returns the repairs (written back).
-std::vector<TGlitchRepair> DeglitchCurrent(TBinDataSet& view, const TCurveFieldList& curves,
-                                           const TDeglitchSettings& settings) {
-    const TLocatedCurve located = LocateCurve(
-        view, curves,
-        settings.curve == TDeglitchCurve::Raw ? TCurveChoice::First : TCurveChoice::Subtracted);
-    TFloatArray sequence = ReadCurveSequence(view, located);
+TCurveChoice ChoiceOf(const TDeglitchSettings& settings) {
+    return settings.curve == TDeglitchCurve::Raw ? TCurveChoice::First : TCurveChoice::Subtracted;
+}
+
+// Deglitches one record's chosen curve; returns the repairs (written back). The record is
+// the current one, or with `storedIndex` >= 0 the stored record there, which is read as
+// stored and made current (through `makeCurrent`) only when it has something to repair:
+// most records of a file have no glitch, and a run over the file then copies none of them.
+template <class MakeCurrent>
+std::vector<TGlitchRepair> DeglitchRecord(TBinDataSet& view, const TCurveLocator& locator,
+                                          const TDeglitchSettings& settings, int storedIndex,
+                                          TFloatArray& sequence, MakeCurrent&& makeCurrent) {
+    const TLocatedCurve located = locator.Locate(view, storedIndex);
+    ReadCurveSequence(view, located, sequence, storedIndex);
     const TIndexRange range = DeglitchIndexRange(located.isTL, located.spacing, settings.from,
                                                  settings.to, settings.curve, sequence.size());
     std::vector<TGlitchRepair> repairs = DeglitchSequence(sequence, range);
     if (repairs.empty()) return repairs;
+    makeCurrent();
     WriteCurveSequence(view, located, sequence);
     for (TGlitchRepair& r : repairs)
         r.newValue = StoredValue(located.entry.elementType, r.newValue);
@@ -100,8 +141,14 @@ struct TKindFields {
     bool HasSubtractedCurve(const TBinDataSet& view) const {
         return tlRun == nullptr || view.AsBoolean(tlRun->index);
     }
-    bool IsTL(const TBinDataSet& view) const {
-        return dev == nullptr || IsTLDeviceCode(static_cast<int>(view.AsInteger(dev->index)));
+    // The same two tests on the record at `index` as stored, without making it current: a
+    // run over a whole file skips the other kind's records without copying them.
+    bool HasSubtractedCurve(const TBinDataSet& view, int index) const {
+        return tlRun == nullptr || ValueAsBoolean(view.ValueAt(index, tlRun->index));
+    }
+    bool IsTL(const TBinDataSet& view, int index) const {
+        return dev == nullptr ||
+               IsTLDeviceCode(static_cast<int>(ValueAsInteger(view.ValueAt(index, dev->index))));
     }
 };
 
@@ -123,7 +170,9 @@ TDeglitchReport DeglitchRecords(TBinDataSet& view, const TCurveFieldList& curves
         if (!current) return report;
         if (subtracted && !TKindFields(view).HasSubtractedCurve(view))
             throw TEditorError(kNoSubtractedCurveMessage);
-        for (const TGlitchRepair& r : DeglitchCurrent(view, curves, settings))
+        const TCurveLocator locator(view, curves, ChoiceOf(settings));
+        TFloatArray sequence;
+        for (const TGlitchRepair& r : DeglitchRecord(view, locator, settings, -1, sequence, [] {}))
             report.repaired.push_back({*current, r});
         report.processed.push_back(*current);
         return report;
@@ -131,14 +180,25 @@ TDeglitchReport DeglitchRecords(TBinDataSet& view, const TCurveFieldList& curves
 
     const TRecordPositions positions(view);
     const TKindFields kind(view);
+    const TCurveLocator locator(view, curves, ChoiceOf(settings));
+    TFloatArray sequence;
     TUnfilteredRun unfiltered(view);
     const int total = static_cast<int>(selection.size());
     for (int i = 0; i < total; ++i) {
         const std::int32_t id = selection[i];
-        positions.Goto(view, id, "Invalid bookmark list");
-        const bool kindMatches = kind.IsTL(view) == settings.tlView;
-        if (kindMatches && !(subtracted && !kind.HasSubtractedCurve(view))) {
-            for (const TGlitchRepair& r : DeglitchCurrent(view, curves, settings))
+        const int index = positions.IndexOf(id);
+        if (index < 0 || index >= view.RecordCount() || view.RecordAt(index).id != id)
+            throw TEditorError("Invalid bookmark list");
+        const bool kindMatches = kind.IsTL(view, index) == settings.tlView;
+        if (kindMatches && !(subtracted && !kind.HasSubtractedCurve(view, index))) {
+            const auto makeCurrent = [&] { positions.Goto(view, id, "Invalid bookmark list"); };
+            int storedIndex = index;
+            if (!locator.ReadsStoredRecords()) {
+                makeCurrent();
+                storedIndex = -1;
+            }
+            for (const TGlitchRepair& r :
+                 DeglitchRecord(view, locator, settings, storedIndex, sequence, makeCurrent))
                 report.repaired.push_back({id, r});
             report.processed.push_back(id);
         }

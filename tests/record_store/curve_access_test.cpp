@@ -89,7 +89,7 @@ TEST_F(DatCurves, RawAndSubtractedCurvesOfTLAndOSLRecords) {
 
 TEST_F(DatCurves, WriteSubtractedCurveEditsThreeFieldsAndSavesThem) {
     view_.Next();
-    WriteSubtractedCurve(view_, {10, 20, 30}, 11.25, -1.0, 12.3);
+    WriteSubtractedCurve(view_, TFloatArray{10, 20, 30}, 11.25, -1.0, 12.3);
     EXPECT_TRUE(view_.Modified());
     EXPECT_EQ(view_.State(), TDataSetState::Browse);
     const TFloatArray sub = ReadSubtractedCurve(view_);
@@ -355,7 +355,8 @@ TEST_F(SmallCurves, EvalFieldExpression) {
         {"\"Max point", 9},  // no closing quote: the rest is the name
     };
     for (const auto& c : cases) EXPECT_EQ(EvalFieldExpression(view_, c.expr), c.value) << c.expr;
-    EXPECT_EQ(ErrorOf([&] { EvalFieldExpression(view_, "\"Nope\" + 1"); }), "Field 'Nope' not found");
+    EXPECT_EQ(ErrorOf([&] { EvalFieldExpression(view_, "\"Nope\" + 1"); }),
+              "Field 'Nope' not found");
 }
 
 // A SAD file written by hand: "Raw data" holds SMALLINT values ("NPT" of them), "Subtracted

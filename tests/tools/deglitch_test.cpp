@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "record_store/curve_access.h"
 #include "tool_test_files.h"
@@ -47,6 +48,14 @@ TEST(GlitchTest, IsolatedExtremaBeyondFourSigmaOfBothNeighbours) {
         {"last index", {100, 100, 100, 900}, {100, 100, 100, 900}},
         // A repaired value is the next test's left neighbour: 100, (100+110)/2 ... stays.
         {"repair feeds the next test", {100, 900, 110, 2000, 120}, {100, 105, 110, 115, 120}},
+        // 300 lies between 900 and 100 (no extremum) until 900 becomes (100 + 300) / 2 = 200;
+        // then 100 > 4 x sqrt(200) and 200 > 4 x sqrt(100): repaired to 150.
+        {"repair makes the next point a glitch",
+         {100, 900, 300, 100, 100},
+         {100, 200, 150, 100, 100}},
+        // |b - c| must exceed q sqrt(|c|): exactly 40 is not a glitch, a hair above is.
+        {"at the threshold", {100, 140, 100}, {100, 140, 100}},
+        {"just above the threshold", {100, 140.000001, 100}, {100, 100, 100}},
     };
     for (const Case& c : cases) {
         TFloatArray v = c.in;
@@ -59,6 +68,43 @@ TEST(GlitchTest, IsolatedExtremaBeyondFourSigmaOfBothNeighbours) {
     EXPECT_EQ(repairs[0].index, 2);
     EXPECT_EQ(repairs[0].oldValue, 500);
     EXPECT_EQ(repairs[0].newValue, 100);
+}
+
+// The test written out point by point, as the formula reads, against DeglitchSequence on
+// noisy curves with spikes and drop-outs: the same points repaired to the same values.
+TEST(GlitchTest, AgreesWithTheFormulaWrittenOutOnNoisyCurves) {
+    const auto reference = [](TFloatArray v, double q) {
+        for (std::size_t i = 1; i + 1 < v.size(); ++i) {
+            const double b = v[i], c = v[i - 1], d = v[i + 1];
+            if ((b - c) * (d - b) < 0 && std::fabs(b - c) > q * std::sqrt(std::fabs(c)) &&
+                std::fabs(b - d) > q * std::sqrt(std::fabs(d)))
+                v[i] = (c + d) / 2.0;
+        }
+        return v;
+    };
+    std::mt19937 random(20261211);
+    int repaired = 0;
+    for (int curve = 0; curve < 300; ++curve) {
+        const double level = std::pow(10.0, std::uniform_real_distribution<>(0.0, 5.0)(random));
+        std::poisson_distribution<int> counts(level);
+        std::uniform_int_distribution<int> glitch(0, 40);
+        TFloatArray v(120);
+        for (double& x : v) {
+            x = counts(random);
+            const int g = glitch(random);
+            if (g == 0) x *= 3.0;       // spike
+            if (g == 1) x = 0.0;        // drop-out
+            if (g == 2) x = -x / 10.0;  // negative after a subtraction
+        }
+        for (double q : {4.0, 2.5, 0.0}) {
+            TFloatArray got = v;
+            const auto repairs =
+                DeglitchSequence(got, TIndexRange{1, static_cast<std::int64_t>(v.size()) - 2}, q);
+            ASSERT_EQ(got, reference(v, q)) << "curve " << curve << ", q " << q;
+            repaired += static_cast<int>(repairs.size());
+        }
+    }
+    EXPECT_GT(repaired, 300);  // the curves do exercise repairs
 }
 
 TEST(GlitchTest, IndexRangesOfTheDialog) {
