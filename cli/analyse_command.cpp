@@ -4,6 +4,7 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <set>
 
 #include "analysis/aliquot_lists.h"
@@ -12,6 +13,7 @@
 #include "analysis/lookup_table.h"
 #include "analysis/method_recognition.h"
 #include "cli/analyse_options.h"
+#include "cli/analyse_plot.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/curve_tool_support.h"
@@ -97,16 +99,25 @@ std::string PointsJson(const TGrowthPoints& points, const TLookupTable& table, i
 
 int RunAnalyseCommand(const std::vector<std::string>& args) {
     return RunGuarded([&] {
-        const TCommandLine line = ParseCommandLine(
-            args,
-            {"--schema", "--device", "--method", "--bleaching", "--irradiations", "--index",
-             "--function", "--degree", "--error-model", "--percent", "--reject"},
-            {"--list"});
+        const TCommandLine line =
+            ParseCommandLine(args,
+                             {"--schema", "--device", "--method", "--bleaching", "--irradiations",
+                              "--index", "--function", "--degree", "--error-model", "--percent",
+                              "--reject", "--plot", "--plot-size"},
+                             {"--list"});
         if (line.help) {
             std::cout << UsageText();
             return static_cast<int>(kExitOk);
         }
         if (line.positional.size() != 1) throw TUsageError{"analyse needs one FILE"};
+        const std::optional<std::string> plotFile = line.Value("--plot");
+        if (plotFile && plotFile->empty())
+            throw TUsageError{"--plot needs a FILE (.png, .svg, .pdf)"};
+        if (line.Has("--plot-size") && !plotFile) throw TUsageError{"--plot-size goes with --plot"};
+        if (plotFile && !GrowthPlotWriter())
+            throw TUsageError{"--plot needs orvane-cli built with its plotting library"};
+        if (plotFile && line.Has("--list"))
+            throw TUsageError{"--plot draws a solution, not --list"};
         TFitOptions options;
         if (const auto f = line.Value("--function")) options.FunctionObject = FunctionObjectOf(*f);
         options.Degree = IntegerOption(line, "--degree", 4);
@@ -235,7 +246,22 @@ int RunAnalyseCommand(const std::vector<std::string>& args) {
         AppendFitCurveJson(out, s.Fit, 1);
         out += ",\"Curve2\":";
         AppendFitCurveJson(out, s.Fit, 2);
-        out += "}]}\n";
+        if (plotFile) {
+            TGrowthPlotRequest plot;
+            plot.points = &points;
+            plot.fit = &s.Fit;
+            plot.index = index;
+            plot.resultText = s.Line;
+            plot.path = *plotFile;
+            plot.size = line.Value("--plot-size").value_or("");
+            int width = 0, height = 0;
+            GrowthPlotWriter()(plot, width, height);
+            out += "}],\"plot\":{\"file\":" + JsonQuoted(*plotFile) +
+                   ",\"width\":" + std::to_string(width) + ",\"height\":" + std::to_string(height) +
+                   "}}\n";
+        } else {
+            out += "}]}\n";
+        }
         std::cout << out;
         return CloseRecordFile(store);
     });

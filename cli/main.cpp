@@ -6,6 +6,8 @@
 #include "cli/commands.h"
 #include "cli/fit_command.h"
 #ifdef ORVANE_CLI_PLOT
+#include "cli/analyse_plot.h"
+#include "cli/plot/growth_plot_writer.h"
 #include "cli/plot/plot_curves_command.h"
 #endif
 
@@ -33,6 +35,9 @@ int main(int argc, char** argv) {
     if (command == "export-ascii") return RunExportAsciiCommand(args);
     if (command == "dose-rate") return RunDoseRateCommand(args);
     if (command == "age") return RunAgeCommand(args);
+#ifdef ORVANE_CLI_PLOT
+    SetGrowthPlotWriter(&WriteGrowthPlot);
+#endif
     if (command == "analyse") return RunAnalyseCommand(args);
 #ifdef ORVANE_CLI_PLOT
     if (command == "plot-curves") return RunPlotCurvesCommand(args);

@@ -6,7 +6,7 @@ find_package(QCustomPlotQt6 REQUIRED)
 # Plotting shared by the graph windows and orvane-cli's plot commands: the graph/plot_* files.
 file(GLOB ORVANE_PLOT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/graph/plot_*.cpp)
 add_library(orvane_plot STATIC ${ORVANE_PLOT_SOURCES})
-target_link_libraries(orvane_plot PUBLIC orvane_tools Qt6::Widgets Qt6::PrintSupport Qt6::Svg
+target_link_libraries(orvane_plot PUBLIC orvane_tools orvane_analysis Qt6::Widgets Qt6::PrintSupport Qt6::Svg
   QCustomPlotQt6::QCustomPlotQt6)
 target_compile_definitions(orvane_plot PUBLIC QCUSTOMPLOT_USE_LIBRARY)
 

@@ -23,7 +23,7 @@
 #include "editor/bin_data_grid.h"
 #include "editor/bin_data_model.h"
 #include "editor/curve_tool_commands.h"
-#include "graph/graph_commands.h"
+#include "editor/growth_mode.h"
 #include "editor/help_window.h"
 #include "editor/layout_controller.h"
 #include "editor/mode_switcher.h"
@@ -32,9 +32,11 @@
 #include "editor/roi_commands.h"
 #include "editor/selection_controller.h"
 #include "editor/splash_widget.h"
-#include "editor/growth_mode.h"
 #include "editor/subtract_mode.h"
 #include "editor/text_locale.h"
+#include "graph/graph_commands.h"
+#include "graph/graph_form.h"
+#include "graph/viewer_windows.h"
 #include "platform/settings_store.h"
 #include "record_store/bin_data_set.h"
 
@@ -81,7 +83,14 @@ TMainWindow::TMainWindow(TSettingsStore& settings, TUserPrompts* prompts, QWidge
     InstallGraphCommands(*this);
     modes_ = new TModeSwitcher(*this, *document_, this);
     modes_->Register(std::make_unique<TSubtractMode>(*this));
-    modes_->Register(std::make_unique<TGrowthMode>(*this));
+    auto growth = std::make_unique<TGrowthMode>(*this);
+    // The mode's previews and results open the viewer windows, one per name, on demand.
+    growth->SetViewerHooks([this](const std::string& name) { ShowGraphViewer(*this, name); },
+                           [this](const std::string& name) {
+                               if (TGrForm1* viewer = FindGraphViewer(*this, name))
+                                   viewer->reject();
+                           });
+    modes_->Register(std::move(growth));
     UpdateActions();
 }
 

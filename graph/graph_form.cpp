@@ -177,7 +177,9 @@ void TGrForm1::SetRole(std::unique_ptr<TGraphRole> role) {
     if (model) {
         connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 [this](const QModelIndex& index) {
-                    if (index.isValid() && role_) role_->TableColumnPicked(index.column());
+                    if (!index.isValid() || !role_) return;
+                    role_->TableColumnPicked(index.column());
+                    role_->TableRowPicked(index.row());
                 });
         connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
             if (role_) role_->TableColumnPicked(column);
@@ -191,7 +193,7 @@ void TGrForm1::SetRole(std::unique_ptr<TGraphRole> role) {
 void TGrForm1::UpdateCommands() {
     const bool editor = role_ && role_->IsEditor();
     curveMenu_->menuAction()->setVisible(editor);
-    ledgerAction_->setEnabled(editor);
+    ledgerAction_->setEnabled(role_ && role_->OffersLedger());
     logAction_->setEnabled(role_ && role_->HasTimeAxis());
     if (!logAction_->isEnabled()) logAction_->setChecked(false);
     printAction_->setEnabled(chart_->isVisible() || !isVisible());
@@ -297,8 +299,10 @@ void TGrForm1::OnChartMousePress(QMouseEvent* event) {
 }
 
 void TGrForm1::OnChartMouseMove(QMouseEvent* event) {
-    if (draggingLedger_ && (event->buttons() & Qt::LeftButton))
+    if (draggingLedger_ && (event->buttons() & Qt::LeftButton)) {
         MoveLedger(chart_->xAxis->pixelToCoord(event->position().x()));
+        if (role_) role_->LedgerDragged(chart_->xAxis->pixelToCoord(event->position().x()));
+    }
 }
 
 void TGrForm1::OnChartContextMenu(const QPoint& pos) {
@@ -316,6 +320,10 @@ void TGrForm1::OnChartContextMenu(const QPoint& pos) {
         menu.addAction(QStringLiteral("Zoom out"), this,
                        [this, overBottom, value] { ZoomAxis(overBottom, value, false); });
     } else {
+        if (role_) {
+            role_->AddChartMenuActions(menu, pos);
+            if (!menu.isEmpty()) menu.addSeparator();
+        }
         menu.addAction(graphMenu_->actions().at(0));  // Restore
         menu.addAction(zoomAction_);
         menu.addAction(panAction_);
@@ -392,6 +400,8 @@ void TGrForm1::Close() {
     if (role_ && !role_->PrepareClose()) return;
     closing_ = true;
     QDialog::reject();
+    // A viewer is hidden, not destroyed: its next close asks its role again.
+    closing_ = false;
 }
 
 void TGrForm1::reject() {

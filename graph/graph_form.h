@@ -72,6 +72,8 @@ public:
     // Cross-hair readout on or off ("Show ledger" / "Hide ledger").
     void SetLedger(bool on);
     bool LedgerOn() const { return ledger_ != nullptr; }
+    // Moves the cross-hair (when it is on) to `x`.
+    void MoveLedgerTo(double x) { MoveLedger(x); }
     // Zooms one axis around a value: `in` shrinks its range to a third, else it grows
     // threefold.
     void ZoomAxis(bool xAxis, double around, bool in);

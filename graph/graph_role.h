@@ -6,6 +6,7 @@
 
 class QAbstractItemModel;
 class QCustomPlot;
+class QMenu;
 class QPoint;
 
 class TGraphRole {
@@ -20,8 +21,15 @@ public:
     virtual void Draw(QCustomPlot& chart, bool rescale) = 0;
     // A left click in the chart with no mouse mode on, in widget pixels.
     virtual void ChartClicked(const QPoint& /*pixel*/) {}
-    // A table cell was picked (column of the model).
+    // A table cell was picked (column and row of the model).
     virtual void TableColumnPicked(int /*column*/) {}
+    virtual void TableRowPicked(int /*row*/) {}
+    // Adds the role's commands to the chart's pop-up menu opened at `pixel` over the plot.
+    virtual void AddChartMenuActions(QMenu& /*menu*/, const QPoint& /*pixel*/) {}
+    // The cross-hair readout ("Show ledger") is offered.
+    virtual bool OffersLedger() const { return IsEditor(); }
+    // The user dragged the cross-hair to `x`.
+    virtual void LedgerDragged(double /*x*/) {}
     // The curves are shine-down curves: their time axis may be made logarithmic.
     virtual bool HasTimeAxis() const { return false; }
     // The curve editor: "Edit table" and the Curve menu apply.

@@ -10,44 +10,13 @@
 #include "cli/cli_support.h"
 #include "cli/curve_tool_support.h"
 #include "cli/json_writer.h"
+#include "cli/plot/plot_support.h"
 #include "graph/plot_curves.h"
 #include "graph/plot_export.h"
 #include "graph/plot_style.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
 #include "record_store/presentation_record.h"
-
-namespace {
-
-// "WxH" in pixels, each 16 to 20000.
-void ParseSize(const std::string& text, int& width, int& height) {
-    const std::size_t x = text.find('x');
-    const auto number = [&](const std::string& part) {
-        if (part.empty() || part.size() > 5 ||
-            part.find_first_not_of("0123456789") != std::string::npos)
-            throw TUsageError{"--size needs WIDTHxHEIGHT in pixels, e.g. 1200x900"};
-        const int v = std::stoi(part);
-        if (v < 16 || v > 20000) throw TUsageError{"--size: each side from 16 to 20000 pixels"};
-        return v;
-    };
-    if (x == std::string::npos)
-        throw TUsageError{"--size needs WIDTHxHEIGHT in pixels, e.g. 1200x900"};
-    width = number(text.substr(0, x));
-    height = number(text.substr(x + 1));
-}
-
-// Qt needs a platform even to draw into files: without a display, the offscreen one.
-std::unique_ptr<QApplication> MakeApplication() {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
-        std::getenv("WAYLAND_DISPLAY") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "orvane-cli";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QApplication>(argc, argv);
-}
-
-}  // namespace
 
 int RunPlotCurvesCommand(const std::vector<std::string>& args) {
     return RunGuarded([&] {
@@ -63,7 +32,7 @@ int RunPlotCurvesCommand(const std::vector<std::string>& args) {
         if (!out || out->empty())
             throw TUsageError{"plot-curves needs --out FILE (.png, .svg, .pdf)"};
         int width = 1200, height = 900;
-        if (const auto size = line.Value("--size")) ParseSize(*size, width, height);
+        if (const auto size = line.Value("--size")) ParsePlotSize("--size", *size, width, height);
 
         TBinDataSet store;
         const TViewKind kind =
@@ -85,7 +54,7 @@ int RunPlotCurvesCommand(const std::vector<std::string>& args) {
         options.halcyonTitles = kind != TViewKind::General;
         const TCurveLoadResult loaded = LoadCurveColumns(store, curves, options, ids);
 
-        const std::unique_ptr<QApplication> app = MakeApplication();
+        const std::unique_ptr<QApplication> app = MakePlotApplication();
         QCustomPlot chart;
         chart.resize(width, height);
         ApplyPlotStyle(chart, QStringLiteral("Luminescence"));

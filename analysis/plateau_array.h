@@ -1,0 +1,24 @@
+#pragma once
+// One result with its error per temperature, channel, ROI or disk: what the plateau and
+// fading tests produce and the result viewer draws.
+#include <cstdint>
+#include <vector>
+
+enum TPlateauState : uint8_t {
+    kPlateauNoResult = 0,
+    kPlateauValid = 1,
+    kPlateauFailed = 2,
+    kPlateauWarning = 3,
+    kPlateauRoi = 4,  // valid, computed over a region of interest
+};
+
+struct TPlateauElement {
+    int32_t Index = 0;   // temperature step, channel, ROI number or disk
+    double X = 0;        // where the result is drawn
+    double XSpread = 0;  // half the width of a ROI result
+    double Value = 0;
+    double Error = 0;
+    uint8_t State = kPlateauNoResult;
+};
+
+using TPlateauArray = std::vector<TPlateauElement>;

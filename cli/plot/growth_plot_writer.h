@@ -1,0 +1,7 @@
+#pragma once
+// The writer behind `orvane-cli analyse --plot`: the point viewer's plot of a solution (the
+// growth points with their errors, the fitted curve with its error band, the dose mark and
+// the result text), drawn by the same code as the viewer window, offscreen.
+#include "cli/analyse_plot.h"
+
+void WriteGrowthPlot(const TGrowthPlotRequest& request, int& width, int& height);
