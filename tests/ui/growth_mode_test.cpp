@@ -119,7 +119,11 @@ private:
         form_->Document().GraphMessages().Register(kPointViewer, &viewer);
         form_->Action(TActionId::ComputeGrowth)->trigger();
         QVERIFY(Mode());
+        StandInViewers();
+        StandInViewers();
     }
+    // The recorders stand in for the viewer windows: the mode opens none of its own.
+    void StandInViewers() { Mode()->SetViewerHooks({}, {}); }
     int TabOf(const QString& prefix) const {
         QTabBar* tabs = Panel()->DeviceTabs();
         for (int i = 0; i < tabs->count(); ++i)
@@ -397,6 +401,7 @@ private slots:
         form_->Document().GraphMessages().Register(kPointViewer, &viewer);
         form_->Action(TActionId::ComputeGrowth)->trigger();
         QVERIFY(Mode());
+        StandInViewers();
         Panel()->DeviceTabs()->setCurrentIndex(TabOf(QStringLiteral("OSL#1")));
         const QPoint cell =
             CellOf(QStringLiteral("Regen growth curve"), QStringLiteral("BL(120.0/SOLAR)"));
@@ -475,6 +480,7 @@ private slots:
         messages.Register(kCurveViewer, &curves);
         form_->Action(TActionId::ComputeGrowth)->trigger();
         QVERIFY(Mode());
+        StandInViewers();
         form_->Action(TActionId::GrowthRec)->trigger();  // the curves list
         QTreeView* list = Panel()->CurvesList();
         QVERIFY(list->isVisible());
