@@ -113,6 +113,45 @@ private slots:
             QVERIFY2(run.err.contains(QLatin1String(c.message)), qPrintable(run.err));
         }
     }
+
+    // analyse --plot: the point viewer's plot of the solution, after subtracting the OSL
+    // backgrounds as a lab would, in the size asked for; blue natural points and ink enough
+    // for points, curve and text. The JSON names the file and its size.
+    void analysePlotDrawsTheSolution() {
+        QCOMPARE(RunCli({QStringLiteral("subtract"), Dat(), QStringLiteral("--curves"),
+                         QStringLiteral("osl")})
+                     .status,
+                 0);
+        const QString png = dir_.filePath(QStringLiteral("growth.png"));
+        const TCliRun run =
+            RunCli({QStringLiteral("analyse"), Dat(), QStringLiteral("--device"),
+                    QStringLiteral("1"), QStringLiteral("--plot"), png,
+                    QStringLiteral("--plot-size"), QStringLiteral("800x600")});
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QVERIFY(run.err.isEmpty());
+        QVERIFY(run.out.contains(QStringLiteral("\"plot\":{\"file\":")));
+        QVERIFY(run.out.contains(QStringLiteral("\"width\":800,\"height\":600")));
+        const QImage image(png);
+        QCOMPARE(image.size(), QSize(800, 600));
+        const auto [ink, red] = InkAndRed(image);
+        QVERIFY(ink > 8000);
+        int blue = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.blue() > 150 && c.red() < 60 && c.green() < 120) ++blue;
+            }
+        QVERIFY(blue > 40);  // the natural aliquots' marks
+        // A bad size is refused before anything is drawn; --plot-size alone is a usage error.
+        const TCliRun bad = RunCli({QStringLiteral("analyse"), Dat(), QStringLiteral("--device"),
+                                    QStringLiteral("1"), QStringLiteral("--plot"), png,
+                                    QStringLiteral("--plot-size"), QStringLiteral("8x8")});
+        QVERIFY(bad.status != 0);
+        QVERIFY(bad.err.contains(QStringLiteral("--plot-size")));
+        QVERIFY(RunCli({QStringLiteral("analyse"), Dat(), QStringLiteral("--plot-size"),
+                        QStringLiteral("800x600")})
+                    .status != 0);
+    }
 };
 
 QTEST_MAIN(PlotCurvesCliTest)
