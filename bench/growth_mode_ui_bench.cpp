@@ -1,7 +1,7 @@
 // Growth-curve mode in the window: entering it on the file at the 32 767-record limit until
 // the panel has painted (measurement table, lists, method grid, curves list), beside opening
 // that file; and one "Compute" at one index on the sample, from the command to the solution
-// line in the panel.
+// line in the panel, without and with the point viewer.
 #include <benchmark/benchmark.h>
 
 #include <QAction>
@@ -121,7 +121,8 @@ BENCHMARK(BM_EnterGrowthModeAtRecordLimitUntilPainted)
     ->Iterations(3);
 
 // "Compute" at OSL channel 1 of the sample (regenerative, the mode's first cell of the OSL
-// tab): growth points, fit, solution line.
+// tab): growth points, fit, solution line; with the point viewer drawing the points and the
+// fitted curve twice (range(0) 1), or without a viewer window (0).
 void BM_ComputeOneLineInThePanel(benchmark::State& state) {
     TBenchWindow window;
     if (!window.form.OpenFile(SampleFile(0))) {
@@ -140,6 +141,7 @@ void BM_ComputeOneLineInThePanel(benchmark::State& state) {
         state.SkipWithError("the mode did not start");
         return;
     }
+    if (state.range(0) == 0) mode->SetViewerHooks({}, {});
     QTabBar* tabs = mode->GrowthPanel()->DeviceTabs();
     for (int i = 0; i < tabs->count(); ++i)
         if (tabs->tabText(i).startsWith(QStringLiteral("OSL#1"))) tabs->setCurrentIndex(i);
@@ -154,7 +156,12 @@ void BM_ComputeOneLineInThePanel(benchmark::State& state) {
     }
     state.counters["ED"] = mode->Fit().ED;
 }
-BENCHMARK(BM_ComputeOneLineInThePanel)->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_ComputeOneLineInThePanel)
+    ->ArgName("viewer")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(200);
 
 }  // namespace
 
