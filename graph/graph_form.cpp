@@ -2,6 +2,8 @@
 
 #include <qcustomplot.h>
 
+#include <optional>
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -29,6 +31,10 @@
 #include "graph/print_option_dialog.h"
 
 namespace {
+
+// The colour of a field without the focus (the inactive window caption of the classic desktop).
+const QColor kInactiveCaptionColour(191, 205, 219);
+
 
 enum TMouseMode { kPlain, kZoomWindow, kPan };
 
@@ -79,6 +85,12 @@ TGrForm1::TGrForm1(TEditorShell& shell, QWidget* parent)
     for (QWidget* w : {static_cast<QWidget*>(divMulLabel_), static_cast<QWidget*>(numIO1_),
                        static_cast<QWidget*>(spinEdit1_)})
         w->setVisible(false);
+    // The fields show whether they have the focus: the window colour while focused, the
+    // inactive-caption colour otherwise.
+    for (QWidget* field : {static_cast<QWidget*>(numIO1_), static_cast<QWidget*>(spinEdit1_)}) {
+        field->installEventFilter(this);
+        SetFieldFocusColour(field, false);
+    }
     stripLayout->addWidget(numLab_);
     stripLayout->addStretch(1);
     stripLayout->addWidget(divMulLabel_);
@@ -260,7 +272,8 @@ void TGrForm1::SetLedger(bool on) {
         ledger_ = new QCPItemStraightLine(chart_);
         ledger_->setPen(QPen(Qt::black, 1, Qt::DashLine));
         ledger_->setSelectable(false);
-        MoveLedger(chart_->xAxis->range().center());
+        const std::optional<double> start = role_ ? role_->LedgerStart() : std::nullopt;
+        MoveLedger(start.value_or(chart_->xAxis->range().center()));
     } else {
         chart_->removeItem(ledger_);
         ledger_ = nullptr;
@@ -325,7 +338,11 @@ void TGrForm1::OnChartContextMenu(const QPoint& pos) {
             if (!menu.isEmpty()) menu.addSeparator();
         }
         menu.addAction(graphMenu_->actions().at(0));  // Restore
-        menu.addAction(zoomAction_);
+        // Box zoom only while each axis spans more than five times its least range.
+        const double yLeast = role_ ? role_->MinimumYRange() : kLeastAxisRange;
+        if (chart_->xAxis->range().size() > 5 * kLeastAxisRange &&
+            chart_->yAxis->range().size() > 5 * yLeast)
+            menu.addAction(zoomAction_);
         menu.addAction(panAction_);
         if (ledgerAction_->isEnabled()) menu.addAction(ledgerAction_);
         menu.addSeparator();
@@ -334,7 +351,18 @@ void TGrForm1::OnChartContextMenu(const QPoint& pos) {
     menu.exec(chart_->mapToGlobal(pos));
 }
 
+void TGrForm1::SetFieldFocusColour(QWidget* field, bool focused) {
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, focused ? QApplication::palette().color(QPalette::Base)
+                                             : kInactiveCaptionColour);
+    field->setPalette(palette);
+    field->setAutoFillBackground(true);
+}
+
 bool TGrForm1::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == numIO1_ || watched == spinEdit1_) &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        SetFieldFocusColour(static_cast<QWidget*>(watched), event->type() == QEvent::FocusIn);
     // With the readout on, the table's End, Home, Left and Right move the cross-hair.
     if (watched == table_ && LedgerOn() && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);

@@ -84,6 +84,7 @@ protected:
 
 private:
     void CreateMenus();
+    void SetFieldFocusColour(QWidget* field, bool focused);
     void OnChartMousePress(class QMouseEvent* event);
     void OnChartMouseMove(class QMouseEvent* event);
     void OnChartContextMenu(const QPoint& pos);

@@ -3,11 +3,15 @@
 // result viewers): it fills the table and the chart and answers clicks. TGrForm1 owns the
 // layout and the commands every role shares and asks its role for the rest.
 #include <QString>
+#include <optional>
 
 class QAbstractItemModel;
 class QCustomPlot;
 class QMenu;
 class QPoint;
+
+// The least span of a chart axis.
+inline constexpr double kLeastAxisRange = 1e-10;
 
 class TGraphRole {
 public:
@@ -28,6 +32,10 @@ public:
     virtual void AddChartMenuActions(QMenu& /*menu*/, const QPoint& /*pixel*/) {}
     // The cross-hair readout ("Show ledger") is offered.
     virtual bool OffersLedger() const { return IsEditor(); }
+    // Where the cross-hair starts when it is turned on; none: the middle of the chart.
+    virtual std::optional<double> LedgerStart() const { return std::nullopt; }
+    // The least span of the y axis (box zoom is offered above five times it).
+    virtual double MinimumYRange() const { return kLeastAxisRange; }
     // The user dragged the cross-hair to `x`.
     virtual void LedgerDragged(double /*x*/) {}
     // The curves are shine-down curves: their time axis may be made logarithmic.

@@ -344,6 +344,11 @@ void TViewerRole::ApplyIndexField(int value) {
     Send(0, true);
 }
 
+std::optional<double> TViewerRole::LedgerStart() const {
+    if (plot_ != plViewCurves) return std::nullopt;
+    return form_.SpinEdit()->value();  // the curve viewer's cross-hair sits on the index
+}
+
 void TViewerRole::LedgerDragged(double x) {
     if (plot_ != plViewCurves || spacing_ == 0) return;
     const int value = static_cast<int>(spacing_ * std::lround(x / spacing_));

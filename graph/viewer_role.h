@@ -40,6 +40,8 @@ public:
     void AddChartMenuActions(QMenu& menu, const QPoint& pixel) override;
     bool OffersLedger() const override { return plot_ == plViewCurves; }
     void LedgerDragged(double x) override;
+    std::optional<double> LedgerStart() const override;
+    double MinimumYRange() const override { return 10; }
     bool PrepareClose() override;
 
     // "Toggle accept" at a chart pixel: flips the acceptance of the point drawn nearest

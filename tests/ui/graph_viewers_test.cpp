@@ -181,7 +181,17 @@ private slots:
         QSpinBox* field = viewer->SpinEdit();
         QCOMPARE(field->value(), 50);
         QCOMPARE(field->singleStep(), 5);
+        // Without the focus the field takes the inactive-caption colour, with it the window's.
+        viewer->activateWindow();
+        viewer->Chart()->setFocusPolicy(Qt::StrongFocus);
+        viewer->Chart()->setFocus();
+        QTRY_VERIFY(!field->hasFocus());
+        const QColor unfocused = field->palette().color(QPalette::Base);
+        QVERIFY(unfocused != QApplication::palette().color(QPalette::Base));
         field->setFocus();
+        QTRY_VERIFY(field->hasFocus());
+        QCOMPARE(field->palette().color(QPalette::Base),
+                 QApplication::palette().color(QPalette::Base));
         field->selectAll();
         QTest::keyClicks(field, QStringLiteral("50"));
         QTest::keyClick(field, Qt::Key_Return);
@@ -235,7 +245,27 @@ private slots:
         for (int i = 0; i < chart.plottableCount(); ++i)
             if (chart.plottable(i)->pen().style() == Qt::DotLine) ++dotted;
         QCOMPARE(dotted, 1);
-        QVERIFY(viewer->GraphAction(QStringLiteral("Show ledger"))->isEnabled());
+        // The cross-hair starts on the index field's channel; dragging it to about channel
+        // 120 makes that the index.
+        index_ = 40;
+        m.SendDraw(kCurveViewer, kMaskIndexViewCurves);
+        QAction* ledger = viewer->GraphAction(QStringLiteral("Show ledger"));
+        QVERIFY(ledger->isEnabled());
+        ledger->trigger();
+        QVERIFY(viewer->LedgerOn());
+        QCOMPARE(viewer->SpinEdit()->value(), 40);
+        const QPoint from = PixelOf(chart, 40, 100), to = PixelOf(chart, 120, 100);
+        QTest::mousePress(&chart, Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), chart.mapToGlobal(QPointF(to)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&chart, &move);
+        QTest::mouseRelease(&chart, Qt::LeftButton, {}, to);
+        // A pixel spans more than one channel here: the channel under the pixel, spacing 1.
+        const int channel = int(std::lround(chart.xAxis->pixelToCoord(to.x())));
+        QVERIFY(std::abs(channel - 120) <= 2);
+        QCOMPARE(viewer->SpinEdit()->value(), channel);
+        QCOMPARE(index_, channel);
+        QCOMPARE(main_.received.back().msg, uint32_t(WM_UpdatedPoints));
     }
 
     // A fitted line of the regenerative method: the curve, and the dose mark at D = 20 Gy on
