@@ -12,6 +12,7 @@ int RunSummaryCommand(const std::vector<std::string>& args);
 int RunRestoreCommand(const std::vector<std::string>& args);
 int RunSubtractCommand(const std::vector<std::string>& args);
 int RunDeglitchCommand(const std::vector<std::string>& args);
+int RunNormalizeCommand(const std::vector<std::string>& args);
 int RunExportAsciiCommand(const std::vector<std::string>& args);
 int RunDoseRateCommand(const std::vector<std::string>& args);
 int RunAgeCommand(const std::vector<std::string>& args);

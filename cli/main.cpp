@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     if (command == "restore") return RunRestoreCommand(args);
     if (command == "subtract") return RunSubtractCommand(args);
     if (command == "deglitch") return RunDeglitchCommand(args);
+    if (command == "normalize") return RunNormalizeCommand(args);
     if (command == "export-ascii") return RunExportAsciiCommand(args);
     if (command == "dose-rate") return RunDoseRateCommand(args);
     if (command == "age") return RunAgeCommand(args);

@@ -27,6 +27,7 @@ struct TRecordFixture {
     int run = 1;
     int disk = 1;
     bool tlRun = true;  // false: a background run
+    bool normalization = false;
     int dev = 0;        // "Dev#": < 1000 TL, else OSL
     int npt = 0;
     int spacing = 5;
@@ -45,6 +46,7 @@ inline TSampleRecord MakeRecord(const TRecordFixture& s) {
     r.Set("Run#", std::int64_t{s.run});
     r.Set("Disk#", std::int64_t{s.disk});
     r.Set("TL run", s.tlRun);
+    r.Set("Normalization", s.normalization);
     r.Set("Dev#", std::int64_t{s.dev});
     r.Set("NPT", std::int64_t{s.npt});
     r.Set("Spacing", std::int64_t{s.spacing});
