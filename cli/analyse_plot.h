@@ -23,4 +23,8 @@ struct TGrowthPlotRequest {
 using TGrowthPlotWriter = void (*)(const TGrowthPlotRequest& request, int& width, int& height);
 
 void SetGrowthPlotWriter(TGrowthPlotWriter writer);
+
+// "WxH" in pixels, each 16 to 20000 (the --size and --plot-size options of the plot
+// commands); throws TUsageError naming `option` otherwise.
+void ParsePlotSize(const std::string& option, const std::string& text, int& width, int& height);
 TGrowthPlotWriter GrowthPlotWriter();

@@ -2,6 +2,7 @@
 
 #include <qcustomplot.h>
 
+#include "cli/analyse_plot.h"
 #include "cli/plot/plot_support.h"
 #include "graph/plot_export.h"
 #include "graph/plot_growth.h"

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/analyse_plot.h"
 #include "cli/cli_support.h"
 #include "cli/curve_tool_support.h"
 #include "cli/json_writer.h"

@@ -1,12 +1,8 @@
 #pragma once
-// What the plot commands of orvane-cli share: the size option and an application that draws
-// offscreen when there is no display.
+// What the plot commands of orvane-cli share: an application that draws offscreen when there
+// is no display. (The size option is read by ParsePlotSize, cli/analyse_plot.h.)
 #include <QApplication>
 #include <memory>
-#include <string>
-
-// "WxH" in pixels, each 16 to 20000; throws TUsageError naming `option` otherwise.
-void ParsePlotSize(const std::string& option, const std::string& text, int& width, int& height);
 
 // Qt needs a platform even to draw into files: without a display, the offscreen one. Returns
 // nullptr when an application exists already.

@@ -4,8 +4,8 @@
 // the --value texts of set for a field of every type, or the numbers and record lists of the
 // curve-tool commands (--from, --to, --value, --records, --assign SAMPLE=BACKGROUND) against
 // the bundled sample, or the option words of analyse (whole numbers, function and error-model
-// names, the irradiation list). A value set reads back, written as dump writes it, as the same
-// value; a record list gives one record of the file per number, in the order given.
+// names, the irradiation list, the plot size). A value set reads back, written as dump writes it,
+// as the same value; a record list gives one record of the file per number, in the order given.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "cli/analyse_options.h"
+#include "cli/analyse_plot.h"
 #include "cli/cli_support.h"
 #include "cli/curve_tool_support.h"
 #include "cli/field_text.h"
@@ -186,6 +187,20 @@ void AnalyseWords(const std::vector<std::string>& words) {
             } catch (const TUsageError& e) {
                 if (e.message.empty()) PropertyBroken("a usage error without a message");
             }
+        }
+        // The plot size: accepted only as digits x digits, each side 16 to 20000.
+        try {
+            int width = 0, height = 0;
+            ParsePlotSize("--plot-size", word, width, height);
+            const std::size_t x = word.find('x');
+            if (x == std::string::npos || width < 16 || width > 20000 || height < 16 ||
+                height > 20000 || std::stoi(word.substr(0, x)) != width ||
+                std::stoi(word.substr(x + 1)) != height ||
+                word.find_first_not_of("0123456789x") != std::string::npos)
+                PropertyBroken("a plot size accepted that is not WIDTHxHEIGHT within bounds");
+        } catch (const TUsageError& e) {
+            if (e.message.find("--plot-size") == std::string::npos)
+                PropertyBroken("a refused plot size whose message does not name the option");
         }
         std::vector<TIrradiationEntry> list(3);
         try {
