@@ -17,3 +17,4 @@ int RunExportAsciiCommand(const std::vector<std::string>& args);
 int RunDoseRateCommand(const std::vector<std::string>& args);
 int RunAgeCommand(const std::vector<std::string>& args);
 int RunAnalyseCommand(const std::vector<std::string>& args);
+int RunFadingCommand(const std::vector<std::string>& args);

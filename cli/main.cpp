@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     if (command == "export-ascii") return RunExportAsciiCommand(args);
     if (command == "dose-rate") return RunDoseRateCommand(args);
     if (command == "age") return RunAgeCommand(args);
+    if (command == "fading") return RunFadingCommand(args);
 #ifdef ORVANE_CLI_PLOT
     SetGrowthPlotWriter(&WriteGrowthPlot);
 #endif
