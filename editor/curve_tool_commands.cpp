@@ -17,10 +17,52 @@
 #include "tools/background_subtraction.h"
 #include "tools/deglitch.h"
 #include "tools/deglitch_dialog.h"
+#include "tools/normalization.h"
+#include "tools/raw_intensity_dialog.h"
+#include "tools/tl_norm_dialog.h"
 
 namespace {
 
+const int kNormalizeHelp = 151;
 const int kDeglitchHelp = 152;
+
+// The dialogs of "Normalize", kept for the life of the window so that their values persist.
+struct TNormalizeDialogs {
+    TTLNorm* tl;
+    TSecretNormDlg* raw;
+};
+
+// "Normalize": the TL glow curves of every disk when the file holds two or more TL
+// normalisation runs, otherwise the raw curves of the selected (or the current) records.
+void RunNormalize(TEditorShell& shell, const TNormalizeDialogs& dialogs) {
+    TEditorDocument& document = shell.Document();
+    TBinDataSet* view = document.ShownView();
+    if (!view || view->IsEmpty()) return;
+    const bool tl = ChooseNormalization(*view) == TNormalizeOperation::TLGlowCurves;
+    QDialog* dialog = tl ? static_cast<QDialog*>(dialogs.tl) : dialogs.raw;
+    if (dialog->exec() != QDialog::Accepted) return;
+    TNormalizationReport report;
+    try {
+        if (tl) {
+            const std::vector<int32_t> ids = AllRecordIds(*view);
+            const TRecordsChange change(&document, QStringLiteral("Normalize TL glow curves"), ids);
+            report = NormalizeTLGlowCurves(*view, document.CurveFields(), dialogs.tl->Window());
+        } else {
+            const std::vector<int32_t> ids = document.SelectedOrCurrentRecords();
+            const TRecordsChange change(
+                &document, QStringLiteral("Change raw intensity (%1)").arg(RecordsText(ids.size())),
+                ids);
+            report = ChangeRawIntensity(*view, document.CurveFields(), dialogs.raw->Factor(),
+                                        document.SelectedRecords());
+        }
+    } catch (const std::exception& e) {
+        shell.ShowError(QString::fromStdString(e.what()));
+    }
+    shell.RefreshView();
+    document.NotifyRecordsChanged();
+    shell.UpdateActions();
+    shell.SetModeStatus(QStringLiteral("Normalized %1").arg(RecordsText(report.changed.size())));
+}
 
 void RunDeglitch(TEditorShell& shell, TSmoothRangeDlg& dialog) {
     TEditorDocument& document = shell.Document();
@@ -85,6 +127,13 @@ void RunAsciiExport(TEditorShell& shell, TConvASCIIDlg& dialog) {
 }  // namespace
 
 void InstallCurveToolCommands(TEditorShell& shell) {
+    const TNormalizeDialogs normalize{new TTLNorm(shell.Window()),
+                                      new TSecretNormDlg(shell.Window())};
+    QObject::connect(normalize.raw, &TSecretNormDlg::helpRequested, normalize.raw,
+                     [&shell] { shell.ShowHelpContext(kNormalizeHelp); });
+    QObject::connect(shell.Action(TActionId::ToolsNormalize), &QAction::triggered, normalize.tl,
+                     [&shell, normalize] { RunNormalize(shell, normalize); });
+
     auto* deglitch = new TSmoothRangeDlg(shell.Window());
     QObject::connect(deglitch, &TSmoothRangeDlg::helpRequested, deglitch,
                      [&shell] { shell.ShowHelpContext(kDeglitchHelp); });

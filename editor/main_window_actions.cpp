@@ -20,9 +20,8 @@
 namespace {
 
 // Built by later work: present, captioned and disabled.
-constexpr TActionId kLaterWork[] = {TActionId::ToolsNormalize, TActionId::ToolsUseROIs,
-                                    TActionId::ComputePlateau, TActionId::ComputeFading,
-                                    TActionId::GrowthWriteSol};
+constexpr TActionId kLaterWork[] = {TActionId::ToolsUseROIs, TActionId::ComputePlateau,
+                                    TActionId::ComputeFading, TActionId::GrowthWriteSol};
 
 // Commands without behaviour yet, which no mode enables: disabled, and their status tip says
 // so.
@@ -203,7 +202,8 @@ void TMainWindow::UpdateActions() {
                                                          view->SubSize() > 0)));
     for (A id : {A::CurvesOSL, A::CurvesTL, A::CurvesSub}) Action(id)->setEnabled(hasRecords);
     // The curve tools without a mode of their own work on the current or selected records.
-    for (A id : {A::ToolsDeglitch, A::ToolsASCII}) Action(id)->setEnabled(fileOpen && hasRecords);
+    for (A id : {A::ToolsNormalize, A::ToolsDeglitch, A::ToolsASCII})
+        Action(id)->setEnabled(fileOpen && hasRecords);
     Action(A::RecToGraph)->setEnabled(fileOpen && hasRecords);
     Action(A::CurvesTL)->setChecked(tlCurves_);
     Action(A::CurvesOSL)->setChecked(!tlCurves_);
