@@ -13,6 +13,7 @@
 #include "analysis/lookup_table.h"
 #include "analysis/method_recognition.h"
 #include "cli/analyse_options.h"
+#include "cli/analyse_plateau.h"
 #include "cli/analyse_plot.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
@@ -75,36 +76,28 @@ void PrintList(const TLookupTable& table, const std::vector<TDeviceEntry>& devic
     (void)table;
 }
 
-std::string PointsJson(const TGrowthPoints& points, const TLookupTable& table, int method) {
-    std::string out = "[";
-    bool first = true;
-    for (const TDosePoints& level : points) {
-        int set = level.Kind == kGrowthLevel ? 1 : 2;
-        if (method == kSecondGlowIntercept) set = 3 - set;  // the sets are exchanged
-        for (const TGrowthPoint& p : level.Points) {
-            if (!first) out += ',';
-            first = false;
-            const int record =
-                p.Ordinal >= 0 ? table[static_cast<std::size_t>(p.Ordinal)].RecordIndex + 1 : 0;
-            out += "{\"set\":" + std::to_string(set) + ",\"dose\":" + JsonNumber(level.Dose) +
-                   ",\"signal\":" + JsonNumber(p.Signal) + ",\"error\":" + JsonNumber(p.Error) +
-                   ",\"record\":" + std::to_string(record) +
-                   ",\"accepted\":" + (p.Accepted ? "true" : "false") + "}";
-        }
-    }
-    return out + "]";
-}
-
 }  // namespace
 
-int RunAnalyseCommand(const std::vector<std::string>& args) {
+int RunAnalyseCommand(const std::vector<std::string>& arguments) {
     return RunGuarded([&] {
+        // "--range A B" carries two values.
+        std::vector<std::string> args;
+        std::optional<std::pair<std::string, std::string>> range;
+        for (std::size_t i = 0; i < arguments.size(); ++i) {
+            if (arguments[i] != "--range") {
+                args.push_back(arguments[i]);
+                continue;
+            }
+            if (i + 2 >= arguments.size()) throw TUsageError{"--range needs two values A B"};
+            range = {arguments[i + 1], arguments[i + 2]};
+            i += 2;
+        }
         const TCommandLine line =
             ParseCommandLine(args,
                              {"--schema", "--device", "--method", "--bleaching", "--irradiations",
                               "--index", "--function", "--degree", "--error-model", "--percent",
-                              "--reject", "--plot", "--plot-size"},
-                             {"--list"});
+                              "--reject", "--plot", "--plot-size", "--roi-set", "--log"},
+                             {"--list", "--all", "--no-rois"});
         if (line.help) {
             std::cout << UsageText();
             return static_cast<int>(kExitOk);
@@ -118,6 +111,18 @@ int RunAnalyseCommand(const std::vector<std::string>& args) {
             throw TUsageError{"--plot needs orvane-cli built with its plotting library"};
         if (plotFile && line.Has("--list"))
             throw TUsageError{"--plot draws a solution, not --list"};
+        const bool plateau = range.has_value() || line.Has("--all");
+        if (range && line.Has("--all")) throw TUsageError{"--range and --all exclude each other"};
+        if (plateau && (line.Has("--index") || plotFile || line.Has("--list"))) {
+            throw TUsageError{
+                "--range and --all compute many indices: not with --index, "
+                "--plot or --list"};
+        }
+        if (!plateau && (line.Has("--log") || line.Has("--roi-set") || line.Has("--no-rois"))) {
+            throw TUsageError{"--log, --roi-set and --no-rois go with --range or --all"};
+        }
+        if (line.Has("--log") && line.Value("--log")->empty())
+            throw TUsageError{"--log needs a FILE"};
         TFitOptions options;
         if (const auto f = line.Value("--function")) options.FunctionObject = FunctionObjectOf(*f);
         options.Degree = IntegerOption(line, "--degree", 4);
@@ -206,6 +211,28 @@ int RunAnalyseCommand(const std::vector<std::string>& args) {
             }
         }
 
+        if (plateau) {
+            UpdateSelection(table, device, irradiations, bleach.Bleaching, method);
+            TPlateauRequest request;
+            request.Table = &table;
+            request.Device = device;
+            request.DeviceText = devices[static_cast<std::size_t>(deviceIndex)].Text;
+            request.Method = method;
+            if (bleaching > 0) request.BleachingText = bleach.Text;
+            request.Options = options;
+            request.All = !range;
+            if (range) {
+                request.RangeFrom = static_cast<int>(ParseNumberOption("--range", range->first));
+                request.RangeTo = static_cast<int>(ParseNumberOption("--range", range->second));
+            }
+            request.UseRois = !line.Has("--no-rois");
+            request.Rois = NamedROISet(device.Device < 20 ? TROIKind::TL : TROIKind::OSL,
+                                       line.Value("--roi-set"));
+            request.DataFile = path;
+            request.LogFile = line.Value("--log");
+            RunPlateauAnalysis(request);
+            return CloseRecordFile(store);
+        }
         const TIndexFields fields = IndexFieldsFor(device, method, nullptr);
         if (!fields.Valid()) throw TEditorError(fields.Error);
         int index = fields.DefaultIndex;
@@ -230,22 +257,11 @@ int RunAnalyseCommand(const std::vector<std::string>& args) {
         summary.IndexValue = ValueOfIndex(fields, index);
         summary.PrintedOn = TimeOfDayNow();
 
-        std::string message;
-        ResultMessage(s.Fit.ResultCode, message);
         std::string out = "{\"device\":" + JsonQuoted(summary.DeviceText) +
                           ",\"method\":" + JsonQuoted(MethodLongName(method)) +
-                          ",\"bleaching\":" + JsonQuoted(bleach.Text) + ",\"solutions\":[{";
-        out += "\"index\":" + std::to_string(summary.IndexValue);
-        out += ",\"line\":" + JsonQuoted(s.Line);
-        out += ",\"ED\":" + JsonNumber(s.Fit.ED) + ",\"EDError\":" + JsonNumber(s.Fit.EDError);
-        out += ",\"ResultCode\":" + std::to_string(s.Fit.ResultCode);
-        out += ",\"Message\":" + JsonQuoted(message) + ",\"Note\":" + JsonQuoted(s.Note);
-        out += ",\"Summary\":" + JsonQuoted(ResultSummaryText(summary, s.Fit));
-        out += ",\"Points\":" + PointsJson(points, table, method);
-        out += ",\"Curve1\":";
-        AppendFitCurveJson(out, s.Fit, 1);
-        out += ",\"Curve2\":";
-        AppendFitCurveJson(out, s.Fit, 2);
+                          ",\"bleaching\":" + JsonQuoted(bleach.Text) + ",\"solutions\":[";
+        out += SolutionEntryJson(s, summary, points, table, method);
+        out.pop_back();  // the entry's closing brace: --plot adds to it
         if (plotFile) {
             TGrowthPlotRequest plot;
             plot.points = &points;

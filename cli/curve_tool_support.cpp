@@ -87,3 +87,9 @@ std::function<std::int64_t(std::int32_t)> SaveToolRun(TBinDataSet& store) {
         return static_cast<std::int64_t>(positions->IndexOf(id) + 1);
     };
 }
+
+TROISet NamedROISet(TROIKind kind, const std::optional<std::string>& name) {
+    if (!name || *name == kDefaultROISetName) return DefaultROISet(kind);
+    throw TUsageError{"ROI set '" + *name + "' not found: the command-line tool knows only '" +
+                      std::string(kDefaultROISetName) + "'"};
+}

@@ -9,6 +9,7 @@
 
 #include "record_store/curve_fields.h"
 #include "record_store/views.h"
+#include "roi/roi_set.h"
 
 class TBinDataSet;
 
@@ -35,3 +36,7 @@ double ParseNumberOption(const std::string& option, const std::string& text);
 // Ends a tool run: saves the file with backups when the run changed records, and returns the
 // record number (counted from 1 in file order) of each bookmark, as the commands print them.
 std::function<std::int64_t(std::int32_t)> SaveToolRun(TBinDataSet& store);
+
+// The named ROI set of a kind; the program's default set when no name is given. Throws
+// TUsageError for any other name (the command-line tool has no user settings).
+TROISet NamedROISet(TROIKind kind, const std::optional<std::string>& name);

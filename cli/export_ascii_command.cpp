@@ -42,13 +42,6 @@ TRecordKind RecordKindOf(TViewKind view) {
     return TRecordKind::General;
 }
 
-// The named set of a kind; the program's default set when no name is given.
-TROISet ChooseSet(TROIKind kind, const std::optional<std::string>& name) {
-    if (!name || *name == kDefaultROISetName) return DefaultROISet(kind);
-    throw TUsageError{"ROI set '" + *name + "' not found: the command-line tool knows only '" +
-                      std::string(kDefaultROISetName) + "'"};
-}
-
 }  // namespace
 
 int RunExportAsciiCommand(const std::vector<std::string>& args) {
@@ -73,8 +66,8 @@ int RunExportAsciiCommand(const std::vector<std::string>& args) {
             throw TUsageError{"--arrange must be rows or columns"};
         settings.arrange = arrange == "rows" ? TArrangeRecords::Rows : TArrangeRecords::Columns;
         settings.integrateROIs = line.Has("--roi");
-        settings.tlSet = ChooseSet(TROIKind::TL, line.Value("--roi-set-tl"));
-        settings.oslSet = ChooseSet(TROIKind::OSL, line.Value("--roi-set-osl"));
+        settings.tlSet = NamedROISet(TROIKind::TL, line.Value("--roi-set-tl"));
+        settings.oslSet = NamedROISet(TROIKind::OSL, line.Value("--roi-set-osl"));
 
         TBinDataSet store;
         settings.kind = RecordKindOf(

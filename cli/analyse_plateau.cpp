@@ -1,0 +1,155 @@
+#include "cli/analyse_plateau.h"
+
+#include <sys/stat.h>
+
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+
+#include "analysis/device_key.h"
+#include "analysis/plateau_test.h"
+#include "analysis/solutions_log.h"
+#include "cli/fit_command.h"
+#include "cli/json_writer.h"
+#include "fitting/result_codes.h"
+#include "record_store/editor_error.h"
+
+namespace {
+
+std::string TimeOfDayNow() {
+    return LocaleTimeOfDay(static_cast<long long>(std::time(nullptr)));
+}
+
+}  // namespace
+
+std::string PointsJson(const TGrowthPoints& points, const TLookupTable& table, int method) {
+    std::string out = "[";
+    bool first = true;
+    for (const TDosePoints& level : points) {
+        int set = level.Kind == kGrowthLevel ? 1 : 2;
+        if (method == kSecondGlowIntercept) set = 3 - set;  // the sets are exchanged
+        for (const TGrowthPoint& p : level.Points) {
+            if (!first) out += ',';
+            first = false;
+            const int record =
+                p.Ordinal >= 0 ? table[static_cast<std::size_t>(p.Ordinal)].RecordIndex + 1 : 0;
+            out += "{\"set\":" + std::to_string(set) + ",\"dose\":" + JsonNumber(level.Dose) +
+                   ",\"signal\":" + JsonNumber(p.Signal) + ",\"error\":" + JsonNumber(p.Error) +
+                   ",\"record\":" + std::to_string(record) +
+                   ",\"accepted\":" + (p.Accepted ? "true" : "false") + "}";
+        }
+    }
+    return out + "]";
+}
+
+std::string SolutionEntryJson(const TSolution& s, const TSummaryInput& summary,
+                              const TGrowthPoints& points, const TLookupTable& table, int method,
+                              const std::string& extra) {
+    std::string message;
+    ResultMessage(s.Fit.ResultCode, message);
+    std::string out = "{\"index\":" + std::to_string(summary.IndexValue) + extra;
+    out += ",\"line\":" + JsonQuoted(s.Line);
+    out += ",\"ED\":" + JsonNumber(s.Fit.ED) + ",\"EDError\":" + JsonNumber(s.Fit.EDError);
+    out += ",\"ResultCode\":" + std::to_string(s.Fit.ResultCode);
+    out += ",\"Message\":" + JsonQuoted(message) + ",\"Note\":" + JsonQuoted(s.Note);
+    out += ",\"Summary\":" + JsonQuoted(ResultSummaryText(summary, s.Fit));
+    out += ",\"Points\":" + PointsJson(points, table, method);
+    out += ",\"Curve1\":";
+    AppendFitCurveJson(out, s.Fit, 1);
+    out += ",\"Curve2\":";
+    AppendFitCurveJson(out, s.Fit, 2);
+    return out + "}";
+}
+
+void RunPlateauAnalysis(const TPlateauRequest& r) {
+    const TDeviceKey& device = r.Device;
+    const bool tl = IsTLDevice(device);
+    if (tl && device.Spacing <= 0) throw TEditorError(kZeroSpacingMessage);
+    TPlateauInput in;
+    in.Table = r.Table;
+    in.Device = device;
+    in.Method = r.Method;
+    in.Options = r.Options;
+    IndexRange(*r.Table, device, in.FirstIndex, in.LastIndex);
+    int wantFirst = in.FirstIndex, wantLast = in.LastIndex;
+    if (!r.All) {
+        wantFirst = tl ? r.RangeFrom / device.Spacing - 1 : r.RangeFrom;
+        wantLast = tl ? r.RangeTo / device.Spacing - 1 : r.RangeTo;
+    }
+    if (!ClipPlateauRange(in.FirstIndex, in.LastIndex, wantFirst, wantLast, in.From, in.To)) {
+        throw TEditorError("The range is empty: nothing was computed.");
+    }
+    const bool singleAliquot = r.Method == kSaAdditive || r.Method == kSaRegenerative;
+    in.UseRois = r.UseRois && !singleAliquot && (tl || IsOslDevice(device));
+    in.Rois = r.Rois;
+
+    const std::filesystem::path file(r.DataFile);
+    TSummaryInput summary;
+    summary.FileName = file.filename().string();
+    summary.Folder = std::filesystem::absolute(file).parent_path().string();
+    summary.DeviceText = r.DeviceText;
+    summary.Method = r.Method;
+    summary.BleachingText = r.BleachingText;
+    summary.Osl = !tl;
+    summary.PrintedOn = TimeOfDayNow();
+
+    TGrowthPoints points = BuildGrowthPoints(*r.Table, r.Method, in.From);
+    TPlateauRun run(in, points);
+    if (!run.Error().empty()) throw TEditorError(run.Error());
+    std::string entries;
+    while (run.Step()) {
+        const TSolutionRecord* stored = run.LastEntry();
+        summary.IndexValue = run.LastWasRoi() ? run.CurrentIndex()
+                             : tl             ? (run.CurrentIndex() + 1) * device.Spacing
+                                              : run.CurrentIndex();
+        std::string extra;
+        if (stored) {
+            extra = ",\"kind\":" + JsonQuoted(stored->Kind) +
+                    ",\"from\":" + JsonQuoted(stored->From) + ",\"to\":" + JsonQuoted(stored->To);
+        }
+        if (!entries.empty()) entries += ',';
+        entries += SolutionEntryJson(run.Last(), summary, points, *r.Table, r.Method, extra);
+    }
+    const TSolutionArray& solutions = run.Solutions();
+
+    if (r.LogFile) {
+        if (!solutions.Succeeded) {
+            throw TEditorError("No solution of the range succeeded: nothing was written to " +
+                               *r.LogFile);
+        }
+        TSolutionsLogInput log;
+        log.Solutions = &solutions;
+        log.DataFile = std::filesystem::absolute(file).lexically_normal().string();
+        struct stat info {};
+        if (::stat(r.DataFile.c_str(), &info) == 0)
+            log.FileTimeOfDay = LocaleTimeOfDay(static_cast<long long>(info.st_mtime));
+        log.ComputedOn = LocaleShortDate(static_cast<long long>(std::time(nullptr)));
+        log.DeviceText = r.DeviceText;
+        log.MethodText = MethodLongName(r.Method);
+        log.BleachingText = r.BleachingText;
+        const TLogLocale locale = UserLogLocale();
+        log.Separator = locale.Separator;
+        log.DecimalPoint = locale.DecimalPoint;
+        std::string error;
+        if (!AppendSolutionsLog(*r.LogFile, log, error))
+            throw TEditorError("Cannot write " + *r.LogFile + ": " + error);
+    }
+
+    std::string out = "{\"device\":" + JsonQuoted(r.DeviceText) +
+                      ",\"method\":" + JsonQuoted(MethodLongName(r.Method)) +
+                      ",\"range\":{\"first\":" + std::to_string(in.From) +
+                      ",\"last\":" + std::to_string(in.To) +
+                      ",\"firstIndex\":" + std::to_string(in.FirstIndex) +
+                      ",\"lastIndex\":" + std::to_string(in.LastIndex) + "}" +
+                      ",\"succeeded\":" + (solutions.Succeeded ? "true" : "false") +
+                      ",\"solutions\":[" + entries + "],\"plateau\":[";
+    bool first = true;
+    for (const TPlateauElement& e : BuildPlateauArray(solutions, device)) {
+        if (!first) out += ',';
+        first = false;
+        out += "{\"index\":" + std::to_string(e.Index) + ",\"x\":" + JsonNumber(e.X) +
+               ",\"spread\":" + JsonNumber(e.XSpread) + ",\"value\":" + JsonNumber(e.Value) +
+               ",\"error\":" + JsonNumber(e.Error) + ",\"state\":" + std::to_string(e.State) + "}";
+    }
+    std::cout << out << "]}\n";
+}

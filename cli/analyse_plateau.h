@@ -1,0 +1,38 @@
+#pragma once
+// orvane-cli analyse --range A B | --all: the plateau test without the window. Every index of
+// the range, then the ROIs of the ROI set, as "Compute" with "Range" or "All" computes them;
+// --log appends the block "Write solutions to file" appends.
+#include <optional>
+#include <string>
+
+#include "analysis/growth_compute.h"
+#include "analysis/lookup_table.h"
+#include "roi/roi_set.h"
+
+struct TPlateauRequest {
+    TLookupTable* Table = nullptr;  // InSelection set for the method
+    TDeviceKey Device;
+    std::string DeviceText;
+    int Method = 0;
+    std::string BleachingText;  // empty for the first entry of the bleaching list
+    TFitOptions Options;
+    bool All = false;
+    int RangeFrom = 0;  // values of the index field (TL degC, OSL channel)
+    int RangeTo = 0;
+    bool UseRois = true;
+    TROISet Rois{};
+    std::string DataFile;  // as given on the command line
+    std::optional<std::string> LogFile;
+};
+
+// The "Points" array of a solution entry.
+std::string PointsJson(const TGrowthPoints& points, const TLookupTable& table, int method);
+// One entry of "solutions": index (the index field's value, or the ROI number), `extra`
+// members, line, ED, EDError, ResultCode, Message, Note, Summary, Points, Curve1, Curve2.
+std::string SolutionEntryJson(const TSolution& s, const TSummaryInput& summary,
+                              const TGrowthPoints& points, const TLookupTable& table, int method,
+                              const std::string& extra = {});
+
+// Prints {"device", "method", "bleaching", "range", "solutions": [...], "plateau": [...]}.
+// Throws TEditorError for an empty range and for a log that cannot be written.
+void RunPlateauAnalysis(const TPlateauRequest& request);
