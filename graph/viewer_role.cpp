@@ -409,6 +409,12 @@ void TViewerRole::FillPlateauTable() {
     view->setColumnWidth(2, 50);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // A table without a current cell takes the first one when it gets the focus, which would
+    // look like a pick: start on the current index's row (or the first) without reporting it.
+    int current = 0;
+    for (std::size_t i = 0; i < plateau_->size(); ++i)
+        if (index_ && (*plateau_)[i].Index == *index_) current = static_cast<int>(i);
+    MarkPlateauRow(current);
 }
 
 void TViewerRole::MarkPlateauRow(int row) {

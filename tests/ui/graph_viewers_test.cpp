@@ -104,6 +104,14 @@ class GraphViewersTest : public QObject, TSampleWindowFixture {
         return viewer;
     }
     TViewerRole& RoleOf(TGrForm1* viewer) { return *static_cast<TViewerRole*>(viewer->Role()); }
+    // The viewer as the user sees it, kept when ORVANE_SHOTS names a folder.
+    static void SaveShot(QWidget* window, const QString& name) {
+        QCoreApplication::processEvents();
+        const QImage shot = window->grab().toImage();
+        QVERIFY(!shot.isNull());
+        if (qEnvironmentVariableIsSet("ORVANE_SHOTS"))
+            shot.save(qEnvironmentVariable("ORVANE_SHOTS") + QLatin1Char('/') + name);
+    }
 
 private slots:
     void init() {
@@ -306,6 +314,7 @@ private slots:
                 levelLine = true;
         }
         QVERIFY(levelLine);
+        SaveShot(viewer, QStringLiteral("results_viewer.png"));
         // A fit of another index: the points only.
         fit_.Channel = 3;
         m.SendDraw(kPointViewer, kMaskIndexPointsFit);
@@ -342,6 +351,7 @@ private slots:
         QCOMPARE(model->headerData(0, Qt::Vertical).toString(), QStringLiteral("Chan          1"));
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("40.50"));
         QVERIFY(table->isColumnHidden(0));
+        SaveShot(viewer, QStringLiteral("plateau_viewer.png"));
         // The failed result is silver and never takes the selected colour.
         index_ = 1;
         m.SendDraw(kGraphEditor, kMaskIndexPlateau);
