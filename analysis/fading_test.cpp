@@ -97,6 +97,17 @@ std::string ReplaceAll(std::string s, const std::string& from, const std::string
     return s;
 }
 
+// "Irrad date" as the grid shows it; empty when the view has no such field.
+std::string DateText(const TBinDataSet& view, int recordIndex, const TFadingTexts& texts) {
+    if (view.FieldIndex(fields::kIrradDate) < 0) return {};
+    try {
+        return presentation::TViewRecordValues(view, texts.Kind, recordIndex, texts.Locale)
+            .Text(fields::kIrradDate);
+    } catch (...) {
+        return {};
+    }
+}
+
 }  // namespace
 
 TFadingMean FadingMean(double sum, double sumOfSquares, int n) {
@@ -233,7 +244,7 @@ TFadingResult CheckFading(const TBinDataSet& view, const std::vector<int32_t>& f
 }
 
 TFadingRecord ReadFadingRecord(const TBinDataSet& view, int recordIndex,
-                               const TDateTimeText& dateText) {
+                               const TFadingTexts& texts) {
     using namespace fields;
     TFadingRecord r;
     r.TLRun = ReadBoolean(view, recordIndex, kTLRun);
@@ -243,8 +254,7 @@ TFadingRecord ReadFadingRecord(const TBinDataSet& view, int recordIndex,
     r.BetaDose = ReadFloat(view, recordIndex, kBetaTime) * ReadFloat(view, recordIndex, kBetaRate);
     r.GammaDose =
         ReadFloat(view, recordIndex, kGammaTime) * ReadFloat(view, recordIndex, kGammaRate);
-    if (view.FieldIndex(kIrradDate) >= 0)
-        r.DateText = dateText(ReadFloat(view, recordIndex, kIrradDate));
+    r.DateText = DateText(view, recordIndex, texts);
     r.DeviceText = DeviceText(FadingDeviceKey(view, recordIndex));
     return r;
 }
@@ -293,11 +303,10 @@ TDeviceKey FadingDeviceKey(const TBinDataSet& view, int recordIndex) {
     return key;
 }
 
-std::vector<std::string> FadingDateList(const TBinDataSet& view, const TDateTimeText& dateText) {
+std::vector<std::string> FadingDateList(const TBinDataSet& view, const TFadingTexts& texts) {
     std::set<std::string> dates;
     if (view.FieldIndex(fields::kIrradDate) >= 0) {
-        for (int i = 0; i < view.RecordCount(); ++i)
-            dates.insert(dateText(ReadFloat(view, i, fields::kIrradDate)));
+        for (int i = 0; i < view.RecordCount(); ++i) dates.insert(DateText(view, i, texts));
     }
     std::vector<std::string> list(dates.begin(), dates.end());
     list.push_back("any irrad date");
@@ -342,11 +351,16 @@ std::string FadingInfoText(const std::string& info) {
     return out;
 }
 
-std::string FadingItemText(const TBinDataSet& view, int recordIndex,
-                           const TDateTimeText& dateText) {
-    std::string date;
-    if (view.FieldIndex(fields::kIrradDate) >= 0)
-        date = dateText(ReadFloat(view, recordIndex, fields::kIrradDate));
-    return "r# " + std::to_string(ReadInteger(view, recordIndex, fields::kRun)) + "; " +
-           FadingInfoText(ReadString(view, recordIndex, fields::kInfo)) + "; " + date;
+std::string FadingItemText(const TBinDataSet& view, int recordIndex, const TFadingTexts& texts) {
+    std::string info;
+    try {
+        info = presentation::TViewRecordValues(view, texts.Kind, recordIndex, texts.Locale)
+                   .Calculated()
+                   .info;
+    } catch (...) {
+        // A record the view cannot describe is listed by its numbers alone.
+    }
+    return "r# " + std::to_string(ReadInteger(view, recordIndex, fields::kRun)) + " d# " +
+           std::to_string(ReadInteger(view, recordIndex, fields::kDisk)) + "; " +
+           FadingInfoText(info) + "; " + DateText(view, recordIndex, texts);
 }

@@ -17,6 +17,7 @@
 #include "analysis/aliquot_texts.h"
 #include "analysis/aliquot_types.h"
 #include "analysis/plateau_array.h"
+#include "record_store/presentation_record.h"
 
 class TBinDataSet;
 
@@ -84,8 +85,14 @@ struct TFadingRecord {
     std::string DateText;                               // "Irrad date" as text
     std::string DeviceText;                             // DeviceText of FadingDeviceKey
 };
+// The texts of a record as the grid shows them: `kind` is the view's record kind, `locale` the
+// grid's text locale.
+struct TFadingTexts {
+    TRecordKind Kind = TRecordKind::Dat;
+    presentation::TTextLocale Locale;
+};
 TFadingRecord ReadFadingRecord(const TBinDataSet& view, int recordIndex,
-                               const TDateTimeText& dateText = IsoDateTimeText);
+                               const TFadingTexts& texts = {});
 
 // The filter panel's choices. Empty Date or Device: any.
 struct TFadingFilter {
@@ -103,15 +110,15 @@ bool PassesFadingFilter(const TFadingRecord& record, const TFadingFilter& filter
 TDeviceKey FadingDeviceKey(const TBinDataSet& view, int recordIndex);
 
 // The distinct "Irrad date" texts of all records, sorted, then "any irrad date".
-std::vector<std::string> FadingDateList(const TBinDataSet& view,
-                                        const TDateTimeText& dateText = IsoDateTimeText);
+std::vector<std::string> FadingDateList(const TBinDataSet& view, const TFadingTexts& texts = {});
 // The distinct devices of all records ordered by CompareDeviceKeys (records without a device
 // text are left out). The caller appends "any device".
 std::vector<TDeviceEntry> FadingDeviceList(const TBinDataSet& view);
 
-// The "Info" text as the lists show it: " + " becomes "+", trimmed, every "bleach" (any letter
-// case) becomes "BL", and the first "(" ... ")" is removed.
+// The "Info" text (the record's calculated description) as the lists show it: " + " becomes "+",
+// trimmed, every "bleach" (any letter case) becomes "BL", and the first "(" ... ")" is removed.
 std::string FadingInfoText(const std::string& info);
-// "r# " + "Run#" + "; " + FadingInfoText("Info") + "; " + "Irrad date" as text.
+// "r# " + "Run#" + " d# " + "Disk#" + "; " + FadingInfoText("Info") + "; " + "Irrad date":
+// the aliquots of one run given one treatment are told apart by their disk.
 std::string FadingItemText(const TBinDataSet& view, int recordIndex,
-                           const TDateTimeText& dateText = IsoDateTimeText);
+                           const TFadingTexts& texts = {});

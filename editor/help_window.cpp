@@ -46,10 +46,11 @@ QUrl THelpWindow::ContextUrl(int context) {
     const std::pair<int, const char*> pages[] = {
         {144, "qrc:/help/graph.html"},    {150, "qrc:/help/subtract.html"},
         {152, "qrc:/help/deglitch.html"}, {153, "qrc:/help/ascii.html"},
-        {172, "qrc:/help/growth.html"},   {173, "qrc:/help/growth.html"},
-        {201, "qrc:/help/growth.html"},   {203, "qrc:/help/growth.html"},
-        {204, "qrc:/help/growth.html"},   {205, "qrc:/help/growth.html"},
-        {206, "qrc:/help/growth.html"},   {181, "qrc:/help/age.html"}};
+        {171, "qrc:/help/fading.html"},   {172, "qrc:/help/growth.html"},
+        {173, "qrc:/help/growth.html"},   {201, "qrc:/help/growth.html"},
+        {203, "qrc:/help/growth.html"},   {204, "qrc:/help/growth.html"},
+        {205, "qrc:/help/growth.html"},   {206, "qrc:/help/growth.html"},
+        {181, "qrc:/help/age.html"}};
     for (const auto& [id, page] : pages) {
         if (context == id) {
             QUrl url{QLatin1String(page)};

@@ -23,6 +23,7 @@
 #include "editor/bin_data_grid.h"
 #include "editor/bin_data_model.h"
 #include "editor/curve_tool_commands.h"
+#include "editor/fading_mode.h"
 #include "editor/growth_mode.h"
 #include "editor/help_window.h"
 #include "editor/layout_controller.h"
@@ -91,6 +92,7 @@ TMainWindow::TMainWindow(TSettingsStore& settings, TUserPrompts* prompts, QWidge
                                    viewer->reject();
                            });
     modes_->Register(std::move(growth));
+    modes_->Register(std::make_unique<TFadingMode>(*this));
     UpdateActions();
 }
 

@@ -21,7 +21,7 @@ namespace {
 
 // Built by later work: present, captioned and disabled.
 constexpr TActionId kLaterWork[] = {TActionId::ToolsUseROIs, TActionId::ComputePlateau,
-                                    TActionId::ComputeFading, TActionId::GrowthWriteSol};
+                                    TActionId::GrowthWriteSol};
 
 // Commands without behaviour yet, which no mode enables: disabled, and their status tip says
 // so.

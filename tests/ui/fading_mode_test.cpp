@@ -1,0 +1,203 @@
+// "Fading test" mode on the sample after TL background subtraction: entering shows the panel
+// and the record filter, the check boxes exclude each other, dropped grid records fill the
+// lists (the selection, else the current record; each text once), Delete removes a line,
+// "Check fading" shows the ratios in the result viewer, and leaving puts the window back.
+#include <qcustomplot.h>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+#include "analysis/graph_messages.h"
+#include "editor/bin_data_grid.h"
+#include "editor/bin_data_model.h"
+#include "editor/editor_document.h"
+#include "editor/fading_mode.h"
+#include "editor/fading_panel.h"
+#include "editor/main_window.h"
+#include "editor/mode_switcher.h"
+#include "graph/graph_form.h"
+#include "record_store/bin_data_set.h"
+#include "ui/sample_window_fixture.h"
+
+class FadingModeTest : public QObject, TSampleWindowFixture {
+    Q_OBJECT
+
+private:
+    TFadingMode* Mode() const { return dynamic_cast<TFadingMode*>(form_->Modes().Active()); }
+    TFadingPanel* Panel() const { return Mode()->FadingPanel(); }
+    QCheckBox* Box(const QString& text) const {
+        for (QCheckBox* box : Panel()->findChildren<QCheckBox*>())
+            if (box->text() == text) return box;
+        return nullptr;
+    }
+    int32_t IdOf(int record) const {  // 1-based record number
+        return form_->Document().ShownView()->RecordAt(record - 1).id;
+    }
+    // A drag of grid records entering `list` and dropped on it.
+    static bool Drop(TFadingList* list, const char* format = TFadingList::kMimeType) {
+        QMimeData data;
+        data.setData(QLatin1String(format), QByteArray());
+        const QPoint at = list->viewport()->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &enter);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &drop);
+        return enter.isAccepted() && drop.isAccepted();
+    }
+    static QStringList Lines(const TFadingList* list) {
+        QStringList lines;
+        for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+        return lines;
+    }
+
+private slots:
+    void init() {
+        QVERIFY(SetUp());
+        // The fading test reads subtracted curves.
+        QProcess cli;
+        cli.start(QStringLiteral(ORVANE_CLI_PATH),
+                  {QStringLiteral("subtract"), dir_ + QStringLiteral("/S12.DAT"),
+                   QStringLiteral("--curves"), QStringLiteral("tl")});
+        QVERIFY(cli.waitForFinished(30000) && cli.exitCode() == 0);
+    }
+    void cleanup() { TearDown(); }
+
+    void enterDropCheckAndLeave() {
+        QVERIFY(form_->OpenFile(dir_ + QStringLiteral("/S12.DAT")));
+        TBinDataSet* view = form_->Document().ShownView();
+        form_->GoToRecord(20);
+        QAction* command = form_->Action(TActionId::ComputeFading);
+        QVERIFY(command->isEnabled());
+        command->trigger();
+        QVERIFY(Mode());
+        QVERIFY(prompts_->errors.isEmpty());
+        QVERIFY(command->isChecked());
+        QVERIFY(Panel()->isVisible());
+        QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("StatusMode"))->text(),
+                 QStringLiteral("Halcyon files - computing fading factor"));
+        QVERIFY(!form_->Action(TActionId::EditUndo)->isEnabled());
+
+        // The lists of the filter end in their "any" entries; the devices start with TL.
+        auto* dates = Panel()->findChild<QComboBox*>(QStringLiteral("ComboBox2"));
+        auto* devices = Panel()->findChild<QComboBox*>(QStringLiteral("ComboBox3"));
+        QCOMPARE(dates->itemText(dates->count() - 1), QStringLiteral("any irrad date"));
+        QCOMPARE(devices->itemText(devices->count() - 1), QStringLiteral("any device"));
+        QCOMPARE(devices->currentText(), QStringLiteral("TL 5deg 5/s"));
+
+        // Check boxes: "N + D" and "D" against "no irradiation"; one radiation at a time.
+        Box(QStringLiteral("N + D"))->click();
+        Box(QStringLiteral("no irradiation"))->click();
+        QVERIFY(!Box(QStringLiteral("N + D"))->isChecked());
+        Box(QStringLiteral("D"))->click();
+        QVERIFY(!Box(QStringLiteral("no irradiation"))->isChecked());
+        Box(QStringLiteral("alpha"))->click();
+        Box(QStringLiteral("gamma"))->click();
+        QVERIFY(!Box(QStringLiteral("alpha"))->isChecked());
+        Box(QStringLiteral("gamma"))->click();
+        Box(QStringLiteral("D"))->click();
+
+        // TL runs of any date without irradiation: disks 1-4 (natural) and 17-19 (bleached)
+        // of the TL run 5.
+        dates->setCurrentIndex(dates->count() - 1);
+        Box(QStringLiteral("no irradiation"))->click();
+        Panel()->findChild<QPushButton*>(QStringLiteral("ApplyFilterButton"))->click();
+        TBinDataModel* model = form_->Grid()->Model();
+        QCOMPARE(model->rowCount(), 7);
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const int record = model->RecordIndexOfRow(row) + 1;
+            QVERIFY2(record >= 113 && record <= 140, qPrintable(QString::number(record)));
+        }
+
+        // The current record onto the faded list, once however often it is dropped.
+        TFadingList* faded = Panel()->FadedList();
+        TFadingList* fresh = Panel()->FreshList();
+        form_->GoToRecord(model->RowOfRecordIndex(112) + 1);  // record 113: a grid row
+        QCOMPARE(view->GetBookmark(), std::optional<int32_t>(IdOf(113)));
+        QVERIFY(Drop(faded));
+        QVERIFY(Drop(faded));
+        QCOMPARE(faded->count(), 1);
+        QCOMPARE(Lines(faded).first(), QStringLiteral("r# 5 d# 1; N; ") + dates->itemText(0));
+        QCOMPARE(faded->item(0)->data(Qt::UserRole).toInt(), IdOf(113));
+        // Only drags of grid records are taken.
+        QVERIFY(!Drop(fresh, "text/plain"));
+        QCOMPARE(fresh->count(), 0);
+
+        // Selected rows go together and the selection is cleared.
+        TEditorDocument& document = form_->Document();
+        document.SetRowSelection(true);
+        document.Selection().Add(IdOf(115));
+        document.Selection().Add(IdOf(116));
+        QVERIFY(Drop(fresh));
+        QCOMPARE(fresh->count(), 2);
+        QVERIFY(document.SelectedRecords().empty());
+        document.Selection().Add(IdOf(114));
+        QVERIFY(Drop(faded));
+        QCOMPARE(faded->RecordIds(), (std::vector<int32_t>{IdOf(113), IdOf(114)}));
+
+        // Delete removes the focused line.
+        fresh->setCurrentRow(0);
+        QTest::keyClick(fresh, Qt::Key_Delete);
+        QCOMPARE(fresh->RecordIds(), (std::vector<int32_t>{IdOf(116)}));
+        document.Selection().Add(IdOf(115));
+        QVERIFY(Drop(fresh));
+        QCOMPARE(fresh->count(), 2);
+
+        // "Check fading": the ratios in the result viewer, from 200 degC.
+        Panel()->findChild<QPushButton*>(QStringLiteral("CheckFadingButton"))->click();
+        QVERIFY(prompts_->errors.isEmpty());
+        const TPlateauArray& result = Mode()->Result();
+        QVERIFY(result.size() > 40);
+        QCOMPARE(result.front().X, 200.0);
+        auto* viewer = form_->findChild<TGrForm1*>(QStringLiteral("GraphEditor"));
+        QVERIFY(viewer && viewer->isVisible());
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("Orvane - View results"));
+        QCOMPARE(viewer->Table()->model()->rowCount(), static_cast<int>(result.size()));
+        QVERIFY(viewer->Chart()->plottableCount() > 0);
+        const QString shot = dir_ + QStringLiteral("/fading.png");
+        QVERIFY(viewer->grab().save(shot));
+        if (qEnvironmentVariableIsSet("ORVANE_KEEP_SHOTS")) {
+            viewer->grab().save(QStringLiteral("/tmp/fading-viewer.png"));
+            form_->grab().save(QStringLiteral("/tmp/fading-window.png"));
+        }
+
+        // Leaving: every record in the grid, the record of before current, the viewer closed.
+        command->trigger();
+        QVERIFY(!form_->Modes().Active());
+        QVERIFY(!view->Filtered());
+        QCOMPARE(model->rowCount(), view->RecordCount());
+        QCOMPARE(view->RecNo(), 20);
+        QVERIFY(!viewer->isVisible());
+        QVERIFY(form_->Action(TActionId::EditUndo)->isEnabled() ||
+                form_->Document().UndoStack().count() == 0);
+
+        // Entering again starts with empty lists.
+        command->trigger();
+        QVERIFY(Mode());
+        QCOMPARE(Panel()->FadedList()->count() + Panel()->FreshList()->count(), 0);
+        QVERIFY(Mode()->Result().empty());
+        command->trigger();
+    }
+
+    void checkFadingNeedsBothLists() {
+        QVERIFY(form_->OpenFile(dir_ + QStringLiteral("/S12.DAT")));
+        form_->Action(TActionId::ComputeFading)->trigger();
+        QVERIFY(Mode());
+        form_->GoToRecord(1);
+        QVERIFY(Drop(Panel()->FadedList()));
+        Panel()->findChild<QPushButton*>(QStringLiteral("CheckFadingButton"))->click();
+        QVERIFY(Mode()->Result().empty());
+        QVERIFY(!form_->findChild<TGrForm1*>(QStringLiteral("GraphEditor")));
+        form_->Action(TActionId::ComputeFading)->trigger();
+    }
+};
+
+QTEST_MAIN(FadingModeTest)
+#include "fading_mode_test.moc"
