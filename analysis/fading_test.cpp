@@ -297,7 +297,9 @@ TDeviceKey FadingDeviceKey(const TBinDataSet& view, int recordIndex) {
         for (int i = 0; i < 4; ++i)
             key.TimeBase[static_cast<std::size_t>(i)] = static_cast<uint16_t>(
                 std::clamp<int64_t>(ReadInteger(view, recordIndex, bases[i]), 0, 65535));
-        key.Power = ClampToInt(ReadFloat(view, recordIndex, kRamp) * 2.55);
+        // Percent to the 0..255 scale as 255 / 100, as the growth-curve lists do: 90 % is
+        // exactly 229.5 and rounds to 230 (x 2.55 gives 229.4999... and 229).
+        key.Power = ClampToInt(ReadFloat(view, recordIndex, kRamp) * 255.0 / 100.0);
         key.PowerM = 0;
     }
     return key;

@@ -106,7 +106,7 @@ struct TFadingFilter {
 bool PassesFadingFilter(const TFadingRecord& record, const TFadingFilter& filter);
 
 // The device of a record as the fading lists show it: for OSL units the power is
-// round("Ramp" x 2.55) and PowerM 0.
+// round("Ramp" x 255 / 100) and PowerM 0.
 TDeviceKey FadingDeviceKey(const TBinDataSet& view, int recordIndex);
 
 // The distinct "Irrad date" texts of all records, sorted, then "any irrad date".

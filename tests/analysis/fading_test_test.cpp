@@ -300,5 +300,10 @@ TEST(FadingSample, SameTreatmentGivesRatiosOfOne) {
     EXPECT_EQ(dates, (std::vector<std::string>{"2026-03-16", "any irrad date"}));
     const std::vector<TDeviceEntry> devices = FadingDeviceList(*view);
     ASSERT_FALSE(devices.empty());
-    EXPECT_EQ(devices.front().Text, "TL 5deg 5/s");
+    std::vector<std::string> texts;
+    for (const TDeviceEntry& d : devices) texts.push_back(d.Text);
+    // Power 90 % of 255 = 229.5, rounded half to even: 230 (90.2 %); 10 %: 25.5 to 26.
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"TL 5deg 5/s", "OSL#1 10.2% @125 0.10s",
+                                        "OSL#1 90.2% @125 43.20s", "IRSL 80.0% @50 89.00s"}));
 }

@@ -186,6 +186,53 @@ private slots:
         command->trigger();
     }
 
+    // OSL curves: the OSL device of the sample's run 3, channel results from channel 1 on.
+    void oslRatiosByChannel() {
+        QProcess cli;
+        cli.start(QStringLiteral(ORVANE_CLI_PATH),
+                  {QStringLiteral("subtract"), dir_ + QStringLiteral("/S12.DAT"),
+                   QStringLiteral("--curves"), QStringLiteral("osl")});
+        QVERIFY(cli.waitForFinished(30000) && cli.exitCode() == 0);
+        QVERIFY(form_->OpenFile(dir_ + QStringLiteral("/S12.DAT")));
+        form_->Action(TActionId::CurvesOSL)->trigger();
+        form_->Action(TActionId::ComputeFading)->trigger();
+        QVERIFY(Mode());
+        auto* dates = Panel()->findChild<QComboBox*>(QStringLiteral("ComboBox2"));
+        auto* devices = Panel()->findChild<QComboBox*>(QStringLiteral("ComboBox3"));
+        dates->setCurrentIndex(dates->count() - 1);
+        // 90 % of 255 is 229.5, rounded to 230: 90.2 %.
+        const int osl = devices->findText(QStringLiteral("OSL#1 90.2% @125 43.20s"));
+        QVERIFY(osl >= 0);
+        devices->setCurrentIndex(osl);
+        Panel()->findChild<QPushButton*>(QStringLiteral("ApplyFilterButton"))->click();
+        TBinDataModel* model = form_->Grid()->Model();
+        QCOMPARE(model->rowCount(), 28);  // run 3, records 57..84
+        QCOMPARE(model->RecordIndexOfRow(0), 56);
+
+        TEditorDocument& document = form_->Document();
+        document.SetRowSelection(true);
+        document.Selection().Add(IdOf(57));
+        document.Selection().Add(IdOf(58));
+        QVERIFY(Drop(Panel()->FadedList()));
+        document.Selection().Add(IdOf(59));
+        document.Selection().Add(IdOf(60));
+        QVERIFY(Drop(Panel()->FreshList()));
+        Panel()->findChild<QPushButton*>(QStringLiteral("CheckFadingButton"))->click();
+        const TPlateauArray& result = Mode()->Result();
+        QVERIFY(result.size() > 80);
+        // Channel 1 holds "Shift", the subtracted curves from channel 2 on.
+        QCOMPARE(result.front().Index, 1);
+        QCOMPARE(result.front().X, 1.0);
+        QCOMPARE(result[1].X, 2.0);
+        QCOMPARE(result[1].State, uint8_t{kPlateauValid});
+        auto* viewer = form_->findChild<TGrForm1*>(QStringLiteral("GraphEditor"));
+        QVERIFY(viewer && viewer->isVisible());
+        QCOMPARE(viewer->Chart()->xAxis->label(), QStringLiteral("OSL channel"));
+        QCOMPARE(viewer->Chart()->yAxis->label(), QStringLiteral("Fading factor"));
+        form_->Action(TActionId::ComputeFading)->trigger();
+        QVERIFY(!viewer->isVisible());
+    }
+
     void checkFadingNeedsBothLists() {
         QVERIFY(form_->OpenFile(dir_ + QStringLiteral("/S12.DAT")));
         form_->Action(TActionId::ComputeFading)->trigger();
