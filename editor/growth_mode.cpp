@@ -15,6 +15,7 @@
 #include "analysis/lookup_table.h"
 #include "editor/editor_document.h"
 #include "editor/editor_shell.h"
+#include "editor/plateau_runner.h"
 #include "editor/run_progress.h"
 #include "editor/user_prompts.h"
 #include "record_store/bin_data_set.h"
@@ -77,6 +78,10 @@ TGrowthMode::TGrowthMode(TEditorShell& shell)
     connect(shell_.Action(A::GrowthAcc), &QAction::triggered, this,
             &TGrowthMode::ToggleAcceptOfLastClick);
     connect(shell_.Action(A::GrowthAll), &QAction::triggered, this, &TGrowthMode::AcceptAll);
+    connect(shell_.Action(A::GrowthWriteSol), &QAction::triggered, this,
+            &TGrowthMode::WriteSolutions);
+    shell_.Action(A::GrowthWriteSol)->setToolTip(QStringLiteral("Write solutions to file"));
+    runner_ = new TPlateauRunner(shell_.Window());
     connect(shell_.Action(A::GrowthQuit), &QAction::triggered, this, [this] {
         if (on_) shell_.Action(TActionId::ComputeGrowth)->trigger();
     });
@@ -148,9 +153,21 @@ void TGrowthMode::SetViewerHooks(std::function<void(const std::string&)> show,
 
 void TGrowthMode::UpdateCommands() {
     using A = TActionId;
-    for (A id : {A::GrowthCompute, A::GrowthRec, A::GrowthPnt, A::GrowthCur, A::GrowthAcc,
-                 A::GrowthAll, A::GrowthQuit})
+    const bool running = RangeRunning();
+    for (A id :
+         {A::GrowthRec, A::GrowthPnt, A::GrowthCur, A::GrowthAcc, A::GrowthAll, A::GrowthQuit})
         shell_.Action(id)->setEnabled(on_);
+    shell_.Action(A::GrowthCompute)->setEnabled(on_ && !running);
+    shell_.Action(A::GrowthWriteSol)->setEnabled(on_ && !running && solutions_.Succeeded);
+    if (panel_) panel_->setEnabled(!running);
+    // "use ROIs": Range or All of a multi-aliquot method on TL or OSL data.
+    bool rois = on_ && !running && panel_ && panel_->IndexMode() != TIndexMode::Single &&
+                method_ >= 0 && !SingleAliquot() && !devices_.empty();
+    if (rois) {
+        const int d = Device().Device;
+        rois = d == 0 || (d >= 20 && d <= 28) || (d >= 40 && d <= 48);
+    }
+    shell_.Action(A::ToolsUseROIs)->setEnabled(rois);
 }
 
 // --- Entering and leaving -------------------------------------------------------------------
@@ -194,6 +211,8 @@ void TGrowthMode::Enter() {
     if (grid_.Methods.empty()) refuse(kNoMethod);
     RecomputeSelection();
     panel_->ClearSolutions();
+    solutions_ = {};
+    plateau_.clear();
 
     on_ = true;
     panel_->ShowRecords(shell_.Action(TActionId::GrowthRec)->isChecked());
@@ -203,6 +222,7 @@ void TGrowthMode::Enter() {
 }
 
 void TGrowthMode::Leave() {
+    CancelRange();
     if (on_) {
         // The viewers stay open: they let go of what goes with the mode.
         for (const char* name : {kPointViewer, kCurveViewer}) {
@@ -303,10 +323,11 @@ void TGrowthMode::ChooseIndexMode(TIndexMode mode) {
     if (!on_) return;
     if (mode == TIndexMode::Single) {
         ShowSingle();
-        return;
+    } else {
+        panel_->ShowIndexMode(mode, ValueOfIndex(fields_, rangeFirst_),
+                              ValueOfIndex(fields_, rangeLast_));
     }
-    panel_->ShowIndexMode(mode, ValueOfIndex(fields_, rangeFirst_),
-                          ValueOfIndex(fields_, rangeLast_));
+    UpdateCommands();
 }
 
 void TGrowthMode::RecomputeSelection() {
@@ -328,6 +349,7 @@ void TGrowthMode::ChooseDevice(int device) {
     RebuildForDevice();
     RecomputeSelection();
     RefreshViewers();
+    UpdateCommands();
 }
 
 void TGrowthMode::ChooseCell(int bleaching, int method) {
@@ -348,6 +370,7 @@ void TGrowthMode::ChooseCell(int bleaching, int method) {
         FreePoints();
     }
     if (shell_.Action(TActionId::GrowthCur)->isChecked()) SendCurvePreview();
+    UpdateCommands();
 }
 
 void TGrowthMode::IrradiationsChanged() {
@@ -377,7 +400,7 @@ void TGrowthMode::FirstValueChanged(int value) {
     }
     index_ = index;
     EnsurePoints();
-    messages_.SendDraw(kPointViewer, kMaskIndexPoints);
+    messages_.SendDraw(kPointViewer, TakeStoredSolution() ? kMaskIndexPointsFit : kMaskIndexPoints);
     messages_.SendDraw(kCurveViewer, kMaskIndexViewCurves);
     messages_.SendDraw(kGraphEditor, kMaskIndexPlateau);
 }
@@ -421,17 +444,27 @@ void TGrowthMode::FreePoints() {
 // --- Compute ---------------------------------------------------------------------------------
 
 void TGrowthMode::Compute() {
-    if (!on_ || method_ < 0) return;
+    if (!on_ || method_ < 0 || RangeRunning()) return;
     if (!fields_.Valid()) {
         shell_.ShowError(QString::fromStdString(fields_.Error));
         return;
     }
-    // What "Range" and "All" compute is the work of the range computations.
-    if (panel_->IndexMode() != TIndexMode::Single) return;
+    if (panel_->IndexMode() != TIndexMode::Single) {
+        ComputeRange();
+        return;
+    }
     if (SingleAliquot() && !(hasPlatter_ && platter_.Find(index_))) return;
     EnsurePoints();
+    PrepareResultViewer();
+    const TSolution s = ComputeSolution(points_, Device(), method_, index_, panel_->FitOptions());
+    fit_ = s.Fit;
+    panel_->AppendSolution(QString::fromStdString(s.Line));
+    SendResult(true);
+    if (fit_.ResultCode == 0) shell_.Document().SetLastEquivalentDose(fit_.ED, fit_.EDError);
+}
 
-    // The point viewer shows the results.
+// The point viewer shows the results.
+void TGrowthMode::PrepareResultViewer() {
     if (showViewer_) showViewer_(kPointViewer);
     const bool osl = !IsTLDevice(Device());
     messages_.SendValue(kPointViewer, gd_Plot, plResults);
@@ -444,13 +477,13 @@ void TGrowthMode::Compute() {
     messages_.SendReference(kPointViewer, gd_Points, &points_);
     messages_.SendReference(kPointViewer, gd_Index, &index_);
     messages_.SendDraw(kPointViewer, kMaskIndexPoints);
+}
 
-    const TSolution s = ComputeSolution(points_, Device(), method_, index_, panel_->FitOptions());
-    fit_ = s.Fit;
-    panel_->AppendSolution(QString::fromStdString(s.Line));
-
+// The fit record and, with `withNotes`, the result summary go to the point viewer.
+void TGrowthMode::SendResult(bool withNotes) {
     messages_.SendReference(kPointViewer, gd_Fit, &fit_);
     messages_.SendDraw(kPointViewer, kMaskIndexPointsFit);
+    if (!withNotes) return;
     const QFileInfo file(shell_.Document().FileName());
     TSummaryInput summary;
     summary.FileName = file.fileName().toStdString();
@@ -459,12 +492,10 @@ void TGrowthMode::Compute() {
     summary.Method = method_;
     const TBleachingEntry& bleach = bleachings_[static_cast<std::size_t>(bleaching_)];
     if (bleach.Bleaching.BleachTime > 0) summary.BleachingText = bleach.Text;
-    summary.Osl = osl;
+    summary.Osl = !IsTLDevice(Device());
     summary.IndexValue = ValueOfIndex(fields_, index_);
     summary.PrintedOn = TimeOfDayNow();
     messages_.SendText(kPointViewer, gd_Notes, ResultSummaryText(summary, fit_));
-
-    if (fit_.ResultCode == 0) shell_.Document().SetLastEquivalentDose(fit_.ED, fit_.EDError);
 }
 
 // --- Previews --------------------------------------------------------------------------------
@@ -597,7 +628,8 @@ void TGrowthMode::ShowMenu(const QPoint& globalPos, bool onCurves, int ordinal) 
 // --- Messages from the graph windows --------------------------------------------------------
 
 void TGrowthMode::HandleGraphMessage(TGraphMessage& message) {
-    if (!on_) return;
+    // While Range or All runs, the run owns the index and the points.
+    if (!on_ || RangeRunning()) return;
     if (message.Msg == WM_UpdatedPoints) {
         // The viewer has written the new index into index_.
         ShowSingle();
@@ -621,6 +653,7 @@ void TGrowthMode::HandleGraphMessage(TGraphMessage& message) {
         mask = *reinterpret_cast<const TGraphicDataMask*>(message.WParam);
     if (mask & MaskOf({gd_Index})) {
         EnsurePoints();
+        if (TakeStoredSolution()) messages_.SendDraw(kPointViewer, kMaskIndexPointsFit);
         ShowSingle();
         messages_.SendDraw(kGraphEditor, kMaskIndexPlateau);
     }

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "analysis/growth_compute.h"
 #include "analysis/growth_points.h"
 #include "analysis/method_recognition.h"
+#include "analysis/plateau_test.h"
 #include "editor/editor_mode.h"
 #include "editor/growth_panel.h"
 #include "fitting/fit_record.h"
@@ -24,6 +26,7 @@
 class QMenu;
 class QToolBar;
 class TEditorShell;
+class TPlateauRunner;
 
 class TGrowthMode : public QObject, public TEditorMode, public TGraphReceiver {
     Q_OBJECT
@@ -59,6 +62,10 @@ public:
     void ChooseCell(int bleaching, int method);
     void ChooseIndexMode(TIndexMode mode);
     void IrradiationsChanged();
+    // "Write solutions to file": appends the solutions of the last Range or All run to a log.
+    void WriteSolutions();
+    // Stops a Range or All run after the step in hand.
+    void CancelRange();
 
     // --- State, for the panel's owner and tests ------------------------------------------
     bool IsOn() const { return on_; }
@@ -76,6 +83,11 @@ public:
     TGrowthPanel* GrowthPanel() const { return panel_.data(); }
     QToolBar* ComputeToolBar() const { return toolBar_; }
     QMenu* PopupMenu() const { return menu_; }
+    // The last Range or All run: its solutions, the paleodose plot, whether one is running.
+    const TSolutionArray& Solutions() const { return solutions_; }
+    const TPlateauArray& Plateau() const { return plateau_; }
+    bool RangeRunning() const;
+    TPlateauRunner* RangeRunner() const { return runner_; }
 
 private:
     void Clear();
@@ -103,6 +115,15 @@ private:
     std::string Notes(bool withIndex) const;
     const TDeviceKey& Device() const;
     void UpdateCommands();
+    // Range and All (growth_mode_plateau.cpp).
+    void ComputeRange();
+    void RangeStep(TPlateauRun& run);
+    void RangeFinished(TPlateauRun& run);
+    void SendPlateau();
+    void PrepareResultViewer();
+    void SendResult(bool withNotes);
+    // Copies the stored solution of the current index into the fit record when there is one.
+    bool TakeStoredSolution();
 
     TEditorShell& shell_;
     TGraphDispatcher& messages_;
@@ -133,4 +154,7 @@ private:
     bool hasPoints_ = false;
     TFitRecord fit_;
     int lastClick_ = -1;  // curves list entry under the last right-click
+    TSolutionArray solutions_;
+    TPlateauArray plateau_;  // the results viewer reads it through its address
+    TPlateauRunner* runner_ = nullptr;
 };

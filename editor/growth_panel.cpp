@@ -379,6 +379,10 @@ TFitOptions TGrowthPanel::FitOptions() const {
     return o;
 }
 
+QString TGrowthPanel::FunctionText() const {
+    return function_->currentText();
+}
+
 void TGrowthPanel::SetIndexFields(const TIndexFields& fields) {
     filling_ = true;
     unitWord_ = QString::fromStdString(fields.UnitWord);

@@ -20,8 +20,7 @@
 namespace {
 
 // Built by later work: present, captioned and disabled.
-constexpr TActionId kLaterWork[] = {TActionId::ToolsUseROIs, TActionId::ComputePlateau,
-                                    TActionId::GrowthWriteSol};
+constexpr TActionId kLaterWork[] = {TActionId::ComputePlateau};
 
 // Commands without behaviour yet, which no mode enables: disabled, and their status tip says
 // so.
