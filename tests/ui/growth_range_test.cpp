@@ -23,6 +23,8 @@
 #include "editor/main_window.h"
 #include "editor/mode_switcher.h"
 #include "editor/plateau_runner.h"
+#include "graph/graph_form.h"
+#include "graph/viewer_windows.h"
 #include "ui/sample_window_fixture.h"
 
 namespace {
@@ -241,6 +243,33 @@ private slots:
         write->trigger();
         QCOMPARE(prompts_->errors.size(), 1);
         QVERIFY(prompts_->errors[0].startsWith(QStringLiteral("Cannot write ")));
+    }
+
+    void allOpensThePlateauInTheResultViewer() {
+        Cli({QStringLiteral("subtract"), Dat(), QStringLiteral("--curves"), QStringLiteral("tl")});
+        QVERIFY(form_->OpenFile(Dat()));
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        QVERIFY(Mode());
+        QTableWidget* grid = Panel()->MethodGrid();
+        for (int r = 1; r < grid->rowCount(); ++r)
+            if (grid->item(r, 0)->text() == QStringLiteral("Regen growth curve"))
+                grid->setCurrentCell(r, 1);
+        QCOMPARE(Mode()->CurrentMethod(), static_cast<int>(kRegenGrowth));
+        Choose(QStringLiteral("All"));
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        Finish();
+        TGrForm1* viewer = FindGraphViewer(*form_, kGraphEditor);
+        QVERIFY(viewer);
+        QVERIFY(viewer->isVisible());
+        QCoreApplication::processEvents();
+        const QImage shot = viewer->grab().toImage();
+        QVERIFY(!shot.isNull());
+        if (qEnvironmentVariableIsSet("ORVANE_SHOTS")) {
+            shot.save(qEnvironmentVariable("ORVANE_SHOTS") + QStringLiteral("/plateau_tl.png"));
+            form_->grab().save(qEnvironmentVariable("ORVANE_SHOTS") +
+                               QStringLiteral("/plateau_window.png"));
+        }
+        form_->Action(TActionId::ComputeGrowth)->trigger();
     }
 
     void emptyRangeComputesNothing() {
