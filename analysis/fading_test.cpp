@@ -280,6 +280,32 @@ bool PassesFadingFilter(const TFadingRecord& r, const TFadingFilter& filter) {
            (filter.DoseOnly && !r.Natural && irradiated);
 }
 
+bool PassesFadingFilter(const TBinDataSet& view, int recordIndex, const TFadingFilter& filter,
+                        const TFadingTexts& texts) {
+    using namespace fields;
+    if (!ReadBoolean(view, recordIndex, kTLRun)) return false;
+    if (!filter.Device.empty() && DeviceText(FadingDeviceKey(view, recordIndex)) != filter.Device)
+        return false;
+    if (!filter.Date.empty() && DateText(view, recordIndex, texts) != filter.Date) return false;
+    // What is left to decide: the irradiation.
+    TFadingRecord r;
+    r.TLRun = true;
+    r.DateText = filter.Date;
+    r.DeviceText = filter.Device;
+    const bool anyBox = filter.NaturalPlusDose || filter.DoseOnly || filter.NoIrradiation ||
+                        filter.Alpha || filter.Beta || filter.Gamma;
+    if (anyBox) {
+        r.Natural = ReadBoolean(view, recordIndex, kNatTL);
+        r.AlphaDose =
+            ReadFloat(view, recordIndex, kAlphaTime) * ReadFloat(view, recordIndex, kAlphaRate);
+        r.BetaDose =
+            ReadFloat(view, recordIndex, kBetaTime) * ReadFloat(view, recordIndex, kBetaRate);
+        r.GammaDose =
+            ReadFloat(view, recordIndex, kGammaTime) * ReadFloat(view, recordIndex, kGammaRate);
+    }
+    return PassesFadingFilter(r, filter);
+}
+
 TDeviceKey FadingDeviceKey(const TBinDataSet& view, int recordIndex) {
     using namespace fields;
     TDeviceKey key;
@@ -308,7 +334,11 @@ TDeviceKey FadingDeviceKey(const TBinDataSet& view, int recordIndex) {
 std::vector<std::string> FadingDateList(const TBinDataSet& view, const TFadingTexts& texts) {
     std::set<std::string> dates;
     if (view.FieldIndex(fields::kIrradDate) >= 0) {
-        for (int i = 0; i < view.RecordCount(); ++i) dates.insert(DateText(view, i, texts));
+        // Records mostly share their dates: each stored value is made a text once.
+        std::set<double> seen;
+        for (int i = 0; i < view.RecordCount(); ++i)
+            if (seen.insert(ReadFloat(view, i, fields::kIrradDate)).second)
+                dates.insert(DateText(view, i, texts));
     }
     std::vector<std::string> list(dates.begin(), dates.end());
     list.push_back("any irrad date");

@@ -104,6 +104,10 @@ struct TFadingFilter {
     bool Alpha = false, Beta = false, Gamma = false;
 };
 bool PassesFadingFilter(const TFadingRecord& record, const TFadingFilter& filter);
+// The same for the record at 0-based `recordIndex` of a view, reading only what the filter's
+// choices need (the grid evaluates it for every record).
+bool PassesFadingFilter(const TBinDataSet& view, int recordIndex, const TFadingFilter& filter,
+                        const TFadingTexts& texts = {});
 
 // The device of a record as the fading lists show it: for OSL units the power is
 // round("Ramp" x 255 / 100) and PowerM 0.

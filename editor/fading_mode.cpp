@@ -53,7 +53,7 @@ std::function<bool(TBinDataSet&)> TFadingMode::GridFilter() {
     // Called as the mode starts, before the filter moves the cursor: the record to come back to.
     if (const TBinDataSet* view = shell_.Document().ShownView()) remembered_ = view->GetBookmark();
     return [this](TBinDataSet& view) {
-        return PassesFadingFilter(ReadFadingRecord(view, view.CursorIndex(), texts_), filter_);
+        return PassesFadingFilter(view, view.CursorIndex(), filter_, texts_);
     };
 }
 

@@ -292,6 +292,36 @@ TEST(FadingSample, SameTreatmentGivesRatiosOfOne) {
                 1e-9);
 
     // The item texts and the lists of the filter panel.
+    // The filter read lazily from the view agrees with the filter of the whole record; TL
+    // runs without irradiation on the TL device: disks 1-4 (natural) and 17-19 (bleached).
+    TFadingFilter tlBare;
+    tlBare.Device = "TL 5deg 5/s";
+    tlBare.NoIrradiation = true;
+    TFadingFilter dosedBeta;
+    dosedBeta.NaturalPlusDose = dosedBeta.Beta = true;
+    dosedBeta.Date = "2026-03-16";
+    TFadingFilter osl;
+    osl.Device = "OSL#1 90.2% @125 43.20s";
+    osl.DoseOnly = true;
+    const struct {
+        TFadingFilter filter;
+        int passing;
+    } filters[] = {
+        {{}, 4 * 28},  // the measurement runs 1, 2, 3 and 5
+        {tlBare, 7},
+        {dosedBeta, 3 * 21},  // disks 5-16 and 20-28 ("Nat TL" on all) of runs 2, 3 and 5
+        {osl, 0},             // every aliquot carries its natural dose
+    };
+    for (const auto& f : filters) {
+        int passing = 0;
+        for (int i = 0; i < view->RecordCount(); ++i) {
+            const bool lazy = PassesFadingFilter(*view, i, f.filter);
+            EXPECT_EQ(lazy, PassesFadingFilter(ReadFadingRecord(*view, i), f.filter)) << i;
+            passing += lazy;
+        }
+        EXPECT_EQ(passing, f.passing) << f.filter.Device << f.filter.Date;
+    }
+
     // Aliquots of one run and treatment differ by their disk; "Info" and the date as shown.
     EXPECT_EQ(FadingItemText(*view, 112), "r# 5 d# 1; N; 2026-03-16");
     EXPECT_EQ(FadingItemText(*view, 115), "r# 5 d# 4; N; 2026-03-16");
