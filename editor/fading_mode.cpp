@@ -173,6 +173,9 @@ void TFadingMode::CheckFading() {
     messages_.SendText(kGraphEditor, gd_Notes, Notes());
     // The data's spacing: that of the first faded record.
     messages_.SendValue(kGraphEditor, gd_Spacing, r.Step);
+    // The ratios have no current index: a pick in the viewer must not write into the index
+    // another result (the paleodose plot) left with it.
+    messages_.SendReference(kGraphEditor, gd_Index, nullptr);
     messages_.SendReference(kGraphEditor, gd_Plateau, &result_);
     messages_.SendDraw(kGraphEditor, kMaskPlateau);
     if (viewer) {
