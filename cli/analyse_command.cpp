@@ -80,24 +80,25 @@ void PrintList(const TLookupTable& table, const std::vector<TDeviceEntry>& devic
 
 int RunAnalyseCommand(const std::vector<std::string>& arguments) {
     return RunGuarded([&] {
-        // "--range A B" carries two values.
+        // "--range A B" and "--age-range A B" carry two values.
         std::vector<std::string> args;
-        std::optional<std::pair<std::string, std::string>> range;
+        std::optional<std::pair<std::string, std::string>> range, ageRange;
         for (std::size_t i = 0; i < arguments.size(); ++i) {
-            if (arguments[i] != "--range") {
+            if (arguments[i] != "--range" && arguments[i] != "--age-range") {
                 args.push_back(arguments[i]);
                 continue;
             }
-            if (i + 2 >= arguments.size()) throw TUsageError{"--range needs two values A B"};
-            range = {arguments[i + 1], arguments[i + 2]};
+            if (i + 2 >= arguments.size())
+                throw TUsageError{arguments[i] + " needs two values A B"};
+            (arguments[i] == "--range" ? range : ageRange) = {arguments[i + 1], arguments[i + 2]};
             i += 2;
         }
-        const TCommandLine line =
-            ParseCommandLine(args,
-                             {"--schema", "--device", "--method", "--bleaching", "--irradiations",
-                              "--index", "--function", "--degree", "--error-model", "--percent",
-                              "--reject", "--plot", "--plot-size", "--roi-set", "--log"},
-                             {"--list", "--all", "--no-rois"});
+        const TCommandLine line = ParseCommandLine(
+            args,
+            {"--schema", "--device", "--method", "--bleaching", "--irradiations", "--index",
+             "--function", "--degree", "--error-model", "--percent", "--reject", "--plot",
+             "--plot-size", "--roi-set", "--log", "--age-inputs"},
+            {"--list", "--all", "--no-rois"});
         if (line.help) {
             std::cout << UsageText();
             return static_cast<int>(kExitOk);
@@ -118,6 +119,10 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
                 "--range and --all compute many indices: not with --index, "
                 "--plot or --list"};
         }
+        if (ageRange && !line.Has("--age-inputs"))
+            throw TUsageError{"--age-range goes with --age-inputs"};
+        if (!plateau && line.Has("--age-inputs"))
+            throw TUsageError{"--age-inputs (the age plateau) goes with --range or --all"};
         if (!plateau && (line.Has("--log") || line.Has("--roi-set") || line.Has("--no-rois"))) {
             throw TUsageError{"--log, --roi-set and --no-rois go with --range or --all"};
         }
@@ -230,6 +235,11 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
                                        line.Value("--roi-set"));
             request.DataFile = path;
             request.LogFile = line.Value("--log");
+            request.AgeInputsFile = line.Value("--age-inputs");
+            if (ageRange) {
+                request.AgeRange = {ParseNumberOption("--age-range", ageRange->first),
+                                    ParseNumberOption("--age-range", ageRange->second)};
+            }
             RunPlateauAnalysis(request);
             return CloseRecordFile(store);
         }

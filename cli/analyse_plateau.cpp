@@ -1,12 +1,18 @@
 #include "cli/analyse_plateau.h"
 
+#include <fstream>
+#include <sstream>
+#include <tuple>
+
 #include <sys/stat.h>
 
 #include <ctime>
 #include <filesystem>
 #include <iostream>
 
+#include "analysis/age_plateau.h"
 #include "analysis/device_key.h"
+#include "analysis/dose_rate_json.h"
 #include "analysis/plateau_test.h"
 #include "analysis/solutions_log.h"
 #include "cli/fit_command.h"
@@ -60,6 +66,40 @@ std::string SolutionEntryJson(const TSolution& s, const TSummaryInput& summary,
     AppendFitCurveJson(out, s.Fit, 2);
     return out + "}";
 }
+
+namespace {
+
+// ,"ages":[...],"mean_age":{...} for the doses of the plateau and the sample's inputs file.
+template <class Elements>
+std::string AgePlateauJson(const std::string& inputsFile,
+                           const std::optional<std::pair<double, double>>& range,
+                           const TPlateauArray& doses, const Elements& elements) {
+    std::ifstream file(inputsFile, std::ios::binary);
+    if (!file) throw TEditorError("Cannot open the inputs file '" + inputsFile + "'");
+    std::ostringstream text;
+    text << file.rdbuf();
+    TDoseRateInputs inputs;
+    TAgeFileExtras extras;
+    std::string message;
+    if (!ParseDoseRateInputsJson(text.str(), inputs, extras, message))
+        throw TEditorError(inputsFile + ": " + message);
+    TAgePlateau plateau;
+    if (!ComputeAgePlateau(doses, inputs, plateau, message)) throw TEditorError(message);
+    double from = -1e300, to = 1e300;
+    if (range) std::tie(from, to) = *range;
+    TWeightedMeanAge mean;
+    if (!WeightedMeanAge(plateau, doses, from, to, mean, message)) throw TEditorError(message);
+    return ",\"dose_rate\":{\"value\":" + JsonNumber(plateau.DoseRate.Total.Value) +
+           ",\"error\":" + JsonNumber(plateau.DoseRate.Total.Error) + "},\"ages\":[" +
+           elements(plateau.Ages) + "],\"mean_age\":{\"count\":" + std::to_string(mean.Count) +
+           ",\"age_ka\":" + JsonNumber(mean.Age) +
+           ",\"error_random\":" + JsonNumber(mean.ErrorRandom) +
+           ",\"error_systematic\":" + JsonNumber(mean.ErrorSystematic) +
+           ",\"error_total\":" + JsonNumber(mean.ErrorTotal) +
+           ",\"mswd\":" + JsonNumber(mean.Mswd) + "}";
+}
+
+}  // namespace
 
 void RunPlateauAnalysis(const TPlateauRequest& r) {
     const TDeviceKey& device = r.Device;
@@ -143,13 +183,19 @@ void RunPlateauAnalysis(const TPlateauRequest& r) {
                       ",\"lastIndex\":" + std::to_string(in.LastIndex) + "}" +
                       ",\"succeeded\":" + (solutions.Succeeded ? "true" : "false") +
                       ",\"solutions\":[" + entries + "],\"plateau\":[";
-    bool first = true;
-    for (const TPlateauElement& e : BuildPlateauArray(solutions, device)) {
-        if (!first) out += ',';
-        first = false;
-        out += "{\"index\":" + std::to_string(e.Index) + ",\"x\":" + JsonNumber(e.X) +
-               ",\"spread\":" + JsonNumber(e.XSpread) + ",\"value\":" + JsonNumber(e.Value) +
-               ",\"error\":" + JsonNumber(e.Error) + ",\"state\":" + std::to_string(e.State) + "}";
-    }
-    std::cout << out << "]}\n";
+    const TPlateauArray doses = BuildPlateauArray(solutions, device);
+    const auto elements = [](const TPlateauArray& array) {
+        std::string text;
+        for (const TPlateauElement& e : array) {
+            if (!text.empty()) text += ',';
+            text += "{\"index\":" + std::to_string(e.Index) + ",\"x\":" + JsonNumber(e.X) +
+                    ",\"spread\":" + JsonNumber(e.XSpread) + ",\"value\":" + JsonNumber(e.Value) +
+                    ",\"error\":" + JsonNumber(e.Error) + ",\"state\":" + std::to_string(e.State) +
+                    "}";
+        }
+        return text;
+    };
+    out += elements(doses) + "]";
+    if (r.AgeInputsFile) out += AgePlateauJson(*r.AgeInputsFile, r.AgeRange, doses, elements);
+    std::cout << out << "}\n";
 }

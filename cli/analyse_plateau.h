@@ -4,6 +4,7 @@
 // --log appends the block "Write solutions to file" appends.
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "analysis/growth_compute.h"
 #include "analysis/lookup_table.h"
@@ -23,6 +24,10 @@ struct TPlateauRequest {
     TROISet Rois{};
     std::string DataFile;  // as given on the command line
     std::optional<std::string> LogFile;
+    // The age plateau: the sample's dose-rate inputs (the JSON file of "Compute age") and the
+    // range of x values (index field values) whose ages are averaged; none: all of them.
+    std::optional<std::string> AgeInputsFile;
+    std::optional<std::pair<double, double>> AgeRange;
 };
 
 // The "Points" array of a solution entry.
@@ -33,6 +38,7 @@ std::string SolutionEntryJson(const TSolution& s, const TSummaryInput& summary,
                               const TGrowthPoints& points, const TLookupTable& table, int method,
                               const std::string& extra = {});
 
-// Prints {"device", "method", "bleaching", "range", "solutions": [...], "plateau": [...]}.
+// Prints {"device", "method", "bleaching", "range", "solutions": [...], "plateau": [...]},
+// with an inputs file also "ages": [...] and "mean_age": {...}.
 // Throws TEditorError for an empty range and for a log that cannot be written.
 void RunPlateauAnalysis(const TPlateauRequest& request);
