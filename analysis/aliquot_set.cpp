@@ -3,6 +3,11 @@
 #include "analysis/aliquot_texts.h"
 #include "analysis/device_key.h"
 
+#include <set>
+#include <utility>
+
+#include "record_store/measurement_codes.h"
+
 const TDiskList* TPlatter::Find(int32_t disk) const {
     const auto it = Disks.find(disk);
     return it == Disks.end() ? nullptr : &it->second;
@@ -17,11 +22,25 @@ bool BuildAliquotSet(const TLookupTable& table, TPlatter& platter) {
     }
     if (additive == regenerative) return false;
 
+    // Single grains (the file has "Hole#"): one aliquot per disk and hole.
+    bool grains = false;
+    std::set<std::pair<int32_t, int32_t>> holes;
+    for (const TLookupRecord& e : table) {
+        grains = grains || e.HoleKey != 0;
+        holes.emplace(e.Disk, 255 - e.HoleKey);
+    }
+    const auto aliquotOf = [&](const TLookupRecord& e) {
+        if (!grains) return e.Disk;
+        return static_cast<int32_t>(
+            std::distance(holes.begin(), holes.find({e.Disk, 255 - e.HoleKey})) + 1);
+    };
+
     TPlatter set;
     set.Additive = additive;
     for (const TLookupRecord& e : table) {
-        TDiskList& disk = set.Disks[e.Disk];
+        TDiskList& disk = set.Disks[aliquotOf(e)];
         disk.Disk = e.Disk;
+        if (grains) disk.Hole = 255 - e.HoleKey;
         TDiskElement el;
         el.Bookmark = e.Bookmark;
         el.Ordinal = e.Ordinal;
@@ -53,10 +72,10 @@ bool BuildAliquotSet(const TLookupTable& table, TPlatter& platter) {
     if (additive) {
         for (auto& [number, disk] : set.Disks) {
             if (disk.BgdRate != 0 || disk.Elements.empty()) continue;
+            // "OSL BGD" holds the rate in counts per second (ten times, bytes exchanged).
             const TLookupRecord& first =
                 table[static_cast<std::size_t>(disk.Elements.front().Ordinal)];
-            const double time = OslMeasuringTime(first.Key);
-            if (time > 0) disk.BgdRate = first.OslBgdWord * 0.1 / time;
+            disk.BgdRate = OslBgdToRate(first.OslBgdWord);
         }
     }
     set.Description =
@@ -77,11 +96,18 @@ std::string DiskDescription(const TDiskList& disk, bool additive, char sep) {
     return text;
 }
 
+std::string AliquotName(const TDiskList& disk) {
+    std::string name = "Disk " + std::to_string(disk.Disk);
+    if (disk.Hole >= 0) name += " hole " + std::to_string(disk.Hole);
+    return name;
+}
+
 std::vector<std::string> DiskListTexts(const TPlatter& platter) {
     std::vector<std::string> texts;
     for (const auto& [number, disk] : platter.Disks) {
-        texts.push_back("Disk#" + std::to_string(number) + " " +
-                        DiskDescription(disk, platter.Additive));
+        const std::string name =
+            disk.Hole >= 0 ? AliquotName(disk) : "Disk#" + std::to_string(number);
+        texts.push_back(name + " " + DiskDescription(disk, platter.Additive));
     }
     return texts;
 }

@@ -20,6 +20,7 @@ struct TDiskElement {
 
 struct TDiskList {
     int32_t Disk = 0;
+    int32_t Hole = -1;      // the grain's "Hole#" on a single-grain disc; -1 for a whole disk
     int32_t MaxIndex = -1;  // element of the largest signal; -1 none
     double RefDose = 0;
     double MaxSignal = 0;
@@ -32,8 +33,10 @@ struct TDiskList {
 
 struct TPlatter {
     bool Additive = false;  // true: single-aliquot additive (SAA); false: regenerative (SAR)
-    std::map<int32_t, TDiskList> Disks;  // by disk number; any disk number is kept
-    std::string Description;             // of the first disk
+    // By disk number; any disk number is kept. Files with "Hole#" hold single grains: each
+    // grain is an aliquot of its own, numbered 1, 2, ... in the order of disk and hole.
+    std::map<int32_t, TDiskList> Disks;
+    std::string Description;  // of the first disk
     int Count() const { return static_cast<int>(Disks.size()); }
     // The disk list of a disk number, or nullptr.
     const TDiskList* Find(int32_t disk) const;
@@ -49,5 +52,8 @@ bool BuildAliquotSet(const TLookupTable& table, TPlatter& platter);
 // " SAA total dose 50.1; additive doses: 10.0; 20.0" or " SAR test dose ...; regen doses: ...";
 // empty for a disk without elements.
 std::string DiskDescription(const TDiskList& disk, bool additive, char decimalSeparator = '.');
-// "Disk#" + number + " " + description, for each disk in ascending order.
+// "Disk 1 hole 12" for a grain, else "Disk " + number.
+std::string AliquotName(const TDiskList& disk);
+// "Disk#" + number + " " + description, for each disk in ascending order ("Disk 1 hole 12 "
+// + description for grains).
 std::vector<std::string> DiskListTexts(const TPlatter& platter);

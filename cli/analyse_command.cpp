@@ -15,6 +15,7 @@
 #include "cli/analyse_options.h"
 #include "cli/analyse_plateau.h"
 #include "cli/analyse_plot.h"
+#include "cli/analyse_single_aliquot.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/curve_tool_support.h"
@@ -93,6 +94,7 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             (arguments[i] == "--range" ? range : ageRange) = {arguments[i + 1], arguments[i + 2]};
             i += 2;
         }
+        const TSaCliOptions singleAliquot = TakeSingleAliquotOptions(args);
         const TCommandLine line = ParseCommandLine(
             args,
             {"--schema", "--device", "--method", "--bleaching", "--irradiations", "--index",
@@ -201,9 +203,12 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
                                 : std::string()));
         }
         if (method == kSaAdditive || method == kSaRegenerative) {
-            throw TEditorError("Method " + InQuotes(MethodLongName(method)) +
-                               " is computed per disk by the single-aliquot computations, "
-                               "which analyse does not run.");
+            std::optional<int> aliquot;
+            if (line.Has("--index")) aliquot = IntegerOption(line, "--index", 0);
+            std::cout << SingleAliquotJson(store, ToolCurveFields(store), table, device,
+                                           devices[static_cast<std::size_t>(deviceIndex)].Text,
+                                           method, aliquot, options, singleAliquot);
+            return CloseRecordFile(store);
         }
         const TBleachingEntry& bleach = bleachings[static_cast<std::size_t>(bleaching)];
 

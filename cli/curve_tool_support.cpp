@@ -93,3 +93,20 @@ TROISet NamedROISet(TROIKind kind, const std::optional<std::string>& name) {
     throw TUsageError{"ROI set '" + *name + "' not found: the command-line tool knows only '" +
                       std::string(kDefaultROISetName) + "'"};
 }
+
+std::optional<std::pair<double, double>> TakeNumberPair(std::vector<std::string>& args,
+                                                        const std::string& option) {
+    std::optional<std::pair<double, double>> pair;
+    for (std::size_t i = 0; i < args.size();) {
+        if (args[i] != option) {
+            ++i;
+            continue;
+        }
+        if (i + 2 >= args.size()) throw TUsageError{option + " needs two numbers"};
+        pair = std::make_pair(ParseNumberOption(option, args[i + 1]),
+                              ParseNumberOption(option, args[i + 2]));
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i) + 3);
+    }
+    return pair;
+}

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "record_store/curve_fields.h"
@@ -32,6 +33,11 @@ std::int32_t RecordBookmark(const TBinDataSet& store, const std::string& word);
 
 // A decimal number given for `option`; throws TUsageError naming the option.
 double ParseNumberOption(const std::string& option, const std::string& text);
+
+// An option followed by two numbers ("--tl-window 250 450"), taken out of `args` before the
+// common parsing; the last one given counts. Throws TUsageError when a number is missing.
+std::optional<std::pair<double, double>> TakeNumberPair(std::vector<std::string>& args,
+                                                        const std::string& option);
 
 // Ends a tool run: saves the file with backups when the run changed records, and returns the
 // record number (counted from 1 in file order) of each bookmark, as the commands print them.

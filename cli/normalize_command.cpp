@@ -14,25 +14,16 @@
 
 namespace {
 
-// "--tl-window T1 T2" takes two words; they are taken out before the common parsing.
+// The window of "--tl-window T1 T2": 200 to 500 degC in steps of 5, T1 below T2.
 std::optional<TTLNormWindow> TakeTLWindow(std::vector<std::string>& args) {
-    std::optional<TTLNormWindow> window;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] != "--tl-window") continue;
-        if (i + 2 >= args.size()) throw TUsageError{"--tl-window needs T1 T2"};
-        const double t1 = ParseNumberOption("--tl-window", args[i + 1]);
-        const double t2 = ParseNumberOption("--tl-window", args[i + 2]);
-        const auto valid = [](double t) {
-            return t >= kTLNormLowest && t <= kTLNormHighest && std::fmod(t, kTLNormStep) == 0;
-        };
-        if (!valid(t1) || !valid(t2) || t1 >= t2)
-            throw TUsageError{"--tl-window needs T1 < T2 in steps of 5 between 200 and 500 degC"};
-        window = TTLNormWindow{static_cast<int>(t1), static_cast<int>(t2)};
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
-                   args.begin() + static_cast<std::ptrdiff_t>(i) + 3);
-        --i;
-    }
-    return window;
+    const auto pair = TakeNumberPair(args, "--tl-window");
+    if (!pair) return std::nullopt;
+    const auto valid = [](double t) {
+        return t >= kTLNormLowest && t <= kTLNormHighest && std::fmod(t, kTLNormStep) == 0;
+    };
+    if (!valid(pair->first) || !valid(pair->second) || pair->first >= pair->second)
+        throw TUsageError{"--tl-window needs T1 < T2 in steps of 5 between 200 and 500 degC"};
+    return TTLNormWindow{static_cast<int>(pair->first), static_cast<int>(pair->second)};
 }
 
 }  // namespace

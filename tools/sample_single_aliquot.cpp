@@ -27,17 +27,19 @@ void SetTimeBases(TSampleRecord& r, const TTimeBases& b) {
 }
 
 // --- S12.SAD ---
-// Each disk: a natural short shine, four short shines each after a further 120 s of beta
-// (10.02 Gy), and a background shine. The short shine (0.1 s at 10 % power) takes about
-// 2.4 % of the fast component each time; the simulation carries that depletion along.
+// Disks 1 and 2: a natural short shine, four short shines each after a further 120 s of beta
+// (10.02 Gy), and a background shine. Disk 3, the depletion disk: five short shines of its
+// natural signal without any dose, and a background shine. The short shine (0.1 s at 10 % power)
+// takes about 2.4 % of the fast component each time; the simulation carries that depletion along.
 constexpr int kSadPower = 26;  // of 255: 10 %
 constexpr double kSadFastRate = 2.2 * 10.0 / 90.0;
-constexpr double kSadSaturation = 360000.0;  // a large aliquot
+constexpr double kSadSaturation = 3600000.0;  // a large, bright aliquot
 constexpr double kSadD0 = 110.0;
 constexpr double kSadBackgroundRate = 40.0;
 const TTimeBases kSadBases{10, 0, 0, 0};
 constexpr double kSadStepSeconds = 120.0;
 constexpr int kSadSteps = 4;
+constexpr int kSadDisks = 3;  // two additive disks and a depletion disk
 
 }  // namespace
 
@@ -46,13 +48,15 @@ std::vector<TSampleRecord> SimulateSadRecords() {
     std::vector<TSampleRecord> records;
     const double shine = OslTotalTime(kSadBases);
     int run = 0;
-    for (int disk = 1; disk <= 2; ++disk) {
+    for (int disk = 1; disk <= kSadDisks; ++disk) {
         const double brightness = std::clamp(1.0 + 0.08 * random.Normal(), 0.75, 1.25);
+        // The last disk measures the depletion: its natural signal shone again and again.
+        const bool depletion = disk == kSadDisks;
         // Trapped charge as a filled fraction of the fast traps.
         double filled = FilledAfterDose(0.0, kSampleNaturalDose, kSadD0);
         for (int step = 0; step <= kSadSteps + 1; ++step) {
             const bool background = step == kSadSteps + 1;
-            const bool dosed = step >= 1 && !background;
+            const bool dosed = step >= 1 && !background && !depletion;
             if (dosed)
                 filled = FilledAfterDose(filled, kSadStepSeconds * kSampleBetaDoseRate, kSadD0);
             std::vector<TDecayComponent> components;
@@ -100,10 +104,11 @@ std::vector<TSampleRecord> SimulateSadRecords() {
             r.Set("Preheat time", int64_t{10});
             r.Set("Spacing", int64_t{0});
             r.Set("Max point", int64_t{static_cast<int64_t>(subtracted.size())});
-            r.Set("Remark", background ? std::string("S12 SAA background")
-                            : dosed    ? "S12 SAA N+" + Format("%.2f Gy", step * kSadStepSeconds *
-                                                                              kSampleBetaDoseRate)
-                                       : std::string("S12 SAA natural"));
+            r.Set("Remark", background  ? std::string("S12 SAA background")
+                            : dosed     ? "S12 SAA N+" + Format("%.2f Gy", step * kSadStepSeconds *
+                                                                               kSampleBetaDoseRate)
+                            : depletion ? "S12 SAA depletion " + std::to_string(step + 1)
+                                        : std::string("S12 SAA natural"));
             r.Set("Reserved", std::string());
             r.curves.emplace_back("Raw data", std::move(raw));
             r.curves.emplace_back("Subtracted data", std::move(subtracted));

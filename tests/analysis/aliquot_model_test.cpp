@@ -361,11 +361,13 @@ TEST(AliquotSet, SampleSadIsAdditive) {
     TPlatter platter;
     ASSERT_TRUE(BuildAliquotSet(t, platter));
     EXPECT_TRUE(platter.Additive);
-    ASSERT_EQ(platter.Count(), 2);
+    ASSERT_EQ(platter.Count(), 3);
     const TDiskList* disk = platter.Find(1);
     ASSERT_NE(disk, nullptr);
     // Four further shines of 120 s x 0.0835 Gy/s each.
     EXPECT_NEAR(disk->RefDose, 4 * 120 * 0.0835, 1e-9);
+    // Disk 3 is the depletion disk: no dose added.
+    EXPECT_EQ(platter.Find(3)->RefDose, 0);
     EXPECT_EQ(DiskListTexts(platter)[0],
               "Disk#1  SAA total dose 40.1; additive doses: 10; 10; 10; 10");
 }

@@ -428,7 +428,7 @@ TEST_F(CliTest, SummaryDescribesTheSample) {
 TEST_F(CliTest, SummaryOfTheSmallFilesAndOfOtherKinds) {
     TRun run = Run({"summary", Path("S12.SAD")});
     ASSERT_EQ(run.status, 0) << run.err;
-    for (const char* text : {"View      SAD", "Records   12", "natural + dose        8", "10.02 Gy",
+    for (const char* text : {"View      SAD", "Records   18", "natural + dose        8", "10.02 Gy",
                              "10.2 % power at 125 degC, 10 channels over 0.1 s"}) {
         EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
     }

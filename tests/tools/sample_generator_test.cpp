@@ -89,7 +89,7 @@ TEST(SampleGenerator, TwoRunsWriteIdenticalBytesAndNothingElse) {
     // 168 records of 213 bytes, every one with a 1584-byte block in the subfile.
     EXPECT_EQ(fs::file_size(a.path() / "S12.DAT"), 168u * 213u);
     EXPECT_EQ(fs::file_size(a.path() / "S12.SUB"), 168u * 1584u);
-    EXPECT_EQ(fs::file_size(a.path() / "S12.SAB"), 12u * 80u);
+    EXPECT_EQ(fs::file_size(a.path() / "S12.SAB"), 18u * 80u);
 }
 
 TEST(SampleGenerator, FilesOpenInTheMakersViews) {
@@ -102,7 +102,7 @@ TEST(SampleGenerator, FilesOpenInTheMakersViews) {
         int records;
     };
     for (const Case& c : {Case{"S12.DAT", "DAT.sch", TViewKind::Dat, 168},
-                          Case{"S12.SAD", "SAD.sch", TViewKind::Sad, 12},
+                          Case{"S12.SAD", "SAD.sch", TViewKind::Sad, 18},
                           Case{"S12.DAS", "DAS.sch", TViewKind::Das, 24}}) {
         SCOPED_TRACE(c.file);
         TBinDataSet view;
@@ -167,7 +167,7 @@ TEST(SampleGenerator, SingleAliquotSubtractedCurveHoldsMaxPointValues) {
             EXPECT_EQ(stored[i], static_cast<double>(static_cast<float>(curve[i]))) << index;
         }
     }
-    EXPECT_EQ(index, 12);
+    EXPECT_EQ(index, 18);
 }
 
 // --- Schemas and layout -------------------------------------------------------------------
@@ -417,7 +417,19 @@ TEST(SampleDat, OneGlowCurveCarriesACosmicRaySpike) {
 
 TEST(SampleSmallFiles, SingleAliquotShinesGrowStepByStep) {
     const std::vector<TSampleRecord> sad = SimulateSadRecords();
-    ASSERT_EQ(sad.size(), 12u);
+    ASSERT_EQ(sad.size(), 18u);
+    // The depletion disk: its natural signal shone five times without dose, each shine
+    // taking exp(-0.0244) of the charge, so the sums fall by about that much in turn.
+    double first = 0, last = 0;
+    for (int step = 0; step < 5; ++step) {
+        const TSampleRecord& r = sad[12 + step];
+        EXPECT_EQ(r.Number("Irradiating time"), 0.0);
+        double sum = 0;
+        for (double v : *r.FindCurve("Subtracted data")) sum += v;
+        (step == 0 ? first : last) = sum;
+    }
+    EXPECT_NEAR(last / first, std::exp(-4 * 0.0244), 0.02);
+    EXPECT_EQ(sad[17].Number("TL run"), 0.0);
     for (int disk = 0; disk < 2; ++disk) {
         double previous = 0;
         for (int step = 0; step < 5; ++step) {

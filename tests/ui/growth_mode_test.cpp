@@ -273,8 +273,9 @@ private slots:
         QVERIFY(form_->OpenFile(dir_ + QStringLiteral("/S12.SAD")));
         QVERIFY(Mode());
         QVERIFY(Panel()->isVisible());
-        // Two disks, each a natural and four dosed short shines; the background shines not.
-        QCOMPARE(static_cast<int>(Mode()->Table().size()), 2 * 5);
+        // Two disks, each a natural and four dosed short shines, and a depletion disk of five
+        // short shines; the background shines not.
+        QCOMPARE(static_cast<int>(Mode()->Table().size()), 3 * 5);
         QVERIFY(form_->Action(TActionId::GrowthCompute)->isEnabled());
         QCOMPARE(points.texts[gd_Title], std::string("Orvane - View points"));
         form_->Action(TActionId::ComputeGrowth)->trigger();

@@ -1,0 +1,95 @@
+#pragma once
+// The single-aliquot methods disk by disk: "SA Additive" (additive doses on one aliquot, the
+// signal loss of repeated shines corrected from depletion disks) and "SA Regenerative" (the
+// natural and regenerated signals of one aliquot, each normalised by the test-dose signal
+// that follows it). The growth points of one aliquot, and the solution computed from them.
+//
+// Typical use:
+//   TSaLimits limits;                                     // the panel's " Select limits "
+//   TSaRawCurves raw(view, curves);                       // raw curves read as stored
+//   TSaPointsReport r = BuildSarGrowthPoints(table, *platter.Find(n), device, raw, limits);
+//   TSolution s = ComputeSarSolution(r.points, disk, device, options, limits);
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "analysis/aliquot_set.h"
+#include "analysis/growth_compute.h"
+#include "analysis/growth_points.h"
+#include "record_store/curve_fields.h"
+#include "record_store/float_array.h"
+#include "record_store/measurement_codes.h"
+
+class TBinDataSet;
+
+// Test-dose normalisation of SAR: "No", "OSL", "TL", "NCF".
+enum TSaNormalization : int { kSaNormNone = 0, kSaNormOsl = 1, kSaNormTL = 2, kSaNormNcf = 3 };
+
+// The limits group of the panel. Signal and background windows of the OSL shine in seconds
+// (rewritten to the channel boundaries by the SAR points), the TL windows in degC.
+struct TSaLimits {
+    double signalFrom = 0, signalTo = 1;
+    double backgroundFrom = 59, backgroundTo = 60;
+    bool ownBackground = true;  // "use always own bgd"
+    int normalization = kSaNormOsl;
+    double tlSignalFrom = 70, tlSignalTo = 150;
+    double tlBackgroundFrom = 0, tlBackgroundTo = 50;
+};
+
+// Channels (1-based, in time order) of the signal window i..j and the background window k..l
+// of an OSL shine; the limits rewritten to the start of channel i, the end of channel j, the
+// start of channel k and the end of channel l (an end beyond the last channel becomes the
+// end of the last channel).
+struct TChannelWindows {
+    int i = 1, j = 1, k = 1, l = 1;
+};
+TChannelWindows OslChannelWindows(const TTimeBases& bases, TSaLimits& limits);
+
+// The first curve ("Raw data") of the record behind a table entry, read as stored.
+class TSaRawCurves {
+public:
+    TSaRawCurves(const TBinDataSet& view, const TCurveFieldList& curves);
+    TFloatArray Curve(const TLookupRecord& entry) const;
+
+private:
+    const TBinDataSet& view_;
+    const TCurveFieldList& curves_;
+};
+using TRawCurveSource = std::function<TFloatArray(const TLookupRecord&)>;
+
+struct TSaPointsReport {
+    TGrowthPoints points;
+    // Once per build: the normalisation fell back to "No" (limits.normalization is then 0).
+    std::vector<std::string> warnings;
+};
+
+// SAA growth points of one disk (levels of running dose, kind 1; a depletion disk's levels
+// numbered 0, 1, 2, ... of kind 5), errors from the background rate of the first record.
+TGrowthPoints BuildSaaGrowthPoints(const TLookupTable& table, const TDiskList& disk,
+                                   const TDeviceKey& device);
+
+// SAR growth points of one aliquot. The test dose of a measurement is the normalisation
+// record that follows it; an aliquot without normalisation records whose measurements
+// alternate signal and test dose (single grains) takes each second measurement as the test
+// dose of the one before it.
+TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList& disk,
+                                     const TDeviceKey& device, const TRawCurveSource& raw,
+                                     TSaLimits& limits);
+
+// The line prefix of an aliquot: "Disk %3d: ", or "Disk 1 hole 12: " for a grain.
+std::string AliquotLinePrefix(const TDiskList& disk);
+
+// SAR ("Regenerative", arbitrary errors) from the accepted points; the dose reduced by the
+// first dose of point set 1 unless the result code is fatal.
+TSolution ComputeSarSolution(TGrowthPoints& points, const TDiskList& disk,
+                             const TFitOptions& options);
+
+// The depletion fit of the list: 1 linear, 2..5 one to four exponentials (the engine's codes
+// 1 and 49..52).
+FunctionCode DepletionFunctionCode(int depletionObject);
+
+// SAA: the depletion fit over the depletion disks, then the single-aliquot solution of
+// `disk`. On failure the solution's line holds the prefix only and `error` the message.
+TSolution ComputeSaaSolution(TGrowthPoints& points, const TPlatter& platter, const TDiskList& disk,
+                             const TLookupTable& table, int depletionObject,
+                             const TFitOptions& options, std::string& error);

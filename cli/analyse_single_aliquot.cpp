@@ -1,0 +1,106 @@
+#include "cli/analyse_single_aliquot.h"
+
+#include "analysis/aliquot_set.h"
+#include "cli/cli_support.h"
+#include "cli/curve_tool_support.h"
+#include "cli/json_writer.h"
+#include "fitting/result_codes.h"
+#include "record_store/editor_error.h"
+
+namespace {
+
+// The value of `option` (word and value removed from args), or nullopt.
+std::optional<std::string> TakeWord(std::vector<std::string>& args, const std::string& option) {
+    std::optional<std::string> value;
+    for (std::size_t i = 0; i < args.size();) {
+        if (args[i] != option) {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= args.size()) throw TUsageError{option + " needs a value"};
+        value = args[i + 1];
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    }
+    return value;
+}
+
+}  // namespace
+
+TSaCliOptions TakeSingleAliquotOptions(std::vector<std::string>& args) {
+    TSaCliOptions sa;
+    if (const auto s = TakeNumberPair(args, "--sa-signal")) {
+        sa.limits.signalFrom = s->first;
+        sa.limits.signalTo = s->second;
+    }
+    if (const auto b = TakeNumberPair(args, "--sa-background")) {
+        sa.limits.backgroundFrom = b->first;
+        sa.limits.backgroundTo = b->second;
+    }
+    if (sa.limits.signalFrom >= sa.limits.signalTo ||
+        sa.limits.backgroundFrom > sa.limits.backgroundTo || sa.limits.signalFrom < 0 ||
+        sa.limits.backgroundFrom < 0)
+        throw TUsageError{"--sa-signal and --sa-background need 0 <= FROM < TO seconds"};
+    if (const auto n = TakeWord(args, "--ncf")) {
+        const std::vector<std::string> modes{"no", "osl", "tl", "ncf"};
+        const auto it = std::find(modes.begin(), modes.end(), *n);
+        if (it == modes.end()) throw TUsageError{"--ncf takes no, osl, tl or ncf"};
+        sa.limits.normalization = static_cast<int>(it - modes.begin());
+    }
+    if (const auto d = TakeWord(args, "--depletion")) {
+        const std::vector<std::string> fits{"linear", "1", "2", "3", "4"};
+        const auto it = std::find(fits.begin(), fits.end(), *d);
+        if (it == fits.end()) throw TUsageError{"--depletion takes linear, 1, 2, 3 or 4"};
+        sa.depletionObject = static_cast<int>(it - fits.begin()) + 1;
+    }
+    return sa;
+}
+
+std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& curves,
+                              const TLookupTable& table, const TDeviceKey& device,
+                              const std::string& deviceText, int method, std::optional<int> aliquot,
+                              const TFitOptions& options, TSaCliOptions sa) {
+    TPlatter platter;
+    if (!BuildAliquotSet(table, platter)) throw TEditorError(kNoSingleAliquotData);
+    if (aliquot && platter.Find(*aliquot) == nullptr)
+        throw TEditorError("No aliquot " + std::to_string(*aliquot) + " in the file");
+    const TSaRawCurves rawCurves(store, curves);
+    const TRawCurveSource raw = [&](const TLookupRecord& e) { return rawCurves.Curve(e); };
+    std::vector<std::string> warnings;
+    std::string out = "{\"device\":" + JsonQuoted(deviceText) +
+                      ",\"method\":" + JsonQuoted(MethodLongName(method)) + ",\"solutions\":[";
+    bool first = true;
+    for (const auto& [number, disk] : platter.Disks) {
+        if (aliquot && number != *aliquot) continue;
+        TSolution s;
+        if (method == kSaRegenerative) {
+            TSaPointsReport report = BuildSarGrowthPoints(table, disk, device, raw, sa.limits);
+            for (const std::string& w : report.warnings) warnings.push_back(w);
+            s = ComputeSarSolution(report.points, disk, options);
+        } else {
+            TGrowthPoints points = BuildSaaGrowthPoints(table, disk, device);
+            std::string error;
+            s = ComputeSaaSolution(points, platter, disk, table, sa.depletionObject, options,
+                                   error);
+            if (!error.empty()) throw TEditorError(error);
+        }
+        std::string message;
+        ResultMessage(s.Fit.ResultCode, message);
+        out += first ? "{" : ",{";
+        first = false;
+        out += "\"index\":" + std::to_string(number);
+        out += ",\"aliquot\":" + JsonQuoted(AliquotName(disk));
+        out += ",\"line\":" + JsonQuoted(s.Line);
+        out += ",\"ED\":" + JsonNumber(s.Fit.ED) + ",\"EDError\":" + JsonNumber(s.Fit.EDError);
+        out += ",\"ResultCode\":" + std::to_string(s.Fit.ResultCode);
+        out += ",\"Message\":" + JsonQuoted(message) + ",\"Note\":" + JsonQuoted(s.Note) + "}";
+    }
+    out += "],\"warnings\":[";
+    for (std::size_t i = 0; i < warnings.size(); ++i)
+        out += (i ? "," : "") + JsonQuoted(warnings[i]);
+    out += "],\"limits\":{\"signal\":[" + JsonNumber(sa.limits.signalFrom) + "," +
+           JsonNumber(sa.limits.signalTo) + "],\"background\":[" +
+           JsonNumber(sa.limits.backgroundFrom) + "," + JsonNumber(sa.limits.backgroundTo) +
+           "]}}\n";
+    return out;
+}

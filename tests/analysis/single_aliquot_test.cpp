@@ -1,0 +1,206 @@
+// Single-aliquot computations: channel windows of the limits, single grains as aliquots, SAR
+// points normalised by their test doses (hand computations on small curves), SAA levels and
+// errors, the depletion disks' checks.
+#include "analysis/single_aliquot.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+#include "record_store/measurement_codes.h"
+
+namespace {
+
+// One measurement of a hand-made table.
+TLookupRecord Entry(int disk, double dose, bool bleached, bool norm = false, int hole = -1) {
+    TLookupRecord e;
+    e.Disk = disk;
+    e.HoleKey = hole >= 0 ? 255 - hole : 0;
+    e.Key.Device = 20;
+    e.Key.Spacing = 1;
+    e.Key.TimeBase = {10, 0, 0, 0};  // 10 channels of 0.01 s
+    e.Irradiation.Dose = dose;
+    e.Irradiation.Radiation = dose > 0 ? TRadiation::Beta : TRadiation::None;
+    e.Bleaching.BleachTime = bleached ? 1 : 0;
+    e.IrradClass = bleached ? kRegenerated : (dose > 0 ? kNaturalPlusDose : kNotIrradiated);
+    e.Natural = !bleached;
+    e.NormRecord = norm;
+    e.TLRun = true;
+    e.Curve.assign(11, 0.0);
+    return e;
+}
+
+void Number(TLookupTable& table) {
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        table[i].Ordinal = static_cast<int32_t>(i);
+        table[i].RecordIndex = static_cast<int32_t>(i);
+        table[i].Bookmark = static_cast<int32_t>(i + 1);
+    }
+}
+
+}  // namespace
+
+TEST(SaChannelWindowsTest, LimitsBecomeChannelBoundaries) {
+    struct Case {
+        TTimeBases bases;
+        double from, to, bFrom, bTo;
+        TChannelWindows expected;
+        double newFrom, newTo, newBFrom, newBTo;
+    };
+    const Case cases[] = {
+        // 100 channels of 0.01 s: 0..1 s is channels 1..100, the fields keep 0.00 and 1.00.
+        {{100, 0, 0, 0}, 0, 1, 0.9, 1, {1, 100, 91, 100}, 0, 1, 0.9, 1},
+        // 0.005..0.025 s: channels 1..3, shown as 0.00..0.03.
+        {{100, 0, 0, 0}, 0.005, 0.025, 0.5, 0.6, {1, 3, 51, 60}, 0, 0.03, 0.5, 0.6},
+        // Mixed time bases: 10 x 0.01 s then 10 x 0.1 s; 0.15 s lies in channel 11.
+        {{10, 10, 0, 0}, 0.15, 0.45, 0.9, 1.1, {11, 14, 19, 20}, 0.1, 0.5, 0.9, 1.1},
+        // A background beyond the shine: the end of the last channel.
+        {{10, 0, 0, 0}, 0, 0.05, 59, 60, {1, 5, 11, 10}, 0, 0.05, 0.1, 0.1},
+    };
+    for (const Case& c : cases) {
+        TSaLimits limits;
+        limits.signalFrom = c.from;
+        limits.signalTo = c.to;
+        limits.backgroundFrom = c.bFrom;
+        limits.backgroundTo = c.bTo;
+        const TChannelWindows w = OslChannelWindows(c.bases, limits);
+        EXPECT_EQ(w.i, c.expected.i) << c.from;
+        EXPECT_EQ(w.j, c.expected.j) << c.to;
+        EXPECT_EQ(w.k, c.expected.k) << c.bFrom;
+        EXPECT_EQ(w.l, c.expected.l) << c.bTo;
+        EXPECT_NEAR(limits.signalFrom, c.newFrom, 1e-12);
+        EXPECT_NEAR(limits.signalTo, c.newTo, 1e-12);
+        EXPECT_NEAR(limits.backgroundFrom, c.newBFrom, 1e-12);
+        EXPECT_NEAR(limits.backgroundTo, c.newBTo, 1e-12);
+    }
+}
+
+TEST(SaAliquotsTest, GrainsOfOneDiscAreAliquotsOfTheirOwn) {
+    TLookupTable table;
+    for (int hole : {37, 12, 37, 12}) table.push_back(Entry(1, 5, true, false, hole));
+    Number(table);
+    TPlatter platter;
+    ASSERT_TRUE(BuildAliquotSet(table, platter));
+    ASSERT_EQ(platter.Count(), 2);
+    EXPECT_EQ(platter.Find(1)->Hole, 12);
+    EXPECT_EQ(platter.Find(2)->Hole, 37);
+    EXPECT_EQ(platter.Find(1)->Elements.size(), 2u);
+    EXPECT_EQ(AliquotLinePrefix(*platter.Find(2)), "Disk 1 hole 37: ");
+    EXPECT_EQ(DiskListTexts(platter)[0].rfind("Disk 1 hole 12 ", 0), 0u);
+
+    // Without holes the disk number is the key, as before.
+    TLookupTable plain = {Entry(4, 5, true), Entry(7, 5, true)};
+    Number(plain);
+    ASSERT_TRUE(BuildAliquotSet(plain, platter));
+    EXPECT_NE(platter.Find(7), nullptr);
+    EXPECT_EQ(AliquotLinePrefix(*platter.Find(7)), "Disk   7: ");
+}
+
+TEST(SarPointsTest, SignalsNormalisedByTheFollowingTestDose) {
+    // N, T, R1, T, R2, T on one disk, T being normalisation records. Every channel of a
+    // curve holds the same count c: over channels 1..2 the signal is 2c, the background
+    // (channels 9..10, the same width) 2c as well when given; here the background window
+    // holds half the count.
+    TLookupTable table = {Entry(1, 0, false), Entry(1, 5, true, true),
+                          Entry(1, 20, true), Entry(1, 5, true, true),
+                          Entry(1, 40, true), Entry(1, 5, true, true)};
+    Number(table);
+    const std::map<int, double> counts = {{0, 100}, {1, 50}, {2, 60}, {3, 55}, {4, 90}, {5, 60}};
+    const TRawCurveSource raw = [&](const TLookupRecord& e) {
+        TFloatArray curve(11, counts.at(e.Ordinal));
+        curve[0] = 0;
+        curve[9] = curve[10] = 4;  // background 8 over the window
+        return curve;
+    };
+    TPlatter platter;
+    ASSERT_TRUE(BuildAliquotSet(table, platter));
+    TSaLimits limits;
+    limits.signalFrom = 0;
+    limits.signalTo = 0.02;
+    limits.backgroundFrom = 0.08;
+    limits.backgroundTo = 0.1;
+    const TSaPointsReport r =
+        BuildSarGrowthPoints(table, *platter.Find(1), table[0].Key, raw, limits);
+    EXPECT_TRUE(r.warnings.empty());
+    // First list {0}, second list {0, 20, 40}.
+    ASSERT_EQ(r.points.size(), 4u);
+    EXPECT_EQ(r.points[0].Kind, kGrowthLevel);
+    EXPECT_EQ(r.points[1].Dose, 0);
+    EXPECT_EQ(r.points[1].Points.size(), 1u);  // the origin only
+    EXPECT_EQ(r.points[1].Points[0].Ordinal, -1);
+    // E = 2c - 8, B = 2t - 8 (own background), Tref = B_N.
+    const double eN = 192, bN = 92;
+    EXPECT_DOUBLE_EQ(r.points[0].Points[0].Signal, eN);  // E_N x Tref / B_N = E_N
+    const double e1 = 112, b1 = 102;
+    EXPECT_DOUBLE_EQ(r.points[2].Points[0].Signal, e1 * bN / b1);
+    const double e2 = 172, b2 = 112;
+    EXPECT_DOUBLE_EQ(r.points[3].Points[0].Signal, e2 * bN / b2);
+    // The error: sigma_E^2 = 8 + 200 (background counts, then signal counts); N^2 = 8 + 100.
+    const double rel = std::sqrt(108.0 / (bN * bN) + 208.0 / (eN * eN));
+    EXPECT_NEAR(r.points[0].Points[0].Error, eN * rel / std::sqrt(2.0), 1e-9);
+
+    // Without normalisation records the mode falls back to "No", warning once.
+    for (TLookupRecord& e : table) e.NormRecord = false;
+    TPlatter plain;
+    ASSERT_TRUE(BuildAliquotSet(table, plain));
+    TSaLimits tl;
+    tl.normalization = kSaNormTL;
+    const TSaPointsReport fallback =
+        BuildSarGrowthPoints(table, *plain.Find(1), table[0].Key, raw, tl);
+    EXPECT_EQ(tl.normalization, kSaNormNone);
+    ASSERT_EQ(fallback.warnings.size(), 1u);
+    EXPECT_EQ(fallback.warnings[0],
+              "Disk 1: no test-dose measurement; normalization set to \"No\"");
+}
+
+TEST(SaaTest, LevelsOfRunningDoseAndErrorsFromTheBackgroundRate) {
+    TLookupTable table = {Entry(1, 0, false), Entry(1, 10, false), Entry(1, 10, false)};
+    for (TLookupRecord& e : table) e.OslBgdWord = RateToOslBgd(12.3);
+    table[0].Curve[1] = 400;
+    table[1].Curve[1] = 500;
+    table[2].Curve[1] = 600;
+    Number(table);
+    TPlatter platter;
+    ASSERT_TRUE(BuildAliquotSet(table, platter));
+    // "OSL BGD" read as counts per second, 12.3, not its stored word.
+    EXPECT_NEAR(platter.Find(1)->BgdRate, 12.3, 1e-9);
+    const TGrowthPoints points = BuildSaaGrowthPoints(table, *platter.Find(1), table[0].Key);
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_EQ(points[1].Dose, 10);
+    EXPECT_EQ(points[2].Dose, 20);
+    // T = 0.1 s: a = 0.05 x 0.1 x sqrt(20 x 12.3), b = 12.3 x 0.1.
+    const double a = 0.005 * std::sqrt(246.0), b = 1.23;
+    EXPECT_NEAR(points[2].Points[0].Error, std::sqrt(a * a + b + 600), 1e-9);
+}
+
+TEST(SaaTest, DepletionDisksMustHaveEqualCounts) {
+    TLookupTable table = {Entry(1, 0, false), Entry(1, 10, false)};
+    for (int n = 0; n < 5; ++n) table.push_back(Entry(2, 0, false));
+    for (int n = 0; n < 4; ++n) table.push_back(Entry(3, 0, false));
+    for (TLookupRecord& e : table) e.Curve[1] = 100;
+    Number(table);
+    TPlatter platter;
+    ASSERT_TRUE(BuildAliquotSet(table, platter));
+    TGrowthPoints points = BuildSaaGrowthPoints(table, *platter.Find(1), table[0].Key);
+    std::string error;
+    const TSolution s =
+        ComputeSaaSolution(points, platter, *platter.Find(1), table, 1, TFitOptions{}, error);
+    EXPECT_EQ(error, "Error condition in SAA computations.\r\nDisk 3 has less measurements.");
+    EXPECT_EQ(s.Line, "Disk   1: ");
+    // A depletion disk's own line.
+    TGrowthPoints depletion = BuildSaaGrowthPoints(table, *platter.Find(2), table[0].Key);
+    EXPECT_EQ(depletion.front().Kind, kDepletionLevel);
+    EXPECT_EQ(depletion[3].Dose, 3);
+    error.clear();
+    EXPECT_EQ(
+        ComputeSaaSolution(depletion, platter, *platter.Find(2), table, 1, TFitOptions{}, error)
+            .Line,
+        "Disk   2: is a depletion disk");
+}
+
+TEST(SaaTest, DepletionFunctionCodes) {
+    EXPECT_EQ(DepletionFunctionCode(1), kLinearFunction);
+    for (int object = 2; object <= 5; ++object)
+        EXPECT_EQ(DepletionFunctionCode(object), kDecayBase + object - 1);
+}

@@ -1,0 +1,98 @@
+// orvane-cli analyse with the single-aliquot methods on the sample: every grain of S12.DAS
+// (SA Regenerative) and the additive disks of S12.SAD with the depletion correction find the
+// natural dose of 42 Gy; the options of the limits group.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "cli/json_value.h"
+#include "cli_run.h"
+#include "temp_folder.h"
+#include "tools/sample_generator.h"
+
+namespace {
+
+using cli_test::TRun;
+
+class SingleAliquotCli : public ::testing::Test {
+protected:
+    void SetUp() override { MakeSample(folder_.path().string()); }
+    TRun Run(const std::vector<std::string>& args) {
+        return cli_test::RunCli(folder_.path(), args);
+    }
+    std::string Path(const std::string& name) const { return folder_ / name; }
+    TTempFolder folder_;
+};
+
+constexpr double kNaturalDose = 42.0;
+
+}  // namespace
+
+TEST_F(SingleAliquotCli, EveryGrainOfTheSingleGrainDiscFindsTheNaturalDose) {
+    const TRun run = Run({"analyse", Path("S12.DAS"), "--method", "10", "--function", "linear",
+                          "--sa-signal", "0", "0.5", "--sa-background", "1", "1.5"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const TJson json = TJsonReader::Parse(run.out);
+    EXPECT_EQ(json["method"].text, "SA Regenerative");
+    ASSERT_EQ(json["solutions"].items.size(), 4u);
+    const char* grains[] = {"Disk 1 hole 12", "Disk 1 hole 37", "Disk 1 hole 58", "Disk 1 hole 81"};
+    for (std::size_t g = 0; g < 4; ++g) {
+        const TJson& s = json["solutions"][g];
+        EXPECT_EQ(s["aliquot"].text, grains[g]);
+        EXPECT_EQ(s["line"].text.rfind(std::string(grains[g]) + ": ", 0), 0u);
+        EXPECT_EQ(s["ResultCode"].number, 0) << s["line"].text;
+        // Within twice the error: the straight line through three regenerated points of a
+        // saturating curve (D0 = 120 Gy) reads a few percent high.
+        EXPECT_LT(std::abs(s["ED"].number - kNaturalDose), 2 * s["EDError"].number)
+            << s["line"].text;
+        EXPECT_LT(s["EDError"].number, 0.1 * kNaturalDose) << s["line"].text;
+    }
+    // The limits come back on the channel boundaries (50 x 0.01 s, then 0.1 s channels).
+    EXPECT_DOUBLE_EQ(json["limits"]["signal"][1].number, 0.5);
+    EXPECT_TRUE(json["warnings"].items.empty());
+
+    // One grain by its aliquot number.
+    const TRun one =
+        Run({"analyse", Path("S12.DAS"), "--method", "10", "--function", "linear", "--index", "3"});
+    ASSERT_EQ(one.status, 0) << one.err;
+    const TJson single = TJsonReader::Parse(one.out);
+    ASSERT_EQ(single["solutions"].items.size(), 1u);
+    EXPECT_EQ(single["solutions"][0]["aliquot"].text, "Disk 1 hole 58");
+    const TRun missing = Run({"analyse", Path("S12.DAS"), "--method", "10", "--index", "9"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "No aliquot 9 in the file\n");
+}
+
+TEST_F(SingleAliquotCli, AdditiveDisksWithTheDepletionCorrection) {
+    const TRun run = Run({"analyse", Path("S12.SAD"), "--method", "9", "--function", "exp",
+                          "--depletion", "linear"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const TJson json = TJsonReader::Parse(run.out);
+    EXPECT_EQ(json["method"].text, "SA Additive");
+    ASSERT_EQ(json["solutions"].items.size(), 3u);
+    EXPECT_EQ(json["solutions"][2]["line"].text, "Disk   3: is a depletion disk");
+    // Disk 2 finds the natural dose within its error.
+    const TJson& disk2 = json["solutions"][1];
+    EXPECT_EQ(disk2["ResultCode"].number, 0) << disk2["line"].text;
+    EXPECT_LT(std::abs(disk2["ED"].number - kNaturalDose), disk2["EDError"].number)
+        << disk2["line"].text;
+
+    // Without the saturating function the additive extrapolation reads far above.
+    const TRun linear = Run({"analyse", Path("S12.SAD"), "--method", "9", "--function", "linear",
+                             "--depletion", "linear", "--index", "2"});
+    ASSERT_EQ(linear.status, 0) << linear.err;
+    EXPECT_GT(TJsonReader::Parse(linear.out)["solutions"][0]["ED"].number, 50);
+}
+
+TEST_F(SingleAliquotCli, LimitOptionsAreChecked) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"analyse", Path("S12.DAS"), "--method", "10", "--sa-signal", "1"},
+        {"analyse", Path("S12.DAS"), "--method", "10", "--sa-signal", "1", "0.5"},
+        {"analyse", Path("S12.DAS"), "--method", "10", "--ncf", "maybe"},
+        {"analyse", Path("S12.SAD"), "--method", "9", "--depletion", "5"},
+    };
+    for (const auto& args : cases) {
+        const TRun run = Run(args);
+        EXPECT_EQ(run.status, 2) << args.back() << ": " << run.err;
+    }
+}
