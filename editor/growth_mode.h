@@ -19,6 +19,7 @@
 #include "analysis/growth_points.h"
 #include "analysis/method_recognition.h"
 #include "analysis/plateau_test.h"
+#include "analysis/single_aliquot.h"
 #include "editor/editor_mode.h"
 #include "editor/growth_panel.h"
 #include "fitting/fit_record.h"
@@ -120,6 +121,7 @@ private:
     void RangeStep(TPlateauRun& run);
     void RangeFinished(TPlateauRun& run);
     void SendPlateau();
+    void ComputeSingleAliquot();
     void PrepareResultViewer();
     void SendResult(bool withNotes);
     // Copies the stored solution of the current index into the fit record when there is one.
@@ -143,6 +145,7 @@ private:
     TMethodGrid grid_;
     TPlatter platter_;
     bool hasPlatter_ = false;
+    TSaLimits saLimits_;  // the single-aliquot limits; the SAR points rewrite them
     int device_ = 0;
     int bleaching_ = -1;
     int method_ = -1;

@@ -477,3 +477,7 @@ void TGrowthPanel::contextMenuEvent(QContextMenuEvent* event) {
     emit menuRequested(event->globalPos(), onCurves, ordinal);
     event->accept();
 }
+
+int TGrowthPanel::DepletionObject() const {
+    return depletion_->currentData().isValid() ? depletion_->currentData().toInt() : 1;
+}

@@ -59,6 +59,8 @@ public:
     // stays when it is still in the list).
     void FillFitLists(int method);
     TFitOptions FitOptions() const;
+    // The object of the depletion fit list (1 linear, 2..5 one to four exponentials).
+    int DepletionObject() const;
     // The text of the function list's current entry ("Polynomial " for the polynomial).
     QString FunctionText() const;
     // The unit word of the index ("channel", "degC", "disk") and the fields' bounds.

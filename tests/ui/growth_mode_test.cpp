@@ -374,6 +374,22 @@ private slots:
                  qPrintable(line));
     }
 
+    void singleGrainsAreComputedGrainByGrain() {
+        QVERIFY(form_->OpenFile(dir_ + QStringLiteral("/S12.DAS")));
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        QVERIFY(Mode());
+        auto* functions = Panel()->findChild<QComboBox*>(QStringLiteral("ComboBox4"));
+        functions->setCurrentIndex(functions->findText(QStringLiteral("Linear")));
+        emit functions->activated(functions->currentIndex());
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        const QString line = Panel()->Solutions();
+        QVERIFY2(line.startsWith(QStringLiteral("Disk 1 hole 12: ")), qPrintable(line));
+        QVERIFY2(line.contains(QStringLiteral("O.K.")), qPrintable(line));
+        // The grain's dose, 42 Gy within twice its error, is the one "Compute age" takes.
+        const double ed = Mode()->Fit().ED, error = Mode()->Fit().EDError;
+        QVERIFY2(std::abs(ed - 42) < 2 * error, qPrintable(line));
+    }
+
     void glowCurvesWithoutSpacingAreRefused() {
         QVERIFY(form_->OpenFile(Dat()));
         SetEveryRecord("Spacing", TFieldValue(int64_t{0}));
