@@ -1,6 +1,7 @@
 #include "cli/analyse_single_aliquot.h"
 
 #include "analysis/aliquot_set.h"
+#include "analysis/single_aliquot_ncf.h"
 #include "cli/cli_support.h"
 #include "cli/curve_tool_support.h"
 #include "cli/json_writer.h"
@@ -62,6 +63,7 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
                               const TFitOptions& options, TSaCliOptions sa) {
     TPlatter platter;
     if (!BuildAliquotSet(table, platter)) throw TEditorError(kNoSingleAliquotData);
+    if (method == kSaRegenerative) RecognizeNcfSchemes(platter, table, TNcfTolerances{});
     if (aliquot && platter.Find(*aliquot) == nullptr)
         throw TEditorError("No aliquot " + std::to_string(*aliquot) + " in the file");
     const TSaRawCurves rawCurves(store, curves);
