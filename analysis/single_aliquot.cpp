@@ -208,12 +208,21 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
                     m = static_cast<std::size_t>(disk.NcfReference);
                 for (; m < disk.Elements.size(); ++m) {
                     const TLookupRecord& c = EntryOf(table, disk.Elements[m]);
-                    if (c.NormRecord && SameDevice(c.Key, device)) {
+                    // A TL test dose is measured by the heater, not by the current device.
+                    const bool measuredBy = limits.normalization == kSaNormTL
+                                                ? IsTLDevice(c.Key)
+                                                : SameDevice(c.Key, device);
+                    if (c.NormRecord && measuredBy) {
                         test = &c;
                         break;
                     }
                     if (!c.NormRecord) break;
                 }
+            }
+            if (test != nullptr && limits.normalization == kSaNormTL && test->Key.Spacing <= 0) {
+                report.warnings.push_back(AliquotName(disk) +
+                                          ": a TL test dose has \"Spacing\" 0 and is skipped");
+                test = nullptr;
             }
             if (test == nullptr) {
                 report.warnings.push_back(AliquotName(disk) +
@@ -224,9 +233,23 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
                 nErr = 0;
             } else {
                 const TFloatArray testCurve = raw(*test);
-                b = Sum(testCurve, w.i, w.j);
                 TBackground tg = g;
-                if (limits.ownBackground) tg = ScaledBackground(testCurve, w, ws, wb);
+                if (limits.normalization == kSaNormTL) {
+                    // The TL windows in glow-curve points of the test dose's spacing.
+                    const int sp = test->Key.Spacing;
+                    const auto at = [sp](double t) {
+                        return static_cast<int>(std::lround(t)) / sp;
+                    };
+                    const int a = at(limits.tlSignalFrom), bEnd = at(limits.tlSignalTo);
+                    const int c = at(limits.tlBackgroundFrom), d = at(limits.tlBackgroundTo);
+                    b = Sum(testCurve, a, bEnd);
+                    const double gl = std::max(Sum(testCurve, c, d), 0.0);
+                    const double scale = static_cast<double>(bEnd - a + 1) / (d - c + 1);
+                    tg = {gl * scale, std::sqrt(gl) * scale};
+                } else {
+                    b = Sum(testCurve, w.i, w.j);
+                    if (limits.ownBackground) tg = ScaledBackground(testCurve, w, ws, wb);
+                }
                 nErr = std::sqrt(tg.sigma * tg.sigma + std::max(b, 0.0));
                 b -= tg.value;
             }

@@ -204,3 +204,48 @@ TEST(SaaTest, DepletionFunctionCodes) {
     for (int object = 2; object <= 5; ++object)
         EXPECT_EQ(DepletionFunctionCode(object), kDecayBase + object - 1);
 }
+
+TEST(SarPointsTest, TLTestDosesIntegratedOverTheTLWindows) {
+    // N, T, R1, T with T TL normalisation runs ("Spacing" 5): the TL windows 70..150 degC
+    // and 0..50 degC are points 14..30 and 0..10.
+    TLookupTable table = {Entry(1, 0, false), Entry(1, 5, true, true), Entry(1, 20, true),
+                          Entry(1, 5, true, true)};
+    for (int t : {1, 3}) {
+        table[static_cast<std::size_t>(t)].Key = TDeviceKey{};
+        table[static_cast<std::size_t>(t)].Key.Spacing = 5;
+    }
+    Number(table);
+    const TRawCurveSource raw = [&](const TLookupRecord& e) {
+        TFloatArray curve(100, 0.0);
+        if (e.Key.Device == 0) {
+            // 1 below point 14, then 10 (first test) or 20 (second).
+            for (int k = 0; k < 100; ++k) curve[k] = k < 14 ? 1 : (e.Ordinal == 1 ? 10 : 20);
+        } else {
+            for (int k = 1; k <= 10; ++k) curve[k] = e.Ordinal == 0 ? 100 : 60;
+        }
+        return curve;
+    };
+    TPlatter platter;
+    ASSERT_TRUE(BuildAliquotSet(table, platter));
+    TSaLimits limits;
+    limits.normalization = kSaNormTL;
+    limits.signalTo = 0.02;  // channels 1..2; no background (59..60 s lies beyond the shine)
+    const TSaPointsReport r =
+        BuildSarGrowthPoints(table, *platter.Find(1), table[0].Key, raw, limits);
+    EXPECT_TRUE(r.warnings.empty());
+    // B = 17 x 10 - 11 x 17 / 11 = 153 for the natural, 17 x 20 - 17 = 323 after R1.
+    const double eN = 200, e1 = 120;
+    EXPECT_DOUBLE_EQ(r.points[0].Points[0].Signal, eN);
+    ASSERT_EQ(r.points.back().Dose, 20);
+    EXPECT_DOUBLE_EQ(r.points.back().Points[0].Signal, e1 * 153.0 / 323.0);
+
+    // A TL test dose without "Spacing" is skipped with a warning; the mode falls back.
+    table[1].Key.Spacing = 0;
+    TSaLimits again;
+    again.normalization = kSaNormTL;
+    const TSaPointsReport skipped =
+        BuildSarGrowthPoints(table, *platter.Find(1), table[0].Key, raw, again);
+    ASSERT_FALSE(skipped.warnings.empty());
+    EXPECT_EQ(skipped.warnings[0], "Disk 1: a TL test dose has \"Spacing\" 0 and is skipped");
+    EXPECT_EQ(again.normalization, kSaNormNone);
+}
