@@ -17,6 +17,7 @@
 #include "editor/editor_shell.h"
 #include "editor/plateau_runner.h"
 #include "editor/run_progress.h"
+#include "editor/sa_limits_widget.h"
 #include "editor/user_prompts.h"
 #include "record_store/bin_data_set.h"
 
@@ -476,6 +477,7 @@ void TGrowthMode::ComputeSingleAliquot() {
     if (method_ == kSaRegenerative) {
         const TBinDataSet* view = shell_.Document().ShownView();
         if (view == nullptr) return;
+        saLimits_ = panel_->SaLimits()->Limits();
         const TSaRawCurves raw(*view, shell_.Document().CurveFields());
         TSaPointsReport report = BuildSarGrowthPoints(
             table_, disk, Device(), [&](const TLookupRecord& e) { return raw.Curve(e); },
@@ -483,6 +485,7 @@ void TGrowthMode::ComputeSingleAliquot() {
         points_ = std::move(report.points);
         if (!report.warnings.empty())
             shell_.SetModeStatus(QString::fromStdString(report.warnings.front()));
+        panel_->SaLimits()->ShowLimits(saLimits_);
         s = ComputeSarSolution(points_, disk, panel_->FitOptions());
     } else {
         points_ = BuildSaaGrowthPoints(table_, disk, Device());

@@ -1,6 +1,7 @@
 #include "editor/growth_panel.h"
 
 #include "editor/growth_curves_model.h"
+#include "editor/sa_limits_widget.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -178,6 +179,9 @@ TGrowthPanel::TGrowthPanel(QWidget* parent) : QWidget(parent) {
     solution_->setFont(fixed);
     fit->addWidget(Caption(QStringLiteral("Solution"), solution_), 5, 0, 1, 5);
     fit->addWidget(solution_, 6, 0, 1, 5);
+    saLimits_ = new TSaLimitsWidget;
+    saLimits_->setVisible(false);
+    fit->addWidget(saLimits_, 7, 0, 1, 5);
     fit->setRowStretch(6, 1);
     fit->setColumnStretch(4, 1);
     lower_->addWidget(fitBox_);
@@ -357,6 +361,7 @@ void TGrowthPanel::FillFitLists(int method) {
     depletion_->setCurrentIndex(1);
     depletion_->setVisible(method == kSaAdditive);
     depletionLabel_->setVisible(method == kSaAdditive);
+    saLimits_->setVisible(method == kSaRegenerative);
     filling_ = false;
     UpdateOptionFields();
 }

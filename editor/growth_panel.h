@@ -61,6 +61,10 @@ public:
     TFitOptions FitOptions() const;
     // The object of the depletion fit list (1 linear, 2..5 one to four exponentials).
     int DepletionObject() const;
+    // The single-aliquot limits group (shown for methods 9 and 10).
+    class TSaLimitsWidget* SaLimits() const {
+        return saLimits_;
+    }
     // The text of the function list's current entry ("Polynomial " for the polynomial).
     QString FunctionText() const;
     // The unit word of the index ("channel", "degC", "disk") and the fields' bounds.
@@ -132,6 +136,7 @@ private:
     QSpinBox* percent_ = nullptr;
     QLabel* depletionLabel_ = nullptr;
     QComboBox* depletion_ = nullptr;
+    class TSaLimitsWidget* saLimits_ = nullptr;
     QTextEdit* solution_ = nullptr;
     QCheckBox* useRois_ = nullptr;
     QString unitWord_;

@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -381,8 +383,20 @@ private slots:
         auto* functions = Panel()->findChild<QComboBox*>(QStringLiteral("ComboBox4"));
         functions->setCurrentIndex(functions->findText(QStringLiteral("Linear")));
         emit functions->activated(functions->currentIndex());
+        // The limits group: the signal window moves to the channel boundaries.
+        auto* limits = Panel()->findChild<QGroupBox*>(QStringLiteral("GroupBoxSAR"));
+        QVERIFY(limits && limits->isVisible());
+        auto* from = limits->findChild<QDoubleSpinBox*>(QStringLiteral("NumIO3"));
+        auto* to = limits->findChild<QDoubleSpinBox*>(QStringLiteral("NumIO4"));
+        QVERIFY(from && to);
+        QCOMPARE(to->value(), 1.0);
+        to->setValue(0.025);
         form_->Action(TActionId::GrowthCompute)->trigger();
-        const QString line = Panel()->Solutions();
+        QCOMPARE(to->value(), 0.03);
+        to->setValue(1);
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        const QString line =
+            Panel()->Solutions().split(QLatin1Char('\n')).filter(QStringLiteral("Disk")).last();
         QVERIFY2(line.startsWith(QStringLiteral("Disk 1 hole 12: ")), qPrintable(line));
         QVERIFY2(line.contains(QStringLiteral("O.K.")), qPrintable(line));
         // The grain's dose, 42 Gy within twice its error, is the one "Compute age" takes.

@@ -1,0 +1,89 @@
+#include "editor/sa_limits_widget.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QRadioButton>
+
+TSaLimitsWidget::TSaLimitsWidget(QWidget* parent)
+    : QGroupBox(QStringLiteral(" Select limits "), parent) {
+    setObjectName(QStringLiteral("GroupBoxSAR"));
+    auto* grid = new QGridLayout(this);
+    const auto field = [this](int n, double max) {
+        auto* box = new QDoubleSpinBox(this);
+        box->setObjectName(QStringLiteral("NumIO%1").arg(n + 3));
+        box->setDecimals(2);
+        box->setRange(0, max);
+        numIO_[n] = box;
+        return box;
+    };
+    const char* rows[] = {"Luminescence signal", "Background signal"};
+    for (int r = 0; r < 2; ++r) {
+        grid->addWidget(new QLabel(QString::fromLatin1(rows[r]), this), r, 0);
+        grid->addWidget(field(2 * r, 100000), r, 1);
+        grid->addWidget(field(2 * r + 1, 100000), r, 2);
+        grid->addWidget(new QLabel(QStringLiteral("s"), this), r, 3);
+    }
+    ownBackground_ = new QCheckBox(QStringLiteral("use always own bgd"), this);
+    ownBackground_->setObjectName(QStringLiteral("CheckBoxSARbgd"));
+    grid->addWidget(ownBackground_, 2, 0, 1, 4);
+
+    auto* norm = new QGroupBox(QStringLiteral(" Normalization "), this);
+    norm->setObjectName(QStringLiteral("RadioGroupSARNorm"));
+    auto* normLayout = new QHBoxLayout(norm);
+    normalization_ = new QButtonGroup(this);
+    const char* modes[] = {"No", "OSL", "TL", "NCF"};
+    for (int m = 0; m < 4; ++m) {
+        auto* radio = new QRadioButton(QString::fromLatin1(modes[m]), norm);
+        normalization_->addButton(radio, m);
+        normLayout->addWidget(radio);
+    }
+    grid->addWidget(norm, 3, 0, 1, 4);
+
+    tlLimits_ = new QGroupBox(QStringLiteral("TL norm limits"), this);
+    tlLimits_->setObjectName(QStringLiteral("GroupBoxTLNorm"));
+    auto* tl = new QGridLayout(tlLimits_);
+    const char* tlRows[] = {"TL signal", "TL bgd"};
+    for (int r = 0; r < 2; ++r) {
+        tl->addWidget(new QLabel(QString::fromLatin1(tlRows[r]), tlLimits_), r, 0);
+        tl->addWidget(field(4 + 2 * r, 1000), r, 1);
+        tl->addWidget(field(5 + 2 * r, 1000), r, 2);
+        tl->addWidget(new QLabel(QStringLiteral("deg C"), tlLimits_), r, 3);
+    }
+    for (int n = 4; n < 8; ++n) numIO_[n]->setParent(tlLimits_);
+    grid->addWidget(tlLimits_, 4, 0, 1, 4);
+    connect(normalization_, &QButtonGroup::idClicked, this, [this] { UpdateVisibility(); });
+    ShowLimits(TSaLimits{});
+}
+
+TSaLimits TSaLimitsWidget::Limits() const {
+    TSaLimits l;
+    l.signalFrom = numIO_[0]->value();
+    l.signalTo = numIO_[1]->value();
+    l.backgroundFrom = numIO_[2]->value();
+    l.backgroundTo = numIO_[3]->value();
+    l.tlSignalFrom = numIO_[4]->value();
+    l.tlSignalTo = numIO_[5]->value();
+    l.tlBackgroundFrom = numIO_[6]->value();
+    l.tlBackgroundTo = numIO_[7]->value();
+    l.ownBackground = ownBackground_->isChecked();
+    l.normalization = std::max(normalization_->checkedId(), 0);
+    return l;
+}
+
+void TSaLimitsWidget::ShowLimits(const TSaLimits& l) {
+    const double values[] = {l.signalFrom,   l.signalTo,   l.backgroundFrom,   l.backgroundTo,
+                             l.tlSignalFrom, l.tlSignalTo, l.tlBackgroundFrom, l.tlBackgroundTo};
+    for (int n = 0; n < 8; ++n) numIO_[n]->setValue(values[n]);
+    ownBackground_->setChecked(l.ownBackground);
+    if (QAbstractButton* b = normalization_->button(l.normalization)) b->setChecked(true);
+    UpdateVisibility();
+}
+
+void TSaLimitsWidget::UpdateVisibility() {
+    const int mode = normalization_->checkedId();
+    ownBackground_->setVisible(mode == kSaNormOsl || mode == kSaNormNcf);
+    tlLimits_->setVisible(mode == kSaNormTL || mode == kSaNormNcf);
+}

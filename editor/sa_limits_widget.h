@@ -1,0 +1,30 @@
+#pragma once
+// The group " Select limits " of the growth panel for the single-aliquot methods: the signal
+// and background windows of the shine (s), "use always own bgd", the test-dose
+// " Normalization " (No, OSL, TL, NCF) and the "TL norm limits" (degC). "use always own bgd"
+// shows for OSL and NCF, the TL limits for TL and NCF.
+#include <QGroupBox>
+
+#include "analysis/single_aliquot.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QDoubleSpinBox;
+
+class TSaLimitsWidget : public QGroupBox {
+    Q_OBJECT
+
+public:
+    explicit TSaLimitsWidget(QWidget* parent = nullptr);
+    TSaLimits Limits() const;
+    // Shows limits (the rewritten channel boundaries, a normalisation that fell back).
+    void ShowLimits(const TSaLimits& limits);
+
+private:
+    void UpdateVisibility();
+
+    QDoubleSpinBox* numIO_[8] = {};  // NumIO3 .. NumIO10
+    QCheckBox* ownBackground_ = nullptr;
+    QButtonGroup* normalization_ = nullptr;
+    QWidget* tlLimits_ = nullptr;
+};
