@@ -9,10 +9,12 @@
 #include <QMenu>
 #include <QTime>
 #include <QToolBar>
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/device_key.h"
 #include "analysis/lookup_table.h"
+#include "analysis/single_aliquot_ncf.h"
 #include "editor/editor_document.h"
 #include "editor/editor_shell.h"
 #include "editor/plateau_runner.h"
@@ -272,6 +274,9 @@ void TGrowthMode::RebuildForDevice() {
     for (int m : grid_.Methods)
         if (m == kSaAdditive || m == kSaRegenerative) hasPlatter_ = true;
     if (hasPlatter_) hasPlatter_ = BuildAliquotSet(table_, platter_);
+    // The NCF templates of the disks, for "SA Regenerative".
+    if (hasPlatter_ && std::count(grid_.Methods.begin(), grid_.Methods.end(), kSaRegenerative))
+        RecognizeNcfSchemes(platter_, table_, TNcfTolerances{});
 
     QStringList deviceTexts;
     for (const TDeviceEntry& d : devices_) deviceTexts << QString::fromStdString(d.Text);
