@@ -58,6 +58,7 @@ void TEditorDocument::SetFile(const QString& absolutePath) {
     fileName_ = absolutePath;
     fileKind_ = info.suffix().toUpper();
     hasLastDose_ = false;
+    hasLastPlateau_ = false;
 }
 
 void TEditorDocument::ForgetFile() {
@@ -65,6 +66,12 @@ void TEditorDocument::ForgetFile() {
     fileKind_.clear();
     curveFields_.clear();
     hasLastDose_ = false;
+    hasLastPlateau_ = false;
+}
+
+void TEditorDocument::SetLastPlateau(TLastPlateau plateau) {
+    lastPlateau_ = std::move(plateau);
+    hasLastPlateau_ = true;
 }
 
 void TEditorDocument::SetLastEquivalentDose(double dose, double error) {

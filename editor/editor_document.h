@@ -12,6 +12,7 @@
 #include <string>
 
 #include "analysis/graph_messages.h"
+#include "analysis/plateau_array.h"
 #include "editor/selection_list.h"
 #include "record_store/curve_fields.h"
 #include "record_store/presentation_values.h"
@@ -96,6 +97,21 @@ public:
     void SetLastEquivalentDose(double dose, double error);
     bool LastEquivalentDose(double& dose, double& error) const;
 
+    // --- The last plateau of equivalent doses ------------------------------------------
+    // The paleodose results of the last Range or All computation (growth-curve mode records
+    // them) with how their x reads; "Age plateau" turns them into ages. Forgotten with the
+    // file. The ages shown are kept here, where the result viewer reads them.
+    struct TLastPlateau {
+        TPlateauArray Doses;
+        uint8_t DataKind = 0;  // gkTemperature, gkChannel, gkDisk
+        int32_t Spacing = 1;
+        std::string XLabel;
+    };
+    void SetLastPlateau(TLastPlateau plateau);
+    const TLastPlateau* LastPlateau() const { return hasLastPlateau_ ? &lastPlateau_ : nullptr; }
+    TPlateauArray& AgePlateauShown() { return agePlateau_; }
+    int32_t& AgePlateauIndex() { return agePlateauIndex_; }
+
     // --- Graph messages ----------------------------------------------------------------------
     // The window's exchange with the graph windows: growth-curve mode registers as the main
     // window ("EdForm1"), the viewers under their names ("PointViewer", "CurveViewer",
@@ -138,6 +154,10 @@ private:
     TGraphDispatcher graphMessages_;
     bool lastModified_ = false;
     bool hasLastDose_ = false;
+    TLastPlateau lastPlateau_;
+    bool hasLastPlateau_ = false;
+    TPlateauArray agePlateau_;
+    int32_t agePlateauIndex_ = 0;
     double lastDose_ = 0;
     double lastDoseError_ = 0;
 };

@@ -141,6 +141,9 @@ void TGrowthMode::SendPlateau() {
     plateau_ = BuildPlateauArray(solutions_, Device());
     if (showViewer_) showViewer_(kGraphEditor);
     const bool tl = IsTLDevice(Device());
+    shell_.Document().SetLastPlateau(
+        {plateau_, static_cast<uint8_t>(tl ? gkTemperature : gkChannel), Device().Spacing,
+         tl ? "Glow temperature, C" : "OSL channel"});
     const QFileInfo file(shell_.Document().FileName());
     TPlateauNotesInput notes;
     notes.FileName = file.fileName().toStdString();

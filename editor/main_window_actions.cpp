@@ -25,7 +25,7 @@ constexpr TActionId kLaterWork[] = {TActionId::ComputePlateau};
 // Commands without behaviour yet, which no mode enables: disabled, and their status tip says
 // so.
 constexpr TActionId kNotAvailable[] = {TActionId::FileMerge, TActionId::ToolsConvert,
-                                       TActionId::AgePlateau, TActionId::ConfigSaveColumns};
+                                       TActionId::ConfigSaveColumns};
 
 }  // namespace
 

@@ -43,8 +43,8 @@ private slots:
 
     void commandsWithoutBehaviourAreDisabledAndSaySo() {
         QVERIFY(form_->OpenFile(Dat()));
-        for (TActionId id : {TActionId::FileMerge, TActionId::ToolsConvert, TActionId::AgePlateau,
-                             TActionId::ConfigSaveColumns}) {
+        for (TActionId id :
+             {TActionId::FileMerge, TActionId::ToolsConvert, TActionId::ConfigSaveColumns}) {
             QAction* a = form_->Action(id);
             QVERIFY2(!a->isEnabled(), ActionDef(id).name);
             QCOMPARE(a->statusTip(), QStringLiteral("Not available in this version."));
