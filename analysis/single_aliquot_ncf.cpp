@@ -34,7 +34,8 @@ void SetPair(TDiskList& disk, int numerator, int denominator) {
 
 void RecognizeNcfSchemes(TPlatter& platter, const TLookupTable& table,
                          const TNcfTolerances& tolerances) {
-    for (auto& [number, disk] : platter.Disks) {
+    for (auto& entry : platter.Disks) {
+        auto& disk = entry.second;  // a named reference, which the lambda below may capture
         disk.NcfFound = false;
         disk.NcfNatural = disk.NcfFirstTL = disk.NcfSecondTL = disk.NcfReference = -1;
         disk.NcfScale = 1.0;
