@@ -30,6 +30,15 @@ const TSolutionRecord* TSolutionArray::AtIndex(int index) const {
     return &Entries[static_cast<std::size_t>(at)];
 }
 
+const TSolutionRecord* TSolutionArray::AtPlotRow(int row) const {
+    if (row < 0) return nullptr;
+    for (const TSolutionRecord& s : Entries) {
+        if (s.Fit.ResultCode == kSolutionNotAvailable) continue;
+        if (row-- == 0) return &s;
+    }
+    return nullptr;
+}
+
 bool ClipPlateauRange(int first, int last, int wantFirst, int wantLast, int& from, int& to) {
     from = std::max(first, wantFirst);
     to = std::min(last, wantLast);
@@ -107,7 +116,7 @@ TPlateauArray BuildPlateauArray(const TSolutionArray& solutions, const TDeviceKe
             const double last = std::atof(s.To.c_str());
             e.X = (first + last) / 2;
             e.XSpread = (last - first) / 2;
-        } else if (tl) {
+        } else if (tl && s.Kind != "Disk") {
             e.X = static_cast<double>(e.Index + 1) * device.Spacing;
         } else {
             e.X = e.Index;

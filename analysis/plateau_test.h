@@ -41,6 +41,9 @@ struct TSolutionArray {
 
     // The solution of a data index, or nullptr for an index outside the array.
     const TSolutionRecord* AtIndex(int index) const;
+    // The solution drawn as element `row` of the paleodose plot (which leaves out the
+    // solutions not available), or nullptr.
+    const TSolutionRecord* AtPlotRow(int row) const;
 };
 
 // First and last index of a "Range" run: [wantFirst, wantLast] clipped to [first, last].

@@ -53,7 +53,85 @@ TBackground ScaledBackground(const TFloatArray& curve, const TChannelWindows& w,
     return {g * ws / wb, std::sqrt(g) * ws / wb};
 }
 
+// The TL windows in glow-curve points of a record's spacing: signal a..b, background c..d.
+struct TTLWindows {
+    int a = 0, b = 0, c = 0, d = 0;
+    // The background sum scaled to the signal window's width.
+    double Scale() const { return d >= c ? static_cast<double>(b - a + 1) / (d - c + 1) : 0.0; }
+};
+TTLWindows TLWindowsOf(const TSaLimits& limits, int spacing) {
+    const auto at = [spacing](double t) { return static_cast<int>(std::lround(t)) / spacing; };
+    return {at(limits.tlSignalFrom), at(limits.tlSignalTo), at(limits.tlBackgroundFrom),
+            at(limits.tlBackgroundTo)};
+}
+
+// A TL signal over a..b less its background, with the variance of the difference.
+struct TNetSignal {
+    double value = 0, variance = 0;
+};
+
 }  // namespace
+
+TNcfFactor ComputeNcfFactor(const TLookupTable& table, const TDiskList& disk,
+                            const TRawCurveSource& raw, const TSaLimits& limits, int spacing,
+                            std::string& warning) {
+    TNcfFactor factor;
+    const int count = static_cast<int>(disk.Elements.size());
+    const auto inDisk = [count](int n) { return n >= 0 && n < count; };
+    if (!disk.NcfFound || !inDisk(disk.NcfFirstTL) || !inDisk(disk.NcfSecondTL)) {
+        factor.ncf = disk.NcfScale;  // no TL pair chosen ("1.00"): the scale alone, 1.0
+        return factor;
+    }
+    if (spacing <= 0) {
+        warning = AliquotName(disk) + ": the TL measurements have \"Spacing\" 0; NCF set to 1";
+        return factor;
+    }
+    const TTLWindows w = TLWindowsOf(limits, spacing);
+    const auto element = [&](int n) -> const TLookupRecord& {
+        return EntryOf(table, disk.Elements[static_cast<std::size_t>(n)]);
+    };
+    // The background measurement of a TL measurement: the first later TL normalisation that
+    // is not a TL run (the second heating of the aliquot).
+    const auto backgroundAfter = [&](int n) -> const TLookupRecord* {
+        for (int m = n + 1; m < count; ++m) {
+            const TLookupRecord& e = element(m);
+            if (disk.Elements[static_cast<std::size_t>(m)].IsTL && e.NormRecord && !e.TLRun)
+                return &e;
+        }
+        return nullptr;
+    };
+    const auto net = [&](int n, const TLookupRecord* background) {
+        const TFloatArray curve = raw(element(n));
+        TNetSignal s;
+        s.value = Sum(curve, w.a, w.b);
+        double d = 0, dVariance = 0;
+        if (background != nullptr) {
+            d = std::max(Sum(raw(*background), w.a, w.b), 0.0);
+            dVariance = d;
+        } else {
+            const double g = std::max(Sum(curve, w.c, w.d), 0.0);
+            d = g * w.Scale();
+            dVariance = g * w.Scale() * w.Scale();
+        }
+        s.variance = std::max(s.value, 0.0) + dVariance;
+        s.value -= d;
+        return s;
+    };
+    const TLookupRecord* secondBackground = backgroundAfter(disk.NcfSecondTL);
+    const TLookupRecord* firstBackground = backgroundAfter(disk.NcfFirstTL);
+    if (firstBackground == nullptr) firstBackground = secondBackground;
+    const TNetSignal a = net(disk.NcfSecondTL, secondBackground);
+    const TNetSignal h = net(disk.NcfFirstTL, firstBackground);
+    if (!(a.value > 0) || !(h.value > 0)) {
+        warning = AliquotName(disk) +
+                  ": a TL signal of the NCF pair is 0 or less after its background; NCF set to 1";
+        return factor;
+    }
+    factor.ncf = disk.NcfScale * a.value / h.value;
+    factor.error = std::sqrt(h.variance / (h.value * h.value) + a.variance / (a.value * a.value)) *
+                   std::abs(factor.ncf);
+    return factor;
+}
 
 TChannelWindows OslChannelWindows(const TTimeBases& bases, TSaLimits& limits) {
     std::vector<double> ends;  // the time at the end of each channel
@@ -236,16 +314,10 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
                 TBackground tg = g;
                 if (limits.normalization == kSaNormTL) {
                     // The TL windows in glow-curve points of the test dose's spacing.
-                    const int sp = test->Key.Spacing;
-                    const auto at = [sp](double t) {
-                        return static_cast<int>(std::lround(t)) / sp;
-                    };
-                    const int a = at(limits.tlSignalFrom), bEnd = at(limits.tlSignalTo);
-                    const int c = at(limits.tlBackgroundFrom), d = at(limits.tlBackgroundTo);
-                    b = Sum(testCurve, a, bEnd);
-                    const double gl = std::max(Sum(testCurve, c, d), 0.0);
-                    const double scale = static_cast<double>(bEnd - a + 1) / (d - c + 1);
-                    tg = {gl * scale, std::sqrt(gl) * scale};
+                    const TTLWindows tw = TLWindowsOf(limits, test->Key.Spacing);
+                    b = Sum(testCurve, tw.a, tw.b);
+                    const double gl = std::max(Sum(testCurve, tw.c, tw.d), 0.0);
+                    tg = {gl * tw.Scale(), std::sqrt(gl) * tw.Scale()};
                 } else {
                     b = Sum(testCurve, w.i, w.j);
                     if (limits.ownBackground) tg = ScaledBackground(testCurve, w, ws, wb);
@@ -257,6 +329,24 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
         if (firstMeasurement) {
             tref = b;
             firstMeasurement = false;
+            // NCF: the natural's test dose divided by the correction factor, so that the
+            // natural signal is multiplied by it.
+            if (limits.normalization == kSaNormNcf && disk.NcfFound) {
+                const int spacing =
+                    disk.NcfSecondTL >= 0
+                        ? EntryOf(table, disk.Elements[static_cast<std::size_t>(disk.NcfSecondTL)])
+                              .Key.Spacing
+                        : 0;
+                std::string warning;
+                const TNcfFactor f = ComputeNcfFactor(table, disk, raw, limits, spacing, warning);
+                if (!warning.empty()) report.warnings.push_back(warning);
+                report.ncf = f;
+                const double corrected = b / f.ncf;
+                const double relative = b != 0 ? nErr / b : 0.0;
+                nErr = std::abs(corrected) *
+                       std::sqrt((f.error / f.ncf) * (f.error / f.ncf) + relative * relative);
+                b = corrected;
+            }
         }
         double r = 0;
         if (signal > 0 && b > 0) {
@@ -297,7 +387,7 @@ std::string AliquotLinePrefix(const TDiskList& disk) {
 }
 
 TSolution ComputeSarSolution(TGrowthPoints& points, const TDiskList& disk,
-                             const TFitOptions& options) {
+                             const TFitOptions& options, const std::optional<TNcfFactor>& ncf) {
     TSolution s;
     for (const TDosePoints& level : points) {
         if (level.Kind == kGrowthLevel) {
@@ -318,8 +408,20 @@ TSolution ComputeSarSolution(TGrowthPoints& points, const TDiskList& disk,
     EstimateDose(dmRegenerative, kArbitraryErrors, code, code, set1, set2, s.Fit, s.Note, result);
     s.Fit.ResultCode = result;
     s.Fit.Channel = disk.Disk;
-    if (!IsFatal(result) && s.Set1.Count > 0) s.Fit.ED -= s.Set1.Dose[0];
+    if (!IsFatal(result)) {
+        if (ncf)
+            s.Fit.ED -= disk.NcfDoseSum;
+        else if (s.Set1.Count > 0)
+            s.Fit.ED -= s.Set1.Dose[0];
+    }
     s.Line = AliquotLinePrefix(disk) + SolutionLineResult(s.Fit, s.Note);
+    if (ncf) {
+        // "NCF 1.023(±0.015); " follows the dose and its error.
+        char text[96];
+        std::snprintf(text, sizeof text, "NCF %4.3f(\u00b1%4.3f); ", ncf->ncf, ncf->error);
+        const std::size_t afterDose = s.Line.find("; ", AliquotLinePrefix(disk).size());
+        if (afterDose != std::string::npos) s.Line.insert(afterDose + 2, text);
+    }
     return s;
 }
 

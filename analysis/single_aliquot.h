@@ -10,6 +10,7 @@
 //   TSaPointsReport r = BuildSarGrowthPoints(table, *platter.Find(n), device, raw, limits);
 //   TSolution s = ComputeSarSolution(r.points, disk, device, options, limits);
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,25 @@ private:
 };
 using TRawCurveSource = std::function<TFloatArray(const TLookupRecord&)>;
 
+// The natural-signal correction of an NCF disk: the ratio of the TL test-dose signals after
+// and before the natural, scaled by the disk's NcfScale.
+struct TNcfFactor {
+    double ncf = 1, error = 0;
+};
+
+// NCF and its error from the disk's chosen TL pair (NcfSecondTL over NcfFirstTL), each less
+// its background: the first TL normalisation shine after it that is not a TL run, or its own
+// background window scaled to the signal window. `spacing` is the reference measurement's.
+// A TL signal of 0 or less gives NCF 1 with the reason in `warning`.
+TNcfFactor ComputeNcfFactor(const TLookupTable& table, const TDiskList& disk,
+                            const TRawCurveSource& raw, const TSaLimits& limits, int spacing,
+                            std::string& warning);
+
 struct TSaPointsReport {
     TGrowthPoints points;
+    // NCF mode: the factor applied at the disk's first measurement (stays empty when the mode
+    // fell back or the disk has no template).
+    std::optional<TNcfFactor> ncf;
     // Once per build: the normalisation fell back to "No" (limits.normalization is then 0).
     std::vector<std::string> warnings;
 };
@@ -79,10 +97,12 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
 // The line prefix of an aliquot: "Disk %3d: ", or "Disk 1 hole 12: " for a grain.
 std::string AliquotLinePrefix(const TDiskList& disk);
 
-// SAR ("Regenerative", arbitrary errors) from the accepted points; the dose reduced by the
-// first dose of point set 1 unless the result code is fatal.
+// SAR ("Regenerative", arbitrary errors) from the accepted points; unless the result code is
+// fatal the dose is reduced by the first dose of point set 1, or with an NCF factor by the
+// disk's NcfDoseSum, and the line then shows "NCF 1.023(±0.015); " after the dose.
 TSolution ComputeSarSolution(TGrowthPoints& points, const TDiskList& disk,
-                             const TFitOptions& options);
+                             const TFitOptions& options,
+                             const std::optional<TNcfFactor>& ncf = std::nullopt);
 
 // The depletion fit of the list: 1 linear, 2..5 one to four exponentials (the engine's codes
 // 1 and 49..52).

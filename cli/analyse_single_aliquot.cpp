@@ -75,10 +75,12 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
     for (const auto& [number, disk] : platter.Disks) {
         if (aliquot && number != *aliquot) continue;
         TSolution s;
+        std::optional<TNcfFactor> ncf;
         if (method == kSaRegenerative) {
             TSaPointsReport report = BuildSarGrowthPoints(table, disk, device, raw, sa.limits);
             for (const std::string& w : report.warnings) warnings.push_back(w);
-            s = ComputeSarSolution(report.points, disk, options);
+            s = ComputeSarSolution(report.points, disk, options, report.ncf);
+            ncf = report.ncf;
         } else {
             TGrowthPoints points = BuildSaaGrowthPoints(table, disk, device);
             std::string error;
@@ -94,6 +96,8 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
         out += ",\"aliquot\":" + JsonQuoted(AliquotName(disk));
         out += ",\"line\":" + JsonQuoted(s.Line);
         out += ",\"ED\":" + JsonNumber(s.Fit.ED) + ",\"EDError\":" + JsonNumber(s.Fit.EDError);
+        if (ncf)
+            out += ",\"NCF\":" + JsonNumber(ncf->ncf) + ",\"NCFError\":" + JsonNumber(ncf->error);
         out += ",\"ResultCode\":" + std::to_string(s.Fit.ResultCode);
         out += ",\"Message\":" + JsonQuoted(message) + ",\"Note\":" + JsonQuoted(s.Note) + "}";
     }

@@ -9,7 +9,9 @@
 #include <QUndoStack>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "analysis/graph_messages.h"
 #include "analysis/plateau_array.h"
@@ -112,6 +114,13 @@ public:
     TPlateauArray& AgePlateauShown() { return agePlateau_; }
     int32_t& AgePlateauIndex() { return agePlateauIndex_; }
 
+    // The row of the result the user picked last in a result viewer, taken once by the
+    // mode that handles the pick (a ROI result shares its index with a channel).
+    void SetPickedPlateauRow(int row) { pickedPlateauRow_ = row; }
+    std::optional<int> TakePickedPlateauRow() {
+        return std::exchange(pickedPlateauRow_, std::nullopt);
+    }
+
     // --- Graph messages ----------------------------------------------------------------------
     // The window's exchange with the graph windows: growth-curve mode registers as the main
     // window ("EdForm1"), the viewers under their names ("PointViewer", "CurveViewer",
@@ -156,6 +165,7 @@ private:
     bool hasLastDose_ = false;
     TLastPlateau lastPlateau_;
     bool hasLastPlateau_ = false;
+    std::optional<int> pickedPlateauRow_;
     TPlateauArray agePlateau_;
     int32_t agePlateauIndex_ = 0;
     double lastDose_ = 0;

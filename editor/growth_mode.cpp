@@ -58,6 +58,8 @@ TGrowthMode::TGrowthMode(TEditorShell& shell)
     connect(panel_, &TGrowthPanel::indexModeChosen, this, &TGrowthMode::ChooseIndexMode);
     connect(panel_, &TGrowthPanel::firstValueChanged, this, &TGrowthMode::FirstValueChanged);
     connect(panel_, &TGrowthPanel::secondValueChanged, this, &TGrowthMode::SecondValueChanged);
+    connect(panel_->SaLimits(), &TSaLimitsWidget::ncfTemplateRequested, this,
+            &TGrowthMode::SetNcfTemplate);
     connect(panel_, &TGrowthPanel::acceptKeyPressed, this,
             [this](int ordinal) { ToggleAccept(ordinal, true); });
     connect(panel_, &TGrowthPanel::menuRequested, this, &TGrowthMode::ShowMenu);
@@ -180,6 +182,7 @@ void TGrowthMode::Enter() {
     TBinDataSet* view = document.ShownView();
     if (!view) return;
     Clear();
+    document.TakePickedPlateauRow();  // a pick in another mode's results
     bool cancelled = false;
     {
         TRunProgress progress(shell_.Window(), QStringLiteral("Reading measurements..."),
@@ -276,7 +279,7 @@ void TGrowthMode::RebuildForDevice() {
     if (hasPlatter_) hasPlatter_ = BuildAliquotSet(table_, platter_);
     // The NCF templates of the disks, for "SA Regenerative".
     if (hasPlatter_ && std::count(grid_.Methods.begin(), grid_.Methods.end(), kSaRegenerative))
-        RecognizeNcfSchemes(platter_, table_, TNcfTolerances{});
+        RecognizeNcfSchemes(platter_, table_, ncfTolerances_);
 
     QStringList deviceTexts;
     for (const TDeviceEntry& d : devices_) deviceTexts << QString::fromStdString(d.Text);
@@ -477,12 +480,28 @@ void TGrowthMode::Compute() {
 // solution line; a test-dose measurement missing is said once in the status bar, a failing
 // depletion fit in a message.
 void TGrowthMode::ComputeSingleAliquot() {
-    const TDiskList& disk = *platter_.Find(index_);
+    saLimits_ = panel_->SaLimits()->Limits();
+    std::string error;
+    const TSolution s = SolveSingleAliquot(index_, error);
+    if (method_ == kSaRegenerative) panel_->SaLimits()->ShowLimits(saLimits_);
+    if (!error.empty()) shell_.ShowError(QString::fromStdString(error));
+    PrepareResultViewer();
+    fit_ = s.Fit;
+    panel_->AppendSolution(QString::fromStdString(s.Line));
+    SendResult(true);
+    if (fit_.ResultCode == 0) shell_.Document().SetLastEquivalentDose(fit_.ED, fit_.EDError);
+}
+
+TSolution TGrowthMode::SolveSingleAliquot(int aliquot, std::string& error) {
+    const TDiskList& disk = *platter_.Find(aliquot);
     TSolution s;
+    hasPoints_ = false;  // the next index builds its own
     if (method_ == kSaRegenerative) {
         const TBinDataSet* view = shell_.Document().ShownView();
-        if (view == nullptr) return;
-        saLimits_ = panel_->SaLimits()->Limits();
+        if (view == nullptr) {
+            points_.clear();
+            return s;
+        }
         const TSaRawCurves raw(*view, shell_.Document().CurveFields());
         TSaPointsReport report = BuildSarGrowthPoints(
             table_, disk, Device(), [&](const TLookupRecord& e) { return raw.Curve(e); },
@@ -490,21 +509,16 @@ void TGrowthMode::ComputeSingleAliquot() {
         points_ = std::move(report.points);
         if (!report.warnings.empty())
             shell_.SetModeStatus(QString::fromStdString(report.warnings.front()));
-        panel_->SaLimits()->ShowLimits(saLimits_);
-        s = ComputeSarSolution(points_, disk, panel_->FitOptions());
-    } else {
-        points_ = BuildSaaGrowthPoints(table_, disk, Device());
-        std::string error;
-        s = ComputeSaaSolution(points_, platter_, disk, table_, panel_->DepletionObject(),
-                               panel_->FitOptions(), error);
-        if (!error.empty()) shell_.ShowError(QString::fromStdString(error));
+        if (report.ncf) {
+            TDiskList& stored = platter_.Disks.at(aliquot);
+            stored.NCF = report.ncf->ncf;
+            stored.NCFError = report.ncf->error;
+        }
+        return ComputeSarSolution(points_, disk, panel_->FitOptions(), report.ncf);
     }
-    hasPoints_ = false;  // the next index builds its own
-    PrepareResultViewer();
-    fit_ = s.Fit;
-    panel_->AppendSolution(QString::fromStdString(s.Line));
-    SendResult(true);
-    if (fit_.ResultCode == 0) shell_.Document().SetLastEquivalentDose(fit_.ED, fit_.EDError);
+    points_ = BuildSaaGrowthPoints(table_, disk, Device());
+    return ComputeSaaSolution(points_, platter_, disk, table_, panel_->DepletionObject(),
+                              panel_->FitOptions(), error);
 }
 
 // The point viewer shows the results.
@@ -696,6 +710,12 @@ void TGrowthMode::HandleGraphMessage(TGraphMessage& message) {
     if (message.Kind() == gd_Mask && message.WParam != 0)
         mask = *reinterpret_cast<const TGraphicDataMask*>(message.WParam);
     if (mask & MaskOf({gd_Index})) {
+        const std::optional<int> row = shell_.Document().TakePickedPlateauRow();
+        const TSolutionRecord* picked = row ? solutions_.AtPlotRow(*row) : nullptr;
+        if (picked && picked->IsRoi()) {
+            RevisitRoi(*picked);
+            return;
+        }
         EnsurePoints();
         if (TakeStoredSolution()) messages_.SendDraw(kPointViewer, kMaskIndexPointsFit);
         ShowSingle();

@@ -20,6 +20,7 @@
 #include "analysis/method_recognition.h"
 #include "analysis/plateau_test.h"
 #include "analysis/single_aliquot.h"
+#include "analysis/single_aliquot_ncf.h"
 #include "editor/editor_mode.h"
 #include "editor/growth_panel.h"
 #include "fitting/fit_record.h"
@@ -67,6 +68,10 @@ public:
     void WriteSolutions();
     // Stops a Range or All run after the step in hand.
     void CancelRange();
+    // "Set NCF template": the template of the disk in the first index field in "Select
+    // normalization scheme"; the TL pair chosen there for that disk or for all
+    // (growth_mode_ncf.cpp).
+    void SetNcfTemplate();
 
     // --- State, for the panel's owner and tests ------------------------------------------
     bool IsOn() const { return on_; }
@@ -122,10 +127,16 @@ private:
     void RangeFinished(TPlateauRun& run);
     void SendPlateau();
     void ComputeSingleAliquot();
+    // The points and solution of one aliquot with the limits in saLimits_ (which the SAR
+    // points rewrite); `error` says why a SAA computation stopped.
+    TSolution SolveSingleAliquot(int aliquot, std::string& error);
     void PrepareResultViewer();
     void SendResult(bool withNotes);
     // Copies the stored solution of the current index into the fit record when there is one.
     bool TakeStoredSolution();
+    // A ROI result picked in the paleodose plot: its growth points summed over the ROI and
+    // its stored solution go to the point viewer.
+    void RevisitRoi(const TSolutionRecord& solution);
 
     TEditorShell& shell_;
     TGraphDispatcher& messages_;
@@ -145,7 +156,8 @@ private:
     TMethodGrid grid_;
     TPlatter platter_;
     bool hasPlatter_ = false;
-    TSaLimits saLimits_;  // the single-aliquot limits; the SAR points rewrite them
+    TSaLimits saLimits_;            // the single-aliquot limits; the SAR points rewrite them
+    TNcfTolerances ncfTolerances_;  // of recognising the NCF templates
     int device_ = 0;
     int bleaching_ = -1;
     int method_ = -1;
@@ -160,4 +172,5 @@ private:
     TSolutionArray solutions_;
     TPlateauArray plateau_;  // the results viewer reads it through its address
     TPlateauRunner* runner_ = nullptr;
+    std::string rangeError_;  // the first computation of a Range or All run that stopped
 };

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QStatusBar>
 #include <QTime>
+#include <cstdlib>
 #include <ctime>
 
 #include "analysis/device_key.h"
@@ -15,6 +16,7 @@
 #include "editor/editor_shell.h"
 #include "editor/growth_mode.h"
 #include "editor/plateau_runner.h"
+#include "editor/sa_limits_widget.h"
 #include "editor/user_prompts.h"
 #include "roi/roi_sets.h"
 
@@ -46,18 +48,53 @@ bool TGrowthMode::TakeStoredSolution() {
     return true;
 }
 
+void TGrowthMode::RevisitRoi(const TSolutionRecord& solution) {
+    // The ROI solutions were computed on the points of the data, their signals summed over
+    // the ROI's window.
+    int first = 0, last = 0;
+    IndexRange(table_, Device(), first, last);
+    TROI roi;
+    roi.first = std::atoi(solution.From.c_str());
+    roi.last = std::atoi(solution.To.c_str());
+    points_ = BuildGrowthPoints(table_, method_, first);
+    hasPoints_ = false;  // the next data index builds its own
+    int d = 0, e = 0;
+    if (RoiWindow(Device(), roi, last, d, e)) SumOverRoi(points_, table_, d, e);
+    const std::string description = fit_.Description;
+    fit_ = solution.Fit;
+    fit_.Description = description;
+    messages_.SendReference(kPointViewer, gd_Points, &points_);
+    messages_.SendDraw(kPointViewer, kMaskIndexPointsFit);
+    messages_.SendDraw(kGraphEditor, kMaskIndexPlateau);
+    shell_.SetModeStatus(QStringLiteral("%1 %2-%3: the ROI's growth points and solution")
+                             .arg(QString::fromStdString(solution.Kind),
+                                  QString::fromStdString(solution.From),
+                                  QString::fromStdString(solution.To)));
+}
+
 void TGrowthMode::ComputeRange() {
-    if (SingleAliquot()) {
-        panel_->AppendSolution(QStringLiteral(
-            "Range and All compute the multi-aliquot methods; compute the disks one by one."));
-        return;
-    }
     TPlateauInput in;
     in.Table = &table_;
     in.Device = Device();
     in.Method = method_;
     in.Options = panel_->FitOptions();
-    IndexRange(table_, Device(), in.FirstIndex, in.LastIndex);
+    rangeError_.clear();
+    if (SingleAliquot()) {
+        // The indices are the aliquots' numbers; a number the set lacks is skipped.
+        if (!hasPlatter_ || platter_.Disks.empty()) return;
+        in.FirstIndex = platter_.Disks.begin()->first;
+        in.LastIndex = platter_.Disks.rbegin()->first;
+        saLimits_ = panel_->SaLimits()->Limits();
+        in.Solve = [this](int aliquot, TGrowthPoints&, TSolution& solution) {
+            if (platter_.Find(aliquot) == nullptr) return false;
+            std::string error;
+            solution = SolveSingleAliquot(aliquot, error);
+            if (!error.empty() && rangeError_.empty()) rangeError_ = error;
+            return true;
+        };
+    } else {
+        IndexRange(table_, Device(), in.FirstIndex, in.LastIndex);
+    }
     const bool all = panel_->IndexMode() == TIndexMode::All;
     const int wantFirst = all ? in.FirstIndex : rangeFirst_;
     const int wantLast = all ? in.LastIndex : rangeLast_;
@@ -73,7 +110,7 @@ void TGrowthMode::ComputeRange() {
 
     // The growth points as for one computation at the first index of the range.
     index_ = in.From;
-    EnsurePoints();
+    if (!SingleAliquot()) EnsurePoints();
     PrepareResultViewer();
     auto run = std::make_unique<TPlateauRun>(in, points_);
     if (!run->Error().empty()) {
@@ -125,6 +162,8 @@ void TGrowthMode::RangeFinished(TPlateauRun& run) {
     } else if (!solutions_.Succeeded) {
         panel_->AppendSolution(QStringLiteral("No solution of the range succeeded."));
     }
+    if (SingleAliquot()) panel_->SaLimits()->ShowLimits(saLimits_);
+    if (!rangeError_.empty()) shell_.ShowError(QString::fromStdString(rangeError_));
     ShowStatusMessage(shell_.Window(), cancelled ? QStringLiteral("Computation cancelled")
                                                  : QStringLiteral("Computation finished"));
     SendPlateau();
@@ -140,10 +179,12 @@ void TGrowthMode::SendPlateau() {
     }
     plateau_ = BuildPlateauArray(solutions_, Device());
     if (showViewer_) showViewer_(kGraphEditor);
-    const bool tl = IsTLDevice(Device());
-    shell_.Document().SetLastPlateau(
-        {plateau_, static_cast<uint8_t>(tl ? gkTemperature : gkChannel), Device().Spacing,
-         tl ? "Glow temperature, C" : "OSL channel"});
+    const bool tl = IsTLDevice(Device()) && !SingleAliquot();
+    const uint8_t kind = SingleAliquot() ? gkDisk : tl ? gkTemperature : gkChannel;
+    const char* xLabel = SingleAliquot() ? "Disk number"
+                         : tl            ? "Glow temperature, C"
+                                         : "OSL channel";
+    shell_.Document().SetLastPlateau({plateau_, kind, Device().Spacing, xLabel});
     const QFileInfo file(shell_.Document().FileName());
     TPlateauNotesInput notes;
     notes.FileName = file.fileName().toStdString();
@@ -157,9 +198,9 @@ void TGrowthMode::SendPlateau() {
     notes.PrintedOn = QLocale().toString(QTime::currentTime(), QLocale::LongFormat).toStdString();
     messages_.SendValue(kGraphEditor, gd_Plot, plPlateau);
     messages_.SendText(kGraphEditor, gd_Title, "Orvane - View results");
-    messages_.SendValue(kGraphEditor, gd_Kind, tl ? gkTemperature : gkChannel);
+    messages_.SendValue(kGraphEditor, gd_Kind, kind);
     messages_.SendText(kGraphEditor, gd_Caption, "Paleodose results");
-    messages_.SendText(kGraphEditor, gd_XLabel, tl ? "Glow temperature, C" : "OSL channel");
+    messages_.SendText(kGraphEditor, gd_XLabel, xLabel);
     messages_.SendText(kGraphEditor, gd_YLabel, "Paleodose");
     messages_.SendText(kGraphEditor, gd_Notes, PlateauNotes(notes));
     messages_.SendValue(kGraphEditor, gd_Spacing, Device().Spacing);

@@ -5,6 +5,7 @@
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 
 TSaLimitsWidget::TSaLimitsWidget(QWidget* parent)
@@ -54,6 +55,10 @@ TSaLimitsWidget::TSaLimitsWidget(QWidget* parent)
     }
     for (int n = 4; n < 8; ++n) numIO_[n]->setParent(tlLimits_);
     grid->addWidget(tlLimits_, 4, 0, 1, 4);
+    setNcf_ = new QPushButton(QStringLiteral("Set NCF template"), this);
+    setNcf_->setObjectName(QStringLiteral("SetNCF"));
+    grid->addWidget(setNcf_, 5, 0, 1, 4);
+    connect(setNcf_, &QPushButton::clicked, this, &TSaLimitsWidget::ncfTemplateRequested);
     connect(normalization_, &QButtonGroup::idClicked, this, [this] { UpdateVisibility(); });
     ShowLimits(TSaLimits{});
 }
@@ -86,4 +91,5 @@ void TSaLimitsWidget::UpdateVisibility() {
     const int mode = normalization_->checkedId();
     ownBackground_->setVisible(mode == kSaNormOsl || mode == kSaNormNcf);
     tlLimits_->setVisible(mode == kSaNormTL || mode == kSaNormNcf);
+    setNcf_->setVisible(mode == kSaNormNcf);
 }

@@ -2,7 +2,7 @@
 // The group " Select limits " of the growth panel for the single-aliquot methods: the signal
 // and background windows of the shine (s), "use always own bgd", the test-dose
 // " Normalization " (No, OSL, TL, NCF) and the "TL norm limits" (degC). "use always own bgd"
-// shows for OSL and NCF, the TL limits for TL and NCF.
+// shows for OSL and NCF, the TL limits for TL and NCF, "Set NCF template" for NCF.
 #include <QGroupBox>
 
 #include "analysis/single_aliquot.h"
@@ -10,6 +10,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QDoubleSpinBox;
+class QPushButton;
 
 class TSaLimitsWidget : public QGroupBox {
     Q_OBJECT
@@ -20,6 +21,10 @@ public:
     // Shows limits (the rewritten channel boundaries, a normalisation that fell back).
     void ShowLimits(const TSaLimits& limits);
 
+signals:
+    // "Set NCF template" was clicked.
+    void ncfTemplateRequested();
+
 private:
     void UpdateVisibility();
 
@@ -27,4 +32,5 @@ private:
     QCheckBox* ownBackground_ = nullptr;
     QButtonGroup* normalization_ = nullptr;
     QWidget* tlLimits_ = nullptr;
+    QPushButton* setNcf_ = nullptr;
 };

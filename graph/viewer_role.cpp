@@ -295,9 +295,12 @@ void TViewerRole::ChartClicked(const QPoint& pixel) {
     } else if (plot_ == plPlateau && plateau_) {
         const TPick pick = NearestPick(chart, pickables_, pixel);
         if (!pick.item) return;
-        MarkPlateauRow(static_cast<int>(pick.item - pickables_.data()));
-        if (roiPicked_) roiPicked_(pick.itemClass == kRoiResultClass);
-        if (index_ && pick.tag != *index_) {
+        const int row = static_cast<int>(pick.item - pickables_.data());
+        const bool otherRow = row != pickedRow_;
+        MarkPlateauRow(row);
+        // A ROI result may share its index with a channel: a new row is a pick as well.
+        if (index_ && (pick.tag != *index_ || otherRow)) {
+            if (plateauPicked_) plateauPicked_(row);
             *index_ = pick.tag;
             drawPlateauSelection_ = true;
             form_.Redraw(false);
@@ -420,6 +423,7 @@ void TViewerRole::FillPlateauTable() {
 void TViewerRole::MarkPlateauRow(int row) {
     QTableView* view = form_.Table();
     if (row < 0 || row >= table_.rowCount()) return;
+    pickedRow_ = row;
     const QSignalBlocker quiet(view->selectionModel());
     view->selectRow(row);
     view->setCurrentIndex(table_.index(row, 1));
@@ -431,6 +435,7 @@ void TViewerRole::TableRowPicked(int row) {
     MarkPlateauRow(row);
     const TPlateauElement& e = (*plateau_)[static_cast<std::size_t>(row)];
     if (!index_) return;
+    if (plateauPicked_) plateauPicked_(row);
     *index_ = e.Index;
     drawPlateauSelection_ = true;
     form_.Redraw(false);

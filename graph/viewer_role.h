@@ -57,9 +57,11 @@ public:
     // The label of the index field for the data kind: "Temp.", "Chan.", "Disk", "Point".
     static QString DataKindLabel(uint8_t kind);
 
-    // The main window's flag for a picked ROI result (class 252) in the plateau view.
-    void SetRoiResultPicked(std::function<void(bool)> callback) {
-        roiPicked_ = std::move(callback);
+    // Told the row of the plateau element the user picks (in the chart or the table) just
+    // before the pick is reported, so that the main window can tell a ROI result from the
+    // channel or temperature of the same index.
+    void SetPlateauPicked(std::function<void(int row)> callback) {
+        plateauPicked_ = std::move(callback);
     }
     // The bounds of ROI `number` of the current ROI set, for the plateau table's row titles.
     void SetRoiBounds(std::function<bool(int number, int& first, int& last)> bounds) {
@@ -100,6 +102,7 @@ private:
     TPickables pickables_;
     QStandardItemModel table_;
     bool drawPlateauSelection_ = false;
-    std::function<void(bool)> roiPicked_;
+    std::function<void(int)> plateauPicked_;
+    int pickedRow_ = -1;  // the plateau row marked last
     std::function<bool(int, int&, int&)> roiBounds_;
 };

@@ -20,8 +20,11 @@ TGrForm1* ShowGraphViewer(TEditorShell& shell, const std::string& name) {
         form = new TGrForm1(shell, shell.Window());
         form->setObjectName(QString::fromStdString(name));
         form->setModal(false);
-        form->SetRole(std::make_unique<TViewerRole>(*form, shell.Document().GraphMessages(), name,
-                                                    &shell.Document()));
+        auto role = std::make_unique<TViewerRole>(*form, shell.Document().GraphMessages(), name,
+                                                  &shell.Document());
+        role->SetPlateauPicked(
+            [document = &shell.Document()](int row) { document->SetPickedPlateauRow(row); });
+        form->SetRole(std::move(role));
     }
     if (form->isHidden()) form->show();
     return form;

@@ -27,8 +27,8 @@ void SetTimeBases(TSampleRecord& r, const TTimeBases& b) {
 }
 
 // --- S12.SAD ---
-// Disks 1 and 2: a natural short shine, four short shines each after a further 120 s of beta
-// (10.02 Gy), and a background shine. Disk 3, the depletion disk: five short shines of its
+// Disks 1 and 2: a natural short shine, four short shines each after a further 360 s of beta
+// (30.06 Gy), and a background shine. Disk 3, the depletion disk: five short shines of its
 // natural signal without any dose, and a background shine. The short shine (0.1 s at 10 % power)
 // takes about 2.4 % of the fast component each time; the simulation carries that depletion along.
 constexpr int kSadPower = 26;  // of 255: 10 %
@@ -37,7 +37,7 @@ constexpr double kSadSaturation = 3600000.0;  // a large, bright aliquot
 constexpr double kSadD0 = 110.0;
 constexpr double kSadBackgroundRate = 40.0;
 const TTimeBases kSadBases{10, 0, 0, 0};
-constexpr double kSadStepSeconds = 120.0;
+constexpr double kSadStepSeconds = 360.0;
 constexpr int kSadSteps = 4;
 constexpr int kSadDisks = 3;  // two additive disks and a depletion disk
 

@@ -364,12 +364,12 @@ TEST(AliquotSet, SampleSadIsAdditive) {
     ASSERT_EQ(platter.Count(), 3);
     const TDiskList* disk = platter.Find(1);
     ASSERT_NE(disk, nullptr);
-    // Four further shines of 120 s x 0.0835 Gy/s each.
-    EXPECT_NEAR(disk->RefDose, 4 * 120 * 0.0835, 1e-9);
+    // Four further shines of 360 s x 0.0835 Gy/s each.
+    EXPECT_NEAR(disk->RefDose, 4 * 360 * 0.0835, 1e-9);
     // Disk 3 is the depletion disk: no dose added.
     EXPECT_EQ(platter.Find(3)->RefDose, 0);
     EXPECT_EQ(DiskListTexts(platter)[0],
-              "Disk#1  SAA total dose 40.1; additive doses: 10; 10; 10; 10");
+              "Disk#1  SAA total dose 120; additive doses: 30.1; 30.1; 30.1; 30.1");
 }
 
 TEST(AliquotSet, RefusesMixedDataAndKeepsAnyDiskNumber) {

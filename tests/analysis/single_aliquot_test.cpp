@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <map>
+#include <vector>
 
+#include "analysis/single_aliquot_ncf.h"
 #include "record_store/measurement_codes.h"
 
 namespace {
@@ -248,4 +251,150 @@ TEST(SarPointsTest, TLTestDosesIntegratedOverTheTLWindows) {
     ASSERT_FALSE(skipped.warnings.empty());
     EXPECT_EQ(skipped.warnings[0], "Disk 1: a TL test dose has \"Spacing\" 0 and is skipped");
     EXPECT_EQ(again.normalization, kSaNormNone);
+}
+
+namespace {
+
+// A disk measured by the NCF template: TL test dose 2 Gy, its second heating, the natural
+// shine, TL 2 Gy, its second heating, the reference shine (5 Gy), then R1 = 20 Gy, T = 7.2 Gy,
+// R2 = 40 Gy, T = 7.2 Gy. TL records have "Spacing" 10; OSL records 10 channels of 0.01 s.
+struct TNcfDisk {
+    TLookupTable table;
+    TPlatter platter;
+    std::map<int, TFloatArray> curves;  // by ordinal
+
+    explicit TNcfDisk(bool withBackgroundHeatings) {
+        enum TKind { kTL, kTLBackground, kNatural, kRef, kRegen };
+        std::vector<std::pair<TKind, double>> run = {
+            {kTL, 2},  {kTLBackground, 0}, {kNatural, 0}, {kTL, 2},     {kTLBackground, 0},
+            {kRef, 5}, {kRegen, 20},       {kRef, 7.2},   {kRegen, 40}, {kRef, 7.2}};
+        if (!withBackgroundHeatings)
+            std::erase_if(run, [](const auto& m) { return m.first == kTLBackground; });
+        TDiskList& disk = platter.Disks[1];
+        disk.Disk = 1;
+        for (const auto& [kind, dose] : run) {
+            const bool tl = kind == kTL || kind == kTLBackground;
+            TLookupRecord e = Entry(1, dose, kind == kRegen, kind == kRef || kind == kTLBackground);
+            e.Ordinal = e.RecordIndex = static_cast<int32_t>(table.size());
+            if (tl) {
+                e.Key = TDeviceKey{};
+                e.Key.Spacing = 10;
+                e.TLRun = kind == kTL;
+            }
+            TFloatArray curve(11, 0.0);
+            // TL: the first test dose glows 100 per point, the second 120; background
+            // heatings 10 and 20; each own background window (points 5..6) holds 8.
+            // OSL: constant over channels 1..8, 4 in channels 9..10 (the background).
+            const int before = static_cast<int>(table.size());
+            for (int k = 1; k <= 10; ++k) {
+                if (tl) {
+                    const bool first = before < 2;
+                    curve[k] = kind == kTL ? (first ? 100 : 120) : (first ? 10 : 20);
+                    if (kind == kTL && (k == 5 || k == 6)) curve[k] = 8;
+                } else {
+                    // Net signals over channels 1..2 (count x 2 - 8): natural 192, test
+                    // doses 92, R1 100 and R2 200, so that after normalisation the
+                    // regenerated points lie on 5 per Gy.
+                    const double count = kind == kNatural ? 100
+                                         : kind == kRef   ? 50
+                                         : dose == 20     ? 54
+                                                          : 104;
+                    curve[k] = k >= 9 ? 4 : count;
+                }
+            }
+            curves[e.Ordinal] = curve;
+            TDiskElement el;
+            el.Ordinal = e.Ordinal;
+            el.Dose = dose;
+            el.IsTL = tl;
+            el.Natural = kind == kNatural;
+            disk.Elements.push_back(el);
+            table.push_back(e);
+        }
+        RecognizeNcfSchemes(platter, table, TNcfTolerances{});
+    }
+    TRawCurveSource Raw() const {
+        return [this](const TLookupRecord& e) { return curves.at(e.Ordinal); };
+    }
+    static TSaLimits Limits() {
+        TSaLimits limits;
+        limits.normalization = kSaNormNcf;
+        limits.signalTo = 0.02;  // channels 1..2
+        limits.backgroundFrom = 0.08;
+        limits.backgroundTo = 0.1;  // channels 9..10
+        limits.tlSignalFrom = 10;
+        limits.tlSignalTo = 30;  // points 1..3
+        limits.tlBackgroundFrom = 50;
+        limits.tlBackgroundTo = 60;  // points 5..6: scaled by 3/2
+        return limits;
+    }
+};
+
+}  // namespace
+
+TEST(SarNcfTest, NaturalCorrectedByTheRatioOfTheTLTestDoses) {
+    struct Case {
+        bool backgroundHeatings;
+        double a, aVariance, h, hVariance;  // net TL signals of the pair and their variances
+    };
+    const Case cases[] = {
+        // Backgrounds from the second heatings: A = 360 - 60, H = 300 - 30.
+        {true, 300, 420, 270, 330},
+        // None: each its own window, 16 scaled by 3/2 (variance 16 x 9/4).
+        {false, 360 - 24, 360 + 36, 300 - 24, 300 + 36},
+    };
+    for (const Case& c : cases) {
+        TNcfDisk fixture(c.backgroundHeatings);
+        const TDiskList& disk = *fixture.platter.Find(1);
+        ASSERT_TRUE(disk.NcfFound) << c.backgroundHeatings;
+        // (5 + 2) x (2 / 2) / 7.2
+        const double scale = 7.0 / 7.2;
+        EXPECT_NEAR(disk.NcfScale, scale, 1e-12);
+        const double ncf = scale * c.a / c.h;
+        const double ncfError =
+            ncf * std::sqrt(c.hVariance / (c.h * c.h) + c.aVariance / (c.a * c.a));
+
+        TSaLimits limits = TNcfDisk::Limits();
+        const TSaPointsReport r = BuildSarGrowthPoints(
+            fixture.table, disk, fixture.table.back().Key, fixture.Raw(), limits);
+        EXPECT_TRUE(r.warnings.empty());
+        ASSERT_TRUE(r.ncf.has_value());
+        EXPECT_NEAR(r.ncf->ncf, ncf, 1e-12);
+        EXPECT_NEAR(r.ncf->error, ncfError, 1e-12);
+        // The natural: E x Tref / (B / NCF) = 192 x NCF, its error from the test dose's
+        // counts (8 + 100), the factor's error and the signal's counts (8 + 200).
+        const TGrowthPoint& natural = r.points[0].Points[0];
+        EXPECT_NEAR(natural.Signal, 192 * ncf, 1e-9);
+        const double relative = std::sqrt(
+            108.0 / (92.0 * 92.0) + (ncfError / ncf) * (ncfError / ncf) + 208.0 / (192.0 * 192.0));
+        EXPECT_NEAR(natural.Error, 192 * ncf * relative / std::sqrt(2.0), 1e-9);
+
+        // The regenerated points lie on 5 per Gy through the origin, so a line gives the
+        // natural dose 192 x NCF / 5, less the TL doses before the natural (2 Gy).
+        TFitOptions linear;
+        linear.FunctionObject = 1;
+        TGrowthPoints points = r.points;
+        const TSolution s = ComputeSarSolution(points, disk, linear, r.ncf);
+        ASSERT_EQ(s.Fit.ResultCode, 0) << s.Line;
+        EXPECT_NEAR(s.Fit.ED, 192 * ncf / 5 - 2, 1e-6);
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "; NCF %4.3f(\u00b1%4.3f); ", ncf, ncfError);
+        EXPECT_NE(s.Line.find(expected), std::string::npos) << s.Line;
+        EXPECT_EQ(s.Line.rfind("Disk   1: ", 0), 0u);
+    }
+}
+
+TEST(SarNcfTest, UnfitPairGivesOneWithAWarning) {
+    // The first TL test dose glows no more than its background: H = 0.
+    TNcfDisk fixture(true);
+    for (int k = 1; k <= 10; ++k) fixture.curves[0][k] = 10;
+    TSaLimits limits = TNcfDisk::Limits();
+    const TSaPointsReport r = BuildSarGrowthPoints(fixture.table, *fixture.platter.Find(1),
+                                                   fixture.table.back().Key, fixture.Raw(), limits);
+    ASSERT_TRUE(r.ncf.has_value());
+    EXPECT_EQ(r.ncf->ncf, 1);
+    EXPECT_EQ(r.ncf->error, 0);
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_NE(r.warnings[0].find("NCF set to 1"), std::string::npos);
+    EXPECT_DOUBLE_EQ(r.points[0].Points[0].Signal, 192);
 }

@@ -191,7 +191,7 @@ TEST_F(CliTest, DumpOfTheSmallFiles) {
     const TJson& second = dump["records"][1];
     EXPECT_TRUE(second["fields"]["Short shine"].boolean);
     EXPECT_EQ(second["fields"]["Irradiator"].text, "B");
-    EXPECT_EQ(second["fields"]["Irradiating time"].number, 120);
+    EXPECT_EQ(second["fields"]["Irradiating time"].number, 360);
     // WORD counts, "NPT" of them, and SINGLE subtracted values, "Max point" of them.
     const TFloatArray& raw = *sad[1].FindCurve("Raw data");
     ASSERT_EQ(second["raw_curve"].items.size(), raw.size());
@@ -428,7 +428,7 @@ TEST_F(CliTest, SummaryDescribesTheSample) {
 TEST_F(CliTest, SummaryOfTheSmallFilesAndOfOtherKinds) {
     TRun run = Run({"summary", Path("S12.SAD")});
     ASSERT_EQ(run.status, 0) << run.err;
-    for (const char* text : {"View      SAD", "Records   18", "natural + dose        8", "10.02 Gy",
+    for (const char* text : {"View      SAD", "Records   18", "natural + dose        8", "30.06 Gy",
                              "10.2 % power at 125 degC, 10 channels over 0.1 s"}) {
         EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
     }

@@ -435,7 +435,7 @@ TEST(SampleSmallFiles, SingleAliquotShinesGrowStepByStep) {
         for (int step = 0; step < 5; ++step) {
             const TSampleRecord& r = sad[disk * 6 + step];
             EXPECT_EQ(r.Number("Short shine"), 1.0);
-            EXPECT_EQ(r.Number("Irradiating time"), step == 0 ? 0.0 : 120.0);
+            EXPECT_EQ(r.Number("Irradiating time"), step == 0 ? 0.0 : 360.0);
             const TFloatArray& sub = *r.FindCurve("Subtracted data");
             EXPECT_EQ(sub.size(), static_cast<size_t>(r.Number("Max point")));
             double sum = 0;
