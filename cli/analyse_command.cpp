@@ -99,7 +99,7 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             args,
             {"--schema", "--device", "--method", "--bleaching", "--irradiations", "--index",
              "--function", "--degree", "--error-model", "--percent", "--reject", "--plot",
-             "--plot-size", "--roi-set", "--log", "--age-inputs"},
+             "--plot-size", "--roi-set", "--settings", "--log", "--age-inputs"},
             {"--list", "--all", "--no-rois"});
         if (line.help) {
             std::cout << UsageText();
@@ -125,9 +125,12 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             throw TUsageError{"--age-range goes with --age-inputs"};
         if (!plateau && line.Has("--age-inputs"))
             throw TUsageError{"--age-inputs (the age plateau) goes with --range or --all"};
-        if (!plateau && (line.Has("--log") || line.Has("--roi-set") || line.Has("--no-rois"))) {
-            throw TUsageError{"--log, --roi-set and --no-rois go with --range or --all"};
+        if (!plateau && (line.Has("--log") || line.Has("--roi-set") || line.Has("--settings") ||
+                         line.Has("--no-rois"))) {
+            throw TUsageError{
+                "--log, --roi-set, --settings and --no-rois go with --range or --all"};
         }
+        const std::optional<std::string> settingsFile = SettingsFileOption(line);
         if (line.Has("--log") && line.Value("--log")->empty())
             throw TUsageError{"--log needs a FILE"};
         TFitOptions options;
@@ -237,7 +240,7 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             }
             request.UseRois = !line.Has("--no-rois");
             request.Rois = NamedROISet(device.Device < 20 ? TROIKind::TL : TROIKind::OSL,
-                                       line.Value("--roi-set"));
+                                       line.Value("--roi-set"), settingsFile);
             request.DataFile = path;
             request.LogFile = line.Value("--log");
             request.AgeInputsFile = line.Value("--age-inputs");

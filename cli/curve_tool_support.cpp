@@ -6,12 +6,14 @@
 #include <memory>
 
 #include "cli/cli_support.h"
+#include "cli/settings_file.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
 #include "record_store/file_names.h"
 #include "record_store/layout_file.h"
 #include "record_store/layout_plan.h"
 #include "record_store/measurement_fields.h"
+#include "roi/roi_sets.h"
 #include "tools/record_cursor.h"
 
 namespace fs = std::filesystem;
@@ -88,10 +90,34 @@ std::function<std::int64_t(std::int32_t)> SaveToolRun(TBinDataSet& store) {
     };
 }
 
-TROISet NamedROISet(TROIKind kind, const std::optional<std::string>& name) {
-    if (!name || *name == kDefaultROISetName) return DefaultROISet(kind);
-    throw TUsageError{"ROI set '" + *name + "' not found: the command-line tool knows only '" +
-                      std::string(kDefaultROISetName) + "'"};
+TROISet NamedROISet(TROIKind kind, const std::optional<std::string>& name,
+                    const std::optional<std::string>& settingsFile) {
+    if (!settingsFile) {
+        if (!name || *name == kDefaultROISetName) return DefaultROISet(kind);
+        throw TUsageError{"ROI set '" + *name + "' not found: without --settings FILE the " +
+                          "command-line tool knows only '" + std::string(kDefaultROISetName) + "'"};
+    }
+    const TSettingsFileReader reader = SettingsFileReader();
+    if (!reader) throw TUsageError{"--settings needs orvane-cli built with the editor's settings"};
+    TROIKindSets sets(kind);
+    sets.Load(*reader(*settingsFile));
+    if (!name) return sets.Current();
+    const TROIList& list = sets.List();
+    for (int n = 0; n < list.Count(); ++n)
+        if (list.names[static_cast<std::size_t>(n)] == *name)
+            return list.sets[static_cast<std::size_t>(n)];
+    if (*name == kDefaultROISetName) return DefaultROISet(kind);
+    std::string known;
+    for (const std::string& n : list.names) known += (known.empty() ? "'" : ", '") + n + "'";
+    throw TUsageError{"ROI set '" + *name + "' not found: the " +
+                      (kind == TROIKind::TL ? "TL" : "OSL") + " ROI sets in " + *settingsFile +
+                      " are " + known};
+}
+
+std::optional<std::string> SettingsFileOption(const TCommandLine& line) {
+    std::optional<std::string> file = line.Value("--settings");
+    if (file && file->empty()) throw TUsageError{"--settings needs a FILE"};
+    return file;
 }
 
 std::optional<std::pair<double, double>> TakeNumberPair(std::vector<std::string>& args,

@@ -13,6 +13,7 @@
 #include "roi/roi_set.h"
 
 class TBinDataSet;
+struct TCommandLine;
 
 // Opens the record file in the view the editor shows it in: the maker's view for .DAT, .SAD
 // and .DAS, the general view otherwise.
@@ -43,6 +44,12 @@ std::optional<std::pair<double, double>> TakeNumberPair(std::vector<std::string>
 // record number (counted from 1 in file order) of each bookmark, as the commands print them.
 std::function<std::int64_t(std::int32_t)> SaveToolRun(TBinDataSet& store);
 
-// The named ROI set of a kind; the program's default set when no name is given. Throws
-// TUsageError for any other name (the command-line tool has no user settings).
-TROISet NamedROISet(TROIKind kind, const std::optional<std::string>& name);
+// The named ROI set of a kind. Without `settingsFile` only the program's default set ("Default
+// ROIs", also when no name is given) is known. With it the sets are the user's, read from
+// that settings file (--settings): no name gives the set the window has current, "Default
+// ROIs" is known even when the file does not hold it. Throws TUsageError for an unknown name
+// (naming the sets there are) and TEditorError when the file cannot be read.
+TROISet NamedROISet(TROIKind kind, const std::optional<std::string>& name,
+                    const std::optional<std::string>& settingsFile = std::nullopt);
+// The file given with --settings, or nullopt; throws TUsageError when it is empty.
+std::optional<std::string> SettingsFileOption(const TCommandLine& line);

@@ -49,7 +49,7 @@ int RunExportAsciiCommand(const std::vector<std::string>& args) {
         const TCommandLine line =
             ParseCommandLine(args,
                              {"--schema", "--fields", "--records", "--delimiter", "--arrange",
-                              "--roi-set-tl", "--roi-set-osl"},
+                              "--roi-set-tl", "--roi-set-osl", "--settings"},
                              {"--roi"});
         if (line.help) {
             std::cout << UsageText();
@@ -66,8 +66,9 @@ int RunExportAsciiCommand(const std::vector<std::string>& args) {
             throw TUsageError{"--arrange must be rows or columns"};
         settings.arrange = arrange == "rows" ? TArrangeRecords::Rows : TArrangeRecords::Columns;
         settings.integrateROIs = line.Has("--roi");
-        settings.tlSet = NamedROISet(TROIKind::TL, line.Value("--roi-set-tl"));
-        settings.oslSet = NamedROISet(TROIKind::OSL, line.Value("--roi-set-osl"));
+        const std::optional<std::string> settingsFile = SettingsFileOption(line);
+        settings.tlSet = NamedROISet(TROIKind::TL, line.Value("--roi-set-tl"), settingsFile);
+        settings.oslSet = NamedROISet(TROIKind::OSL, line.Value("--roi-set-osl"), settingsFile);
 
         TBinDataSet store;
         settings.kind = RecordKindOf(

@@ -9,6 +9,8 @@
 #include "cli/analyse_plot.h"
 #include "cli/plot/growth_plot_writer.h"
 #include "cli/plot/plot_curves_command.h"
+#include "cli/qt/settings_file_reader.h"
+#include "cli/settings_file.h"
 #endif
 
 int main(int argc, char** argv) {
@@ -19,6 +21,9 @@ int main(int argc, char** argv) {
     }
     const std::string command = args.front();
     args.erase(args.begin());
+#ifdef ORVANE_CLI_PLOT
+    SetSettingsFileReader(&ReadSettingsFile);
+#endif
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << UsageText();
         return kExitOk;

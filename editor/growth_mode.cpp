@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDate>
+#include <QDialog>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMainWindow>
@@ -88,7 +89,7 @@ TGrowthMode::TGrowthMode(TEditorShell& shell)
     shell_.Action(A::GrowthWriteSol)->setToolTip(QStringLiteral("Write solutions to file"));
     runner_ = new TPlateauRunner(shell_.Window());
     connect(shell_.Action(A::GrowthQuit), &QAction::triggered, this, [this] {
-        if (on_) shell_.Action(TActionId::ComputeGrowth)->trigger();
+        if (on_) shell_.Action(command_)->trigger();
     });
 
     // The compute tool bar, shown while the mode is on.
@@ -150,10 +151,31 @@ QString TGrowthMode::StatusText() const {
            QFileInfo(shell_.Document().FileName()).fileName();
 }
 
-void TGrowthMode::SetViewerHooks(std::function<void(const std::string&)> show,
+void TGrowthMode::SetViewerHooks(std::function<QWidget*(const std::string&)> show,
                                  std::function<void(const std::string&)> close) {
     showViewer_ = std::move(show);
     closeViewer_ = std::move(close);
+}
+
+void TGrowthMode::OpenViewer(const char* name) {
+    if (!showViewer_) return;
+    auto* viewer = qobject_cast<QDialog*>(showViewer_(name));
+    if (!viewer) return;
+    // One connection per window, which lives on (hidden) after it is closed.
+    disconnect(viewer, &QDialog::finished, this, nullptr);
+    connect(viewer, &QDialog::finished, this,
+            [this, viewerName = std::string(name)] { ViewerClosed(viewerName); });
+}
+
+void TGrowthMode::ViewerClosed(const std::string& name) {
+    using A = TActionId;
+    const A preview = name == kPointViewer   ? A::GrowthPnt
+                      : name == kCurveViewer ? A::GrowthCur
+                                             : A::Count;
+    if (preview == A::Count || !shell_.Action(preview)->isChecked()) return;
+    shell_.Action(preview)->setChecked(false);
+    if (!shell_.Action(A::GrowthPnt)->isChecked() && !shell_.Action(A::GrowthCur)->isChecked())
+        FreePoints();
 }
 
 void TGrowthMode::UpdateCommands() {
@@ -178,6 +200,12 @@ void TGrowthMode::UpdateCommands() {
 // --- Entering and leaving -------------------------------------------------------------------
 
 void TGrowthMode::Enter() {
+    EnterAs(TActionId::ComputeGrowth, TIndexMode::Single);
+}
+
+void TGrowthMode::EnterAs(TActionId command, TIndexMode indexMode) {
+    command_ = command;
+    entryIndexMode_ = indexMode;
     TEditorDocument& document = shell_.Document();
     TBinDataSet* view = document.ShownView();
     if (!view) return;
@@ -319,7 +347,7 @@ void TGrowthMode::SetUpIndex() {
         rangeLast_ = fields_.Maximum / spacing - 1;
     }
     hasPoints_ = false;
-    ShowSingle();
+    ShowIndexMode(fields_.Valid() ? entryIndexMode_ : TIndexMode::Single);
 }
 
 void TGrowthMode::ShowSingle() {
@@ -328,14 +356,18 @@ void TGrowthMode::ShowSingle() {
     panel_->SetFirstValueValid(true);
 }
 
-void TGrowthMode::ChooseIndexMode(TIndexMode mode) {
-    if (!on_) return;
+void TGrowthMode::ShowIndexMode(TIndexMode mode) {
     if (mode == TIndexMode::Single) {
         ShowSingle();
     } else {
         panel_->ShowIndexMode(mode, ValueOfIndex(fields_, rangeFirst_),
                               ValueOfIndex(fields_, rangeLast_));
     }
+}
+
+void TGrowthMode::ChooseIndexMode(TIndexMode mode) {
+    if (!on_) return;
+    ShowIndexMode(mode);
     UpdateCommands();
 }
 
@@ -523,7 +555,7 @@ TSolution TGrowthMode::SolveSingleAliquot(int aliquot, std::string& error) {
 
 // The point viewer shows the results.
 void TGrowthMode::PrepareResultViewer() {
-    if (showViewer_) showViewer_(kPointViewer);
+    OpenViewer(kPointViewer);
     const bool osl = !IsTLDevice(Device());
     messages_.SendValue(kPointViewer, gd_Plot, plResults);
     messages_.SendText(kPointViewer, gd_Title, "Orvane - View results");
@@ -578,7 +610,7 @@ std::string TGrowthMode::Notes(bool withIndex) const {
 
 void TGrowthMode::SendPointPreview() {
     RebuildPoints();
-    if (showViewer_) showViewer_(kPointViewer);
+    OpenViewer(kPointViewer);
     const bool osl = !IsTLDevice(Device());
     messages_.SendValue(kPointViewer, gd_Plot, plPoints);
     messages_.SendText(kPointViewer, gd_Title, "Orvane - View points");
@@ -595,7 +627,7 @@ void TGrowthMode::SendPointPreview() {
 
 void TGrowthMode::SendCurvePreview() {
     RebuildPoints();
-    if (showViewer_) showViewer_(kCurveViewer);
+    OpenViewer(kCurveViewer);
     const bool osl = !IsTLDevice(Device());
     messages_.SendValue(kCurveViewer, gd_Plot, plViewCurves);
     messages_.SendText(kCurveViewer, gd_Title, "Orvane - View curves");

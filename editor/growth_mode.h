@@ -5,6 +5,8 @@
 // and "Compute" writes one solution line per computation. The point and curve viewers get
 // their items through the graph messages of the document ("PointViewer", "CurveViewer");
 // the mode is the main window's receiver ("EdForm1") for what they report back.
+// "Plateau test" is the same workflow opened with "All" as index mode (TPlateauMode,
+// plateau_mode.h, enters and leaves this mode for its own command).
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -39,7 +41,11 @@ public:
 
     TActionId Command() const override { return TActionId::ComputeGrowth; }
     TModeGroup Group() const override { return TModeGroup::Compute; }
+    // Entered as "Growth curve": "Single" index mode.
     void Enter() override;
+    // Entered for `command` with `indexMode` chosen ("Plateau test": "All"); "Quit" then
+    // switches that command off, and a device or method change shows that index mode again.
+    void EnterAs(TActionId command, TIndexMode indexMode);
     void Leave() override;
     QWidget* Panel() override;
     QString StatusText() const override;
@@ -49,8 +55,13 @@ public:
     // The graph windows are made elsewhere: `show` makes or shows the viewer of a name
     // ("PointViewer", "CurveViewer") so that it is registered with the document's graph
     // messages, `close` closes it. Without them the mode sends to the viewers that exist.
-    void SetViewerHooks(std::function<void(const std::string&)> show,
+    // `show` returns the window it made or showed (nullptr when none): the mode hears when
+    // the user closes it and unchecks its preview.
+    void SetViewerHooks(std::function<QWidget*(const std::string&)> show,
                         std::function<void(const std::string&)> close);
+    // The viewer of `name` was closed (by the user, or by the mode): its preview command is
+    // unchecked, so the next index change does not open it again.
+    void ViewerClosed(const std::string& name);
 
     // --- Commands (also reached through the panel, its pop-up menu and the tool bar) ----
     void Compute();
@@ -75,6 +86,8 @@ public:
 
     // --- State, for the panel's owner and tests ------------------------------------------
     bool IsOn() const { return on_; }
+    // The command the mode was entered for ("Growth curve" or "Plateau test").
+    TActionId EnteredCommand() const { return command_; }
     const TLookupTable& Table() const { return table_; }
     const TMethodGrid& MethodGrid() const { return grid_; }
     const std::vector<TDeviceEntry>& Devices() const { return devices_; }
@@ -110,6 +123,9 @@ private:
     void FirstValueChanged(int value);
     void SecondValueChanged(int value);
     void ShowSingle();
+    // Shows `mode` in the panel with the index or the range of the current data.
+    void ShowIndexMode(TIndexMode mode);
+    void OpenViewer(const char* name);
     void AfterAcceptChange();
     void ToggleAccept(int ordinal, bool fromKey);
     void ShowMenu(const QPoint& globalPos, bool onCurves, int ordinal);
@@ -143,9 +159,11 @@ private:
     QPointer<TGrowthPanel> panel_;  // the mode's; the window's stack holds it while shown
     QToolBar* toolBar_ = nullptr;
     QMenu* menu_ = nullptr;
-    std::function<void(const std::string&)> showViewer_;
+    std::function<QWidget*(const std::string&)> showViewer_;
     std::function<void(const std::string&)> closeViewer_;
     bool on_ = false;
+    TActionId command_ = TActionId::ComputeGrowth;
+    TIndexMode entryIndexMode_ = TIndexMode::Single;
 
     // The panel state. The viewers read the table, the points, the fit record and the
     // index through their addresses: these members stay where they are while the mode lives.

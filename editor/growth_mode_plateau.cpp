@@ -213,7 +213,7 @@ void TGrowthMode::WriteSolutions() {
     if (!on_ || RangeRunning() || !solutions_.Succeeded) return;
     const QFileInfo data(shell_.Document().FileName());
     const QString proposed = QDir::current().filePath(data.completeBaseName().toUpper());
-    const QString path = shell_.Prompts().SaveFileName(
+    const QString path = shell_.Prompts().AppendFileName(
         shell_.Window(), QStringLiteral("Save solutions to file"), proposed,
         QString::fromLatin1(kSolutionsFilter), QStringLiteral("lgf"));
     if (path.isEmpty()) return;

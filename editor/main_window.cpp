@@ -28,6 +28,7 @@
 #include "editor/help_window.h"
 #include "editor/layout_controller.h"
 #include "editor/mode_switcher.h"
+#include "editor/plateau_mode.h"
 #include "editor/record_form.h"
 #include "editor/record_navigator.h"
 #include "editor/roi_commands.h"
@@ -86,12 +87,14 @@ TMainWindow::TMainWindow(TSettingsStore& settings, TUserPrompts* prompts, QWidge
     modes_->Register(std::make_unique<TSubtractMode>(*this));
     auto growth = std::make_unique<TGrowthMode>(*this);
     // The mode's previews and results open the viewer windows, one per name, on demand.
-    growth->SetViewerHooks([this](const std::string& name) { ShowGraphViewer(*this, name); },
-                           [this](const std::string& name) {
-                               if (TGrForm1* viewer = FindGraphViewer(*this, name))
-                                   viewer->reject();
-                           });
-    modes_->Register(std::move(growth));
+    growth->SetViewerHooks(
+        [this](const std::string& name) -> QWidget* { return ShowGraphViewer(*this, name); },
+        [this](const std::string& name) {
+            if (TGrForm1* viewer = FindGraphViewer(*this, name); viewer && viewer->isVisible())
+                viewer->reject();
+        });
+    // "Plateau test" is the growth-curve workflow opened with "All".
+    modes_->Register(std::make_unique<TPlateauMode>(modes_->Register(std::move(growth))));
     modes_->Register(std::make_unique<TFadingMode>(*this));
     UpdateActions();
 }

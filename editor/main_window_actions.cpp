@@ -19,9 +19,6 @@
 
 namespace {
 
-// Built by later work: present, captioned and disabled.
-constexpr TActionId kLaterWork[] = {TActionId::ComputePlateau};
-
 // Commands without behaviour yet, which no mode enables: disabled, and their status tip says
 // so.
 constexpr TActionId kNotAvailable[] = {TActionId::FileMerge, TActionId::ToolsConvert,
@@ -54,7 +51,6 @@ void TMainWindow::CreateActions() {
     Action(A::ToolsSubtract)->setCheckable(true);
     Action(A::ToolsUseROIs)->setCheckable(true);
     Action(A::ToolsUseROIs)->setChecked(true);
-    for (A id : kLaterWork) Action(id)->setEnabled(false);
     for (A id : kNotAvailable) {
         Action(id)->setEnabled(false);
         Action(id)->setStatusTip(QStringLiteral("Not available in this version."));

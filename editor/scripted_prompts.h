@@ -10,6 +10,7 @@ class TScriptedPrompts : public TUserPrompts {
 public:
     struct TFileDialog {
         QString title, directory, filter, defaultSuffix;
+        bool append = false;  // asked by AppendFileName: no overwrite question
     };
 
     std::deque<TAnswer> saveAnswers;  // empty: Cancel
@@ -39,6 +40,12 @@ public:
     QString SaveFileName(QWidget*, const QString& title, const QString& proposed,
                          const QString& filter, const QString& defaultSuffix) override {
         dialogs.append({title, proposed, filter, defaultSuffix});
+        return Next(saveNames);
+    }
+    // Answered from `saveNames` like SaveFileName.
+    QString AppendFileName(QWidget*, const QString& title, const QString& proposed,
+                           const QString& filter, const QString& defaultSuffix) override {
+        dialogs.append({title, proposed, filter, defaultSuffix, true});
         return Next(saveNames);
     }
     bool Confirm(QWidget*, const QString&, const QString& question) override {

@@ -47,15 +47,28 @@ QString TDialogPrompts::OpenFileName(QWidget* parent, const QString& title,
     return QFileDialog::getOpenFileName(parent, title, directory, QtFilter(filter));
 }
 
-QString TDialogPrompts::SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
-                                     const QString& filter, const QString& defaultSuffix) {
+// A save dialog; `confirmOverwrite` asks before an existing file is taken.
+QString TDialogPrompts::AskFileToWrite(QWidget* parent, const QString& title,
+                                       const QString& proposed, const QString& filter,
+                                       const QString& defaultSuffix, bool confirmOverwrite) {
     QFileDialog dialog(parent, title, proposed, QtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
     dialog.selectFile(proposed);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
+}
+
+QString TDialogPrompts::SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
+                                     const QString& filter, const QString& defaultSuffix) {
+    return AskFileToWrite(parent, title, proposed, filter, defaultSuffix, true);
+}
+
+QString TDialogPrompts::AppendFileName(QWidget* parent, const QString& title,
+                                       const QString& proposed, const QString& filter,
+                                       const QString& defaultSuffix) {
+    return AskFileToWrite(parent, title, proposed, filter, defaultSuffix, false);
 }
 
 bool TDialogPrompts::Confirm(QWidget* parent, const QString& title, const QString& question) {

@@ -24,6 +24,13 @@ public:
     // The dialog asks before overwriting an existing file.
     virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
                                  const QString& filter, const QString& defaultSuffix) = 0;
+    // A file to append to (a log): a save dialog that takes an existing file without asking
+    // whether to overwrite it, since nothing in it is lost. Seams without a dialog of their
+    // own answer as for SaveFileName.
+    virtual QString AppendFileName(QWidget* parent, const QString& title, const QString& proposed,
+                                   const QString& filter, const QString& defaultSuffix) {
+        return SaveFileName(parent, title, proposed, filter, defaultSuffix);
+    }
     // A question with Yes and No before a command that cannot be taken back by Undo; true for
     // Yes. Unless a seam answers it, the answer is No and nothing changes.
     virtual bool Confirm(QWidget* /*parent*/, const QString& /*title*/,
@@ -42,5 +49,12 @@ public:
                          const QString& filter) override;
     QString SaveFileName(QWidget* parent, const QString& title, const QString& proposed,
                          const QString& filter, const QString& defaultSuffix) override;
+    QString AppendFileName(QWidget* parent, const QString& title, const QString& proposed,
+                           const QString& filter, const QString& defaultSuffix) override;
     bool Confirm(QWidget* parent, const QString& title, const QString& question) override;
+
+private:
+    static QString AskFileToWrite(QWidget* parent, const QString& title, const QString& proposed,
+                                  const QString& filter, const QString& defaultSuffix,
+                                  bool confirmOverwrite);
 };

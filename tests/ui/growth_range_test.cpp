@@ -25,6 +25,7 @@
 #include "editor/plateau_runner.h"
 #include "graph/graph_form.h"
 #include "graph/viewer_windows.h"
+#include "ui/growth_panel_cells.h"
 #include "ui/sample_window_fixture.h"
 
 namespace {
@@ -95,14 +96,8 @@ private:
         QTabBar* tabs = Panel()->DeviceTabs();
         for (int i = 0; i < tabs->count(); ++i)
             if (tabs->tabText(i).startsWith(device)) tabs->setCurrentIndex(i);
-        QTableWidget* grid = Panel()->MethodGrid();
-        int row = -1, column = -1;
-        for (int r = 1; r < grid->rowCount(); ++r)
-            if (grid->item(r, 0)->text() == QStringLiteral("Regen growth curve")) row = r;
-        for (int c = 1; c < grid->columnCount(); ++c)
-            if (grid->item(0, c)->text() == QStringLiteral("BL(120.0/SOLAR)")) column = c;
-        QVERIFY(row > 0 && column > 0);
-        grid->setCurrentCell(row, column);
+        QVERIFY(ChooseMethodCell(Panel(), QStringLiteral("Regen growth curve"),
+                                 QStringLiteral("BL(120.0/SOLAR)")));
         QCOMPARE(Mode()->CurrentMethod(), static_cast<int>(kRegenGrowth));
     }
     void Choose(const QString& mode) {
@@ -221,6 +216,8 @@ private slots:
             prompts_->dialogs[0].filter,
             QStringLiteral("Log files (*.lgf)|*.lgf|Text files (*.txt)|*.txt|All files (*.*)|*.*"));
         QCOMPARE(prompts_->dialogs[0].defaultSuffix, QStringLiteral("lgf"));
+        // The log is appended to: the dialog does not ask whether to overwrite it.
+        QVERIFY(prompts_->dialogs[0].append && prompts_->dialogs[1].append);
         const QString cliLog = dir_ + QStringLiteral("/cli.lgf");
         Cli({QStringLiteral("analyse"), Dat(), QStringLiteral("--device"), QStringLiteral("0"),
              QStringLiteral("--method"), QStringLiteral("1"), QStringLiteral("--bleaching"),
