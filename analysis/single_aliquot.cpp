@@ -230,7 +230,7 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
     if (usable.empty()) return report;
     // Single grains carry no normalisation flags: signal and test dose alternate.
     const bool paired = !anyNorm && usable.size() >= 2 && usable.size() % 2 == 0 &&
-                        (limits.normalization == kSaNormOsl || limits.normalization == kSaNormNcf);
+                        limits.normalization == kSaNormOsl;
     std::vector<int> signals;
     for (std::size_t n = 0; n < usable.size(); ++n)
         if (!paired || n % 2 == 0) signals.push_back(usable[n]);
@@ -426,8 +426,8 @@ TSolution ComputeSarSolution(TGrowthPoints& points, const TDiskList& disk,
 }
 
 FunctionCode DepletionFunctionCode(int depletionObject) {
-    if (depletionObject <= 1) return kLinearFunction;
-    return kDecayBase + std::min(depletionObject - 1, 4);
+    if (depletionObject > kDecayBase && depletionObject <= kDecayBase + 4) return depletionObject;
+    return kLinearFunction;
 }
 
 TSolution ComputeSaaSolution(TGrowthPoints& points, const TPlatter& platter, const TDiskList& disk,

@@ -104,8 +104,8 @@ TSolution ComputeSarSolution(TGrowthPoints& points, const TDiskList& disk,
                              const TFitOptions& options,
                              const std::optional<TNcfFactor>& ncf = std::nullopt);
 
-// The depletion fit of the list: 1 linear, 2..5 one to four exponentials (the engine's codes
-// 1 and 49..52).
+// The engine's function of the depletion fit list's object: 1 linear, 49..52 one to four
+// exponentials ("1 exponent" .. "4 exponents"); anything else is linear.
 FunctionCode DepletionFunctionCode(int depletionObject);
 
 // SAA: the depletion fit over the depletion disks, then the single-aliquot solution of

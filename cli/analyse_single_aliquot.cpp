@@ -52,7 +52,7 @@ TSaCliOptions TakeSingleAliquotOptions(std::vector<std::string>& args) {
         const std::vector<std::string> fits{"linear", "1", "2", "3", "4"};
         const auto it = std::find(fits.begin(), fits.end(), *d);
         if (it == fits.end()) throw TUsageError{"--depletion takes linear, 1, 2, 3 or 4"};
-        sa.depletionObject = static_cast<int>(it - fits.begin()) + 1;
+        sa.depletionObject = it == fits.begin() ? 1 : 48 + static_cast<int>(it - fits.begin());
     }
     return sa;
 }

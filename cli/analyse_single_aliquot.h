@@ -13,7 +13,7 @@ class TBinDataSet;
 
 struct TSaCliOptions {
     TSaLimits limits;
-    int depletionObject = 1;  // 1 linear, 2..5 one to four exponentials
+    int depletionObject = 49;  // 1 linear, 49..52 one to four exponentials, as in the window
 };
 
 // --sa-signal FROM TO, --sa-background FROM TO (seconds), --ncf no|osl|tl|ncf, --depletion

@@ -546,11 +546,14 @@ TSolution TGrowthMode::SolveSingleAliquot(int aliquot, std::string& error) {
             stored.NCF = report.ncf->ncf;
             stored.NCFError = report.ncf->error;
         }
-        return ComputeSarSolution(points_, disk, panel_->FitOptions(), report.ncf);
+        s = ComputeSarSolution(points_, disk, panel_->FitOptions(), report.ncf);
+    } else {
+        points_ = BuildSaaGrowthPoints(table_, disk, Device());
+        s = ComputeSaaSolution(points_, platter_, disk, table_, panel_->DepletionObject(),
+                               panel_->FitOptions(), error);
     }
-    points_ = BuildSaaGrowthPoints(table_, disk, Device());
-    return ComputeSaaSolution(points_, platter_, disk, table_, panel_->DepletionObject(),
-                              panel_->FitOptions(), error);
+    s.Fit.Channel = aliquot;  // the index: a grain's number among the grains
+    return s;
 }
 
 // The point viewer shows the results.

@@ -203,9 +203,11 @@ TEST(SaaTest, DepletionDisksMustHaveEqualCounts) {
 }
 
 TEST(SaaTest, DepletionFunctionCodes) {
+    // The list's objects: "Linear" 1, "1 exponent" .. "4 exponents" 49..52.
     EXPECT_EQ(DepletionFunctionCode(1), kLinearFunction);
-    for (int object = 2; object <= 5; ++object)
-        EXPECT_EQ(DepletionFunctionCode(object), kDecayBase + object - 1);
+    for (int exponents = 1; exponents <= 4; ++exponents)
+        EXPECT_EQ(DepletionFunctionCode(48 + exponents), kDecayBase + exponents);
+    EXPECT_EQ(DepletionFunctionCode(53), kLinearFunction);
 }
 
 TEST(SarPointsTest, TLTestDosesIntegratedOverTheTLWindows) {

@@ -1,0 +1,235 @@
+// Growth-curve mode on the single-aliquot samples and the paleodose plot's ROI results:
+// "All" computes every grain of S12.DAS and every disk of S12.SAD (each finding the natural
+// dose of 42 Gy within its error) and plots them against the disk number; "Set NCF template"
+// on data without the template warns and offers only "1.0"; a ROI result picked in the
+// result viewer brings back the ROI's points and solution, not the channel of the same number.
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QTimer>
+#include <QtTest>
+
+#include "analysis/graph_messages.h"
+#include "analysis/ncf_template_dialog.h"
+#include "editor/editor_document.h"
+#include "editor/growth_mode.h"
+#include "editor/growth_panel.h"
+#include "editor/main_window.h"
+#include "editor/mode_switcher.h"
+#include "graph/graph_form.h"
+#include "graph/viewer_role.h"
+#include "graph/viewer_windows.h"
+#include "roi/roi_sets.h"
+#include "ui/sample_window_fixture.h"
+
+namespace {
+
+constexpr double kNaturalDose = 42.0;
+
+QStringList SolutionLines(TGrowthPanel* panel) {
+    return panel->SolutionBox()->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+class SingleAliquotModeTest : public QObject, TSampleWindowFixture {
+    Q_OBJECT
+
+private:
+    TGrowthMode* Mode() const { return dynamic_cast<TGrowthMode*>(form_->Modes().Active()); }
+    TGrowthPanel* Panel() const { return Mode()->GrowthPanel(); }
+    void Enter(const char* file) {
+        QVERIFY(form_->OpenFile(dir_ + QLatin1Char('/') + QLatin1String(file)));
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        QVERIFY(Mode());
+    }
+    void Choose(const QString& text) {
+        for (QRadioButton* b : Panel()->findChildren<QRadioButton*>())
+            if (b->text() == text) b->click();
+    }
+    void ChooseFunction(const QString& text) {
+        auto* functions = Panel()->findChild<QComboBox*>(QStringLiteral("ComboBox4"));
+        functions->setCurrentIndex(functions->findText(text));
+        emit functions->activated(functions->currentIndex());
+    }
+    void ComputeAll() {
+        Choose(QStringLiteral("All"));
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!Mode()->RangeRunning(), 60000);
+    }
+
+private slots:
+    void init() { QVERIFY(SetUp()); }
+    void cleanup() { TearDown(); }
+
+    void allComputesEveryAliquot_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("function");
+        QTest::addColumn<QStringList>("prefixes");
+        QTest::addColumn<int>("dosed");  // aliquots with a dose (the rest: depletion disks)
+        QTest::newRow("grains, SA Regenerative")
+            << QStringLiteral("S12.DAS") << QStringLiteral("Linear")
+            << QStringList{QStringLiteral("Disk 1 hole 12: "), QStringLiteral("Disk 1 hole 37: "),
+                           QStringLiteral("Disk 1 hole 58: "), QStringLiteral("Disk 1 hole 81: ")}
+            << 4;
+        QTest::newRow("disks, SA Additive")
+            << QStringLiteral("S12.SAD") << QStringLiteral("Saturating exponential")
+            << QStringList{QStringLiteral("Disk   1: "), QStringLiteral("Disk   2: "),
+                           QStringLiteral("Disk   3: is a depletion disk")}
+            << 2;
+    }
+    void allComputesEveryAliquot() {
+        QFETCH(QString, file);
+        QFETCH(QString, function);
+        QFETCH(QStringList, prefixes);
+        QFETCH(int, dosed);
+        Enter(file.toLatin1().constData());
+        ChooseFunction(function);
+        QVERIFY(!form_->Action(TActionId::ToolsUseROIs)->isEnabled());
+        ComputeAll();
+        QVERIFY2(prompts_->errors.isEmpty(), qPrintable(prompts_->errors.join(QLatin1Char('|'))));
+
+        const QStringList lines = SolutionLines(Panel());
+        QCOMPARE(lines.size(), prefixes.size());
+        for (int i = 0; i < prefixes.size(); ++i)
+            QVERIFY2(lines[i].startsWith(prefixes[i]), qPrintable(lines[i]));
+        const TSolutionArray& s = Mode()->Solutions();
+        QVERIFY(s.Succeeded);
+        QCOMPARE(s.FirstIndex, 1);
+        QCOMPARE(s.IndexCount, static_cast<int>(prefixes.size()));
+        for (int n = 1; n <= dosed; ++n) {
+            const TFitRecord& fit = s.AtIndex(n)->Fit;
+            QCOMPARE(s.AtIndex(n)->Kind, std::string("Disk"));
+            QCOMPARE(fit.ResultCode, 0);
+            QVERIFY2(std::abs(fit.ED - kNaturalDose) < 2 * fit.EDError, qPrintable(lines[n - 1]));
+        }
+
+        // The paleodose plot: against the disk number, in the result viewer.
+        const TPlateauArray& plot = Mode()->Plateau();
+        QVERIFY(static_cast<int>(plot.size()) >= dosed);
+        for (int n = 0; n < dosed; ++n) QCOMPARE(plot[static_cast<std::size_t>(n)].X, n + 1.0);
+        TGrForm1* viewer = FindGraphViewer(*form_, kGraphEditor);
+        QVERIFY(viewer && viewer->isVisible());
+        auto& role = *static_cast<TViewerRole*>(viewer->Role());
+        QCOMPARE(role.DataKind(), static_cast<uint8_t>(gkDisk));
+        QCOMPARE(role.Caption(), QStringLiteral("Paleodose results"));
+        QCOMPARE(form_->Document().LastPlateau()->XLabel, std::string("Disk number"));
+        if (qEnvironmentVariableIsSet("ORVANE_SHOTS"))
+            viewer->grab().save(qEnvironmentVariable("ORVANE_SHOTS") + QLatin1Char('/') + file +
+                                QStringLiteral("_plateau.png"));
+
+        // Picking the second aliquot's result brings its solution back.
+        QTableView* table = viewer->Table();
+        const QModelIndex second = table->model()->index(1, 1);
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                          table->visualRect(second).center());
+        QCOMPARE(Mode()->CurrentIndex(), 2);
+        QCOMPARE(Mode()->Fit().ED, s.AtIndex(2)->Fit.ED);
+    }
+
+    void ncfTemplateWithoutTemplateWarns() {
+        Enter("S12.DAS");
+        auto* limits = Panel()->findChild<QGroupBox*>(QStringLiteral("GroupBoxSAR"));
+        auto* setNcf = limits->findChild<QPushButton*>(QStringLiteral("SetNCF"));
+        QVERIFY(setNcf && !setNcf->isVisible());
+        for (QRadioButton* b : limits->findChildren<QRadioButton*>())
+            if (b->text() == QStringLiteral("NCF")) b->click();
+        QVERIFY(setNcf->isVisible());
+
+        // The dialog: the disk of the index field, nothing found, the lists without records.
+        QString disk, natural;
+        int numerators = -1, denominators = -1;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<TNCFTemplateDlg*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            disk = dialog->findChild<QLineEdit*>(QStringLiteral("CurrentDisk"))->text();
+            natural = dialog->findChild<QLineEdit*>(QStringLiteral("NaturalEdt"))->text();
+            numerators = dialog->findChild<QComboBox*>(QStringLiteral("NumeratorBox"))->count();
+            denominators = dialog->findChild<QComboBox*>(QStringLiteral("DenominatorBox"))->count();
+            dialog->done(TNCFTemplateDlg::kCancel);
+        });
+        QTest::mouseClick(setNcf, Qt::LeftButton);
+        QCOMPARE(prompts_->warnings,
+                 QStringList{QStringLiteral("Measurements do not follow NCF template\n\r   or "
+                                            "parameters are too restrictive.")});
+        QCOMPARE(disk, QStringLiteral("1"));
+        QCOMPARE(natural, QStringLiteral("not found"));
+        QCOMPARE(numerators, 2);  // "select record", "1.0"
+        QCOMPARE(denominators, 2);
+
+        // Computing in NCF mode without a template falls back to "No" and says so.
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        QVERIFY(!setNcf->isVisible());
+        const QString line = SolutionLines(Panel()).last();
+        QVERIFY2(line.startsWith(QStringLiteral("Disk 1 hole 12: ")), qPrintable(line));
+        QVERIFY2(!line.contains(QStringLiteral("NCF")), qPrintable(line));
+    }
+
+    void roiResultPickedBringsTheRoiBack() {
+        // A second TL ROI, 300..350 degC: channels 60..69 at spacing 5.
+        TROISet& rois = ProgramROISets().Of(TROIKind::TL).Current();
+        const TROISet saved = rois;
+        rois[1] = TROI{"ROI 2", 300, 350};
+        QProcess cli;
+        cli.start(QStringLiteral(ORVANE_CLI_PATH),
+                  {QStringLiteral("subtract"), dir_ + QStringLiteral("/S12.DAT"),
+                   QStringLiteral("--curves"), QStringLiteral("tl")});
+        QVERIFY(cli.waitForFinished(60000) && cli.exitCode() == 0);
+        Enter("S12.DAT");
+        QTableWidget* grid = Panel()->MethodGrid();
+        for (int r = 1; r < grid->rowCount(); ++r)
+            if (grid->item(r, 0)->text() == QStringLiteral("Regen growth curve"))
+                grid->setCurrentCell(r, 1);
+        Choose(QStringLiteral("Range"));
+        Panel()->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(300);
+        Panel()->findChild<QSpinBox*>(QStringLiteral("SpinEdit2"))->setValue(310);
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!Mode()->RangeRunning(), 60000);
+        rois = saved;
+
+        // Steps 59..61, then ROI 0 (200..500, cannot be integrated) and ROI 1 (number 1, as
+        // is the temperature step of 10 degC).
+        const TSolutionArray& s = Mode()->Solutions();
+        const TSolutionRecord* roi = s.AtPlotRow(4);
+        QVERIFY(roi && roi->IsRoi());
+        QCOMPARE(roi->From, std::string("300"));
+        QCOMPARE(roi->Fit.ResultCode, 0);
+        TGrForm1* viewer = FindGraphViewer(*form_, kGraphEditor);
+        QVERIFY(viewer && viewer->isVisible());
+        auto& role = *static_cast<TViewerRole*>(viewer->Role());
+        role.TableRowPicked(0);  // step 59 first
+        QCOMPARE(Mode()->Fit().ED, s.AtIndex(59)->Fit.ED);
+        role.TableRowPicked(4);
+        QCOMPARE(Mode()->CurrentIndex(), 1);
+        QCOMPARE(Mode()->Fit().ED, roi->Fit.ED);
+        QCOMPARE(Mode()->Fit().Channel, 1);
+        // The points are the ROI's sums: every signal is the sum of its curve over 60..69.
+        const TLookupTable& table = Mode()->Table();
+        int checked = 0;
+        for (const TDosePoints& level : Mode()->Points()) {
+            for (const TGrowthPoint& p : level.Points) {
+                const TFloatArray& curve = table[static_cast<std::size_t>(p.Ordinal)].Curve;
+                double sum = 0;
+                for (int i = 60; i <= 69; ++i) sum += curve[static_cast<std::size_t>(i)];
+                QCOMPARE(p.Signal, sum);
+                ++checked;
+            }
+        }
+        QVERIFY(checked > 10);
+        // Back to a step: its own points and solution.
+        role.TableRowPicked(1);
+        QCOMPARE(Mode()->CurrentIndex(), 60);
+        QCOMPARE(Mode()->Fit().ED, s.AtIndex(60)->Fit.ED);
+    }
+};
+
+QTEST_MAIN(SingleAliquotModeTest)
+#include "single_aliquot_mode_test.moc"
