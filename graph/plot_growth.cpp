@@ -495,10 +495,16 @@ TViewRanges RangesFromPlateau(const TPlateauArray& plateau) {
 }
 
 void DrawPlateau(QCustomPlot& chart, const TPlateauArray& plateau, uint8_t dataKind,
-                 bool markSelected, int32_t selectedIndex, bool rescale, TPickables& pickables) {
+                 bool markSelected, int32_t selectedIndex, bool rescale, TPickables& pickables,
+                 int selectedRow) {
     ClearChart(chart, pickables);
-    for (const TPlateauElement& e : plateau) {
-        const bool selected = markSelected && e.Index == selectedIndex;
+    // A ROI result shares its index with a channel or step: the row picked decides.
+    const bool byRow = selectedRow >= 0 && selectedRow < static_cast<int>(plateau.size()) &&
+                       plateau[static_cast<std::size_t>(selectedRow)].Index == selectedIndex;
+    for (std::size_t row = 0; row < plateau.size(); ++row) {
+        const TPlateauElement& e = plateau[row];
+        const bool selected = markSelected && (byRow ? static_cast<int>(row) == selectedRow
+                                                     : e.Index == selectedIndex);
         QColor colour = kSilver;
         QCPScatterStyle::ScatterShape shape = QCPScatterStyle::ssCross;
         int itemClass = 0;

@@ -102,6 +102,8 @@ void ClearFittedCurve(QCustomPlot& chart, TPickables& pickables);
 // the largest Value + Error.
 TViewRanges RangesFromPlateau(const TPlateauArray& plateau);
 // Clears the chart and draws each element's error bar and mark by its State; the element
-// whose Index is `selectedIndex` (when `markSelected`) takes the selected colour.
+// whose Index is `selectedIndex` (when `markSelected`) takes the selected colour; when the
+// element of `selectedRow` has that Index, only it does.
 void DrawPlateau(QCustomPlot& chart, const TPlateauArray& plateau, uint8_t dataKind,
-                 bool markSelected, int32_t selectedIndex, bool rescale, TPickables& pickables);
+                 bool markSelected, int32_t selectedIndex, bool rescale, TPickables& pickables,
+                 int selectedRow = -1);

@@ -254,7 +254,7 @@ void TViewerRole::Draw(QCustomPlot& chart, bool rescale) {
             if (plateau_) {
                 DrawPlateau(chart, *plateau_, kind_,
                             !form_.NumberLabel()->isHidden() || drawPlateauSelection_, IndexValue(),
-                            rescale, pickables_);
+                            rescale, pickables_, pickedRow_);
             }
             break;
         default:
@@ -453,6 +453,7 @@ bool TViewerRole::PrepareClose() {
     spacing_ = 1;
     plot_ = plNone;
     drawPlateauSelection_ = false;
+    pickedRow_ = -1;
     ranges_ = {};
     QCustomPlot& chart = *form_.Chart();
     chart.clearPlottables();

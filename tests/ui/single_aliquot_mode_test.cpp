@@ -209,6 +209,9 @@ private slots:
         QCOMPARE(Mode()->Fit().ED, s.AtIndex(59)->Fit.ED);
         role.TableRowPicked(4);
         QCOMPARE(Mode()->CurrentIndex(), 1);
+        if (qEnvironmentVariableIsSet("ORVANE_SHOTS"))
+            viewer->grab().save(qEnvironmentVariable("ORVANE_SHOTS") +
+                                QStringLiteral("/roi_picked.png"));
         QCOMPARE(Mode()->Fit().ED, roi->Fit.ED);
         QCOMPARE(Mode()->Fit().Channel, 1);
         // The points are the ROI's sums: every signal is the sum of its curve over 60..69.
