@@ -437,6 +437,8 @@ TSolution ComputeSaaSolution(TGrowthPoints& points, const TPlatter& platter, con
     s.Fit.Channel = disk.Disk;
     const std::string prefix = AliquotLinePrefix(disk);
     s.Line = prefix;
+    // A disk that stops here has no dose: not a result of 0 Gy.
+    s.Fit.ResultCode = kSolutionNotAvailable;
     if (!points.empty() && points.front().Kind == kDepletionLevel) {
         s.Line = prefix + "is a depletion disk";
         return s;
@@ -477,6 +479,7 @@ TSolution ComputeSaaSolution(TGrowthPoints& points, const TPlatter& platter, con
         std::string message;
         ResultMessage(result, message);
         error = message + "\r\nin SAA computations.";
+        s.Fit.ResultCode = result;
         return s;
     }
     // 3. The disk's individual additive doses.

@@ -205,6 +205,44 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
                                       InQuotes(bleachings[static_cast<std::size_t>(bleaching)].Text)
                                 : std::string()));
         }
+        // What Range and All compute, for either kind of method.
+        const auto plateauRequest = [&] {
+            TPlateauRequest request;
+            request.Table = &table;
+            request.Device = device;
+            request.DeviceText = devices[static_cast<std::size_t>(deviceIndex)].Text;
+            request.Method = method;
+            if (bleaching > 0)
+                request.BleachingText = bleachings[static_cast<std::size_t>(bleaching)].Text;
+            request.Options = options;
+            request.All = !range;
+            if (range) {
+                request.RangeFrom = static_cast<int>(ParseNumberOption("--range", range->first));
+                request.RangeTo = static_cast<int>(ParseNumberOption("--range", range->second));
+            }
+            request.DataFile = path;
+            request.LogFile = line.Value("--log");
+            request.AgeInputsFile = line.Value("--age-inputs");
+            if (ageRange) {
+                request.AgeRange = {ParseNumberOption("--age-range", ageRange->first),
+                                    ParseNumberOption("--age-range", ageRange->second)};
+            }
+            return request;
+        };
+        if ((method == kSaAdditive || method == kSaRegenerative) && plateau) {
+            // The aliquots one after the other; no ROIs.
+            TSaAliquotSolver solver(store, ToolCurveFields(store), table, device, method, options,
+                                    singleAliquot);
+            TPlateauRequest request = plateauRequest();
+            request.UseRois = false;
+            request.Solve = [&solver](int aliquot, TGrowthPoints& points, TSolution& s) {
+                return solver.Solve(aliquot, points, s);
+            };
+            request.FirstAliquot = solver.FirstAliquot();
+            request.LastAliquot = solver.LastAliquot();
+            RunPlateauAnalysis(request);
+            return CloseRecordFile(store);
+        }
         if (method == kSaAdditive || method == kSaRegenerative) {
             std::optional<int> aliquot;
             if (line.Has("--index")) aliquot = IntegerOption(line, "--index", 0);
@@ -226,28 +264,10 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
 
         if (plateau) {
             UpdateSelection(table, device, irradiations, bleach.Bleaching, method);
-            TPlateauRequest request;
-            request.Table = &table;
-            request.Device = device;
-            request.DeviceText = devices[static_cast<std::size_t>(deviceIndex)].Text;
-            request.Method = method;
-            if (bleaching > 0) request.BleachingText = bleach.Text;
-            request.Options = options;
-            request.All = !range;
-            if (range) {
-                request.RangeFrom = static_cast<int>(ParseNumberOption("--range", range->first));
-                request.RangeTo = static_cast<int>(ParseNumberOption("--range", range->second));
-            }
+            TPlateauRequest request = plateauRequest();
             request.UseRois = !line.Has("--no-rois");
             request.Rois = NamedROISet(device.Device < 20 ? TROIKind::TL : TROIKind::OSL,
                                        line.Value("--roi-set"), settingsFile);
-            request.DataFile = path;
-            request.LogFile = line.Value("--log");
-            request.AgeInputsFile = line.Value("--age-inputs");
-            if (ageRange) {
-                request.AgeRange = {ParseNumberOption("--age-range", ageRange->first),
-                                    ParseNumberOption("--age-range", ageRange->second)};
-            }
             RunPlateauAnalysis(request);
             return CloseRecordFile(store);
         }

@@ -103,14 +103,21 @@ std::string AgePlateauJson(const std::string& inputsFile,
 
 void RunPlateauAnalysis(const TPlateauRequest& r) {
     const TDeviceKey& device = r.Device;
-    const bool tl = IsTLDevice(device);
+    const bool singleAliquot = r.Method == kSaAdditive || r.Method == kSaRegenerative;
+    const bool tl = IsTLDevice(device) && !singleAliquot;
     if (tl && device.Spacing <= 0) throw TEditorError(kZeroSpacingMessage);
     TPlateauInput in;
     in.Table = r.Table;
     in.Device = device;
     in.Method = r.Method;
     in.Options = r.Options;
-    IndexRange(*r.Table, device, in.FirstIndex, in.LastIndex);
+    in.Solve = r.Solve;
+    if (r.Solve) {
+        in.FirstIndex = r.FirstAliquot;
+        in.LastIndex = r.LastAliquot;
+    } else {
+        IndexRange(*r.Table, device, in.FirstIndex, in.LastIndex);
+    }
     int wantFirst = in.FirstIndex, wantLast = in.LastIndex;
     if (!r.All) {
         wantFirst = tl ? r.RangeFrom / device.Spacing - 1 : r.RangeFrom;
@@ -119,7 +126,6 @@ void RunPlateauAnalysis(const TPlateauRequest& r) {
     if (!ClipPlateauRange(in.FirstIndex, in.LastIndex, wantFirst, wantLast, in.From, in.To)) {
         throw TEditorError("The range is empty: nothing was computed.");
     }
-    const bool singleAliquot = r.Method == kSaAdditive || r.Method == kSaRegenerative;
     in.UseRois = r.UseRois && !singleAliquot && (tl || IsOslDevice(device));
     in.Rois = r.Rois;
 
@@ -133,7 +139,8 @@ void RunPlateauAnalysis(const TPlateauRequest& r) {
     summary.Osl = !tl;
     summary.PrintedOn = TimeOfDayNow();
 
-    TGrowthPoints points = BuildGrowthPoints(*r.Table, r.Method, in.From);
+    TGrowthPoints points;
+    if (!r.Solve) points = BuildGrowthPoints(*r.Table, r.Method, in.From);
     TPlateauRun run(in, points);
     if (!run.Error().empty()) throw TEditorError(run.Error());
     std::string entries;

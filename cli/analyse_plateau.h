@@ -2,6 +2,7 @@
 // orvane-cli analyse --range A B | --all: the plateau test without the window. Every index of
 // the range, then the ROIs of the ROI set, as "Compute" with "Range" or "All" computes them;
 // --log appends the block "Write solutions to file" appends.
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -28,6 +29,11 @@ struct TPlateauRequest {
     // range of x values (index field values) whose ages are averaged; none: all of them.
     std::optional<std::string> AgeInputsFile;
     std::optional<std::pair<double, double>> AgeRange;
+    // Single-aliquot methods: the aliquots' numbers from first to last are the indices (the
+    // range is given in them) and Solve computes one (false: a number the file lacks).
+    std::function<bool(int, TGrowthPoints&, TSolution&)> Solve;
+    int FirstAliquot = 0;
+    int LastAliquot = 0;
 };
 
 // The "Points" array of a solution entry.

@@ -57,37 +57,59 @@ TSaCliOptions TakeSingleAliquotOptions(std::vector<std::string>& args) {
     return sa;
 }
 
+TSaAliquotSolver::TSaAliquotSolver(const TBinDataSet& store, const TCurveFieldList& curves,
+                                   const TLookupTable& table, const TDeviceKey& device, int method,
+                                   const TFitOptions& options, TSaCliOptions sa)
+    : table_(table),
+      device_(device),
+      method_(method),
+      options_(options),
+      sa_(sa),
+      curves_(curves),
+      rawCurves_(store, curves_) {
+    if (!BuildAliquotSet(table, platter_) || platter_.Disks.empty())
+        throw TEditorError(kNoSingleAliquotData);
+    if (method == kSaRegenerative) RecognizeNcfSchemes(platter_, table, TNcfTolerances{});
+}
+
+bool TSaAliquotSolver::Solve(int aliquot, TGrowthPoints& points, TSolution& solution) {
+    const TDiskList* disk = platter_.Find(aliquot);
+    if (disk == nullptr) return false;
+    ncf_.reset();
+    if (method_ == kSaRegenerative) {
+        const TRawCurveSource raw = [this](const TLookupRecord& e) { return rawCurves_.Curve(e); };
+        TSaPointsReport report = BuildSarGrowthPoints(table_, *disk, device_, raw, sa_.limits);
+        for (const std::string& w : report.warnings) warnings_.push_back(w);
+        points = std::move(report.points);
+        ncf_ = report.ncf;
+        solution = ComputeSarSolution(points, *disk, options_, ncf_);
+    } else {
+        points = BuildSaaGrowthPoints(table_, *disk, device_);
+        std::string error;
+        solution = ComputeSaaSolution(points, platter_, *disk, table_, sa_.depletionObject,
+                                      options_, error);
+        if (!error.empty()) throw TEditorError(error);
+    }
+    solution.Fit.Channel = aliquot;
+    return true;
+}
+
 std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& curves,
                               const TLookupTable& table, const TDeviceKey& device,
                               const std::string& deviceText, int method, std::optional<int> aliquot,
                               const TFitOptions& options, TSaCliOptions sa) {
-    TPlatter platter;
-    if (!BuildAliquotSet(table, platter)) throw TEditorError(kNoSingleAliquotData);
-    if (method == kSaRegenerative) RecognizeNcfSchemes(platter, table, TNcfTolerances{});
-    if (aliquot && platter.Find(*aliquot) == nullptr)
+    TSaAliquotSolver solver(store, curves, table, device, method, options, sa);
+    if (aliquot && solver.Platter().Find(*aliquot) == nullptr)
         throw TEditorError("No aliquot " + std::to_string(*aliquot) + " in the file");
-    const TSaRawCurves rawCurves(store, curves);
-    const TRawCurveSource raw = [&](const TLookupRecord& e) { return rawCurves.Curve(e); };
-    std::vector<std::string> warnings;
     std::string out = "{\"device\":" + JsonQuoted(deviceText) +
                       ",\"method\":" + JsonQuoted(MethodLongName(method)) + ",\"solutions\":[";
     bool first = true;
-    for (const auto& [number, disk] : platter.Disks) {
+    for (const auto& [number, disk] : solver.Platter().Disks) {
         if (aliquot && number != *aliquot) continue;
         TSolution s;
-        std::optional<TNcfFactor> ncf;
-        if (method == kSaRegenerative) {
-            TSaPointsReport report = BuildSarGrowthPoints(table, disk, device, raw, sa.limits);
-            for (const std::string& w : report.warnings) warnings.push_back(w);
-            s = ComputeSarSolution(report.points, disk, options, report.ncf);
-            ncf = report.ncf;
-        } else {
-            TGrowthPoints points = BuildSaaGrowthPoints(table, disk, device);
-            std::string error;
-            s = ComputeSaaSolution(points, platter, disk, table, sa.depletionObject, options,
-                                   error);
-            if (!error.empty()) throw TEditorError(error);
-        }
+        TGrowthPoints points;
+        solver.Solve(number, points, s);
+        const std::optional<TNcfFactor>& ncf = solver.LastNcf();
         std::string message;
         ResultMessage(s.Fit.ResultCode, message);
         out += first ? "{" : ",{";
@@ -101,12 +123,13 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
         out += ",\"ResultCode\":" + std::to_string(s.Fit.ResultCode);
         out += ",\"Message\":" + JsonQuoted(message) + ",\"Note\":" + JsonQuoted(s.Note) + "}";
     }
+    const std::vector<std::string>& warnings = solver.Warnings();
+    const TSaLimits& limits = solver.Limits();
     out += "],\"warnings\":[";
     for (std::size_t i = 0; i < warnings.size(); ++i)
         out += (i ? "," : "") + JsonQuoted(warnings[i]);
-    out += "],\"limits\":{\"signal\":[" + JsonNumber(sa.limits.signalFrom) + "," +
-           JsonNumber(sa.limits.signalTo) + "],\"background\":[" +
-           JsonNumber(sa.limits.backgroundFrom) + "," + JsonNumber(sa.limits.backgroundTo) +
-           "]}}\n";
+    out += "],\"limits\":{\"signal\":[" + JsonNumber(limits.signalFrom) + "," +
+           JsonNumber(limits.signalTo) + "],\"background\":[" + JsonNumber(limits.backgroundFrom) +
+           "," + JsonNumber(limits.backgroundTo) + "]}}\n";
     return out;
 }

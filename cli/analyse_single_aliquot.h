@@ -20,6 +20,40 @@ struct TSaCliOptions {
 // linear|1|2|3|4 (--ncf and --depletion are removed too). Throws TUsageError.
 TSaCliOptions TakeSingleAliquotOptions(std::vector<std::string>& args);
 
+// The aliquots of a file and the computation of one of them, as "Compute" does it in the
+// window: the NCF templates recognised for SA Regenerative, the limits rewritten by the first
+// SAR computation (and the normalisation when it falls back).
+class TSaAliquotSolver {
+public:
+    // Throws TEditorError when the file holds no single-aliquot data.
+    TSaAliquotSolver(const TBinDataSet& store, const TCurveFieldList& curves,
+                     const TLookupTable& table, const TDeviceKey& device, int method,
+                     const TFitOptions& options, TSaCliOptions sa);
+
+    const TPlatter& Platter() const { return platter_; }
+    int FirstAliquot() const { return platter_.Disks.begin()->first; }
+    int LastAliquot() const { return platter_.Disks.rbegin()->first; }
+    // The points and solution of an aliquot; false for a number the file lacks. Throws
+    // TEditorError when the depletion fit of SA Additive fails.
+    bool Solve(int aliquot, TGrowthPoints& points, TSolution& solution);
+    // The NCF factor of the last SAR computation in NCF mode.
+    const std::optional<TNcfFactor>& LastNcf() const { return ncf_; }
+    const std::vector<std::string>& Warnings() const { return warnings_; }
+    const TSaLimits& Limits() const { return sa_.limits; }
+
+private:
+    const TLookupTable& table_;
+    TDeviceKey device_;
+    int method_;
+    TFitOptions options_;
+    TSaCliOptions sa_;
+    TPlatter platter_;
+    TCurveFieldList curves_;  // rawCurves_ reads through it
+    TSaRawCurves rawCurves_;
+    std::optional<TNcfFactor> ncf_;
+    std::vector<std::string> warnings_;
+};
+
 // The JSON of the single-aliquot computation. Throws TEditorError when the aliquot is not in
 // the file or the depletion fit fails.
 std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& curves,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/single_aliquot_ncf.h"
+#include "fitting/result_codes.h"
 #include "record_store/measurement_codes.h"
 
 namespace {
@@ -195,11 +196,13 @@ TEST(SaaTest, DepletionDisksMustHaveEqualCounts) {
     TGrowthPoints depletion = BuildSaaGrowthPoints(table, *platter.Find(2), table[0].Key);
     EXPECT_EQ(depletion.front().Kind, kDepletionLevel);
     EXPECT_EQ(depletion[3].Dose, 3);
+    EXPECT_EQ(s.Fit.ResultCode, kSolutionNotAvailable);
     error.clear();
-    EXPECT_EQ(
-        ComputeSaaSolution(depletion, platter, *platter.Find(2), table, 1, TFitOptions{}, error)
-            .Line,
-        "Disk   2: is a depletion disk");
+    const TSolution d =
+        ComputeSaaSolution(depletion, platter, *platter.Find(2), table, 1, TFitOptions{}, error);
+    EXPECT_EQ(d.Line, "Disk   2: is a depletion disk");
+    // No dose: not a result of 0 Gy that a plateau or an age would take.
+    EXPECT_EQ(d.Fit.ResultCode, kSolutionNotAvailable);
 }
 
 TEST(SaaTest, DepletionFunctionCodes) {

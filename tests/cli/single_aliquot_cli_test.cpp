@@ -1,12 +1,16 @@
 // orvane-cli analyse with the single-aliquot methods on the sample: every grain of S12.DAS
 // (SA Regenerative) and the additive disks of S12.SAD with the depletion correction find the
-// natural dose of 42 Gy; the options of the limits group.
+// natural dose of 42 Gy; Range and All over the aliquots with the solutions log; the options
+// of the limits group.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 #include "cli/json_value.h"
 #include "cli_run.h"
+#include "fitting/result_codes.h"
 #include "temp_folder.h"
 #include "tools/sample_generator.h"
 
@@ -83,6 +87,39 @@ TEST_F(SingleAliquotCli, AdditiveDisksWithTheDepletionCorrection) {
                              "--depletion", "linear", "--index", "2"});
     ASSERT_EQ(linear.status, 0) << linear.err;
     EXPECT_GT(TJsonReader::Parse(linear.out)["solutions"][0]["ED"].number, 50);
+}
+
+TEST_F(SingleAliquotCli, RangeAndAllRunOverTheAliquots) {
+    // All over S12.SAD: both additive disks, the depletion disk without a dose.
+    const TRun all = Run({"analyse", Path("S12.SAD"), "--method", "9", "--all"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    const TJson json = TJsonReader::Parse(all.out);
+    ASSERT_EQ(json["solutions"].items.size(), 3u);
+    EXPECT_EQ(json["solutions"][0]["kind"].text, "Disk");
+    EXPECT_EQ(json["solutions"][2]["line"].text, "Disk   3: is a depletion disk");
+    EXPECT_EQ(json["solutions"][2]["ResultCode"].number, kSolutionNotAvailable);
+    ASSERT_EQ(json["plateau"].items.size(), 2u);  // the depletion disk is not plotted
+    for (std::size_t n = 0; n < 2; ++n) {
+        const TJson& p = json["plateau"][n];
+        EXPECT_EQ(p["x"].number, n + 1.0);
+        EXPECT_LT(std::abs(p["value"].number - kNaturalDose), p["error"].number);
+    }
+
+    // A range of grains, logged: the lines of grains 2 and 3, the others not available.
+    const std::string log = Path("grains.lgf");
+    const TRun range = Run({"analyse", Path("S12.DAS"), "--method", "10", "--function", "linear",
+                            "--range", "2", "3", "--log", log});
+    ASSERT_EQ(range.status, 0) << range.err;
+    const TJson r = TJsonReader::Parse(range.out);
+    ASSERT_EQ(r["solutions"].items.size(), 2u);
+    EXPECT_EQ(r["solutions"][0]["line"].text.rfind("Disk 1 hole 37: ", 0), 0u);
+    EXPECT_EQ(r["range"]["lastIndex"].number, 4);
+    std::ifstream in(log, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("\"Selected method: \",\"SA Regenerative\""), std::string::npos);
+    EXPECT_NE(text.find("\r\nDisk,  2,"), std::string::npos);
+    EXPECT_NE(text.find("\r\nDisk,  3,"), std::string::npos);
+    EXPECT_EQ(text.find("\r\nDisk,  4,"), std::string::npos);
 }
 
 TEST_F(SingleAliquotCli, LimitOptionsAreChecked) {
