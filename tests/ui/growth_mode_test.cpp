@@ -37,6 +37,7 @@
 #include "editor/subtract_mode.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/field_value.h"
+#include "ui/growth_panel_cells.h"
 #include "ui/sample_window_fixture.h"
 
 namespace {
@@ -134,13 +135,7 @@ private:
     }
     // The grid cell of a method (by its long name) and a bleaching text.
     QPoint CellOf(const QString& method, const QString& bleaching) const {
-        QTableWidget* grid = Panel()->MethodGrid();
-        int row = -1, column = -1;
-        for (int r = 1; r < grid->rowCount(); ++r)
-            if (grid->item(r, 0)->text() == method) row = r;
-        for (int c = 1; c < grid->columnCount(); ++c)
-            if (grid->item(0, c)->text() == bleaching) column = c;
-        return {column, row};
+        return MethodCell(Panel(), method, bleaching);
     }
     QString CellText(const QString& method, const QString& bleaching) const {
         const QPoint at = CellOf(method, bleaching);
