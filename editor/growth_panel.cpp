@@ -177,11 +177,13 @@ TGrowthPanel::TGrowthPanel(QWidget* parent) : QWidget(parent) {
     QFont fixed(QStringLiteral("monospace"));
     fixed.setStyleHint(QFont::TypeWriter);
     solution_->setFont(fixed);
-    fit->addWidget(Caption(QStringLiteral("Solution"), solution_), 5, 0, 1, 5);
-    fit->addWidget(solution_, 6, 0, 1, 5);
+    fit->addWidget(Caption(QStringLiteral("Solution"), solution_), 5, 0, 1, 6);
+    fit->addWidget(solution_, 6, 0, 1, 6);
+    // Beside the options, where the panel has room: below the solution box the group would be
+    // squeezed by the record grid.
     saLimits_ = new TSaLimitsWidget;
     saLimits_->setVisible(false);
-    fit->addWidget(saLimits_, 7, 0, 1, 5);
+    fit->addWidget(saLimits_, 2, 4, 3, 1, Qt::AlignLeft | Qt::AlignTop);
     fit->setRowStretch(6, 1);
     fit->setColumnStretch(4, 1);
     lower_->addWidget(fitBox_);

@@ -17,10 +17,11 @@ TSaLimitsWidget::TSaLimitsWidget(QWidget* parent)
         box->setObjectName(QStringLiteral("NumIO%1").arg(n + 3));
         box->setDecimals(2);
         box->setRange(0, max);
+        box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000.00")) + 36);
         numIO_[n] = box;
         return box;
     };
-    const char* rows[] = {"Luminescence signal", "Background signal"};
+    const char* rows[] = {"Luminescence signal", "Background signal"};  // NumIO3..6
     for (int r = 0; r < 2; ++r) {
         grid->addWidget(new QLabel(QString::fromLatin1(rows[r]), this), r, 0);
         grid->addWidget(field(2 * r, 100000), r, 1);
@@ -29,11 +30,19 @@ TSaLimitsWidget::TSaLimitsWidget(QWidget* parent)
     }
     ownBackground_ = new QCheckBox(QStringLiteral("use always own bgd"), this);
     ownBackground_->setObjectName(QStringLiteral("CheckBoxSARbgd"));
-    grid->addWidget(ownBackground_, 2, 0, 1, 4);
+    grid->addWidget(ownBackground_, 2, 0, 1, 2);
+    setNcf_ = new QPushButton(QStringLiteral("Set NCF template"), this);
+    setNcf_->setObjectName(QStringLiteral("SetNCF"));
+    grid->addWidget(setNcf_, 2, 2, 1, 2);
+    connect(setNcf_, &QPushButton::clicked, this, &TSaLimitsWidget::ncfTemplateRequested);
 
-    auto* norm = new QGroupBox(QStringLiteral(" Normalization "), this);
+    // The normalisation and its TL limits to the right of the windows, in rows of the same
+    // height, so that the group stays low enough for the panel.
+    auto* norm = new QWidget(this);
     norm->setObjectName(QStringLiteral("RadioGroupSARNorm"));
     auto* normLayout = new QHBoxLayout(norm);
+    normLayout->setContentsMargins(0, 0, 0, 0);
+    normLayout->addWidget(new QLabel(QStringLiteral("Normalization"), norm));
     normalization_ = new QButtonGroup(this);
     const char* modes[] = {"No", "OSL", "TL", "NCF"};
     for (int m = 0; m < 4; ++m) {
@@ -41,11 +50,14 @@ TSaLimitsWidget::TSaLimitsWidget(QWidget* parent)
         normalization_->addButton(radio, m);
         normLayout->addWidget(radio);
     }
-    grid->addWidget(norm, 3, 0, 1, 4);
+    normLayout->addStretch();
+    grid->addWidget(norm, 0, 4);
 
-    tlLimits_ = new QGroupBox(QStringLiteral("TL norm limits"), this);
+    tlLimits_ = new QWidget(this);
     tlLimits_->setObjectName(QStringLiteral("GroupBoxTLNorm"));
     auto* tl = new QGridLayout(tlLimits_);
+    tl->setContentsMargins(0, 0, 0, 0);
+    tlLimits_->setToolTip(QStringLiteral("TL norm limits"));
     const char* tlRows[] = {"TL signal", "TL bgd"};
     for (int r = 0; r < 2; ++r) {
         tl->addWidget(new QLabel(QString::fromLatin1(tlRows[r]), tlLimits_), r, 0);
@@ -54,11 +66,7 @@ TSaLimitsWidget::TSaLimitsWidget(QWidget* parent)
         tl->addWidget(new QLabel(QStringLiteral("deg C"), tlLimits_), r, 3);
     }
     for (int n = 4; n < 8; ++n) numIO_[n]->setParent(tlLimits_);
-    grid->addWidget(tlLimits_, 4, 0, 1, 4);
-    setNcf_ = new QPushButton(QStringLiteral("Set NCF template"), this);
-    setNcf_->setObjectName(QStringLiteral("SetNCF"));
-    grid->addWidget(setNcf_, 5, 0, 1, 4);
-    connect(setNcf_, &QPushButton::clicked, this, &TSaLimitsWidget::ncfTemplateRequested);
+    grid->addWidget(tlLimits_, 1, 4, 2, 1);
     connect(normalization_, &QButtonGroup::idClicked, this, [this] { UpdateVisibility(); });
     ShowLimits(TSaLimits{});
 }

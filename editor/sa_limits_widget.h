@@ -31,6 +31,6 @@ private:
     QDoubleSpinBox* numIO_[8] = {};  // NumIO3 .. NumIO10
     QCheckBox* ownBackground_ = nullptr;
     QButtonGroup* normalization_ = nullptr;
-    QWidget* tlLimits_ = nullptr;
+    QWidget* tlLimits_ = nullptr;  // "TL norm limits"
     QPushButton* setNcf_ = nullptr;
 };

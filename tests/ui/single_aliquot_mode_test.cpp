@@ -143,6 +143,9 @@ private slots:
         for (QRadioButton* b : limits->findChildren<QRadioButton*>())
             if (b->text() == QStringLiteral("NCF")) b->click();
         QVERIFY(setNcf->isVisible());
+        if (qEnvironmentVariableIsSet("ORVANE_SHOTS"))
+            form_->grab().save(qEnvironmentVariable("ORVANE_SHOTS") +
+                               QStringLiteral("/ncf_limits.png"));
 
         // The dialog: the disk of the index field, nothing found, the lists without records.
         QString disk, natural;
