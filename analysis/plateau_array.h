@@ -19,6 +19,8 @@ struct TPlateauElement {
     double Value = 0;
     double Error = 0;
     uint8_t State = kPlateauNoResult;
+    bool Roi = false;                   // computed over a region of interest, whatever its State
+    int32_t RoiFirst = 0, RoiLast = 0;  // the ROI's bounds (degC or channels)
 };
 
 using TPlateauArray = std::vector<TPlateauElement>;

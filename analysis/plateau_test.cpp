@@ -124,6 +124,11 @@ TPlateauArray BuildPlateauArray(const TSolutionArray& solutions, const TDeviceKe
         e.Value = s.Fit.ED;
         e.Error = s.Fit.EDError;
         e.State = PlateauStateOf(s.Fit.ResultCode, roi);
+        if (roi) {
+            e.Roi = true;
+            e.RoiFirst = std::atoi(s.From.c_str());
+            e.RoiLast = std::atoi(s.To.c_str());
+        }
         if (e.State == kPlateauFailed) e.Error = 0;
         plot.push_back(e);
     }

@@ -382,9 +382,8 @@ void TViewerRole::FillPlateauTable() {
     int row = 0;
     for (const TPlateauElement& e : *plateau_) {
         QString title;
-        int first = 0, last = 0;
-        if (e.State == kPlateauRoi && roiBounds_ && roiBounds_(e.Index, first, last)) {
-            title = QString::asprintf("ROI %3d-%d", first, last);
+        if (e.Roi) {
+            title = QString::asprintf("ROI %3d-%d", e.RoiFirst, e.RoiLast);
         } else if (e.State == kPlateauRoi) {
             title = QString::asprintf("ROI %3d", e.Index);
         } else {

@@ -63,10 +63,6 @@ public:
     void SetPlateauPicked(std::function<void(int row)> callback) {
         plateauPicked_ = std::move(callback);
     }
-    // The bounds of ROI `number` of the current ROI set, for the plateau table's row titles.
-    void SetRoiBounds(std::function<bool(int number, int& first, int& last)> bounds) {
-        roiBounds_ = std::move(bounds);
-    }
 
 private:
     void StoreItem(const TGraphMessage& message);
@@ -104,5 +100,4 @@ private:
     bool drawPlateauSelection_ = false;
     std::function<void(int)> plateauPicked_;
     int pickedRow_ = -1;  // the plateau row marked last
-    std::function<bool(int, int&, int&)> roiBounds_;
 };

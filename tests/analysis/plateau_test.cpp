@@ -169,6 +169,13 @@ TEST(PlateauPlot, StatesPlacesAndFailedErrors) {
     EXPECT_DOUBLE_EQ(tl[2].XSpread, 25);
     EXPECT_EQ(tl[2].State, kPlateauRoi);
     EXPECT_EQ(tl[3].State, kPlateauFailed);
+    // A failed ROI stays known as a ROI, with its bounds; a step is none.
+    EXPECT_FALSE(tl[1].Roi);
+    EXPECT_TRUE(tl[3].Roi);
+    EXPECT_EQ(tl[3].RoiFirst, 0);
+    EXPECT_EQ(tl[3].RoiLast, 10);
+    EXPECT_EQ(tl[2].RoiFirst, 300);
+    EXPECT_EQ(tl[2].RoiLast, 350);
     // OSL: every x is the index, ROI results at their ROI number.
     const TPlateauArray osl = BuildPlateauArray(a, OslKey());
     EXPECT_DOUBLE_EQ(osl[0].X, 39);

@@ -208,6 +208,10 @@ private slots:
         TGrForm1* viewer = FindGraphViewer(*form_, kGraphEditor);
         QVERIFY(viewer && viewer->isVisible());
         auto& role = *static_cast<TViewerRole*>(viewer->Role());
+        // The table names the ROIs by their bounds, the failed one too.
+        QAbstractItemModel* rows = viewer->Table()->model();
+        QCOMPARE(rows->headerData(3, Qt::Vertical).toString(), QStringLiteral("ROI 200-500"));
+        QCOMPARE(rows->headerData(4, Qt::Vertical).toString(), QStringLiteral("ROI 300-350"));
         role.TableRowPicked(0);  // step 59 first
         QCOMPARE(Mode()->Fit().ED, s.AtIndex(59)->Fit.ED);
         role.TableRowPicked(4);
