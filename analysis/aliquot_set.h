@@ -27,7 +27,7 @@ struct TDiskList {
     double BgdRate = 0;  // counts per second
     bool NcfFound = false;
     int32_t NcfNatural = -1, NcfFirstTL = -1, NcfSecondTL = -1, NcfReference = -1;
-    double NCF = 0, NCFError = 0, NcfScale = 1.0, NcfDoseSum = 0;
+    double NcfScale = 1.0, NcfDoseSum = 0;
     std::vector<TDiskElement> Elements;
 };
 

@@ -65,6 +65,12 @@ TTLWindows TLWindowsOf(const TSaLimits& limits, int spacing) {
             at(limits.tlBackgroundTo)};
 }
 
+// A TL curve's own background over c..d scaled to the signal window a..b.
+TBackground OwnTLBackground(const TFloatArray& curve, const TTLWindows& w) {
+    const double g = std::max(Sum(curve, w.c, w.d), 0.0);
+    return {g * w.Scale(), std::sqrt(g) * w.Scale()};
+}
+
 // A TL signal over a..b less its background, with the variance of the difference.
 struct TNetSignal {
     double value = 0, variance = 0;
@@ -73,23 +79,24 @@ struct TNetSignal {
 }  // namespace
 
 TNcfFactor ComputeNcfFactor(const TLookupTable& table, const TDiskList& disk,
-                            const TRawCurveSource& raw, const TSaLimits& limits, int spacing,
+                            const TRawCurveSource& raw, const TSaLimits& limits,
                             std::string& warning) {
     TNcfFactor factor;
     const int count = static_cast<int>(disk.Elements.size());
     const auto inDisk = [count](int n) { return n >= 0 && n < count; };
     if (!disk.NcfFound || !inDisk(disk.NcfFirstTL) || !inDisk(disk.NcfSecondTL)) {
-        factor.ncf = disk.NcfScale;  // no TL pair chosen ("1.00"): the scale alone, 1.0
+        factor.NCF = disk.NcfScale;  // no TL pair chosen ("1.00"): the scale alone, 1.0
         return factor;
     }
+    const auto element = [&](int n) -> const TLookupRecord& {
+        return EntryOf(table, disk.Elements[static_cast<std::size_t>(n)]);
+    };
+    const int spacing = element(disk.NcfSecondTL).Key.Spacing;
     if (spacing <= 0) {
         warning = AliquotName(disk) + ": the TL measurements have \"Spacing\" 0; NCF set to 1";
         return factor;
     }
     const TTLWindows w = TLWindowsOf(limits, spacing);
-    const auto element = [&](int n) -> const TLookupRecord& {
-        return EntryOf(table, disk.Elements[static_cast<std::size_t>(n)]);
-    };
     // The background measurement of a TL measurement: the first later TL normalisation that
     // is not a TL run (the second heating of the aliquot).
     const auto backgroundAfter = [&](int n) -> const TLookupRecord* {
@@ -104,17 +111,15 @@ TNcfFactor ComputeNcfFactor(const TLookupTable& table, const TDiskList& disk,
         const TFloatArray curve = raw(element(n));
         TNetSignal s;
         s.value = Sum(curve, w.a, w.b);
-        double d = 0, dVariance = 0;
+        TBackground d;
         if (background != nullptr) {
-            d = std::max(Sum(raw(*background), w.a, w.b), 0.0);
-            dVariance = d;
+            d.value = std::max(Sum(raw(*background), w.a, w.b), 0.0);
+            d.sigma = std::sqrt(d.value);
         } else {
-            const double g = std::max(Sum(curve, w.c, w.d), 0.0);
-            d = g * w.Scale();
-            dVariance = g * w.Scale() * w.Scale();
+            d = OwnTLBackground(curve, w);
         }
-        s.variance = std::max(s.value, 0.0) + dVariance;
-        s.value -= d;
+        s.variance = std::max(s.value, 0.0) + d.sigma * d.sigma;
+        s.value -= d.value;
         return s;
     };
     const TLookupRecord* secondBackground = backgroundAfter(disk.NcfSecondTL);
@@ -127,9 +132,10 @@ TNcfFactor ComputeNcfFactor(const TLookupTable& table, const TDiskList& disk,
                   ": a TL signal of the NCF pair is 0 or less after its background; NCF set to 1";
         return factor;
     }
-    factor.ncf = disk.NcfScale * a.value / h.value;
-    factor.error = std::sqrt(h.variance / (h.value * h.value) + a.variance / (a.value * a.value)) *
-                   std::abs(factor.ncf);
+    factor.NCF = disk.NcfScale * a.value / h.value;
+    factor.NCFError =
+        std::sqrt(h.variance / (h.value * h.value) + a.variance / (a.value * a.value)) *
+        std::abs(factor.NCF);
     return factor;
 }
 
@@ -316,8 +322,7 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
                     // The TL windows in glow-curve points of the test dose's spacing.
                     const TTLWindows tw = TLWindowsOf(limits, test->Key.Spacing);
                     b = Sum(testCurve, tw.a, tw.b);
-                    const double gl = std::max(Sum(testCurve, tw.c, tw.d), 0.0);
-                    tg = {gl * tw.Scale(), std::sqrt(gl) * tw.Scale()};
+                    tg = OwnTLBackground(testCurve, tw);
                 } else {
                     b = Sum(testCurve, w.i, w.j);
                     if (limits.ownBackground) tg = ScaledBackground(testCurve, w, ws, wb);
@@ -332,19 +337,14 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
             // NCF: the natural's test dose divided by the correction factor, so that the
             // natural signal is multiplied by it.
             if (limits.normalization == kSaNormNcf && disk.NcfFound) {
-                const int spacing =
-                    disk.NcfSecondTL >= 0
-                        ? EntryOf(table, disk.Elements[static_cast<std::size_t>(disk.NcfSecondTL)])
-                              .Key.Spacing
-                        : 0;
                 std::string warning;
-                const TNcfFactor f = ComputeNcfFactor(table, disk, raw, limits, spacing, warning);
+                const TNcfFactor f = ComputeNcfFactor(table, disk, raw, limits, warning);
                 if (!warning.empty()) report.warnings.push_back(warning);
                 report.ncf = f;
-                const double corrected = b / f.ncf;
+                const double corrected = b / f.NCF;
                 const double relative = b != 0 ? nErr / b : 0.0;
                 nErr = std::abs(corrected) *
-                       std::sqrt((f.error / f.ncf) * (f.error / f.ncf) + relative * relative);
+                       std::sqrt((f.NCFError / f.NCF) * (f.NCFError / f.NCF) + relative * relative);
                 b = corrected;
             }
         }
@@ -418,7 +418,7 @@ TSolution ComputeSarSolution(TGrowthPoints& points, const TDiskList& disk,
     if (ncf) {
         // "NCF 1.023(±0.015); " follows the dose and its error.
         char text[96];
-        std::snprintf(text, sizeof text, "NCF %4.3f(\u00b1%4.3f); ", ncf->ncf, ncf->error);
+        std::snprintf(text, sizeof text, "NCF %4.3f(\u00b1%4.3f); ", ncf->NCF, ncf->NCFError);
         const std::size_t afterDose = s.Line.find("; ", AliquotLinePrefix(disk).size());
         if (afterDose != std::string::npos) s.Line.insert(afterDose + 2, text);
     }

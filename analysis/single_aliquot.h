@@ -59,17 +59,19 @@ private:
 using TRawCurveSource = std::function<TFloatArray(const TLookupRecord&)>;
 
 // The natural-signal correction of an NCF disk: the ratio of the TL test-dose signals after
-// and before the natural, scaled by the disk's NcfScale.
+// and before the natural, scaled by the disk's NcfScale, and its error. It is computed each
+// time the disk's points are built and travels with them (TSaPointsReport::ncf).
 struct TNcfFactor {
-    double ncf = 1, error = 0;
+    double NCF = 1, NCFError = 0;
 };
 
 // NCF and its error from the disk's chosen TL pair (NcfSecondTL over NcfFirstTL), each less
 // its background: the first TL normalisation shine after it that is not a TL run, or its own
-// background window scaled to the signal window. `spacing` is the reference measurement's.
-// A TL signal of 0 or less gives NCF 1 with the reason in `warning`.
+// background window scaled to the signal window. The TL windows are read in points of the
+// pair's own "Spacing". A TL signal of 0 or less, or a "Spacing" of 0, gives NCF 1 with the
+// reason in `warning`; without a pair the factor is the disk's NcfScale.
 TNcfFactor ComputeNcfFactor(const TLookupTable& table, const TDiskList& disk,
-                            const TRawCurveSource& raw, const TSaLimits& limits, int spacing,
+                            const TRawCurveSource& raw, const TSaLimits& limits,
                             std::string& warning);
 
 struct TSaPointsReport {

@@ -119,7 +119,7 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
         out += ",\"line\":" + JsonQuoted(s.Line);
         out += ",\"ED\":" + JsonNumber(s.Fit.ED) + ",\"EDError\":" + JsonNumber(s.Fit.EDError);
         if (ncf)
-            out += ",\"NCF\":" + JsonNumber(ncf->ncf) + ",\"NCFError\":" + JsonNumber(ncf->error);
+            out += ",\"NCF\":" + JsonNumber(ncf->NCF) + ",\"NCFError\":" + JsonNumber(ncf->NCFError);
         out += ",\"ResultCode\":" + std::to_string(s.Fit.ResultCode);
         out += ",\"Message\":" + JsonQuoted(message) + ",\"Note\":" + JsonQuoted(s.Note) + "}";
     }

@@ -541,11 +541,6 @@ TSolution TGrowthMode::SolveSingleAliquot(int aliquot, std::string& error) {
         points_ = std::move(report.points);
         if (!report.warnings.empty())
             shell_.SetModeStatus(QString::fromStdString(report.warnings.front()));
-        if (report.ncf) {
-            TDiskList& stored = platter_.Disks.at(aliquot);
-            stored.NCF = report.ncf->ncf;
-            stored.NCFError = report.ncf->error;
-        }
         s = ComputeSarSolution(points_, disk, panel_->FitOptions(), report.ncf);
     } else {
         points_ = BuildSaaGrowthPoints(table_, disk, Device());

@@ -37,30 +37,27 @@ void TGrowthMode::SetNcfTemplate() {
     if (found == platter_.Disks.end()) return;
     const TBinDataSet* view = shell_.Document().ShownView();
 
+    const TDiskList& disk = found->second;
+    const auto text = [&](int element) { return ElementText(view, table_, disk, element); };
+
     TNcfTolerances tolerances = ncfTolerances_;
     TNCFTemplateDlg dialog(tolerances, shell_.Window());
-    const auto fill = [&](const TDiskList& disk) {
-        dialog.SetCurrentDisk(QString::number(number));
-        dialog.SetNatural(ElementText(view, table_, disk, disk.NcfNatural));
-        dialog.SetNormalization(ElementText(view, table_, disk, disk.NcfReference));
-        dialog.SetCorrection(disk.NcfScale);
-        dialog.ClearLists();
-        const TNcfBlocks blocks = NcfTLBlocks(disk);
-        for (std::size_t n = 0; n < blocks.first.size(); ++n) {
-            dialog.AddDenominator(ElementText(view, table_, disk, blocks.first[n]),
-                                  blocks.first[n]);
-            if (blocks.first[n] == disk.NcfFirstTL)
-                dialog.SelectDenominator(static_cast<int>(n) + 2);
-        }
-        for (std::size_t n = 0; n < blocks.second.size(); ++n) {
-            dialog.AddNumerator(ElementText(view, table_, disk, blocks.second[n]),
-                                blocks.second[n]);
-            if (blocks.second[n] == disk.NcfSecondTL)
-                dialog.SelectNumerator(static_cast<int>(n) + 2);
-        }
-    };
-    fill(found->second);
-    if (!found->second.NcfFound) {
+    dialog.SetCurrentDisk(QString::number(number));
+    dialog.SetNatural(text(disk.NcfNatural));
+    dialog.SetNormalization(text(disk.NcfReference));
+    dialog.SetCorrection(disk.NcfScale);
+    dialog.ClearLists();
+    // The lists start with "select record" and "1.0": the measurements follow them.
+    const TNcfBlocks blocks = NcfTLBlocks(disk);
+    for (std::size_t n = 0; n < blocks.first.size(); ++n) {
+        dialog.AddDenominator(text(blocks.first[n]), blocks.first[n]);
+        if (blocks.first[n] == disk.NcfFirstTL) dialog.SelectDenominator(static_cast<int>(n) + 2);
+    }
+    for (std::size_t n = 0; n < blocks.second.size(); ++n) {
+        dialog.AddNumerator(text(blocks.second[n]), blocks.second[n]);
+        if (blocks.second[n] == disk.NcfSecondTL) dialog.SelectNumerator(static_cast<int>(n) + 2);
+    }
+    if (!disk.NcfFound) {
         shell_.Prompts().ShowWarning(
             shell_.Window(), QStringLiteral("Measurements do not follow NCF template\n\r   or "
                                             "parameters are too restrictive."));
@@ -75,7 +72,7 @@ void TGrowthMode::SetNcfTemplate() {
     ncfTolerances_ = tolerances;
     if (retolerated) RecognizeNcfSchemes(platter_, table_, ncfTolerances_);
     const bool toAll = answer == TNCFTemplateDlg::kApplyToAll;
-    if (!platter_.Disks.at(number).NcfFound && numerator && denominator) {
+    if (!disk.NcfFound && numerator && denominator) {
         shell_.SetModeStatus(QStringLiteral("Disk %1 does not follow the NCF template; nothing "
                                             "was changed.")
                                  .arg(number));
@@ -92,5 +89,4 @@ void TGrowthMode::SetNcfTemplate() {
                            "disks are left without NCF correction.")
                 .arg(disks.join(QStringLiteral(", "))));
     }
-    hasPoints_ = false;  // the next computation builds the points with the new pair
 }

@@ -364,8 +364,8 @@ TEST(SarNcfTest, NaturalCorrectedByTheRatioOfTheTLTestDoses) {
             fixture.table, disk, fixture.table.back().Key, fixture.Raw(), limits);
         EXPECT_TRUE(r.warnings.empty());
         ASSERT_TRUE(r.ncf.has_value());
-        EXPECT_NEAR(r.ncf->ncf, ncf, 1e-12);
-        EXPECT_NEAR(r.ncf->error, ncfError, 1e-12);
+        EXPECT_NEAR(r.ncf->NCF, ncf, 1e-12);
+        EXPECT_NEAR(r.ncf->NCFError, ncfError, 1e-12);
         // The natural: E x Tref / (B / NCF) = 192 x NCF, its error from the test dose's
         // counts (8 + 100), the factor's error and the signal's counts (8 + 200).
         const TGrowthPoint& natural = r.points[0].Points[0];
@@ -397,8 +397,8 @@ TEST(SarNcfTest, UnfitPairGivesOneWithAWarning) {
     const TSaPointsReport r = BuildSarGrowthPoints(fixture.table, *fixture.platter.Find(1),
                                                    fixture.table.back().Key, fixture.Raw(), limits);
     ASSERT_TRUE(r.ncf.has_value());
-    EXPECT_EQ(r.ncf->ncf, 1);
-    EXPECT_EQ(r.ncf->error, 0);
+    EXPECT_EQ(r.ncf->NCF, 1);
+    EXPECT_EQ(r.ncf->NCFError, 0);
     ASSERT_EQ(r.warnings.size(), 1u);
     EXPECT_NE(r.warnings[0].find("NCF set to 1"), std::string::npos);
     EXPECT_DOUBLE_EQ(r.points[0].Points[0].Signal, 192);

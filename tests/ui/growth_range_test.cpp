@@ -12,7 +12,6 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabBar>
-#include <QTableWidget>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -247,10 +246,8 @@ private slots:
         QVERIFY(form_->OpenFile(Dat()));
         form_->Action(TActionId::ComputeGrowth)->trigger();
         QVERIFY(Mode());
-        QTableWidget* grid = Panel()->MethodGrid();
-        for (int r = 1; r < grid->rowCount(); ++r)
-            if (grid->item(r, 0)->text() == QStringLiteral("Regen growth curve"))
-                grid->setCurrentCell(r, 1);
+        QVERIFY(ChooseMethodCell(Panel(), QStringLiteral("Regen growth curve"),
+                                 QStringLiteral("BL(120.0/SOLAR)")));
         QCOMPARE(Mode()->CurrentMethod(), static_cast<int>(kRegenGrowth));
         Choose(QStringLiteral("All"));
         form_->Action(TActionId::GrowthCompute)->trigger();

@@ -12,7 +12,6 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTableView>
-#include <QTableWidget>
 #include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
@@ -28,6 +27,7 @@
 #include "graph/viewer_role.h"
 #include "graph/viewer_windows.h"
 #include "roi/roi_sets.h"
+#include "ui/growth_panel_cells.h"
 #include "ui/sample_window_fixture.h"
 
 namespace {
@@ -187,10 +187,8 @@ private slots:
                    QStringLiteral("--curves"), QStringLiteral("tl")});
         QVERIFY(cli.waitForFinished(60000) && cli.exitCode() == 0);
         Enter("S12.DAT");
-        QTableWidget* grid = Panel()->MethodGrid();
-        for (int r = 1; r < grid->rowCount(); ++r)
-            if (grid->item(r, 0)->text() == QStringLiteral("Regen growth curve"))
-                grid->setCurrentCell(r, 1);
+        QVERIFY(ChooseMethodCell(Panel(), QStringLiteral("Regen growth curve"),
+                                 QStringLiteral("BL(120.0/SOLAR)")));
         Choose(QStringLiteral("Range"));
         Panel()->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(300);
         Panel()->findChild<QSpinBox*>(QStringLiteral("SpinEdit2"))->setValue(310);
