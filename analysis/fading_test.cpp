@@ -118,7 +118,7 @@ TFadingMean FadingMean(double sum, double sumOfSquares, int n) {
     if (m.Mean * 1e-10 >= variance || n < 2)
         m.Deviation = std::sqrt(m.Mean / n);
     else
-        m.Deviation = std::sqrt(n * variance / (n - 1));
+        m.Deviation = std::sqrt(variance / (n - 1));  // s / sqrt(n), s the sample deviation
     return m;
 }
 
@@ -212,6 +212,42 @@ std::optional<TFadingCurve> ReadFadingCurve(const TBinDataSet& view, int recordI
     curve.Spacing = static_cast<int32_t>(ReadInteger(view, recordIndex, fields::kSpacing));
     curve.Shift = ReadFloat(view, recordIndex, fields::kShift);
     return curve;
+}
+
+std::string FadingRecordsProblem(const TBinDataSet& view, const std::vector<int32_t>& fadedIds,
+                                 const std::vector<int32_t>& freshIds) {
+    std::vector<int> seen;
+    std::optional<bool> firstTl;
+    int firstNumber = 0;
+    for (const std::vector<int32_t>* ids : {&fadedIds, &freshIds}) {
+        for (int32_t id : *ids) {
+            const int at = view.IndexOfId(id);
+            if (at < 0) continue;
+            const std::string record = "Record " + std::to_string(at + 1);
+            if (std::find(seen.begin(), seen.end(), at) != seen.end())
+                return record + " is listed twice.";
+            seen.push_back(at);
+            if (!ReadBoolean(view, at, fields::kTLRun))
+                return record + " is a background run, not a measurement to compare.";
+            const std::optional<TFadingCurve> curve = ReadFadingCurve(view, at);
+            const bool data =
+                curve && std::any_of(curve->Values.begin(), curve->Values.end(),
+                                     [](double v) { return v != 0; });
+            if (!data) {
+                return record +
+                       " has no subtracted curve data: run background subtraction first.";
+            }
+            if (!firstTl) {
+                firstTl = curve->Tl;
+                firstNumber = at + 1;
+            } else if (*firstTl != curve->Tl) {
+                return record + (curve->Tl ? " is a TL record" : " is an OSL record") +
+                       ", record " + std::to_string(firstNumber) +
+                       (*firstTl ? " a TL record" : " an OSL record") + ": TL and OSL mixed.";
+            }
+        }
+    }
+    return {};
 }
 
 TFadingResult CheckFading(const TBinDataSet& view, const std::vector<int32_t>& fadedIds,

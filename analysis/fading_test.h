@@ -31,9 +31,10 @@ struct TFadingCurve {
     double Shift = 0;            // "Shift" (added at index 1 of an OSL curve)
 };
 
-// Mean and deviation of one index over a group of n curves: counting statistics,
-// sqrt(mean / n), where the scatter is negligible (mean x 1E-10 >= variance), otherwise the
-// sample standard deviation sqrt(n x variance / (n - 1)). The mean is |sum| / n.
+// Mean of one index over a group of n curves and the standard error of that mean: counting
+// statistics, sqrt(mean / n), where the scatter is negligible (mean x 1E-10 >= variance),
+// otherwise the sample standard deviation over sqrt(n), sqrt(variance / (n - 1)) with the
+// variance taken over n. The mean is |sum| / n.
 struct TFadingMean {
     double Mean = 0;
     double Deviation = 0;
@@ -70,6 +71,13 @@ TFadingResult ComputeFading(const std::vector<TFadingCurve>& faded,
 // The curve of the record at 0-based `recordIndex`, read by position (the view's cursor and
 // filter stay as they are); nullopt when the record has no "Subtracted data".
 std::optional<TFadingCurve> ReadFadingCurve(const TBinDataSet& view, int recordIndex);
+
+// Why the records named by id cannot be compared, or "" when they can: a record listed twice
+// (in one list or in both), a background run ("TL run" off), a record whose subtracted curve
+// is all 0 (backgrounds not subtracted yet), TL and OSL records mixed. The message names the
+// record by its number in file order (from 1).
+std::string FadingRecordsProblem(const TBinDataSet& view, const std::vector<int32_t>& fadedIds,
+                                 const std::vector<int32_t>& freshIds);
 
 // Reads the records named by id (ids not in the view are skipped) and computes the ratios.
 TFadingResult CheckFading(const TBinDataSet& view, const std::vector<int32_t>& fadedIds,

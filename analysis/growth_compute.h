@@ -28,11 +28,19 @@ double ErrorValue(const TFitOptions& options);
 int EngineMethod(int method);
 
 // What one computation produced.
+// The aliquot a single-aliquot solution belongs to: its disk and, for a grain of a
+// single-grain disc, its hole (-1 for a whole disk). Disk -1: not a single-aliquot solution.
+struct TAliquotId {
+    int32_t Disk = -1;
+    int32_t Hole = -1;
+};
+
 struct TSolution {
     TFitRecord Fit;        // Channel = the index
     std::string Note;      // the engine's notes ("...; ")
     std::string Line;      // the solution line, without line end
     TPointSet Set1, Set2;  // as handed to the engine (before it sorted them)
+    TAliquotId Aliquot;
 };
 
 // The line prefix: OSL "Ch %2d: " with the channel (single-aliquot methods "Disk %3d: "),

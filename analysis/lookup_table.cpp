@@ -428,3 +428,13 @@ bool HasTLNormRecords(const TLookupTable& table) {
     }
     return false;
 }
+
+bool HasCurveData(const TLookupTable& table) {
+    for (const TLookupRecord& e : table) {
+        for (std::size_t i = 0; i < e.Curve.size(); ++i) {
+            if (i == 1 && e.Key.Device >= 20) continue;
+            if (e.Curve[i] != 0) return true;
+        }
+    }
+    return false;
+}

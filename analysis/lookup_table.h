@@ -32,3 +32,10 @@ uint16_t MethodBits(const TLookupRecord& record, TViewKind kind, bool second, bo
 
 // True when the table holds at least two TL normalisation records.
 bool HasTLNormRecords(const TLookupTable& table);
+
+// Whether any measurement of the table has curve data other than 0 (the growth methods read
+// the subtracted curves, which stay 0 until backgrounds are subtracted). An OSL curve's
+// "Shift" (its element 1) is no curve data.
+bool HasCurveData(const TLookupTable& table);
+inline constexpr const char* kNoSubtractedData =
+    "No subtracted curve data: run background subtraction first";

@@ -114,6 +114,14 @@ bool Sar(const TLookupRecord& e) {
 bool Saa(const TLookupRecord& e) {
     return Has(e, kSaAdditive);
 }
+// A SAR measurement of the natural signal: neither bleached nor regenerated, no test dose.
+// Without one on the device no aliquot has a dose to find.
+bool HasSarNatural(const TLookupTable& table, const TDeviceKey& device) {
+    return std::any_of(table.begin(), table.end(), [&](const TLookupRecord& e) {
+        return SameDevice(e.Key, device) && Sar(e) && !e.NormRecord &&
+               e.Bleaching.BleachTime == 0 && e.IrradClass != kRegenerated;
+    });
+}
 
 bool BleachedTreatment(const TBleaching& b) {
     return b.BleachTime > 0;
@@ -164,7 +172,7 @@ bool Feasible(int method, const TCounter& c, const TLookupTable& table,
         case kSaAdditive:
             return c.Levels(Saa, 2, kBetaGamma);
         case kSaRegenerative:
-            return c.Levels(Sar, 2, kBetaGamma);
+            return c.Levels(Sar, 2, kBetaGamma) && HasSarNatural(table, s.Device);
         default:
             return false;
     }

@@ -21,6 +21,10 @@ struct TPlateauElement {
     uint8_t State = kPlateauNoResult;
     bool Roi = false;                   // computed over a region of interest, whatever its State
     int32_t RoiFirst = 0, RoiLast = 0;  // the ROI's bounds (degC or channels)
+    // A grain of a single-grain disc: its disk and hole (the index is its number among the
+    // grains); -1 for every other result.
+    int32_t GrainDisk = -1, GrainHole = -1;
+    bool IsGrain() const { return GrainHole >= 0; }
 };
 
 using TPlateauArray = std::vector<TPlateauElement>;

@@ -95,11 +95,19 @@ void SumOverRoi(TGrowthPoints& points, const TLookupTable& table, int d, int e) 
     }
 }
 
+std::string PaleodoseAxisTitle(const TPlateauArray& plateau, bool singleAliquot, bool tl) {
+    const bool grains = std::any_of(plateau.begin(), plateau.end(),
+                                    [](const TPlateauElement& e) { return e.IsGrain(); });
+    if (grains) return "Grain (disk:hole)";
+    if (singleAliquot) return "Disk number";
+    return tl ? "Glow temperature, C" : "OSL channel";
+}
+
 uint8_t PlateauStateOf(int32_t code, bool roi) {
     if (code == 0) return roi ? kPlateauRoi : kPlateauValid;
-    if ((code <= -11 && code >= -15) || (code <= -18 && code >= -20)) return kPlateauWarning;
-    if ((code <= -1 && code >= -10) || code == -16 || code == -17 || code == -22 || code == -23)
-        return kPlateauFailed;
+    if (code == kSolutionNotAvailable) return kPlateauNoResult;
+    if (IsWarning(code)) return kPlateauWarning;
+    if (IsFatal(code)) return kPlateauFailed;
     return kPlateauNoResult;
 }
 
@@ -120,6 +128,10 @@ TPlateauArray BuildPlateauArray(const TSolutionArray& solutions, const TDeviceKe
             e.X = static_cast<double>(e.Index + 1) * device.Spacing;
         } else {
             e.X = e.Index;
+        }
+        if (s.Kind == "Disk" && !s.To.empty()) {
+            e.GrainDisk = std::atoi(s.From.c_str());
+            e.GrainHole = std::atoi(s.To.c_str());
         }
         e.Value = s.Fit.ED;
         e.Error = s.Fit.EDError;
@@ -221,6 +233,11 @@ bool TPlateauRun::StepIndex() {
             solutions_.Entries[static_cast<std::size_t>(a - input_.FirstIndex)];
         const bool singleAliquot = input_.Method == kSaAdditive || input_.Method == kSaRegenerative;
         SolutionPlace(input_.Device, singleAliquot, a, entry);
+        if (singleAliquot && last_.Aliquot.Hole >= 0) {
+            // A grain is written by its disk and hole, not by its number among the grains.
+            entry.From = std::to_string(last_.Aliquot.Disk);
+            entry.To = std::to_string(last_.Aliquot.Hole);
+        }
         Store(entry);
         lastEntry_ = a - input_.FirstIndex;
     }

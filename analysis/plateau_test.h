@@ -66,6 +66,10 @@ void SumOverRoi(TGrowthPoints& points, const TLookupTable& table, int d, int e);
 
 // The plot of the solutions: one element per solution that is not -21.
 TPlateauArray BuildPlateauArray(const TSolutionArray& solutions, const TDeviceKey& device);
+// The paleodose plot's x-axis title: "Grain (disk:hole)" for grains of single-grain discs,
+// "Disk number" for other single-aliquot results, else "Glow temperature, C" or "OSL channel".
+std::string PaleodoseAxisTitle(const TPlateauArray& plateau, bool singleAliquot, bool tl);
+
 // TPlateauState of a result code.
 uint8_t PlateauStateOf(int32_t resultCode, bool roi);
 

@@ -222,10 +222,36 @@ TGrowthPoints BuildSaaGrowthPoints(const TLookupTable& table, const TDiskList& d
     return points;
 }
 
+namespace {
+
+// The test-dose measurement of each signal measurement of an aliquot (nullptr: none), and
+// whether it was found only past another signal measurement, in a later cycle.
+struct TTestDoseChoice {
+    const TLookupRecord* test = nullptr;
+    bool borrowed = false;
+};
+
+std::string RunText(const TLookupRecord& e) {
+    return "run " + std::to_string(e.Run);
+}
+
+std::string SecondsText(double seconds) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.2f", seconds);
+    return buffer;
+}
+
+}  // namespace
+
 TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList& disk,
                                      const TDeviceKey& device, const TRawCurveSource& raw,
                                      TSaLimits& limits) {
     TSaPointsReport report;
+    const std::string name = AliquotName(disk);
+    const auto say = [&](const std::string& warning, const std::string& note) {
+        report.warnings.push_back(name + ": " + warning);
+        report.notes.Note += note + "; ";
+    };
     std::vector<int> usable;  // element indices
     bool anyNorm = false;
     for (int n = 0; n < static_cast<int>(disk.Elements.size()); ++n) {
@@ -234,9 +260,12 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
         if (Usable(e, device)) usable.push_back(n);
     }
     if (usable.empty()) return report;
+    // The normalisation of this aliquot: the limits' choice, unless one of its test doses is
+    // missing; the fall-back is the aliquot's own and never changes the limits.
+    int normalization = limits.normalization;
     // Single grains carry no normalisation flags: signal and test dose alternate.
     const bool paired = !anyNorm && usable.size() >= 2 && usable.size() % 2 == 0 &&
-                        limits.normalization == kSaNormOsl;
+                        normalization == kSaNormOsl;
     std::vector<int> signals;
     for (std::size_t n = 0; n < usable.size(); ++n)
         if (!paired || n % 2 == 0) signals.push_back(usable[n]);
@@ -258,112 +287,155 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
         EntryOf(table, disk.Elements[static_cast<std::size_t>(usable.front())]);
     const TTimeBases bases{firstEntry.Key.TimeBase[0], firstEntry.Key.TimeBase[1],
                            firstEntry.Key.TimeBase[2], firstEntry.Key.TimeBase[3]};
+    // Windows the user set beyond the end of the shine hold no channel: said, not silent.
+    const double shineEnd = OslTotalTime(bases);
+    const double signalFrom = limits.signalFrom, backgroundFrom = limits.backgroundFrom,
+                 backgroundTo = limits.backgroundTo;
     const TChannelWindows w = OslChannelWindows(bases, limits);
+    if (shineEnd > 0 && signalFrom >= shineEnd - 1e-9)
+        say("the signal window starts at " + SecondsText(signalFrom) + " s, beyond the shine (" +
+                SecondsText(shineEnd) + " s)",
+            "signal window beyond the shine");
+    // (A window moved to the end of the shine by an earlier aliquot is still beyond it.)
+    if (shineEnd > 0 && backgroundFrom >= shineEnd - 1e-9)
+        say("the background window " + SecondsText(backgroundFrom) + "-" +
+                SecondsText(backgroundTo) + " s lies beyond the shine (" + SecondsText(shineEnd) +
+                " s): no background subtracted",
+            "background window beyond the shine: no background");
     const double ws = limits.signalTo - limits.signalFrom;
     const double wb = limits.backgroundTo - limits.backgroundFrom;
 
-    double tref = 1, b = 1, nErr = 0;
-    bool firstMeasurement = true;
+    // 1. The test dose of every signal measurement.
+    std::vector<TTestDoseChoice> tests(signals.size());
+    if (normalization == kSaNormNcf && !paired && !disk.NcfFound) {
+        say("does not follow the NCF template; the aliquot is computed without normalization",
+            "no NCF template: not normalised");
+        report.notes.Warning = kTestDoseMissing;
+        normalization = kSaNormNone;
+    }
+    if (normalization != kSaNormNone) {
+        for (std::size_t s = 0; s < signals.size(); ++s) {
+            const int n = signals[s];
+            TTestDoseChoice& choice = tests[s];
+            if (paired) {
+                const auto it = std::find(usable.begin(), usable.end(), n);
+                if (it + 1 != usable.end())
+                    choice.test = &EntryOf(table, disk.Elements[static_cast<std::size_t>(*(it + 1))]);
+            } else {
+                std::size_t m = static_cast<std::size_t>(n) + 1;
+                if (normalization != kSaNormTL) {
+                    while (m < disk.Elements.size() &&
+                           !EntryOf(table, disk.Elements[m]).NormRecord) {
+                        if (Usable(EntryOf(table, disk.Elements[m]), device)) choice.borrowed = true;
+                        ++m;
+                    }
+                }
+                if (normalization == kSaNormNcf && s == 0 && disk.NcfReference >= 0) {
+                    m = static_cast<std::size_t>(disk.NcfReference);
+                    choice.borrowed = false;  // the template names the natural's own
+                }
+                for (; m < disk.Elements.size(); ++m) {
+                    const TLookupRecord& c = EntryOf(table, disk.Elements[m]);
+                    // A TL test dose is measured by the heater, not by the current device.
+                    const bool measuredBy = normalization == kSaNormTL ? IsTLDevice(c.Key)
+                                                                       : SameDevice(c.Key, device);
+                    if (c.NormRecord && measuredBy) {
+                        choice.test = &c;
+                        break;
+                    }
+                    if (!c.NormRecord) break;
+                }
+            }
+            const TLookupRecord& e = EntryOf(table, disk.Elements[static_cast<std::size_t>(n)]);
+            if (choice.test != nullptr && normalization == kSaNormTL &&
+                choice.test->Key.Spacing <= 0) {
+                say("the TL test dose " + RunText(*choice.test) +
+                        " has \"Spacing\" 0 and is skipped",
+                    "TL test dose " + RunText(*choice.test) + " skipped (\"Spacing\" 0)");
+                choice.test = nullptr;
+            }
+            if (choice.test == nullptr) {
+                // One missing test dose spoils the normalisation of the whole aliquot, and
+                // of nothing else.
+                say("no test-dose measurement for " + RunText(e) +
+                        "; the aliquot is computed without normalization",
+                    "no test dose for " + RunText(e) + ": not normalised");
+                report.notes.Warning = kTestDoseMissing;
+                normalization = kSaNormNone;
+                break;
+            }
+            if (choice.borrowed)
+                say("the test dose of " + RunText(e) + " is " + RunText(*choice.test) +
+                        " of a later cycle",
+                    "test dose of " + RunText(e) + " taken from " + RunText(*choice.test));
+        }
+    }
+
+    // 2. The points: net signals normalised by their test doses, with the full error.
+    double tref = 1;
     for (std::size_t s = 0; s < signals.size(); ++s) {
         const int n = signals[s];
         const TDiskElement& el = disk.Elements[static_cast<std::size_t>(n)];
         const TLookupRecord& e = EntryOf(table, el);
         const TFloatArray curve = raw(e);
         double signal = Sum(curve, w.i, w.j);
-        TBackground g = ScaledBackground(curve, w, ws, wb);
-        const double sigmaE = std::sqrt(g.sigma * g.sigma + std::max(signal, 0.0));
+        const TBackground g = ScaledBackground(curve, w, ws, wb);
+        const double signalSigma = std::sqrt(g.sigma * g.sigma + std::max(signal, 0.0));
         signal -= g.value;
 
-        // The test-dose measurement.
-        const TLookupRecord* test = nullptr;
-        if (limits.normalization != kSaNormNone) {
-            if (paired) {
-                const auto it = std::find(usable.begin(), usable.end(), n);
-                if (it + 1 != usable.end())
-                    test = &EntryOf(table, disk.Elements[static_cast<std::size_t>(*(it + 1))]);
-            } else if (limits.normalization != kSaNormNcf || disk.NcfFound) {
-                std::size_t m = static_cast<std::size_t>(n) + 1;
-                if (limits.normalization != kSaNormTL) {
-                    while (m < disk.Elements.size() && !EntryOf(table, disk.Elements[m]).NormRecord)
-                        ++m;
-                }
-                if (limits.normalization == kSaNormNcf && firstMeasurement &&
-                    disk.NcfReference >= 0)
-                    m = static_cast<std::size_t>(disk.NcfReference);
-                for (; m < disk.Elements.size(); ++m) {
-                    const TLookupRecord& c = EntryOf(table, disk.Elements[m]);
-                    // A TL test dose is measured by the heater, not by the current device.
-                    const bool measuredBy = limits.normalization == kSaNormTL
-                                                ? IsTLDevice(c.Key)
-                                                : SameDevice(c.Key, device);
-                    if (c.NormRecord && measuredBy) {
-                        test = &c;
-                        break;
-                    }
-                    if (!c.NormRecord) break;
-                }
-            }
-            if (test != nullptr && limits.normalization == kSaNormTL && test->Key.Spacing <= 0) {
-                report.warnings.push_back(AliquotName(disk) +
-                                          ": a TL test dose has \"Spacing\" 0 and is skipped");
-                test = nullptr;
-            }
-            if (test == nullptr) {
-                report.warnings.push_back(AliquotName(disk) +
-                                          ": no test-dose measurement; normalization set to "
-                                          "\"No\"");
-                limits.normalization = kSaNormNone;
-                b = 1;
-                nErr = 0;
+        double b = 1, testSigma = 0;
+        bool normalised = false;
+        if (normalization != kSaNormNone) {
+            const TLookupRecord& test = *tests[s].test;
+            const TFloatArray testCurve = raw(test);
+            TBackground tg = g;
+            if (normalization == kSaNormTL) {
+                // The TL windows in glow-curve points of the test dose's spacing.
+                const TTLWindows tw = TLWindowsOf(limits, test.Key.Spacing);
+                b = Sum(testCurve, tw.a, tw.b);
+                tg = OwnTLBackground(testCurve, tw);
             } else {
-                const TFloatArray testCurve = raw(*test);
-                TBackground tg = g;
-                if (limits.normalization == kSaNormTL) {
-                    // The TL windows in glow-curve points of the test dose's spacing.
-                    const TTLWindows tw = TLWindowsOf(limits, test->Key.Spacing);
-                    b = Sum(testCurve, tw.a, tw.b);
-                    tg = OwnTLBackground(testCurve, tw);
-                } else {
-                    b = Sum(testCurve, w.i, w.j);
-                    if (limits.ownBackground) tg = ScaledBackground(testCurve, w, ws, wb);
-                }
-                nErr = std::sqrt(tg.sigma * tg.sigma + std::max(b, 0.0));
-                b -= tg.value;
+                b = Sum(testCurve, w.i, w.j);
+                if (limits.ownBackground) tg = ScaledBackground(testCurve, w, ws, wb);
             }
+            testSigma = std::sqrt(tg.sigma * tg.sigma + std::max(b, 0.0));
+            b -= tg.value;
+            normalised = true;
         }
-        if (firstMeasurement) {
-            tref = b;
-            firstMeasurement = false;
+        if (s == 0) {
+            // Tref: the natural's own test dose, before any correction.
+            tref = normalised && b > 0 ? b : 1;
             // NCF: the natural's test dose divided by the correction factor, so that the
             // natural signal is multiplied by it.
-            if (limits.normalization == kSaNormNcf && disk.NcfFound) {
+            if (normalization == kSaNormNcf && disk.NcfFound) {
                 std::string warning;
                 const TNcfFactor f = ComputeNcfFactor(table, disk, raw, limits, warning);
                 if (!warning.empty()) report.warnings.push_back(warning);
                 report.ncf = f;
                 const double corrected = b / f.NCF;
-                const double relative = b != 0 ? nErr / b : 0.0;
-                nErr = std::abs(corrected) *
-                       std::sqrt((f.NCFError / f.NCF) * (f.NCFError / f.NCF) + relative * relative);
+                const double relative = b != 0 ? testSigma / b : 0.0;
+                testSigma = std::abs(corrected) * std::sqrt((f.NCFError / f.NCF) *
+                                                                (f.NCFError / f.NCF) +
+                                                            relative * relative);
                 b = corrected;
             }
         }
-        double r = 0;
-        if (signal > 0 && b > 0) {
-            r = std::sqrt((nErr / b) * (nErr / b) + (sigmaE / signal) * (sigmaE / signal));
-            signal = signal * tref / b;
-        } else if (signal > 0) {
-            r = std::sqrt(nErr * nErr + (sigmaE / signal) * (sigmaE / signal));
-        } else if (b > 0) {
-            r = std::sqrt((nErr / b) * (nErr / b) + sigmaE * sigmaE);
-            signal = signal * tref / b;
-        } else {
-            r = std::sqrt(nErr * nErr + sigmaE * sigmaE);
-        }
         TGrowthPoint p;
         p.Ordinal = el.Ordinal;
-        p.Signal = signal;
-        p.Error = std::abs(signal * r / std::sqrt(2.0));
+        if (normalised && b > 0) {
+            // L = S Tref / T: the signal's counts (with its scaled background) and the test
+            // dose's, propagated in full. Tref scales every point of the aliquot alike.
+            const double scale = tref / b;
+            p.Signal = signal * scale;
+            p.Error = scale * std::sqrt(signalSigma * signalSigma +
+                                        (signal * testSigma / b) * (signal * testSigma / b));
+        } else {
+            if (normalised)
+                say("the test dose of " + RunText(e) + " is 0 or less after its background",
+                    "test dose of " + RunText(e) + " not positive: point not normalised");
+            p.Signal = signal;
+            p.Error = signalSigma;
+        }
         p.Accepted = e.Accepted ? 1 : 0;
         const bool bleached = Bleached(e);
         for (std::size_t lv = bleached ? secondStart : 0;
@@ -374,9 +446,20 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
             }
         }
     }
-    // One warning per build.
-    if (report.warnings.size() > 1) report.warnings.resize(1);
     return report;
+}
+
+double OriginError(const TPointSet& natural, const TPointSet& regenerated) {
+    double smallest = 0;
+    const auto consider = [&smallest](const TPointSet& set, int from) {
+        for (int i = from; i < set.Count; ++i) {
+            const double e = set.Error[i];
+            if (std::isfinite(e) && e > 0 && (smallest == 0 || e < smallest)) smallest = e;
+        }
+    };
+    consider(natural, 0);
+    consider(regenerated, 1);  // the origin itself comes first
+    return smallest > 0 ? smallest : 1.0;
 }
 
 std::string AliquotLinePrefix(const TDiskList& disk) {
@@ -387,7 +470,8 @@ std::string AliquotLinePrefix(const TDiskList& disk) {
 }
 
 TSolution ComputeSarSolution(TGrowthPoints& points, const TDiskList& disk,
-                             const TFitOptions& options, const std::optional<TNcfFactor>& ncf) {
+                             const TFitOptions& options, const std::optional<TNcfFactor>& ncf,
+                             const TSaPointsNotes& notes) {
     TSolution s;
     for (const TDosePoints& level : points) {
         if (level.Kind == kGrowthLevel) {
@@ -401,13 +485,18 @@ TSolution ComputeSarSolution(TGrowthPoints& points, const TDiskList& disk,
             AddPoint(s.Set2, level.Dose, origin.Signal, origin.Error);
         }
     }
-    if (s.Set2.Count > 0) s.Set2.Error[0] = 1.0;
+    // The origin (no signal at no dose) is an assumption, not a measurement: it weighs like
+    // the best measured point of the aliquot, not like an exact value.
+    if (s.Set2.Count > 0) s.Set2.Error[0] = OriginError(s.Set1, s.Set2);
     const FunctionCode code = GrowthFunctionCode(options.FunctionObject, options.Degree);
     TPointSet set1 = s.Set1, set2 = s.Set2;
     ResultCode result = 0;
     EstimateDose(dmRegenerative, kArbitraryErrors, code, code, set1, set2, s.Fit, s.Note, result);
+    if (result == kResultOk && notes.Warning != kResultOk) result = notes.Warning;
+    s.Note += notes.Note;
     s.Fit.ResultCode = result;
     s.Fit.Channel = disk.Disk;
+    s.Aliquot = {disk.Disk, disk.Hole};
     if (!IsFatal(result)) {
         if (ncf)
             s.Fit.ED -= disk.NcfDoseSum;
@@ -435,6 +524,7 @@ TSolution ComputeSaaSolution(TGrowthPoints& points, const TPlatter& platter, con
                              const TFitOptions& options, std::string& error) {
     TSolution s;
     s.Fit.Channel = disk.Disk;
+    s.Aliquot = {disk.Disk, disk.Hole};
     const std::string prefix = AliquotLinePrefix(disk);
     s.Line = prefix;
     // A disk that stops here has no dose: not a result of 0 Gy.

@@ -17,6 +17,7 @@
 #include "analysis/aliquot_set.h"
 #include "analysis/growth_compute.h"
 #include "analysis/growth_points.h"
+#include "fitting/result_codes.h"
 #include "record_store/curve_fields.h"
 #include "record_store/float_array.h"
 #include "record_store/measurement_codes.h"
@@ -74,13 +75,24 @@ TNcfFactor ComputeNcfFactor(const TLookupTable& table, const TDiskList& disk,
                             const TRawCurveSource& raw, const TSaLimits& limits,
                             std::string& warning);
 
+// What the points of an aliquot leave for its solution to say: notes ("...; ", appended to
+// the engine's note) and a warning code the solution carries when the engine gave none
+// (kTestDoseMissing: computed without normalisation).
+struct TSaPointsNotes {
+    std::string Note;
+    ResultCode Warning = kResultOk;
+};
+
 struct TSaPointsReport {
     TGrowthPoints points;
     // NCF mode: the factor applied at the disk's first measurement (stays empty when the mode
     // fell back or the disk has no template).
     std::optional<TNcfFactor> ncf;
-    // Once per build: the normalisation fell back to "No" (limits.normalization is then 0).
+    // Everything the user must hear about this aliquot, each naming it: a missing test dose
+    // (the aliquot alone is computed without normalisation; the limits stay as they are), a
+    // test dose taken from a later cycle, windows beyond the end of the shine.
     std::vector<std::string> warnings;
+    TSaPointsNotes notes;
 };
 
 // SAA growth points of one disk (levels of running dose, kind 1; a depletion disk's levels
@@ -91,7 +103,9 @@ TGrowthPoints BuildSaaGrowthPoints(const TLookupTable& table, const TDiskList& d
 // SAR growth points of one aliquot. The test dose of a measurement is the normalisation
 // record that follows it; an aliquot without normalisation records whose measurements
 // alternate signal and test dose (single grains) takes each second measurement as the test
-// dose of the one before it.
+// dose of the one before it. Each point is L = S x Tref / T with S and T the net signals
+// (background scaled to the signal window) and Tref the natural's test dose; its error
+// carries the counting errors of the signal, its background and the test dose in full.
 TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList& disk,
                                      const TDeviceKey& device, const TRawCurveSource& raw,
                                      TSaLimits& limits);
@@ -104,7 +118,12 @@ std::string AliquotLinePrefix(const TDiskList& disk);
 // disk's NcfDoseSum, and the line then shows "NCF 1.023(±0.015); " after the dose.
 TSolution ComputeSarSolution(TGrowthPoints& points, const TDiskList& disk,
                              const TFitOptions& options,
-                             const std::optional<TNcfFactor>& ncf = std::nullopt);
+                             const std::optional<TNcfFactor>& ncf = std::nullopt,
+                             const TSaPointsNotes& notes = {});
+
+// The error of the SAR origin point (0 Gy, no signal): the smallest positive error of the
+// measured points (set 1, and set 2 after its first point, the origin); 1 without any.
+double OriginError(const TPointSet& natural, const TPointSet& regenerated);
 
 // The engine's function of the depletion fit list's object: 1 linear, 49..52 one to four
 // exponentials ("1 exponent" .. "4 exponents"); anything else is linear.

@@ -107,20 +107,20 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
         }
         if (line.positional.size() != 1) throw TUsageError{"analyse needs one FILE"};
         const std::optional<std::string> plotFile = line.Value("--plot");
+        const bool plateau = range.has_value() || line.Has("--all");
         if (plotFile && plotFile->empty())
             throw TUsageError{"--plot needs a FILE (.png, .svg, .pdf)"};
         if (line.Has("--plot-size") && !plotFile) throw TUsageError{"--plot-size goes with --plot"};
-        if (plotFile && !GrowthPlotWriter())
+        if (plotFile && !plateau && !GrowthPlotWriter())
             throw TUsageError{"--plot needs orvane-cli built with its plotting library"};
         if (plotFile && line.Has("--list"))
             throw TUsageError{"--plot draws a solution, not --list"};
-        const bool plateau = range.has_value() || line.Has("--all");
         if (range && line.Has("--all")) throw TUsageError{"--range and --all exclude each other"};
-        if (plateau && (line.Has("--index") || plotFile || line.Has("--list"))) {
-            throw TUsageError{
-                "--range and --all compute many indices: not with --index, "
-                "--plot or --list"};
+        if (plateau && (line.Has("--index") || line.Has("--list"))) {
+            throw TUsageError{"--range and --all compute many indices: not with --index or --list"};
         }
+        if (plateau && plotFile && !PlateauPlotWriter())
+            throw TUsageError{"--plot needs orvane-cli built with its plotting library"};
         if (ageRange && !line.Has("--age-inputs"))
             throw TUsageError{"--age-range goes with --age-inputs"};
         if (!plateau && line.Has("--age-inputs"))
@@ -153,7 +153,18 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
         const std::vector<TBleachingEntry> bleachings = BuildBleachingList(table);
         if (devices.empty()) throw TEditorError(kNoMethod);
 
-        const int deviceIndex = IntegerOption(line, "--device", 0);
+        // Without --device: the first device that has a method, as the window opens.
+        int firstWithMethod = 0;
+        if (!line.Has("--device")) {
+            for (std::size_t d = 0; d < devices.size(); ++d) {
+                if (!PossibleMethods(table, devices[d].Key, irradiations, bleachings)
+                         .Methods.empty()) {
+                    firstWithMethod = static_cast<int>(d);
+                    break;
+                }
+            }
+        }
+        const int deviceIndex = IntegerOption(line, "--device", firstWithMethod);
         if (deviceIndex < 0 || deviceIndex >= static_cast<int>(devices.size())) {
             throw TEditorError("No device " + std::to_string(deviceIndex) + " in the list (0.." +
                                std::to_string(devices.size() - 1) + ")");
@@ -161,6 +172,7 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
         const TDeviceKey& device = devices[static_cast<std::size_t>(deviceIndex)].Key;
         if (line.Has("--list")) {
             const TMethodGrid grid = PossibleMethods(table, device, irradiations, bleachings);
+            if (grid.Methods.empty()) throw TEditorError(kNoMethod);
             PrintList(table, devices, irradiations, bleachings, grid);
             return CloseRecordFile(store);
         }
@@ -172,7 +184,7 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
         // The cell: the first possible one, or the first column where the method is possible.
         int method = IntegerOption(line, "--method", -1);
         int bleaching = IntegerOption(line, "--bleaching", -1);
-        if (method != -1 && (method < 0 || method >= kMethodCount)) {
+        if (line.Has("--method") && (method < 0 || method >= kMethodCount)) {
             throw TUsageError{"--method takes 0 to 10"};
         }
         if (bleaching != -1 &&
@@ -205,6 +217,24 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
                                       InQuotes(bleachings[static_cast<std::size_t>(bleaching)].Text)
                                 : std::string()));
         }
+        const bool singleAliquotMethod = method == kSaAdditive || method == kSaRegenerative;
+        if (singleAliquotMethod && line.Has("--error-model")) {
+            throw TUsageError{
+                "--error-model: the single-aliquot methods always use arbitrary errors"};
+        }
+        if (singleAliquotMethod && plotFile && !plateau && !line.Has("--index")) {
+            throw TUsageError{
+                "--plot draws one aliquot: give --index, or --range/--all for the paleodose plot"};
+        }
+        // Records taken out of the computation, for either kind of method.
+        if (const auto reject = line.Value("--reject")) {
+            const auto bookmarks = ParseRecordList(store, *reject);
+            std::set<std::int32_t> rejected;
+            if (bookmarks) rejected.insert(bookmarks->begin(), bookmarks->end());
+            for (TLookupRecord& e : table) {
+                if (!bookmarks || rejected.count(e.Bookmark)) e.Accepted = false;
+            }
+        }
         // What Range and All compute, for either kind of method.
         const auto plateauRequest = [&] {
             TPlateauRequest request;
@@ -223,6 +253,8 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             request.DataFile = path;
             request.LogFile = line.Value("--log");
             request.AgeInputsFile = line.Value("--age-inputs");
+            request.PlotFile = plotFile;
+            request.PlotSize = line.Value("--plot-size").value_or("");
             if (ageRange) {
                 request.AgeRange = {ParseNumberOption("--age-range", ageRange->first),
                                     ParseNumberOption("--age-range", ageRange->second)};
@@ -238,6 +270,7 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             request.Solve = [&solver](int aliquot, TGrowthPoints& points, TSolution& s) {
                 return solver.Solve(aliquot, points, s);
             };
+            request.Warnings = [&solver] { return solver.Warnings(); };
             request.FirstAliquot = solver.FirstAliquot();
             request.LastAliquot = solver.LastAliquot();
             RunPlateauAnalysis(request);
@@ -248,19 +281,15 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             if (line.Has("--index")) aliquot = IntegerOption(line, "--index", 0);
             std::cout << SingleAliquotJson(store, ToolCurveFields(store), table, device,
                                            devices[static_cast<std::size_t>(deviceIndex)].Text,
-                                           method, aliquot, options, singleAliquot);
+                                           method, aliquot, options, singleAliquot,
+                                           plotFile.value_or(""),
+                                           line.Value("--plot-size").value_or(""));
             return CloseRecordFile(store);
         }
         const TBleachingEntry& bleach = bleachings[static_cast<std::size_t>(bleaching)];
-
-        if (const auto reject = line.Value("--reject")) {
-            const auto bookmarks = ParseRecordList(store, *reject);
-            std::set<std::int32_t> rejected;
-            if (bookmarks) rejected.insert(bookmarks->begin(), bookmarks->end());
-            for (TLookupRecord& e : table) {
-                if (!bookmarks || rejected.count(e.Bookmark)) e.Accepted = false;
-            }
-        }
+        // The growth methods read the subtracted curves: without them every signal is 0.
+        std::vector<std::string> hints;
+        if (!HasCurveData(table)) hints.emplace_back(kNoSubtractedData);
 
         if (plateau) {
             UpdateSelection(table, device, irradiations, bleach.Bleaching, method);
@@ -268,6 +297,7 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             request.UseRois = !line.Has("--no-rois");
             request.Rois = NamedROISet(device.Device < 20 ? TROIKind::TL : TROIKind::OSL,
                                        line.Value("--roi-set"), settingsFile);
+            request.Warnings = [hints] { return hints; };
             RunPlateauAnalysis(request);
             return CloseRecordFile(store);
         }
@@ -312,10 +342,13 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             GrowthPlotWriter()(plot, width, height);
             out += "}],\"plot\":{\"file\":" + JsonQuoted(*plotFile) +
                    ",\"width\":" + std::to_string(width) + ",\"height\":" + std::to_string(height) +
-                   "}}\n";
+                   "}";
         } else {
-            out += "}]}\n";
+            out += "}]";
         }
+        out += ",\"warnings\":[";
+        for (std::size_t i = 0; i < hints.size(); ++i) out += (i ? "," : "") + JsonQuoted(hints[i]);
+        out += "]}\n";
         std::cout << out;
         return CloseRecordFile(store);
     });

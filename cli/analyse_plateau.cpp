@@ -15,6 +15,9 @@
 #include "analysis/dose_rate_json.h"
 #include "analysis/plateau_test.h"
 #include "analysis/solutions_log.h"
+#include "analysis/graph_messages.h"
+#include "cli/analyse_plot.h"
+#include "cli/analyse_single_aliquot.h"
 #include "cli/fit_command.h"
 #include "cli/json_writer.h"
 #include "fitting/result_codes.h"
@@ -144,6 +147,7 @@ void RunPlateauAnalysis(const TPlateauRequest& r) {
     TPlateauRun run(in, points);
     if (!run.Error().empty()) throw TEditorError(run.Error());
     std::string entries;
+    std::vector<std::string> warnings;
     while (run.Step()) {
         const TSolutionRecord* stored = run.LastEntry();
         summary.IndexValue = run.LastWasRoi() ? run.CurrentIndex()
@@ -154,6 +158,10 @@ void RunPlateauAnalysis(const TPlateauRequest& r) {
             extra = ",\"kind\":" + JsonQuoted(stored->Kind) +
                     ",\"from\":" + JsonQuoted(stored->From) + ",\"to\":" + JsonQuoted(stored->To);
         }
+        if (run.Last().Aliquot.Disk >= 0) extra += ",\"aliquot\":" + AliquotJson(run.Last().Aliquot);
+        if (IsWarning(run.Last().Fit.ResultCode) &&
+            run.Last().Fit.ResultCode != kSolutionNotAvailable)
+            warnings.push_back(run.Last().Line);
         if (!entries.empty()) entries += ',';
         entries += SolutionEntryJson(run.Last(), summary, points, *r.Table, r.Method, extra);
     }
@@ -203,6 +211,27 @@ void RunPlateauAnalysis(const TPlateauRequest& r) {
         return text;
     };
     out += elements(doses) + "]";
+    if (r.Warnings) {
+        std::vector<std::string> first = r.Warnings();
+        warnings.insert(warnings.begin(), first.begin(), first.end());
+    }
+    out += ",\"warnings\":[";
+    for (std::size_t i = 0; i < warnings.size(); ++i)
+        out += (i ? "," : "") + JsonQuoted(warnings[i]);
+    out += "]";
+    if (r.PlotFile) {
+        TPlateauPlotRequest plot;
+        plot.plateau = &doses;
+        plot.dataKind = singleAliquot ? gkDisk : tl ? gkTemperature : gkChannel;
+        plot.xLabel = PaleodoseAxisTitle(doses, singleAliquot, tl);
+        plot.path = *r.PlotFile;
+        plot.size = r.PlotSize;
+        int width = 0, height = 0;
+        PlateauPlotWriter()(plot, width, height);
+        out += ",\"plot\":{\"file\":" + JsonQuoted(*r.PlotFile) +
+               ",\"width\":" + std::to_string(width) + ",\"height\":" + std::to_string(height) +
+               "}";
+    }
     if (r.AgeInputsFile) out += AgePlateauJson(*r.AgeInputsFile, r.AgeRange, doses, elements);
     std::cout << out << "}\n";
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "analysis/growth_compute.h"
 #include "analysis/lookup_table.h"
@@ -29,11 +30,17 @@ struct TPlateauRequest {
     // range of x values (index field values) whose ages are averaged; none: all of them.
     std::optional<std::string> AgeInputsFile;
     std::optional<std::pair<double, double>> AgeRange;
+    // --plot: the paleodose plot of the run (the installed writer draws it).
+    std::optional<std::string> PlotFile;
+    std::string PlotSize;
     // Single-aliquot methods: the aliquots' numbers from first to last are the indices (the
     // range is given in them) and Solve computes one (false: a number the file lacks).
     std::function<bool(int, TGrowthPoints&, TSolution&)> Solve;
     int FirstAliquot = 0;
     int LastAliquot = 0;
+    // What the computations had to say beyond their solution lines (single-aliquot methods:
+    // missing test doses, windows beyond the shine), read when the run is over.
+    std::function<std::vector<std::string>()> Warnings;
 };
 
 // The "Points" array of a solution entry.
@@ -44,7 +51,9 @@ std::string SolutionEntryJson(const TSolution& s, const TSummaryInput& summary,
                               const TGrowthPoints& points, const TLookupTable& table, int method,
                               const std::string& extra = {});
 
-// Prints {"device", "method", "bleaching", "range", "solutions": [...], "plateau": [...]},
+// Prints {"device", "method", "bleaching", "range", "solutions": [...], "plateau": [...],
+// "warnings": [...]} (the computations' warnings, then one line per solution that carries a
+// warning code),
 // with an inputs file also "ages": [...] and "mean_age": {...}.
 // Throws TEditorError for an empty range and for a log that cannot be written.
 void RunPlateauAnalysis(const TPlateauRequest& request);

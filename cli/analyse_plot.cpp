@@ -4,7 +4,16 @@
 
 namespace {
 TGrowthPlotWriter installedWriter = nullptr;
+TPlateauPlotWriter installedPlateauWriter = nullptr;
 }  // namespace
+
+void SetPlateauPlotWriter(TPlateauPlotWriter writer) {
+    installedPlateauWriter = writer;
+}
+
+TPlateauPlotWriter PlateauPlotWriter() {
+    return installedPlateauWriter;
+}
 
 void SetGrowthPlotWriter(TGrowthPlotWriter writer) {
     installedWriter = writer;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "analysis/growth_points.h"
+#include "analysis/plateau_array.h"
 #include "fitting/fit_record.h"
 
 struct TGrowthPlotRequest {
@@ -28,3 +29,16 @@ void SetGrowthPlotWriter(TGrowthPlotWriter writer);
 // commands); throws TUsageError naming `option` otherwise.
 void ParsePlotSize(const std::string& option, const std::string& text, int& width, int& height);
 TGrowthPlotWriter GrowthPlotWriter();
+
+// `analyse --range A B | --all --plot FILE`: the paleodose plot of the run, as the result
+// viewer draws it.
+struct TPlateauPlotRequest {
+    const TPlateauArray* plateau = nullptr;
+    uint8_t dataKind = 0;  // gkTemperature, gkChannel or gkDisk
+    std::string xLabel;
+    std::string path;  // .png, .svg or .pdf
+    std::string size;  // "WxH" in pixels; empty: 1200x900
+};
+using TPlateauPlotWriter = void (*)(const TPlateauPlotRequest& request, int& width, int& height);
+void SetPlateauPlotWriter(TPlateauPlotWriter writer);
+TPlateauPlotWriter PlateauPlotWriter();

@@ -2,6 +2,7 @@
 
 #include "analysis/aliquot_set.h"
 #include "analysis/single_aliquot_ncf.h"
+#include "cli/analyse_plot.h"
 #include "cli/cli_support.h"
 #include "cli/curve_tool_support.h"
 #include "cli/json_writer.h"
@@ -82,7 +83,7 @@ bool TSaAliquotSolver::Solve(int aliquot, TGrowthPoints& points, TSolution& solu
         for (const std::string& w : report.warnings) warnings_.push_back(w);
         points = std::move(report.points);
         ncf_ = report.ncf;
-        solution = ComputeSarSolution(points, *disk, options_, ncf_);
+        solution = ComputeSarSolution(points, *disk, options_, ncf_, report.notes);
     } else {
         points = BuildSaaGrowthPoints(table_, *disk, device_);
         std::string error;
@@ -94,16 +95,23 @@ bool TSaAliquotSolver::Solve(int aliquot, TGrowthPoints& points, TSolution& solu
     return true;
 }
 
+std::string AliquotJson(const TAliquotId& aliquot) {
+    return "{\"disk\":" + std::to_string(aliquot.Disk) + ",\"hole\":" +
+           (aliquot.Hole >= 0 ? std::to_string(aliquot.Hole) : std::string("null")) + "}";
+}
+
 std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& curves,
                               const TLookupTable& table, const TDeviceKey& device,
                               const std::string& deviceText, int method, std::optional<int> aliquot,
-                              const TFitOptions& options, TSaCliOptions sa) {
+                              const TFitOptions& options, TSaCliOptions sa,
+                              const std::string& plotFile, const std::string& plotSize) {
     TSaAliquotSolver solver(store, curves, table, device, method, options, sa);
     if (aliquot && solver.Platter().Find(*aliquot) == nullptr)
         throw TEditorError("No aliquot " + std::to_string(*aliquot) + " in the file");
     std::string out = "{\"device\":" + JsonQuoted(deviceText) +
                       ",\"method\":" + JsonQuoted(MethodLongName(method)) + ",\"solutions\":[";
     bool first = true;
+    int plotWidth = 0, plotHeight = 0;
     for (const auto& [number, disk] : solver.Platter().Disks) {
         if (aliquot && number != *aliquot) continue;
         TSolution s;
@@ -115,13 +123,23 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
         out += first ? "{" : ",{";
         first = false;
         out += "\"index\":" + std::to_string(number);
-        out += ",\"aliquot\":" + JsonQuoted(AliquotName(disk));
+        out += ",\"aliquot\":" + AliquotJson(s.Aliquot);
         out += ",\"line\":" + JsonQuoted(s.Line);
         out += ",\"ED\":" + JsonNumber(s.Fit.ED) + ",\"EDError\":" + JsonNumber(s.Fit.EDError);
         if (ncf)
             out += ",\"NCF\":" + JsonNumber(ncf->NCF) + ",\"NCFError\":" + JsonNumber(ncf->NCFError);
         out += ",\"ResultCode\":" + std::to_string(s.Fit.ResultCode);
         out += ",\"Message\":" + JsonQuoted(message) + ",\"Note\":" + JsonQuoted(s.Note) + "}";
+        if (!plotFile.empty() && GrowthPlotWriter()) {
+            TGrowthPlotRequest request;
+            request.points = &points;
+            request.fit = &s.Fit;
+            request.index = number;
+            request.resultText = s.Line;
+            request.path = plotFile;
+            request.size = plotSize;
+            GrowthPlotWriter()(request, plotWidth, plotHeight);
+        }
     }
     const std::vector<std::string>& warnings = solver.Warnings();
     const TSaLimits& limits = solver.Limits();
@@ -130,6 +148,12 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
         out += (i ? "," : "") + JsonQuoted(warnings[i]);
     out += "],\"limits\":{\"signal\":[" + JsonNumber(limits.signalFrom) + "," +
            JsonNumber(limits.signalTo) + "],\"background\":[" + JsonNumber(limits.backgroundFrom) +
-           "," + JsonNumber(limits.backgroundTo) + "]}}\n";
+           "," + JsonNumber(limits.backgroundTo) + "]}";
+    if (!plotFile.empty()) {
+        out += ",\"plot\":{\"file\":" + JsonQuoted(plotFile) +
+               ",\"width\":" + std::to_string(plotWidth) +
+               ",\"height\":" + std::to_string(plotHeight) + "}";
+    }
+    return out + "}\n";
     return out;
 }

@@ -54,9 +54,14 @@ private:
     std::vector<std::string> warnings_;
 };
 
-// The JSON of the single-aliquot computation. Throws TEditorError when the aliquot is not in
+// {"disk": D, "hole": H} of a single-aliquot solution ("hole": null for a whole disk).
+std::string AliquotJson(const TAliquotId& aliquot);
+
+// The JSON of the single-aliquot computation; with a plot file (and an aliquot), the point
+// viewer's plot of that aliquot is written too ("plot" in the JSON). Throws TEditorError when the aliquot is not in
 // the file or the depletion fit fails.
 std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& curves,
                               const TLookupTable& table, const TDeviceKey& device,
                               const std::string& deviceText, int method, std::optional<int> aliquot,
-                              const TFitOptions& options, TSaCliOptions sa);
+                              const TFitOptions& options, TSaCliOptions sa,
+                              const std::string& plotFile = {}, const std::string& plotSize = {});

@@ -36,6 +36,8 @@ int RunFadingCommand(const std::vector<std::string>& args) {
         OpenToolView(store, line.positional[0], line.Value("--schema").value_or(""));
         const std::vector<std::int32_t> faded = GroupOption(store, line, "--faded");
         const std::vector<std::int32_t> fresh = GroupOption(store, line, "--fresh");
+        const std::string problem = FadingRecordsProblem(store, faded, fresh);
+        if (!problem.empty()) throw TEditorError(problem);
         const TFadingResult result = CheckFading(store, faded, fresh);
         if (result.Code != TFadingCode::Ok) throw TEditorError(FadingMessage(result.Code));
         TJsonWriter json(std::cout);

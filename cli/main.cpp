@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
     if (command == "fading") return RunFadingCommand(args);
 #ifdef ORVANE_CLI_PLOT
     SetGrowthPlotWriter(&WriteGrowthPlot);
+    SetPlateauPlotWriter(&WritePaleodosePlot);
 #endif
     if (command == "analyse") return RunAnalyseCommand(args);
 #ifdef ORVANE_CLI_PLOT

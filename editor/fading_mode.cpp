@@ -148,6 +148,13 @@ void TFadingMode::CheckFading() {
     const std::vector<int32_t> faded = panel_->FadedList()->RecordIds();
     const std::vector<int32_t> fresh = panel_->FreshList()->RecordIds();
     if (faded.empty() || fresh.empty()) return;
+    const std::string problem = FadingRecordsProblem(*view, faded, fresh);
+    if (!problem.empty()) {
+        ReleaseViewer();
+        result_.clear();
+        panel_->SetMessage(QString::fromStdString(problem));
+        return;
+    }
     TFadingResult r = ::CheckFading(*view, faded, fresh);
     if (r.Code != TFadingCode::Ok) {
         ReleaseViewer();

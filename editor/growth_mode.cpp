@@ -239,10 +239,17 @@ void TGrowthMode::EnterAs(TActionId command, TIndexMode indexMode) {
     for (const TIrradiationEntry& e : irradiations_)
         irradiationTexts << QString::fromStdString(e.Text);
     panel_->SetIrradiations(irradiationTexts);
-    device_ = 0;
-    RecomputeSelection();
-    RebuildForDevice();
-    if (grid_.Methods.empty()) refuse(kNoMethod);
+    // The first device that has a method: a file may begin with measurements (a TL preheat,
+    // say) from which no method can be recognised.
+    for (device_ = 0; device_ < static_cast<int>(devices_.size()); ++device_) {
+        RecomputeSelection();
+        RebuildForDevice();
+        if (!grid_.Methods.empty()) break;
+    }
+    if (grid_.Methods.empty()) {
+        device_ = 0;
+        refuse(kNoMethod);
+    }
     RecomputeSelection();
     panel_->ClearSolutions();
     solutions_ = {};
@@ -382,9 +389,21 @@ void TGrowthMode::RecomputeSelection() {
     panel_->RedrawCurves();
 }
 
+// Results of an earlier Range or All belong to the device, method and bleaching they were
+// computed with: another choice drops them and their paleodose plot.
+void TGrowthMode::DropRangeResults() {
+    if (solutions_.Entries.empty() && plateau_.empty()) return;
+    solutions_ = {};
+    plateau_.clear();
+    messages_.SendReference(kGraphEditor, gd_Plateau, nullptr);
+    if (closeViewer_) closeViewer_(kGraphEditor);
+    UpdateCommands();
+}
+
 void TGrowthMode::ChooseDevice(int device) {
     if (!on_ || device < 0 || device >= static_cast<int>(devices_.size()) || device == device_)
         return;
+    DropRangeResults();
     device_ = device;
     RecomputeSelection();
     RebuildForDevice();
@@ -396,6 +415,7 @@ void TGrowthMode::ChooseDevice(int device) {
 void TGrowthMode::ChooseCell(int bleaching, int method) {
     if (!on_ || bleaching < 0 || bleaching >= static_cast<int>(bleachings_.size())) return;
     if (bleaching == bleaching_ && method == method_) return;
+    DropRangeResults();
     const bool wasSingleAliquot = SingleAliquot();
     const bool wasAdditiveSa = method_ == kSaAdditive;
     bleaching_ = bleaching;
@@ -412,6 +432,7 @@ void TGrowthMode::ChooseCell(int bleaching, int method) {
     }
     if (shell_.Action(TActionId::GrowthCur)->isChecked()) SendCurvePreview();
     UpdateCommands();
+    if (SingleAliquot() && !hasPlatter_) shell_.ShowError(QString::fromLatin1(kNoSingleAliquotData));
 }
 
 void TGrowthMode::IrradiationsChanged() {
@@ -428,6 +449,12 @@ void TGrowthMode::IrradiationsChanged() {
 void TGrowthMode::FirstValueChanged(int value) {
     if (!on_ || !fields_.Valid()) return;
     if (SingleAliquot()) {
+        if (panel_->IndexMode() != TIndexMode::Single) {
+            // A range may start between aliquot numbers: it starts at the next aliquot.
+            rangeFirst_ = std::max(fields_.Minimum, value);
+            panel_->SetFirstValueValid(true);
+            return;
+        }
         const bool known = hasPlatter_ && platter_.Find(value) != nullptr;
         panel_->SetFirstValueValid(known);
         if (!known) return;
@@ -456,18 +483,42 @@ void TGrowthMode::SecondValueChanged(int value) {
 // --- Growth points ----------------------------------------------------------------------------
 
 bool TGrowthMode::EnsurePoints() {
-    if (method_ < 0 || SingleAliquot() || !fields_.Valid()) {
-        // Single-aliquot points are made per disk by their own computations.
+    if (method_ < 0 || !fields_.Valid()) {
         points_.clear();
         hasPoints_ = false;
         return false;
     }
+    if (SingleAliquot()) return BuildAliquotPoints();
     index_ = std::max(index_, 0);
     if (hasPoints_) {
         UpdateGrowthPoints(points_, table_, index_);
     } else {
         points_ = BuildGrowthPoints(table_, method_, index_);
         hasPoints_ = true;
+    }
+    return true;
+}
+
+// The growth points of the aliquot of the index, as its computation builds them, so that the
+// previews and picks show that aliquot; made anew each time (a single-aliquot computation
+// builds its own).
+bool TGrowthMode::BuildAliquotPoints() {
+    hasPoints_ = false;
+    const TDiskList* disk = hasPlatter_ ? platter_.Find(index_) : nullptr;
+    const TBinDataSet* view = shell_.Document().ShownView();
+    if (disk == nullptr || (method_ == kSaRegenerative && view == nullptr)) {
+        points_.clear();
+        return false;
+    }
+    if (method_ == kSaRegenerative) {
+        const TSaRawCurves raw(*view, shell_.Document().CurveFields());
+        TSaLimits limits = panel_->SaLimits()->Limits();
+        points_ = BuildSarGrowthPoints(
+                      table_, *disk, Device(),
+                      [&](const TLookupRecord& e) { return raw.Curve(e); }, limits)
+                      .points;
+    } else {
+        points_ = BuildSaaGrowthPoints(table_, *disk, Device());
     }
     return true;
 }
@@ -494,7 +545,11 @@ void TGrowthMode::Compute() {
         ComputeRange();
         return;
     }
-    if (SingleAliquot() && !(hasPlatter_ && platter_.Find(index_))) return;
+    if (SingleAliquot() && !hasPlatter_) {
+        shell_.ShowError(QString::fromLatin1(kNoSingleAliquotData));
+        return;
+    }
+    if (SingleAliquot() && !platter_.Find(index_)) return;
     if (SingleAliquot()) {
         ComputeSingleAliquot();
         return;
@@ -539,9 +594,12 @@ TSolution TGrowthMode::SolveSingleAliquot(int aliquot, std::string& error) {
             table_, disk, Device(), [&](const TLookupRecord& e) { return raw.Curve(e); },
             saLimits_);
         points_ = std::move(report.points);
+        // Warnings go into the solution box, where they stay beside the line they concern.
+        for (const std::string& w : report.warnings)
+            panel_->AppendSolution(QStringLiteral("Warning: ") + QString::fromStdString(w));
         if (!report.warnings.empty())
             shell_.SetModeStatus(QString::fromStdString(report.warnings.front()));
-        s = ComputeSarSolution(points_, disk, panel_->FitOptions(), report.ncf);
+        s = ComputeSarSolution(points_, disk, panel_->FitOptions(), report.ncf, report.notes);
     } else {
         points_ = BuildSaaGrowthPoints(table_, disk, Device());
         s = ComputeSaaSolution(points_, platter_, disk, table_, panel_->DepletionObject(),

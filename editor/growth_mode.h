@@ -118,6 +118,8 @@ private:
     bool SingleAliquot() const;
     // Builds the growth points for the current index, or updates them when they exist.
     bool EnsurePoints();
+    bool BuildAliquotPoints();
+    void DropRangeResults();
     void RebuildPoints();
     void FreePoints();
     void FirstValueChanged(int value);

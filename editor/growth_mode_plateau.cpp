@@ -181,9 +181,7 @@ void TGrowthMode::SendPlateau() {
     if (showViewer_) showViewer_(kGraphEditor);
     const bool tl = IsTLDevice(Device()) && !SingleAliquot();
     const uint8_t kind = SingleAliquot() ? gkDisk : tl ? gkTemperature : gkChannel;
-    const char* xLabel = SingleAliquot() ? "Disk number"
-                         : tl            ? "Glow temperature, C"
-                                         : "OSL channel";
+    const std::string xLabel = PaleodoseAxisTitle(plateau_, SingleAliquot(), tl);
     shell_.Document().SetLastPlateau({plateau_, kind, Device().Spacing, xLabel});
     const QFileInfo file(shell_.Document().FileName());
     TPlateauNotesInput notes;

@@ -357,6 +357,12 @@ void TGrowthPanel::FillFitLists(int method) {
         errorModel_->addItem(QString::fromLatin1(i.text), i.object);
     }
     errorModel_->setCurrentIndex(0);
+    // The single-aliquot computations always weigh their points by their own (arbitrary)
+    // errors: the list has nothing to choose for them.
+    errorModel_->setEnabled(!singleAliquot);
+    errorModel_->setToolTip(singleAliquot
+                                ? QStringLiteral("Single-aliquot methods use the points' own errors")
+                                : QString());
     depletion_->clear();
     for (const TListItem& i : kDepletion)
         depletion_->addItem(QString::fromLatin1(i.text), i.object);

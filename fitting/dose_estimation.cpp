@@ -5,6 +5,7 @@
 
 #include "fitting/dose_methods.h"
 #include "fitting/dose_support.h"
+#include "fitting/result_checks.h"
 #include "fitting/single_aliquot_solver.h"
 #include "fitting/slide_solver.h"
 
@@ -133,5 +134,6 @@ void EstimateDose(int method, ErrorModel errorModel, FunctionCode code1, Functio
     Dispatch(work);
     if (!IsFatal(resultCode) && !ResultsAreFinite(fit))
         FailWithNote(work, "numeric value too big; ");
+    CheckResultDefined(work);
     fit.ResultCode = resultCode;
 }

@@ -15,6 +15,9 @@
 // Except in methods 8 and 9 both sets come back sorted by dose, error entries possibly
 // rewritten by the error model; method 8 rewrites the first set's doses, method 9 writes the
 // correction table into the second set.
+// A result the method finished without a warning is "O.K." (0) only when its error is
+// defined and its curve rises significantly over the measured doses; otherwise it keeps
+// its numbers with a warning code (fitting/result_checks.h).
 void EstimateDose(int method, ErrorModel errorModel, FunctionCode code1, FunctionCode code2,
                   TPointSet& set1, TPointSet& set2, TFitRecord& fit, std::string& note,
                   ResultCode& resultCode);

@@ -30,6 +30,8 @@ void FitCurve(TDoseWork& work, int curve) {
     std::copy(params, params + kMaxParams, result.Params);
     FitGrowthCurve(curve, work.Model, work.Code1, work.Code2, work.Set1, work.Set2, work.Weights1,
                    work.Weights2, result, work.Note, work.Code);
+    if (work.FitWarning == kResultOk)
+        work.FitWarning = IsWarning(work.Code) ? work.Code : result.Warning;
     std::copy(result.Params, result.Params + kMaxParams, params);
     if (curve == 1) {
         std::copy(result.Cov, result.Cov + kMatrixSize, fit.Cov1);

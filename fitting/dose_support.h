@@ -21,6 +21,9 @@ struct TDoseWork {
     ResultCode& Code;
     double Weights1[kPointCapacity] = {};
     double Weights2[kPointCapacity] = {};
+    // The first warning a fit of the computation raised, also when the method cleared it
+    // from Code: the result reports it when its error turns out undefined.
+    ResultCode FitWarning = kResultOk;
 };
 
 // The starred models (5, 6) weight like their plain counterparts (3, 4) outside the

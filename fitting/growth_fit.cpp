@@ -29,10 +29,13 @@ constexpr double kSmallestRSquared = 1e-6;
 // R2 of an exact fit comes out a few ulps above 1; only a clear excess means trouble.
 constexpr double kRSquaredRoundoff = 1e-9;
 
-// One fit of the points by function code; a warning of the fit is cleared.
+// One fit of the points by function code; a warning of the fit is cleared from the
+// computation's code and kept in `warning` (when given), so that a result which turns out to
+// have no defined error can still say why. A failed first guess of the exponent that the
+// search then recovered from says nothing about the result and is not kept.
 void FitByCode(FunctionCode code, int N, const double* x, const double* y, const double* w, int n,
                double* params, double* covariance, double& chiSquare, std::string& note,
-               ResultCode& resultCode) {
+               ResultCode& resultCode, ResultCode* warning) {
     if (IsPolynomialCode(code)) {
         FitPolynomial(N, x, y, w, n, params, covariance, chiSquare, resultCode);
     } else if (code == kSaturatingExponential || code == kSaturatingExponentialLinear) {
@@ -50,16 +53,20 @@ void FitByCode(FunctionCode code, int N, const double* x, const double* y, const
         note += "numeric value too big; ";
         return;
     }
-    if (IsWarning(resultCode)) resultCode = kResultOk;
+    if (IsWarning(resultCode)) {
+        if (warning != nullptr && resultCode != kInitialFitWarning) *warning = resultCode;
+        resultCode = kResultOk;
+    }
 }
 
 // Fit followed by the reweighting passes of the starred error models, which weight each
 // point by its fraction of the fitted value. Returns X2.
 double FitAndReweight(ErrorModel model, FunctionCode code, int N, const double* x, const double* y,
                       const double* errors, double* w, int n, double* params, double* covariance,
-                      std::string& note, ResultCode& resultCode) {
+                      std::string& note, ResultCode& resultCode, ResultCode* warning) {
     double chiSquare = 0.0;
-    FitByCode(code, N, x, y, w, n, params, covariance, chiSquare, note, resultCode);
+    if (warning != nullptr) *warning = kResultOk;
+    FitByCode(code, N, x, y, w, n, params, covariance, chiSquare, note, resultCode, warning);
     if (IsFatal(resultCode)) return chiSquare;
     if (model != kFixedStarPercentErrors && model != kFixedStarPercentVariances) return chiSquare;
     std::string scratch;
@@ -74,7 +81,8 @@ double FitAndReweight(ErrorModel model, FunctionCode code, int N, const double* 
         if (IsFatal(resultCode)) return chiSquare;
         ReweightFromFit(model, N, errors, fitted, w, resultCode);
         if (IsFatal(resultCode)) return chiSquare;
-        FitByCode(code, N, x, y, w, n, params, covariance, chiSquare, note, resultCode);
+        if (warning != nullptr) *warning = kResultOk;  // the last pass's fit is the result
+        FitByCode(code, N, x, y, w, n, params, covariance, chiSquare, note, resultCode, warning);
         if (IsFatal(resultCode)) return chiSquare;
         if (std::fabs(chiSquare - previous) < kSettledChiSquare) break;
         if (pass == kMaxReweightPasses) {
@@ -158,7 +166,7 @@ void FitGrowthCurve(int curve, ErrorModel model, FunctionCode code1, FunctionCod
     result.NParams = n;
     const int N = set.Count;
     result.ChiSquare = FitAndReweight(model, code, N, set.Dose, set.Signal, set.Error, weights, n,
-                                      result.Params, result.Cov, note, resultCode);
+                                      result.Params, result.Cov, note, resultCode, &result.Warning);
     if (IsFatal(resultCode)) return;
     result.R2 = 0.0;
     if (IsPolynomialCode(code)) {
@@ -224,5 +232,6 @@ double FitCombined(ErrorModel model, FunctionCode code, int N1, const TPointSet&
         e[i] = error[index[i]];
         w[i] = weight[index[i]];
     }
-    return FitAndReweight(model, code, N, x, y, e, w, n, params, covariance, note, resultCode);
+    return FitAndReweight(model, code, N, x, y, e, w, n, params, covariance, note, resultCode,
+                          nullptr);
 }

@@ -15,6 +15,9 @@ struct TCurveFit {
     double ChiSquare = 0.0;
     double P = 0.0;   // chi-square probability GammaQ((N - n)/2, X2/2)
     double R2 = 0.0;  // polynomials only
+    // The fit's own warning, cleared from the computation's code (0: none). Kept so that a
+    // result whose error turns out undefined reports what went wrong in the fit.
+    ResultCode Warning = kResultOk;
 };
 
 // Coefficient of determination of a weighted polynomial fit.
@@ -23,7 +26,8 @@ double FitRSquared(int N, const double* x, const double* y, const double* params
 
 // Fits curve 1 (set1 with code1) or curve 2 (set2 with code2) into result. Curve 1 first
 // forms the weights of both sets (WeightPoints; the second set counts as empty when code2
-// is the correction table). Warnings of the fit are cleared; starred models reweight until
+// is the correction table). Warnings of the fit are cleared (and kept in
+// result.Warning); starred models reweight until
 // X2 settles (-20 after 101 passes). R2 outside [1e-6, 1] gives -10 with
 // "too many parameters?; ".
 void FitGrowthCurve(int curve, ErrorModel model, FunctionCode code1, FunctionCode code2,

@@ -5,7 +5,8 @@ bool IsFatal(ResultCode code) {
 }
 
 bool IsWarning(ResultCode code) {
-    return (code <= -11 && code >= -15) || (code <= -18 && code >= -21);
+    return (code <= -11 && code >= -15) || (code <= -18 && code >= -21) ||
+           (code <= -24 && code >= -26);
 }
 
 void ResultMessage(ResultCode code, std::string& text) {
@@ -34,6 +35,9 @@ void ResultMessage(ResultCode code, std::string& text) {
         "Solution not available",
         "Not enough test dose points for SAR method",
         "Warning: cannot integrate over ROI",
+        "Warning: dose error not defined",
+        "Warning: no significant growth over the dose range",
+        "Warning: test dose missing, aliquot not normalised",
     };
     constexpr int kCount = sizeof(kMessages) / sizeof(kMessages[0]);
     if (code <= 0 && -code < kCount) text = kMessages[-code];

@@ -19,7 +19,7 @@ inline constexpr ResultCode kInvalidCovariance = -7;
 inline constexpr ResultCode kChiSquareMinimumNotFound = -8;
 inline constexpr ResultCode kInitialFitFailed = -9;
 inline constexpr ResultCode kIllConditioned = -10;
-// Warnings: -11 .. -15, -18 .. -21.
+// Warnings: -11 .. -15, -18 .. -21, -24 .. -26.
 inline constexpr ResultCode kSvdInversionWarning = -11;
 inline constexpr ResultCode kMinimumFindingWarning = -12;
 inline constexpr ResultCode kCovarianceWarning = -13;
@@ -33,10 +33,17 @@ inline constexpr ResultCode kNoConvergenceWarning = -20;
 inline constexpr ResultCode kSolutionNotAvailable = -21;
 inline constexpr ResultCode kNotEnoughTestDosePoints = -22;
 inline constexpr ResultCode kRoiIntegrationWarning = -23;
+// Warnings of a result that keeps its numbers but cannot be signed as "O.K.": an equivalent
+// dose whose error is not a finite positive number, a curve that does not rise significantly
+// over its measured doses, and a single aliquot computed without test-dose normalisation
+// because one of its test doses is missing.
+inline constexpr ResultCode kDoseErrorUndefined = -24;
+inline constexpr ResultCode kNoSignificantGrowth = -25;
+inline constexpr ResultCode kTestDoseMissing = -26;
 
 // True for the codes that end a computation at once (-1..-10, -16, -17, -22, -23).
 bool IsFatal(ResultCode code);
-// True for the codes that leave results in place (-11..-15, -18..-21).
+// True for the codes that leave results in place (-11..-15, -18..-21, -24..-26).
 bool IsWarning(ResultCode code);
 
 // Assigns the message of code to text ("O.K." for 0); leaves text unchanged for a code

@@ -494,6 +494,30 @@ TViewRanges RangesFromPlateau(const TPlateauArray& plateau) {
     return r;
 }
 
+namespace {
+
+// Grains of single-grain discs are named on the axis by disk and hole ("1:37"), at most about
+// a dozen of them so that the labels stay apart; other results keep the plain number ticks.
+void LabelGrainTicks(QCustomPlot& chart, const TPlateauArray& plateau) {
+    const auto grains = std::count_if(plateau.begin(), plateau.end(),
+                                      [](const TPlateauElement& e) { return e.IsGrain(); });
+    if (grains == 0) {
+        if (chart.xAxis->ticker().dynamicCast<QCPAxisTickerText>())
+            chart.xAxis->setTicker(QSharedPointer<QCPAxisTicker>::create());
+        return;
+    }
+    auto ticker = QSharedPointer<QCPAxisTickerText>::create();
+    const long step = std::max<long>(1, (grains + 11) / 12);
+    long n = 0;
+    for (const TPlateauElement& e : plateau) {
+        if (!e.IsGrain() || n++ % step != 0) continue;
+        ticker->addTick(e.X, QStringLiteral("%1:%2").arg(e.GrainDisk).arg(e.GrainHole));
+    }
+    chart.xAxis->setTicker(ticker);
+}
+
+}  // namespace
+
 void DrawPlateau(QCustomPlot& chart, const TPlateauArray& plateau, uint8_t dataKind,
                  bool markSelected, int32_t selectedIndex, bool rescale, TPickables& pickables,
                  int selectedRow) {
@@ -535,6 +559,7 @@ void DrawPlateau(QCustomPlot& chart, const TPlateauArray& plateau, uint8_t dataK
         if (shape == QCPScatterStyle::ssSquare) style.setBrush(colour);
         AddVertices(chart, {{e.X, e.Value}}, {e.Index}, itemClass, QPen(colour), &style, pickables);
     }
+    LabelGrainTicks(chart, plateau);
     if (!rescale) return;
     const TViewRanges r = RangesFromPlateau(plateau);
     double xMin = r.xMin, xMax = r.xMax;

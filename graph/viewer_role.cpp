@@ -386,6 +386,8 @@ void TViewerRole::FillPlateauTable() {
             title = QString::asprintf("ROI %3d-%d", e.RoiFirst, e.RoiLast);
         } else if (e.State == kPlateauRoi) {
             title = QString::asprintf("ROI %3d", e.Index);
+        } else if (e.IsGrain()) {
+            title = QStringLiteral("Disk %1 hole %2").arg(e.GrainDisk).arg(e.GrainHole);
         } else {
             title = prefix + QStringLiteral("%1").arg(QString::number(e.X, 'g', 15), 10).left(10);
         }

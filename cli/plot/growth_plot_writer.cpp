@@ -32,3 +32,21 @@ void WriteGrowthPlot(const TGrowthPlotRequest& request, int& width, int& height)
     if (!SavePlotFile(chart, QString::fromStdString(request.path), width, height, &error))
         throw TEditorError(error.toStdString());
 }
+
+void WritePaleodosePlot(const TPlateauPlotRequest& request, int& width, int& height) {
+    width = 1200;
+    height = 900;
+    if (!request.size.empty()) ParsePlotSize("--plot-size", request.size, width, height);
+    const std::unique_ptr<QApplication> app = MakePlotApplication();
+    QCustomPlot chart;
+    chart.resize(width, height);
+    ApplyPlotStyle(chart, QStringLiteral("Paleodose results"));
+    chart.replot();
+    TPickables pickables;
+    DrawPlateau(chart, *request.plateau, request.dataKind, false, -1, true, pickables);
+    chart.xAxis->setLabel(QString::fromStdString(request.xLabel));
+    chart.yAxis->setLabel(QStringLiteral("Paleodose"));
+    QString error;
+    if (!SavePlotFile(chart, QString::fromStdString(request.path), width, height, &error))
+        throw TEditorError(error.toStdString());
+}

@@ -5,3 +5,7 @@
 #include "cli/analyse_plot.h"
 
 void WriteGrowthPlot(const TGrowthPlotRequest& request, int& width, int& height);
+
+// The writer behind `analyse --range A B | --all --plot`: the paleodose plot of the run (every
+// result with its error, by state), drawn as the result viewer draws it.
+void WritePaleodosePlot(const TPlateauPlotRequest& request, int& width, int& height);

@@ -114,9 +114,10 @@ TLookupTable Numbered(TLookupTable t) {
 }
 
 TEST(Compute, AdditiveLineGivesTheInterceptDose) {
-    // Signal 100 + 10 D: the natural signal is reached 10 Gy below zero.
+    // Signal 100 + 10 D: the natural signal is reached 10 Gy below zero. The two naturals
+    // scatter by -1 and +1, which leaves the fitted line exact and its errors defined.
     const TLookupTable t =
-        Numbered({Measurement(0, true, 0, false, 100), Measurement(0, true, 0, false, 100),
+        Numbered({Measurement(0, true, 0, false, 99), Measurement(0, true, 0, false, 101),
                   Measurement(10, true, 0, false, 200), Measurement(20, true, 0, false, 300)});
     TGrowthPoints points = BuildGrowthPoints(t, kAdditiveGrowth, 1);
     ASSERT_EQ(points.size(), 3u);
@@ -131,10 +132,11 @@ TEST(Compute, AdditiveLineGivesTheInterceptDose) {
 }
 
 TEST(Compute, RegenerativeLineReachesTheNaturalLevel) {
-    // Natural 150; regenerated 50 + 10 D from bleached aliquots: 10 Gy.
+    // Natural 150; regenerated 50 + 10 D from bleached aliquots: 10 Gy. The regenerated points
+    // scatter by +1, -2, +1 about the line, which leaves it exact and its errors defined.
     const TLookupTable t =
-        Numbered({Measurement(0, true, 0, false, 150), Measurement(0, true, 60, false, 50),
-                  Measurement(10, true, 60, true, 150), Measurement(20, true, 60, true, 250)});
+        Numbered({Measurement(0, true, 0, false, 150), Measurement(0, true, 60, false, 51),
+                  Measurement(10, true, 60, true, 148), Measurement(20, true, 60, true, 251)});
     TGrowthPoints points = BuildGrowthPoints(t, kRegenGrowth, 1);
     ASSERT_EQ(points.size(), 4u);
     EXPECT_EQ(points[0].Kind, kGrowthLevel);

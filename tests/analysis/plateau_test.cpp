@@ -131,8 +131,9 @@ TEST(PlateauPlot, StatesPlacesAndFailedErrors) {
                   {-1, false, kPlateauFailed},    {-10, false, kPlateauFailed},
                   {-16, false, kPlateauFailed},   {-17, false, kPlateauFailed},
                   {-22, false, kPlateauFailed},   {-23, true, kPlateauFailed},
-                  {-21, false, kPlateauNoResult}, {-24, false, kPlateauNoResult},
-                  {3, false, kPlateauNoResult}};
+                  {-21, false, kPlateauNoResult}, {-24, false, kPlateauWarning},
+                  {-25, false, kPlateauWarning},  {-26, true, kPlateauWarning},
+                  {-27, false, kPlateauNoResult}, {3, false, kPlateauNoResult}};
     for (const StateCase& c : states) EXPECT_EQ(PlateauStateOf(c.code, c.roi), c.state) << c.code;
 
     TSolutionArray a;
@@ -200,10 +201,13 @@ TEST(PlateauPlot, Notes) {
 }
 
 // Additive-dose OSL measurements over channels 1..5: at channel c the natural signal is 100
-// and the dosed ones 100 + (100 / c) D, so the line meets zero at D = -c: ED = c Gy.
+// and the dosed ones 100 + (100 / c) D, so the line meets zero at D = -c: ED = c Gy. The two
+// naturals read 101 and 99: a scatter that leaves the fitted line exact (it sums to 0, also
+// weighted by the dose) and gives it defined errors.
 TLookupTable ChannelTable() {
     TLookupTable t;
     const double doses[] = {0, 0, 10, 20, 40};
+    const double scatter[] = {1, -1, 0, 0, 0};
     for (double dose : doses) {
         TLookupRecord e = Entry(OslKey(), dose, TRadiation::Beta, true);
         e.IrradClass = IrradiationClass(e, false);
@@ -211,7 +215,8 @@ TLookupTable ChannelTable() {
         e.Ordinal = static_cast<int32_t>(t.size());
         e.Run = static_cast<int32_t>(t.size()) + 7;
         e.Curve.assign(6, 0.0);
-        for (int c = 1; c <= 5; ++c) e.Curve[static_cast<std::size_t>(c)] = 100 + 100.0 / c * dose;
+        for (int c = 1; c <= 5; ++c)
+            e.Curve[static_cast<std::size_t>(c)] = 100 + 100.0 / c * dose + scatter[t.size()];
         e.LastChannel = 5;
         e.InSelection = true;
         t.push_back(e);

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <random>
 #include <vector>
 
 #include "analysis/single_aliquot_ncf.h"
@@ -40,6 +41,7 @@ void Number(TLookupTable& table) {
         table[i].Ordinal = static_cast<int32_t>(i);
         table[i].RecordIndex = static_cast<int32_t>(i);
         table[i].Bookmark = static_cast<int32_t>(i + 1);
+        table[i].Run = static_cast<int32_t>(i + 1);
     }
 }
 
@@ -140,11 +142,15 @@ TEST(SarPointsTest, SignalsNormalisedByTheFollowingTestDose) {
     EXPECT_DOUBLE_EQ(r.points[2].Points[0].Signal, e1 * bN / b1);
     const double e2 = 172, b2 = 112;
     EXPECT_DOUBLE_EQ(r.points[3].Points[0].Signal, e2 * bN / b2);
-    // The error: sigma_E^2 = 8 + 200 (background counts, then signal counts); N^2 = 8 + 100.
+    // The error in full: sigma_E^2 = 8 + 200 (background counts, then signal counts) and
+    // sigma_T^2 = 8 + 100, as relative errors of E and T.
     const double rel = std::sqrt(108.0 / (bN * bN) + 208.0 / (eN * eN));
-    EXPECT_NEAR(r.points[0].Points[0].Error, eN * rel / std::sqrt(2.0), 1e-9);
+    EXPECT_NEAR(r.points[0].Points[0].Error, eN * rel, 1e-9);
+    const double rel1 = std::sqrt((8.0 + 110) / (b1 * b1) + (8.0 + 120) / (e1 * e1));
+    EXPECT_NEAR(r.points[2].Points[0].Error, e1 * bN / b1 * rel1, 1e-9);
 
-    // Without normalisation records the mode falls back to "No", warning once.
+    // Without normalisation records this aliquot falls back to "No" with a warning naming
+    // the measurement; the limits keep the user's choice.
     for (TLookupRecord& e : table) e.NormRecord = false;
     TPlatter plain;
     ASSERT_TRUE(BuildAliquotSet(table, plain));
@@ -152,10 +158,14 @@ TEST(SarPointsTest, SignalsNormalisedByTheFollowingTestDose) {
     tl.normalization = kSaNormTL;
     const TSaPointsReport fallback =
         BuildSarGrowthPoints(table, *plain.Find(1), table[0].Key, raw, tl);
-    EXPECT_EQ(tl.normalization, kSaNormNone);
-    ASSERT_EQ(fallback.warnings.size(), 1u);
-    EXPECT_EQ(fallback.warnings[0],
-              "Disk 1: no test-dose measurement; normalization set to \"No\"");
+    EXPECT_EQ(tl.normalization, kSaNormTL);
+    const std::vector<std::string> expected = {
+        "Disk 1: the background window 59.00-60.00 s lies beyond the shine (0.10 s): no "
+        "background subtracted",
+        "Disk 1: no test-dose measurement for run 1; the aliquot is computed without "
+        "normalization"};
+    EXPECT_EQ(fallback.warnings, expected);
+    EXPECT_EQ(fallback.notes.Warning, kTestDoseMissing);
 }
 
 TEST(SaaTest, LevelsOfRunningDoseAndErrorsFromTheBackgroundRate) {
@@ -240,7 +250,10 @@ TEST(SarPointsTest, TLTestDosesIntegratedOverTheTLWindows) {
     limits.signalTo = 0.02;  // channels 1..2; no background (59..60 s lies beyond the shine)
     const TSaPointsReport r =
         BuildSarGrowthPoints(table, *platter.Find(1), table[0].Key, raw, limits);
-    EXPECT_TRUE(r.warnings.empty());
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_EQ(r.warnings[0],
+              "Disk 1: the background window 59.00-60.00 s lies beyond the shine (0.10 s): no "
+              "background subtracted");
     // B = 17 x 10 - 11 x 17 / 11 = 153 for the natural, 17 x 20 - 17 = 323 after R1.
     const double eN = 200, e1 = 120;
     EXPECT_DOUBLE_EQ(r.points[0].Points[0].Signal, eN);
@@ -253,9 +266,11 @@ TEST(SarPointsTest, TLTestDosesIntegratedOverTheTLWindows) {
     again.normalization = kSaNormTL;
     const TSaPointsReport skipped =
         BuildSarGrowthPoints(table, *platter.Find(1), table[0].Key, raw, again);
-    ASSERT_FALSE(skipped.warnings.empty());
-    EXPECT_EQ(skipped.warnings[0], "Disk 1: a TL test dose has \"Spacing\" 0 and is skipped");
-    EXPECT_EQ(again.normalization, kSaNormNone);
+    ASSERT_EQ(skipped.warnings.size(), 3u);
+    EXPECT_EQ(skipped.warnings[1],
+              "Disk 1: the TL test dose run 2 has \"Spacing\" 0 and is skipped");
+    EXPECT_EQ(again.normalization, kSaNormTL);
+    EXPECT_EQ(skipped.notes.Warning, kTestDoseMissing);
 }
 
 namespace {
@@ -372,7 +387,7 @@ TEST(SarNcfTest, NaturalCorrectedByTheRatioOfTheTLTestDoses) {
         EXPECT_NEAR(natural.Signal, 192 * ncf, 1e-9);
         const double relative = std::sqrt(
             108.0 / (92.0 * 92.0) + (ncfError / ncf) * (ncfError / ncf) + 208.0 / (192.0 * 192.0));
-        EXPECT_NEAR(natural.Error, 192 * ncf * relative / std::sqrt(2.0), 1e-9);
+        EXPECT_NEAR(natural.Error, 192 * ncf * relative, 1e-9);
 
         // The regenerated points lie on 5 per Gy through the origin, so a line gives the
         // natural dose 192 x NCF / 5, less the TL doses before the natural (2 Gy).
@@ -402,4 +417,178 @@ TEST(SarNcfTest, UnfitPairGivesOneWithAWarning) {
     ASSERT_EQ(r.warnings.size(), 1u);
     EXPECT_NE(r.warnings[0].find("NCF set to 1"), std::string::npos);
     EXPECT_DOUBLE_EQ(r.points[0].Points[0].Signal, 192);
+}
+
+namespace {
+
+// Four disks of SAR measurements (N natural, R regenerated, T test dose) whose curves hold a
+// constant count in every channel: natural 100, regenerated 10 per Gy, test doses 50.
+//   disk 1: N T R20 T          complete
+//   disk 2: N T R20 T R40      the last regeneration has no test dose
+//   disk 3: N T R20 T          complete again: nothing of disk 2 carries over
+//   disk 4: N T R20 R40 T      R20's test dose is that of R40, a later cycle
+struct TSarDisks {
+    TLookupTable table;
+    TPlatter platter;
+    TSarDisks() {
+        const auto add = [this](int disk, std::initializer_list<std::pair<char, double>> run) {
+            for (const auto& [kind, dose] : run)
+                table.push_back(Entry(disk, dose, kind != 'N', kind == 'T'));
+        };
+        add(1, {{'N', 0}, {'T', 5}, {'R', 20}, {'T', 5}});
+        add(2, {{'N', 0}, {'T', 5}, {'R', 20}, {'T', 5}, {'R', 40}});
+        add(3, {{'N', 0}, {'T', 5}, {'R', 20}, {'T', 5}});
+        add(4, {{'N', 0}, {'T', 5}, {'R', 20}, {'R', 40}, {'T', 5}});
+        Number(table);
+        BuildAliquotSet(table, platter);
+    }
+    TRawCurveSource Raw() const {
+        return [this](const TLookupRecord& e) {
+            const double count = e.NormRecord ? 50 : e.Natural ? 100 : 10 * e.Irradiation.Dose;
+            TFloatArray curve(11, count);
+            curve[0] = 0;
+            return curve;
+        };
+    }
+};
+
+}  // namespace
+
+TEST(SarPointsTest, AMissingTestDoseSpoilsOnlyItsOwnAliquot) {
+    const TSarDisks d;
+    TSaLimits limits;
+    limits.signalTo = 0.02;  // channels 1..2; the 59..60 s background lies beyond the shine
+    struct Case {
+        int disk;
+        ResultCode warning;
+        const char* note;   // expected in the notes; "" for none
+        double regenerated;  // the R20 point
+    };
+    const Case cases[] = {
+        {1, kResultOk, "", 400.0 * 100 / 100},
+        {2, kTestDoseMissing, "no test dose for run 9: not normalised; ", 400.0},
+        {3, kResultOk, "", 400.0},
+        {4, kResultOk, "test dose of run 16 taken from run 18; ", 400.0},
+    };
+    for (const Case& c : cases) {
+        const TSaPointsReport r =
+            BuildSarGrowthPoints(d.table, *d.platter.Find(c.disk), d.table[0].Key, d.Raw(), limits);
+        EXPECT_EQ(limits.normalization, kSaNormOsl) << c.disk;
+        EXPECT_EQ(r.notes.Warning, c.warning) << c.disk;
+        if (*c.note) {
+            EXPECT_NE(r.notes.Note.find(c.note), std::string::npos) << c.disk << ": " << r.notes.Note;
+        }
+        // The R20 point: normalised, 400 x 100 / 100 = 400, or as measured, 400 counts; never
+        // the measured signal times the natural's test dose.
+        const TDosePoints* r20 = nullptr;
+        for (const TDosePoints& level : r.points)
+            if (level.Kind != kGrowthLevel && level.Dose == 20) r20 = &level;
+        ASSERT_NE(r20, nullptr) << c.disk;
+        EXPECT_DOUBLE_EQ(r20->Points[0].Signal, c.regenerated) << c.disk;
+        // The background window beyond the shine is said for every aliquot.
+        EXPECT_NE(r.notes.Note.find("background window beyond the shine: no background; "),
+                  std::string::npos)
+            << c.disk;
+    }
+    // The solution of disk 2 carries the warning and the note in its line.
+    TSaLimits again = limits;
+    TSaPointsReport r2 =
+        BuildSarGrowthPoints(d.table, *d.platter.Find(2), d.table[0].Key, d.Raw(), again);
+    TFitOptions linear;
+    linear.FunctionObject = 1;
+    const TSolution s = ComputeSarSolution(r2.points, *d.platter.Find(2), linear, r2.ncf, r2.notes);
+    EXPECT_EQ(s.Fit.ResultCode, kTestDoseMissing) << s.Line;
+    EXPECT_NE(s.Line.find("no test dose for run 9"), std::string::npos) << s.Line;
+    EXPECT_EQ(s.Aliquot.Disk, 2);
+    EXPECT_EQ(s.Aliquot.Hole, -1);
+}
+
+TEST(SarPointsTest, OriginWeighsLikeTheBestMeasuredPoint) {
+    const TPointSet natural = [] {
+        TPointSet p;
+        p.Count = 1;
+        p.Error[0] = 12;
+        return p;
+    }();
+    TPointSet regenerated;
+    regenerated.Count = 3;
+    const double errors[] = {1.0, 9.0, 15.0};  // the origin's placeholder, then measured
+    std::copy(std::begin(errors), std::end(errors), regenerated.Error);
+    EXPECT_DOUBLE_EQ(OriginError(natural, regenerated), 9.0);
+    EXPECT_DOUBLE_EQ(OriginError(TPointSet{}, TPointSet{}), 1.0);
+}
+
+namespace {
+
+// Counts of one shine: 50 channels of 0.01 s, an exponential decay of `amplitude` counts in
+// all (lifetime 3 channels) over a background of 20 per channel, Poisson-distributed.
+TFloatArray PoissonShine(double amplitude, std::mt19937& random) {
+    TFloatArray curve(51, 0.0);
+    const double tau = 3.0;
+    for (int k = 1; k <= 50; ++k) {
+        const double share = std::exp(-(k - 1) / tau) - std::exp(-k / tau);
+        std::poisson_distribution<int> counts(amplitude * share + 20.0);
+        curve[static_cast<std::size_t>(k)] = counts(random);
+    }
+    return curve;
+}
+
+}  // namespace
+
+TEST(SarMonteCarlo, PullOfTheDoseHasUnitSpread) {
+    // Grains with a saturating dose response L(D) = 4000 (1 - exp(-D / 150)), a natural dose
+    // of 50 Gy, regenerations of 20, 40, 80 and 120 Gy, each shine followed by a test dose of
+    // 10 Gy (the response to 10 Gy), a sensitivity that grows from cycle to cycle, and
+    // Poisson counts. If the point errors are right, (ED - 50) / EDError scatters with a
+    // standard deviation near 1 over many grains.
+    const double trueDose = 50, d0 = 150, saturation = 4000;
+    const auto response = [&](double dose) { return saturation * (1 - std::exp(-dose / d0)); };
+    const std::vector<double> regenerations = {20, 40, 80, 120};
+    std::mt19937 random(20261211);
+    TFitOptions exponential;
+    exponential.FunctionObject = 4;  // saturating exponential
+    TSaLimits limits;
+    limits.signalFrom = 0;
+    limits.signalTo = 0.05;  // channels 1..5
+    limits.backgroundFrom = 0.3;
+    limits.backgroundTo = 0.5;  // channels 31..50
+    std::vector<double> pulls;
+    const int grains = 400;
+    for (int g = 0; g < grains; ++g) {
+        TLookupTable table;
+        std::map<int, TFloatArray> curves;
+        double sensitivity = 1.0;
+        const auto measure = [&](double dose, bool natural, double signalDose) {
+            TLookupRecord shine = Entry(1, natural ? 0 : dose, !natural);
+            TLookupRecord test = Entry(1, 10, true, true);
+            for (TLookupRecord* e : {&shine, &test}) e->Key.TimeBase = {50, 0, 0, 0};
+            curves[static_cast<int>(table.size())] =
+                PoissonShine(sensitivity * response(signalDose), random);
+            table.push_back(shine);
+            curves[static_cast<int>(table.size())] = PoissonShine(sensitivity * response(10), random);
+            table.push_back(test);
+            sensitivity *= 1.08;
+        };
+        measure(0, true, trueDose);
+        for (double d : regenerations) measure(d, false, d);
+        Number(table);
+        TPlatter platter;
+        ASSERT_TRUE(BuildAliquotSet(table, platter));
+        const TRawCurveSource raw = [&](const TLookupRecord& e) { return curves.at(e.Ordinal); };
+        TSaLimits l = limits;
+        TSaPointsReport r = BuildSarGrowthPoints(table, *platter.Find(1), table[0].Key, raw, l);
+        const TSolution s = ComputeSarSolution(r.points, *platter.Find(1), exponential, r.ncf, r.notes);
+        if (s.Fit.ResultCode != kResultOk) continue;
+        pulls.push_back((s.Fit.ED - trueDose) / s.Fit.EDError);
+    }
+    ASSERT_GT(pulls.size(), grains * 9u / 10);
+    double mean = 0;
+    for (double p : pulls) mean += p;
+    mean /= pulls.size();
+    double variance = 0;
+    for (double p : pulls) variance += (p - mean) * (p - mean);
+    const double spread = std::sqrt(variance / (pulls.size() - 1));
+    EXPECT_GT(spread, 0.85);
+    EXPECT_LT(spread, 1.15);
+    EXPECT_LT(std::abs(mean), 0.25);
 }

@@ -1,6 +1,7 @@
 // orvane-cli fading run as a program on the generated sample: the ratios of two groups of
-// natural aliquots after TL background subtraction against the values in the file, the
-// untouched file giving no result at any index, and the errors of the command line.
+// natural aliquots after TL background subtraction against the values in the file; records
+// that cannot be compared (unsubtracted, background runs, TL with OSL, twice) refused by
+// number, and the errors of the command line.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -44,12 +45,12 @@ protected:
 }  // namespace
 
 TEST_F(FadingCli, RatiosOfTwoNaturalGroupsAfterSubtraction) {
-    // Before any subtraction the curves are all 0: they end at their first index, before
-    // 200 degC, and nothing is left to show.
+    // Before any subtraction the curves are all 0: refused, naming the record.
     const TRun before =
         Run({"fading", Path("S12.DAT"), "--faded", "113,114", "--fresh", "115,116"});
-    ASSERT_EQ(before.status, 0) << before.err;
-    EXPECT_TRUE(TJsonReader::Parse(before.out)["points"].items.empty());
+    EXPECT_EQ(before.status, 1);
+    EXPECT_EQ(before.err,
+              "Record 113 has no subtracted curve data: run background subtraction first.\n");
 
     ASSERT_EQ(Run({"subtract", Path("S12.DAT"), "--curves", "tl"}).status, 0);
     const TRun run = Run({"fading", Path("S12.DAT"), "--faded", "113,114", "--fresh", "115,116"});
@@ -74,6 +75,28 @@ TEST_F(FadingCli, RatiosOfTwoNaturalGroupsAfterSubtraction) {
     EXPECT_NEAR(p["ratio"].number, faded / fresh, 1e-9);
     EXPECT_GT(p["error"].number, 0);
     EXPECT_LT(std::fabs(p["ratio"].number - 1), 3 * p["error"].number);
+}
+
+TEST_F(FadingCli, RecordsThatCannotBeComparedAreRefusedByNumber) {
+    ASSERT_EQ(Run({"subtract", Path("S12.DAT"), "--curves", "tl"}).status, 0);
+    ASSERT_EQ(Run({"subtract", Path("S12.DAT"), "--curves", "osl"}).status, 0);
+    const struct {
+        const char* faded;
+        const char* fresh;
+        const char* message;
+    } cases[] = {
+        {"113,114", "115,113", "Record 113 is listed twice."},
+        {"113,113", "115", "Record 113 is listed twice."},
+        {"113,85", "115", "Record 85 is a background run, not a measurement to compare."},
+        {"113", "1",
+         "Record 1 is an OSL record, record 113 a TL record: TL and OSL mixed."},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Run({"fading", Path("S12.DAT"), "--faded", c.faded, "--fresh", c.fresh});
+        EXPECT_EQ(run.status, 1) << c.faded << " / " << c.fresh;
+        EXPECT_EQ(run.err, std::string(c.message) + "\n");
+        EXPECT_TRUE(run.out.empty());
+    }
 }
 
 TEST_F(FadingCli, CommandLineErrors) {

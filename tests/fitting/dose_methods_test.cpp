@@ -102,10 +102,12 @@ INSTANTIATE_TEST_SUITE_P(
                   PointsOf([](double d) { return 100 + 0.5 * d - 100 * std::exp(-0.01 * d); },
                            {0, 25, 50, 100, 200, 300, 400}),
                   100.0, -1, 5e-3},
-        // 100 + 10 D and 20 + 8 D cross at D = -40 (bisection to 0.1 %).
+        // 100 + 10 D and 20 + 8 D cross at D = -40 (bisection to 0.1 %). The points scatter by
+        // +1, -1, 0, 0, -1, +1, which sums to 0 with and without the dose as weight: the fitted
+        // lines stay exact, and their errors are defined.
         TDoseCase{"PartialBleachLines", 4, 0, 1,
-                  PointsOf([](double d) { return 100 + 10 * d; }, {0, 20, 40, 60, 80, 100}),
-                  PointsOf([](double d) { return 20 + 8 * d; }, {0, 20, 40, 60, 80, 100}), 40.0, -1,
+                  MakePoints({0, 20, 40, 60, 80, 100}, {101, 299, 500, 700, 899, 1101}),
+                  MakePoints({0, 20, 40, 60, 80, 100}, {21, 179, 340, 500, 659, 821}), 40.0, -1,
                   2e-3},
         // Second-glow intercept minus first-glow intercept of two weighted lines.
         TDoseCase{"CeramicLines", 7, 1, 1, kAdditive,

@@ -31,6 +31,9 @@ TEST(ResultCodes, MessagesOfAllCodes) {
         {-21, "Solution not available"},
         {-22, "Not enough test dose points for SAR method"},
         {-23, "Warning: cannot integrate over ROI"},
+        {-24, "Warning: dose error not defined"},
+        {-25, "Warning: no significant growth over the dose range"},
+        {-26, "Warning: test dose missing, aliquot not normalised"},
     };
     for (const auto& c : cases) {
         std::string text = "before";
@@ -40,7 +43,7 @@ TEST(ResultCodes, MessagesOfAllCodes) {
 }
 
 TEST(ResultCodes, UnknownCodeLeavesTextUnchanged) {
-    for (ResultCode code : {5, -24, 1000}) {
+    for (ResultCode code : {5, -27, 1000}) {
         std::string text = "unchanged";
         ResultMessage(code, text);
         EXPECT_EQ(text, "unchanged") << code;
@@ -48,7 +51,7 @@ TEST(ResultCodes, UnknownCodeLeavesTextUnchanged) {
 }
 
 TEST(ResultCodes, FatalAndWarningClasses) {
-    for (ResultCode code = -23; code <= 0; ++code) {
+    for (ResultCode code = -26; code <= 0; ++code) {
         const bool fatal =
             (code >= -10 && code <= -1) || code == -16 || code == -17 || code == -22 || code == -23;
         const bool warning = code != 0 && !fatal;

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -19,6 +20,7 @@
 #include "analysis/graph_messages.h"
 #include "analysis/ncf_template_dialog.h"
 #include "editor/editor_document.h"
+#include "fitting/result_codes.h"
 #include "editor/growth_mode.h"
 #include "editor/growth_panel.h"
 #include "editor/main_window.h"
@@ -34,8 +36,15 @@ namespace {
 
 constexpr double kNaturalDose = 42.0;
 
-QStringList SolutionLines(TGrowthPanel* panel) {
+QStringList BoxLines(TGrowthPanel* panel) {
     return panel->SolutionBox()->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// The solution lines of the box, without the warnings written beside them.
+QStringList SolutionLines(TGrowthPanel* panel) {
+    QStringList lines = BoxLines(panel);
+    lines.removeIf([](const QString& l) { return l.startsWith(QStringLiteral("Warning: ")); });
+    return lines;
 }
 
 }  // namespace
@@ -75,22 +84,29 @@ private slots:
         QTest::addColumn<QString>("function");
         QTest::addColumn<QStringList>("prefixes");
         QTest::addColumn<int>("dosed");  // aliquots with a dose (the rest: depletion disks)
+        QTest::addColumn<QString>("axis");
+        QTest::addColumn<QString>("secondRow");  // the table's title of the second result
+        QTest::addColumn<int>("warnings");       // lines beside the solutions
         QTest::newRow("grains, SA Regenerative")
             << QStringLiteral("S12.DAS") << QStringLiteral("Linear")
             << QStringList{QStringLiteral("Disk 1 hole 12: "), QStringLiteral("Disk 1 hole 37: "),
                            QStringLiteral("Disk 1 hole 58: "), QStringLiteral("Disk 1 hole 81: ")}
-            << 4;
+            << 4 << QStringLiteral("Grain (disk:hole)") << QStringLiteral("Disk 1 hole 37")
+            << 4;  // the default background window lies beyond each 1.5 s shine
         QTest::newRow("disks, SA Additive")
             << QStringLiteral("S12.SAD") << QStringLiteral("Saturating exponential")
             << QStringList{QStringLiteral("Disk   1: "), QStringLiteral("Disk   2: "),
                            QStringLiteral("Disk   3: is a depletion disk")}
-            << 2;
+            << 2 << QStringLiteral("Disk number") << QStringLiteral("Disk 2") << 0;
     }
     void allComputesEveryAliquot() {
         QFETCH(QString, file);
         QFETCH(QString, function);
         QFETCH(QStringList, prefixes);
         QFETCH(int, dosed);
+        QFETCH(QString, axis);
+        QFETCH(QString, secondRow);
+        QFETCH(int, warnings);
         Enter(file.toLatin1().constData());
         ChooseFunction(function);
         QVERIFY(!form_->Action(TActionId::ToolsUseROIs)->isEnabled());
@@ -99,6 +115,12 @@ private slots:
 
         const QStringList lines = SolutionLines(Panel());
         QCOMPARE(lines.size(), prefixes.size());
+        // Every warning stays in the box beside its line, naming its aliquot.
+        QCOMPARE(BoxLines(Panel()).size() - lines.size(), warnings);
+        if (warnings > 0) {
+            QVERIFY(BoxLines(Panel())[2].startsWith(
+                QStringLiteral("Warning: Disk 1 hole 37: the background window")));
+        }
         for (int i = 0; i < prefixes.size(); ++i)
             QVERIFY2(lines[i].startsWith(prefixes[i]), qPrintable(lines[i]));
         const TSolutionArray& s = Mode()->Solutions();
@@ -121,7 +143,9 @@ private slots:
         auto& role = *static_cast<TViewerRole*>(viewer->Role());
         QCOMPARE(role.DataKind(), static_cast<uint8_t>(gkDisk));
         QCOMPARE(role.Caption(), QStringLiteral("Paleodose results"));
-        QCOMPARE(form_->Document().LastPlateau()->XLabel, std::string("Disk number"));
+        QCOMPARE(QString::fromStdString(form_->Document().LastPlateau()->XLabel), axis);
+        QCOMPARE(viewer->Table()->model()->headerData(1, Qt::Vertical).toString().trimmed(),
+                 secondRow);
         if (qEnvironmentVariableIsSet("ORVANE_SHOTS"))
             viewer->grab().save(qEnvironmentVariable("ORVANE_SHOTS") + QLatin1Char('/') + file +
                                 QStringLiteral("_plateau.png"));
@@ -168,12 +192,105 @@ private slots:
         QCOMPARE(numerators, 2);  // "select record", "1.0"
         QCOMPARE(denominators, 2);
 
-        // Computing in NCF mode without a template falls back to "No" and says so.
+        // Computing in NCF mode without a template computes this grain without normalisation,
+        // says so in its line with a warning, and leaves the user's choice as it was.
         form_->Action(TActionId::GrowthCompute)->trigger();
-        QVERIFY(!setNcf->isVisible());
+        QVERIFY(setNcf->isVisible());
         const QString line = SolutionLines(Panel()).last();
         QVERIFY2(line.startsWith(QStringLiteral("Disk 1 hole 12: ")), qPrintable(line));
-        QVERIFY2(!line.contains(QStringLiteral("NCF")), qPrintable(line));
+        QVERIFY2(!line.contains(QStringLiteral("; NCF ")), qPrintable(line));
+        QVERIFY2(line.contains(QStringLiteral("Warning: test dose missing, aliquot not normalised")),
+                 qPrintable(line));
+        QVERIFY2(line.contains(QStringLiteral("no NCF template: not normalised")), qPrintable(line));
+        QCOMPARE(Mode()->Fit().ResultCode, kTestDoseMissing);
+    }
+
+    void pointsFollowTheAliquot() {
+        Enter("S12.DAS");
+        form_->Action(TActionId::GrowthPnt)->trigger();  // point preview
+        auto* first = Panel()->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"));
+        for (int grain : {3, 2}) {
+            first->setValue(grain);
+            const int hole = grain == 3 ? 58 : 37;
+            int points = 0;
+            for (const TDosePoints& level : Mode()->Points()) {
+                for (const TGrowthPoint& p : level.Points) {
+                    if (p.Ordinal < 0) continue;  // the origin
+                    const TLookupRecord& e = Mode()->Table()[static_cast<std::size_t>(p.Ordinal)];
+                    QCOMPARE(255 - e.HoleKey, hole);
+                    ++points;
+                }
+            }
+            QVERIFY2(points >= 3, qPrintable(QString::number(points)));
+        }
+    }
+
+    void rangeResultsGoWithTheirChoices() {
+        QProcess cli;
+        cli.start(QStringLiteral(ORVANE_CLI_PATH),
+                  {QStringLiteral("subtract"), dir_ + QStringLiteral("/S12.DAT"),
+                   QStringLiteral("--curves"), QStringLiteral("tl")});
+        QVERIFY(cli.waitForFinished(60000) && cli.exitCode() == 0);
+        Enter("S12.DAT");
+        QVERIFY(ChooseMethodCell(Panel(), QStringLiteral("Regen growth curve"),
+                                 QStringLiteral("BL(120.0/SOLAR)")));
+        Choose(QStringLiteral("Range"));
+        Panel()->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(300);
+        Panel()->findChild<QSpinBox*>(QStringLiteral("SpinEdit2"))->setValue(310);
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!Mode()->RangeRunning(), 60000);
+        QVERIFY(Mode()->Solutions().Succeeded);
+        TGrForm1* viewer = FindGraphViewer(*form_, kGraphEditor);
+        QVERIFY(viewer && viewer->isVisible());
+        // Another method (or device, or bleaching): the results of the run are dropped.
+        QVERIFY(ChooseMethodCell(Panel(), QStringLiteral("Total bleach"),
+                                 QStringLiteral("BL(120.0/SOLAR)")));
+        QVERIFY(Mode()->Solutions().Entries.empty());
+        QVERIFY(Mode()->Plateau().empty());
+        QVERIFY(!viewer->isVisible());
+    }
+
+    void rangeStartsBetweenAliquots() {
+        // S12.SAD with disk 2 renumbered 5: the aliquots are 1, 3 (depletion) and 5.
+        for (int record = 7; record <= 12; ++record) {
+            QProcess cli;
+            cli.start(QStringLiteral(ORVANE_CLI_PATH),
+                      {QStringLiteral("set"), dir_ + QStringLiteral("/S12.SAD"),
+                       QStringLiteral("--record"), QString::number(record),
+                       QStringLiteral("--field"), QStringLiteral("Disk#"),
+                       QStringLiteral("--value"), QStringLiteral("5")});
+            QVERIFY(cli.waitForFinished(60000) && cli.exitCode() == 0);
+        }
+        Enter("S12.SAD");
+        ChooseFunction(QStringLiteral("Saturating exponential"));
+        Choose(QStringLiteral("Range"));
+        // 2 is no aliquot: the range starts there all the same, at aliquot 3.
+        Panel()->findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(2);
+        Panel()->findChild<QSpinBox*>(QStringLiteral("SpinEdit2"))->setValue(5);
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!Mode()->RangeRunning(), 60000);
+        const TSolutionArray& s = Mode()->Solutions();
+        QCOMPARE(s.AtIndex(1)->Fit.ResultCode, kSolutionNotAvailable);
+        QVERIFY(s.AtIndex(5)->Fit.ResultCode != kSolutionNotAvailable);
+        // The single-aliquot methods have no error model to choose.
+        QComboBox* errorModels = nullptr;
+        for (QComboBox* box : Panel()->findChildren<QComboBox*>())
+            if (box->findText(QStringLiteral("Equal errors")) >= 0) errorModels = box;
+        QVERIFY(errorModels && !errorModels->isEnabled());
+    }
+
+    void mixedSingleAliquotDataAreRefused() {
+        // A natural given a dose: natural-plus-dose and regenerated measurements together.
+        QProcess cli;
+        cli.start(QStringLiteral(ORVANE_CLI_PATH),
+                  {QStringLiteral("set"), dir_ + QStringLiteral("/S12.DAS"),
+                   QStringLiteral("--record"), QStringLiteral("1"), QStringLiteral("--field"),
+                   QStringLiteral("Beta time"), QStringLiteral("--value"), QStringLiteral("10")});
+        QVERIFY(cli.waitForFinished(60000) && cli.exitCode() == 0);
+        Enter("S12.DAS");
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        QVERIFY(prompts_->errors.contains(
+            QStringLiteral("Data set does not contain valid single aliquot measurements.")));
     }
 
     void roiResultPickedBringsTheRoiBack() {
