@@ -97,7 +97,7 @@ private slots:
             << QStringLiteral("S12.SAD") << QStringLiteral("Saturating exponential")
             << QStringList{QStringLiteral("Disk   1: "), QStringLiteral("Disk   2: "),
                            QStringLiteral("Disk   3: is a depletion disk")}
-            << 2 << QStringLiteral("Disk number") << QStringLiteral("Disk 2") << 0;
+            << 2 << QStringLiteral("Disk number") << QStringLiteral("Disk          2") << 0;
     }
     void allComputesEveryAliquot() {
         QFETCH(QString, file);
