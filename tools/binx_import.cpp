@@ -239,7 +239,8 @@ TBinxImportResult ImportBinxFile(const std::string& binPath, const std::string& 
         items.push_back(r);
     }
     ReplaceWithBackups(items, false);
-    report(100);
+    // The files are in place: too late to cancel.
+    if (progress) progress(100.0, 100.0);
 
     TBinxImportResult result;
     result.version = read.records.empty() ? 0 : read.records.front().version;
