@@ -21,7 +21,7 @@ constexpr double kIrslRate = 0.35, kIrslSeconds = 100.0, kIrslBackground = 25.0;
 constexpr double kQuartzIrsl = 0.01, kFeldsparIrsl = 0.5;
 constexpr double kQuartzIrDepletion = 0.99, kFeldsparIrDepletion = 0.75;
 // Grains under the green laser.
-constexpr double kGrainRate = 8.0, kGrainD0 = 120.0, kGrainSaturation = 20000.0;
+constexpr double kGrainRate = 8.0, kGrainD0 = 120.0, kGrainSaturation = 100000.0;
 constexpr double kGrainBackground = 5.0, kGrainSeconds = 1.0, kGrainIrslRate = 3.0;
 // The 110 degC TL peak the preheat and the cutheat show.
 constexpr double kTLPeakD0 = 150.0, kTLPeakSaturation = 30000.0;
@@ -45,7 +45,7 @@ std::vector<TAliquot> SarAliquots(bool singleGrain) {
             a.brightness = std::exp(0.5 * random.Normal());
             a.irsl = 0.02;
             if (hole == kSarRecyclingHole) a.recycling = 0.8;
-            if (hole == kSarDimHole) a.brightness = 0.04;
+            if (hole == kSarDimHole) a.brightness = 0.02;
             if (hole == kSarOldHole) a.naturalDose = kSarOldGrainDose;
             list.push_back(a);
         }
