@@ -14,13 +14,15 @@ int RunImportCommand(const std::vector<std::string>& args) {
             std::cout << UsageText();
             return static_cast<int>(kExitOk);
         }
-        if (line.positional.size() != 1) throw TUsageError{"import needs one FILE.bin or FILE.binx"};
+        if (line.positional.size() != 1)
+            throw TUsageError{"import needs one FILE.bin or FILE.binx"};
         const std::optional<std::string> out = line.Value("--out");
         if (!out || out->empty()) throw TUsageError{"import needs --out DIR"};
         TBinxImportOptions options;
         if (const auto rate = line.Value("--dose-rate")) {
             options.doseRate = ParseNumberOption("--dose-rate", *rate);
-            if (!(*options.doseRate > 0)) throw TUsageError{"--dose-rate needs a rate above 0 Gy/s"};
+            if (!(*options.doseRate > 0))
+                throw TUsageError{"--dose-rate needs a rate above 0 Gy/s"};
         }
         const TBinxImportResult result = ImportBinxFile(line.positional[0], *out, options);
         TJsonWriter json(std::cout);

@@ -9,9 +9,15 @@
 namespace {
 
 // Little-endian reads from a record whose header is known to lie inside the buffer.
-uint8_t U8(const uint8_t* p) { return p[0]; }
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-int16_t I16(const uint8_t* p) { return static_cast<int16_t>(U16(p)); }
+uint8_t U8(const uint8_t* p) {
+    return p[0];
+}
+uint16_t U16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+int16_t I16(const uint8_t* p) {
+    return static_cast<int16_t>(U16(p));
+}
 uint32_t U32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
@@ -135,8 +141,8 @@ TBinxReadResult ReadBinx(std::span<const uint8_t> bytes, const TBinxProgress& pr
         r.recordType = version == 8 ? p[14] : 0;
         const uint64_t pointSize = r.recordType == kBinxRoiRecord ? 504 : 4;
         const uint64_t expected = header + pointSize * r.npoints;
-        const bool knownType = r.recordType == 0 || r.recordType == 1 ||
-                               r.recordType == kBinxRoiRecord;
+        const bool knownType =
+            r.recordType == 0 || r.recordType == 1 || r.recordType == kBinxRoiRecord;
         if (knownType && r.length != expected) {
             return fail(TBinxFailure::Damaged, number, offset,
                         "LENGTH " + std::to_string(r.length) + " does not match NPOINTS " +

@@ -36,8 +36,6 @@ struct TBinxReadResult {
     std::string Message() const;
 };
 
-
-
 // Called with the bytes read so far and the total; false cancels.
 using TBinxProgress = std::function<bool(uint64_t done, uint64_t total)>;
 

@@ -61,9 +61,9 @@ struct TBinxRecord {
 
     // Irradiation.
     float irrTime = 0;
-    float doseRate = 0;       // IRR_DOSERATE, Gy/s (05+; 0 where the version has none)
-    float doseRateError = 0;  // IRR_DOSERATEERR (06+)
-    bool hasDoseRate = false; // the version stores a dose rate
+    float doseRate = 0;        // IRR_DOSERATE, Gy/s (05+; 0 where the version has none)
+    float doseRateError = 0;   // IRR_DOSERATEERR (06+)
+    bool hasDoseRate = false;  // the version stores a dose rate
 
     std::vector<uint32_t> counts;  // NPOINTS counts of a curve record; empty for ROI records
 };

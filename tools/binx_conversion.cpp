@@ -45,8 +45,8 @@ std::optional<int> DeviceOf(const TBinxRecord& r) {
 }
 
 const char* KindName(uint8_t lumType) {
-    static const char* const names[] = {"TL",   "OSL", "IRSL", "M-IR",  "M-VIS", "TOL", "TRPOSL",
-                                        "RIR",  "RBR", "USER", "POSL",  "SGOSL", "RL",  "XRF"};
+    static const char* const names[] = {"TL",  "OSL", "IRSL", "M-IR", "M-VIS", "TOL", "TRPOSL",
+                                        "RIR", "RBR", "USER", "POSL", "SGOSL", "RL",  "XRF"};
     return lumType < 14 ? names[lumType] : "unknown";
 }
 
@@ -80,7 +80,9 @@ std::string Remark(const TBinxRecord& r) {
 
 struct TShape {
     double total, width;
-    bool operator<(const TShape& o) const { return std::tie(total, width) < std::tie(o.total, o.width); }
+    bool operator<(const TShape& o) const {
+        return std::tie(total, width) < std::tie(o.total, o.width);
+    }
 };
 
 }  // namespace
@@ -138,7 +140,8 @@ TBinxConversion ConvertBinxRecords(const std::vector<TBinxRecord>& records,
             m.spacing = grid.spacing;
             m.npt = grid.points - 1;
             std::vector<double> ends(static_cast<std::size_t>(grid.points));
-            for (int i = 0; i < grid.points; ++i) ends[static_cast<std::size_t>(i)] = (i + 1.0) * grid.spacing;
+            for (int i = 0; i < grid.points; ++i)
+                ends[static_cast<std::size_t>(i)] = (i + 1.0) * grid.spacing;
             const std::vector<double> bins = RebinCounts(r.counts, low, high, 0.0, ends, &lost);
             std::copy(bins.begin(), bins.end(), m.curve.begin());
             m.ramp = std::isfinite(r.rate) ? r.rate : 0.0;
@@ -155,13 +158,16 @@ TBinxConversion ConvertBinxRecords(const std::vector<TBinxRecord>& records,
                 continue;
             }
             m.npt = static_cast<int>(ends.size());
-            const std::vector<double> bins = RebinCounts(r.counts, 0.0, high - low, 0.0, ends, &lost);
+            const std::vector<double> bins =
+                RebinCounts(r.counts, 0.0, high - low, 0.0, ends, &lost);
             std::copy(bins.begin(), bins.end(), m.curve.begin() + 1);
-            const int temp = r.temperature != 0 ? r.temperature
-                                                : static_cast<int>(std::lround(
-                                                      std::isfinite(r.anTemp) ? r.anTemp : 0.0));
+            const int temp =
+                r.temperature != 0
+                    ? r.temperature
+                    : static_cast<int>(std::lround(std::isfinite(r.anTemp) ? r.anTemp : 0.0));
             m.sampleTemp = std::clamp(temp, 0, 65535);
-            m.ramp = std::isfinite(r.lightPower) ? std::clamp<double>(r.lightPower, 0.0, 100.0) : 0.0;
+            m.ramp =
+                std::isfinite(r.lightPower) ? std::clamp<double>(r.lightPower, 0.0, 100.0) : 0.0;
         }
         if (lost) ++cut;
         anySelected = anySelected || r.tag == 1;
@@ -245,7 +251,8 @@ TBinxConversion ConvertBinxRecords(const std::vector<TBinxRecord>& records,
             }
             if (carrier != nullptr) {
                 m.irradiationSeconds = carrier->irrTime;
-                if (carrier->hasDoseRate && carrier->doseRate > 0 && std::isfinite(carrier->doseRate)) {
+                if (carrier->hasDoseRate && carrier->doseRate > 0 &&
+                    std::isfinite(carrier->doseRate)) {
                     m.doseRate = carrier->doseRate;
                     fileRateUsed = true;
                 } else if (options.doseRate) {
@@ -275,8 +282,9 @@ TBinxConversion ConvertBinxRecords(const std::vector<TBinxRecord>& records,
 
     if (seconds) out.warnings.push_back(kDoseRateNotGiven);
     if (fileRateUsed && options.doseRate) {
-        out.warnings.push_back("The file gives its own dose rate; the dose rate given was used "
-                               "only for records without one");
+        out.warnings.push_back(
+            "The file gives its own dose rate; the dose rate given was used "
+            "only for records without one");
     }
     if (cut > 0) {
         out.warnings.push_back(std::to_string(cut) +
@@ -284,12 +292,14 @@ TBinxConversion ConvertBinxRecords(const std::vector<TBinxRecord>& records,
                                "channels, 100 TL points) and were cut there");
     }
     if (empty > 0)
-        out.warnings.push_back(std::to_string(empty) + " records without data points were left out");
+        out.warnings.push_back(std::to_string(empty) +
+                               " records without data points were left out");
     if (roi > 0)
         out.warnings.push_back(std::to_string(roi) + " region-of-interest records were left out");
     if (badRange > 0) {
-        out.warnings.push_back(std::to_string(badRange) +
-                               " records with an empty or unusable x range (LOW, HIGH) were left out");
+        out.warnings.push_back(
+            std::to_string(badRange) +
+            " records with an empty or unusable x range (LOW, HIGH) were left out");
     }
     for (const auto& [kind, n] : skippedKinds) {
         out.warnings.push_back(std::to_string(n) + " " + kind +

@@ -35,7 +35,7 @@ struct TImportedMeasurement {
     bool bad = false;       // "Second": deselected in a file where other records are selected
     double bleachMinutes = 0;
     double irradiationSeconds = 0;
-    double doseRate = 0;  // Gy/s
+    double doseRate = 0;         // Gy/s
     bool doseInSeconds = false;  // no dose rate known: 1 "Gy"/s stands for seconds
     TDate date;
     int sampleTemp = 0;  // OSL: degC
@@ -53,7 +53,7 @@ struct TBinxImportOptions {
 
 struct TBinxConversion {
     std::vector<TImportedMeasurement> measurements;
-    bool singleGrain = false;  // a record has a grain number: the file becomes a .DAS file
+    bool singleGrain = false;    // a record has a grain number: the file becomes a .DAS file
     std::vector<int> positions;  // sorted, each once
     std::vector<std::string> warnings;
 };

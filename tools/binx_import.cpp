@@ -38,8 +38,8 @@ public:
     static void Put(const TSlot& slot, const TFieldValue& value, uint8_t* main, uint8_t* sub) {
         if (slot.offset < 0) return;
         uint8_t* base = slot.sub ? sub : main;
-        EncodeField(slot.type, value, std::span<uint8_t>(base + slot.offset,
-                                                          static_cast<std::size_t>(slot.width)));
+        EncodeField(slot.type, value,
+                    std::span<uint8_t>(base + slot.offset, static_cast<std::size_t>(slot.width)));
     }
     // DOUBLE elements of a curve field, little-endian, as many as fit.
     static void PutDoubles(const TSlot& slot, const TFloatArray& values, uint8_t* main,
@@ -185,7 +185,8 @@ TBinxImportResult ImportBinxFile(const std::string& binPath, const std::string& 
 
     std::error_code ec;
     fs::create_directories(outDir, ec);
-    if (!fs::is_directory(outDir)) throw TEditorError(prefix + "cannot create the folder " + outDir);
+    if (!fs::is_directory(outDir))
+        throw TEditorError(prefix + "cannot create the folder " + outDir);
     const std::string base = (fs::path(outDir) / "").string();
     const std::string stem = fs::path(binPath).stem().string();
     const std::string kind = das ? "DAS" : "DAT";
@@ -193,12 +194,13 @@ TBinxImportResult ImportBinxFile(const std::string& binPath, const std::string& 
     const std::string subPath = SubfileNameFor(recordPath);
     std::vector<std::string> existing;
     for (const std::string& path : {recordPath, subPath}) {
-        if (!path.empty() && Exists(ResolveNameCase(path))) existing.push_back(ResolveNameCase(path));
+        if (!path.empty() && Exists(ResolveNameCase(path)))
+            existing.push_back(ResolveNameCase(path));
     }
     if (!existing.empty() && !overwrite) {
-        throw TImportTargetExists(prefix + existing.front() +
-                                      " exists already; remove it or import into another folder",
-                                  existing);
+        throw TImportTargetExists(
+            prefix + existing.front() + " exists already; remove it or import into another folder",
+            existing);
     }
     const std::vector<TSampleSchemaField>& fields = das ? DasSampleFields() : DatSampleFields();
     const std::string schemaText =

@@ -13,8 +13,8 @@
 #include "tools/binx_conversion.h"
 
 struct TBinxImportResult {
-    int version = 0;  // of the first record
-    int records = 0;  // records written
+    int version = 0;                   // of the first record
+    int records = 0;                   // records written
     std::vector<std::string> written;  // paths, record file first
     std::vector<int> positions;
     std::vector<std::string> warnings;

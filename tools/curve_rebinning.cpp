@@ -77,8 +77,8 @@ TGlowGrid ChooseGlowGrid(double high) {
     TGlowGrid grid;
     if (!(high > 0) || !std::isfinite(high)) return grid;
     grid.spacing = std::max(1, static_cast<int>(std::ceil(high / kMaxTLPoints - 1e-9)));
-    grid.points = std::clamp(static_cast<int>(std::ceil(high / grid.spacing - 1e-9)), 1,
-                             kMaxTLPoints);
+    grid.points =
+        std::clamp(static_cast<int>(std::ceil(high / grid.spacing - 1e-9)), 1, kMaxTLPoints);
     return grid;
 }
 

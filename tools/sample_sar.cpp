@@ -27,7 +27,9 @@ constexpr double kGrainBackground = 5.0, kGrainSeconds = 1.0, kGrainIrslRate = 3
 constexpr double kTLPeakD0 = 150.0, kTLPeakSaturation = 30000.0;
 constexpr double kSensitivityGain = 0.04;  // per cycle, followed by the test dose
 
-double Filled(double dose, double d0) { return 1.0 - std::exp(-dose / d0); }
+double Filled(double dose, double d0) {
+    return 1.0 - std::exp(-dose / d0);
+}
 
 struct TAliquot {
     int disk = 1, hole = 0;
@@ -75,8 +77,8 @@ std::vector<double> ShineCounts(const std::vector<TDecayComponent>& components, 
     double start = 0;
     for (std::size_t k = 0; k < ends.size(); ++k) {
         for (const TDecayComponent& c : components) {
-            counts[k] += c.population *
-                         (std::exp(-c.decayRate * start) - std::exp(-c.decayRate * ends[k]));
+            counts[k] +=
+                c.population * (std::exp(-c.decayRate * start) - std::exp(-c.decayRate * ends[k]));
         }
         counts[k] += background * (ends[k] - start);
         start = ends[k];
@@ -86,12 +88,15 @@ std::vector<double> ShineCounts(const std::vector<TDecayComponent>& components, 
 
 std::vector<double> GlowCounts(const TSarMeasurement& m, double spacing, int points) {
     std::vector<double> counts = GlowCurveCounts(m.peaks, 5.0, spacing, points, 20.0);
-    const std::vector<double> thermal = ThermalBackgroundCounts(5.0, spacing, points, 20.0, 2500.0, 15.0);
+    const std::vector<double> thermal =
+        ThermalBackgroundCounts(5.0, spacing, points, 20.0, 2500.0, 15.0);
     for (std::size_t i = 0; i < counts.size() && i < thermal.size(); ++i) counts[i] += thermal[i];
     return counts;
 }
 
-double GlowTop(const TSarMeasurement& m) { return m.kind == TSarKind::Preheat ? 260.0 : 220.0; }
+double GlowTop(const TSarMeasurement& m) {
+    return m.kind == TSarKind::Preheat ? 260.0 : 220.0;
+}
 double ShineSeconds(const TSarMeasurement& m) {
     return m.singleGrain ? kGrainSeconds : m.kind == TSarKind::Irsl ? kIrslSeconds : kOslSeconds;
 }
@@ -107,9 +112,9 @@ std::vector<double> Ends(const TTimeBases& b) {
 }
 
 TTimeBases NativeBases(const TSarMeasurement& m) {
-    if (m.singleGrain) return {50, 5, 0, 0};                   // 1 s
-    if (m.kind == TSarKind::Irsl) return {0, 0, 90, 1};        // 100 s
-    return {0, 60, 34, 0};                                     // 40 s
+    if (m.singleGrain) return {50, 5, 0, 0};             // 1 s
+    if (m.kind == TSarKind::Irsl) return {0, 0, 90, 1};  // 100 s
+    return {0, 60, 34, 0};                               // 40 s
 }
 
 const char* CommentOf(const TSarMeasurement& m) {
@@ -159,9 +164,9 @@ std::vector<TSarMeasurement> SimulateSarSession(bool singleGrain) {
                 m.bleached = cycle > 0 || test;
                 m.bleachSeconds = singleGrain ? kGrainSeconds : kOslSeconds;
                 const double sensitivity = a.brightness * (1.0 + kSensitivityGain * cycle);
-                const double dose = test ? kSarTestSeconds * kSampleBetaDoseRate
-                                         : cycle == 0 ? a.naturalDose
-                                                      : seconds * kSampleBetaDoseRate;
+                const double dose = test         ? kSarTestSeconds * kSampleBetaDoseRate
+                                    : cycle == 0 ? a.naturalDose
+                                                 : seconds * kSampleBetaDoseRate;
                 double filled = Filled(dose, d0);
                 if (!test && cycle == kSarRecuperationCycle)
                     filled = a.recuperation * Filled(a.naturalDose, d0);
@@ -176,8 +181,8 @@ std::vector<TSarMeasurement> SimulateSarSession(bool singleGrain) {
                     m.backgroundRate = singleGrain ? kGrainBackground : kIrslBackground;
                 } else {
                     const double peak = m.doseSeconds * kSampleBetaDoseRate;
-                    m.peaks = {{0.97, 110.0,
-                                sensitivity * kTLPeakSaturation * Filled(peak, kTLPeakD0)}};
+                    m.peaks = {
+                        {0.97, 110.0, sensitivity * kTLPeakSaturation * Filled(peak, kTLPeakD0)}};
                 }
                 session.push_back(std::move(m));
             }
@@ -190,7 +195,8 @@ namespace {
 
 std::vector<TSampleRecord> OurRecords(bool singleGrain) {
     TSampleRandom random(kSampleSeed + (singleGrain ? 7 : 5));
-    const TSampleSchemaLayout layout = LayoutOf(singleGrain ? DasSampleFields() : DatSampleFields());
+    const TSampleSchemaLayout layout =
+        LayoutOf(singleGrain ? DasSampleFields() : DatSampleFields());
     std::vector<TSampleRecord> records;
     for (const TSarMeasurement& m : SimulateSarSession(singleGrain)) {
         TSampleRecord r;
@@ -206,13 +212,16 @@ std::vector<TSampleRecord> OurRecords(bool singleGrain) {
             npt = points - 1;
             const std::vector<double> expected = GlowCounts(m, 5.0, points);
             for (int i = 0; i < points; ++i)
-                curve[static_cast<std::size_t>(i)] = static_cast<double>(random.Poisson(expected[static_cast<std::size_t>(i)]));
+                curve[static_cast<std::size_t>(i)] =
+                    static_cast<double>(random.Poisson(expected[static_cast<std::size_t>(i)]));
         } else {
             bases = NativeBases(m);
-            const std::vector<double> expected = ShineCounts(m.components, m.backgroundRate, Ends(bases));
+            const std::vector<double> expected =
+                ShineCounts(m.components, m.backgroundRate, Ends(bases));
             npt = static_cast<int>(expected.size());
             for (int n = 1; n <= npt; ++n)
-                curve[static_cast<std::size_t>(n)] = static_cast<double>(random.Poisson(expected[static_cast<std::size_t>(n - 1)]));
+                curve[static_cast<std::size_t>(n)] =
+                    static_cast<double>(random.Poisson(expected[static_cast<std::size_t>(n - 1)]));
         }
         set("Run#", int64_t{m.run});
         set("Hole#", int64_t{m.hole});
@@ -263,8 +272,12 @@ std::vector<TSampleRecord> OurRecords(bool singleGrain) {
 
 }  // namespace
 
-std::vector<TSampleRecord> SarDatRecords() { return OurRecords(false); }
-std::vector<TSampleRecord> SarDasRecords() { return OurRecords(true); }
+std::vector<TSampleRecord> SarDatRecords() {
+    return OurRecords(false);
+}
+std::vector<TSampleRecord> SarDasRecords() {
+    return OurRecords(true);
+}
 
 std::vector<TBinxRecord> SarBinxRecords(bool singleGrain) {
     TSampleRandom random(kSampleSeed + (singleGrain ? 9 : 8));
@@ -299,8 +312,9 @@ std::vector<TBinxRecord> SarBinxRecords(bool singleGrain) {
         } else {
             const bool ir = m.kind == TSarKind::Irsl;
             r.lumType = ir ? kBinxIRSL : singleGrain ? kBinxSGOSL : kBinxOSL;
-            r.lightSource = ir ? (singleGrain ? kBinxIRLaser : kBinxIRDiodes)
-                               : singleGrain ? kBinxGreenLaser : kBinxBlueDiodes;
+            r.lightSource = ir            ? (singleGrain ? kBinxIRLaser : kBinxIRDiodes)
+                            : singleGrain ? kBinxGreenLaser
+                                          : kBinxBlueDiodes;
             r.lightPower = 90;
             r.temperature = ir ? 50 : 125;
             r.anTemp = static_cast<float>(r.temperature);

@@ -15,7 +15,7 @@
 // Regeneration doses of every cycle after the natural, in seconds of beta (x 0.0835 Gy/s):
 // four regenerations, the 0 Gy one, the recycled first dose and the first dose with IRSL.
 inline constexpr double kSarRegenSeconds[] = {240, 480, 720, 1200, 0, 240, 240};
-inline constexpr int kSarCycles = 8;  // the natural and the seven above
+inline constexpr int kSarCycles = 8;           // the natural and the seven above
 inline constexpr double kSarTestSeconds = 60;  // 5.01 Gy
 inline constexpr int kSarRecuperationCycle = 5;
 inline constexpr int kSarRecyclingCycle = 6;
@@ -23,11 +23,11 @@ inline constexpr int kSarIrCycle = 7;
 
 // Aliquot discs 1-13: 1-8 pass every criterion; each of 9-13 fails one.
 inline constexpr int kSarDisks = 13;
-inline constexpr int kSarRecyclingDisk = 9;     // recycled Lx 25 % brighter than its Tx shows
-inline constexpr int kSarRecuperationDisk = 10; // 15 % of the natural signal after 0 Gy
-inline constexpr int kSarDimDisk = 11;          // 3 % brightness: the test dose's error
-inline constexpr int kSarFeldsparDisk = 12;     // IRSL takes 25 % of the OSL
-inline constexpr int kSarOldDisk = 13;          // natural dose 130 Gy, above 100.2 Gy
+inline constexpr int kSarRecyclingDisk = 9;      // recycled Lx 25 % brighter than its Tx shows
+inline constexpr int kSarRecuperationDisk = 10;  // 15 % of the natural signal after 0 Gy
+inline constexpr int kSarDimDisk = 11;           // 3 % brightness: the test dose's error
+inline constexpr int kSarFeldsparDisk = 12;      // IRSL takes 25 % of the OSL
+inline constexpr int kSarOldDisk = 13;           // natural dose 130 Gy, above 100.2 Gy
 inline constexpr double kSarOldDose = 130.0;
 
 // The single-grain disc: grains in these holes of disc 1; holes 12, 37 and 58 fail.

@@ -20,7 +20,9 @@ namespace {
 class ImportCli : public ::testing::Test {
 protected:
     void SetUp() override { MakeSample(folder_.path().string()); }
-    TRun Run(const std::vector<std::string>& args) { return cli_test::RunCli(folder_.path(), args); }
+    TRun Run(const std::vector<std::string>& args) {
+        return cli_test::RunCli(folder_.path(), args);
+    }
     std::string Path(const std::string& name) const { return folder_.File(name); }
     // "SA Regenerative" over every aliquot of a file, OSL device given.
     TJson Analyse(const std::string& file, const std::string& device,
@@ -34,8 +36,8 @@ protected:
     TTempFolder folder_;
 };
 
-const std::vector<std::string> kAliquotLimits = {"--sa-signal", "0", "0.8", "--sa-background",
-                                                 "30", "40"};
+const std::vector<std::string> kAliquotLimits = {"--sa-signal",     "0",  "0.8",
+                                                 "--sa-background", "30", "40"};
 
 // Disks 1-12 carry 42 Gy, disk 13 130 Gy; disks 11 (dim) and 12 (feldspar) scatter more.
 void ExpectAliquotTruth(const TJson& json) {
@@ -81,8 +83,8 @@ TEST_F(ImportCli, TheSingleGrainFileNeedsTheDoseRateOrGivesSeconds) {
               "Dose rate not given: doses are in seconds of irradiation");
     EXPECT_NE(run.err.find("Dose rate not given"), std::string::npos);
 
-    run = Run({"import", Path("SAR12G-reader.bin"), "--out", Path("gray"), "--dose-rate",
-               "0.0835"});
+    run =
+        Run({"import", Path("SAR12G-reader.bin"), "--out", Path("gray"), "--dose-rate", "0.0835"});
     ASSERT_EQ(run.status, 0) << run.err;
     json = TJsonReader::Parse(run.out);
     EXPECT_TRUE(json["warnings"].items.empty());

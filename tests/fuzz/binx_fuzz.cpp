@@ -20,7 +20,9 @@ void Check(bool ok) {
     if (!ok) std::abort();
 }
 
-bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 bool SameRecord(const TBinxRecord& a, const TBinxRecord& b) {
     const bool old = a.version <= 4;
@@ -59,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::vector<uint8_t> again = EncodeBinxFile(curves);
         const TBinxReadResult reread = ReadBinx(again);
         Check(reread.Ok() && reread.records.size() == curves.size());
-        for (std::size_t i = 0; i < curves.size(); ++i) Check(SameRecord(curves[i], reread.records[i]));
+        for (std::size_t i = 0; i < curves.size(); ++i)
+            Check(SameRecord(curves[i], reread.records[i]));
     }
     const TBinxConversion conversion = ConvertBinxRecords(read.records, {});
     for (const TImportedMeasurement& m : conversion.measurements) {

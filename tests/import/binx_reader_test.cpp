@@ -140,8 +140,8 @@ TEST(BinxReader, ATruncatedFileNamesTheRecordAndItsOffset) {
             EXPECT_EQ(r.failure, TBinxFailure::Damaged);
             EXPECT_EQ(r.failedRecord, 2);
             EXPECT_EQ(r.failedOffset, first.size());
-            EXPECT_EQ(r.Message().rfind("record 2 at byte " + std::to_string(first.size()) + ": ", 0),
-                      0u)
+            EXPECT_EQ(
+                r.Message().rfind("record 2 at byte " + std::to_string(first.size()) + ": ", 0), 0u)
                 << r.Message();
             EXPECT_TRUE(r.records.empty());
         }
@@ -178,7 +178,8 @@ TEST(BinxReader, LyingLengthsAndCountsAreRefusedWithoutReadingBeyondTheFile) {
         std::vector<uint8_t> b = Record(v7, {1, 2});
         Put32(b, 10, 1000);
         Put32(b, 2, 447 + 4000);
-        cases.push_back({"counts beyond the end", b, "the file ends inside the record (455 of 4447 bytes)"});
+        cases.push_back(
+            {"counts beyond the end", b, "the file ends inside the record (455 of 4447 bytes)"});
     }
     {
         std::vector<uint8_t> b = Join(Record(v3, {1}), Record(v3, {2}));

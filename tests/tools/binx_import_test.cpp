@@ -81,7 +81,8 @@ TEST(CurveRebinning, GlowGridsAndCountsSharedByOverlap) {
 
     const std::vector<uint32_t> counts = {10, 20, 30, 40};  // channels of 1 s over [0, 4)
     bool lost = true;
-    const std::vector<double> two = RebinCounts(counts, 0, 4, 0, std::vector<double>{1.5, 4}, &lost);
+    const std::vector<double> two =
+        RebinCounts(counts, 0, 4, 0, std::vector<double>{1.5, 4}, &lost);
     EXPECT_DOUBLE_EQ(two[0], 10 + 10);       // channel 1 and half of channel 2
     EXPECT_DOUBLE_EQ(two[1], 10 + 30 + 40);  // the other half and the rest
     EXPECT_FALSE(lost);
@@ -89,7 +90,8 @@ TEST(CurveRebinning, GlowGridsAndCountsSharedByOverlap) {
     EXPECT_DOUBLE_EQ(head[1], 20);
     EXPECT_TRUE(lost);
     // A glow curve starting at 20 degC: nothing below it.
-    const std::vector<double> glow = RebinCounts(counts, 20, 60, 0, std::vector<double>{20, 40, 60}, &lost);
+    const std::vector<double> glow =
+        RebinCounts(counts, 20, 60, 0, std::vector<double>{20, 40, 60}, &lost);
     EXPECT_DOUBLE_EQ(glow[0], 0);
     EXPECT_DOUBLE_EQ(glow[1], 30);
     EXPECT_DOUBLE_EQ(glow[2], 70);
@@ -99,13 +101,13 @@ TEST(BinxConversion, ASarCycleGetsItsTestDosesBleachingAndDoses) {
     // Natural, its test dose, one regeneration (dose on the TL preheat only), its test dose,
     // then IRSL and OSL at the first dose (the dose on the IRSL record), and a background.
     std::vector<TBinxRecord> in = {
-        Measurement(kBinxTL, 0),   Measurement(kBinxOSL, 0),    // preheat, natural Lx
-        Measurement(kBinxTL, 0),   Measurement(kBinxOSL, 60),   // cutheat, Tx
-        Measurement(kBinxTL, 480), Measurement(kBinxOSL, 0),    // preheat carries the dose, Lx
-        Measurement(kBinxTL, 0),   Measurement(kBinxOSL, 60),   // cutheat, Tx
-        Measurement(kBinxIRSL, 240), Measurement(kBinxOSL, 0),  // IRSL, OSL after it
-        Measurement(kBinxOSL, 60),                              // its Tx
-        Measurement(kBinxOSL, 0),                               // a background shine
+        Measurement(kBinxTL, 0),     Measurement(kBinxOSL, 0),   // preheat, natural Lx
+        Measurement(kBinxTL, 0),     Measurement(kBinxOSL, 60),  // cutheat, Tx
+        Measurement(kBinxTL, 480),   Measurement(kBinxOSL, 0),   // preheat carries the dose, Lx
+        Measurement(kBinxTL, 0),     Measurement(kBinxOSL, 60),  // cutheat, Tx
+        Measurement(kBinxIRSL, 240), Measurement(kBinxOSL, 0),   // IRSL, OSL after it
+        Measurement(kBinxOSL, 60),                               // its Tx
+        Measurement(kBinxOSL, 0),                                // a background shine
     };
     in.back().dataType = kBinxBackground;
     for (std::size_t i = 0; i < in.size(); ++i) in[i].number = static_cast<int>(i) + 1;
@@ -114,8 +116,10 @@ TEST(BinxConversion, ASarCycleGetsItsTestDosesBleachingAndDoses) {
     EXPECT_FALSE(c.singleGrain);
     EXPECT_EQ(c.positions, std::vector<int>{1});
     EXPECT_TRUE(c.warnings.empty());
-    const bool test[] = {false, false, true, true, false, false, true, true, false, false, true, false};
-    const bool bleached[] = {false, false, true, true, true, true, true, true, true, true, true, true};
+    const bool test[] = {false, false, true,  true,  false, false,
+                         true,  true,  false, false, true,  false};
+    const bool bleached[] = {false, false, true, true, true, true,
+                             true,  true,  true, true, true, true};
     const double seconds[] = {0, 0, 0, 60, 480, 480, 0, 60, 240, 240, 60, 0};
     const int device[] = {0, 2100, 0, 2100, 0, 2100, 0, 2100, 2800, 2100, 2100, 2100};
     for (std::size_t i = 0; i < in.size(); ++i) {

@@ -40,7 +40,9 @@ private slots:
     void convertsWithTheTypedDoseRateAndOpensTheResult() {
         Convert(Bin(), QStringLiteral("0,0835"));
         QVERIFY(prompts_->errors.isEmpty());
-        QVERIFY(prompts_->warnings.isEmpty());  // the file gives its dose rate
+        // The file gives its own dose rate, which wins: the user is told.
+        QCOMPARE(prompts_->warnings.size(), 1);
+        QVERIFY(prompts_->warnings.front().contains(QStringLiteral("gives its own dose rate")));
         QCOMPARE(form_->Document().FileName(), Result());
         TBinDataSet* view = form_->Document().ShownView();
         QVERIFY(view != nullptr);
