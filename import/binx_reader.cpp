@@ -176,7 +176,9 @@ TBinxReadResult ReadBinx(std::span<const uint8_t> bytes, const TBinxProgress& pr
             if (r.recordType != kBinxRoiRecord) {
                 r.counts.resize(r.npoints);
                 const uint8_t* data = p + header;
-                if constexpr (std::endian::native == std::endian::little) {
+                if (r.npoints == 0) {
+                    // NPOINTS 0 is legal framing: a record without data.
+                } else if constexpr (std::endian::native == std::endian::little) {
                     std::memcpy(r.counts.data(), data, 4 * static_cast<std::size_t>(r.npoints));
                 } else {
                     for (uint32_t i = 0; i < r.npoints; ++i) r.counts[i] = U32(data + 4 * i);

@@ -223,3 +223,14 @@ TEST(BinxReader, RoiRecordsAreSteppedOverAndAWrongPreviousIsReported) {
     ASSERT_EQ(r.warnings.size(), 1u);
     EXPECT_NE(r.warnings[0].find("Record 2 at byte 1011: PREVIOUS 999"), std::string::npos);
 }
+
+TEST(BinxReader, ARecordWithoutPointsIsLegalFraming) {
+    for (const TVersionCase& c : kCases) {
+        const std::vector<uint8_t> empty = Record(c, {});
+        const TBinxReadResult r = ReadBinx(Join(empty, Record(c, {4}, empty.size())));
+        ASSERT_TRUE(r.Ok()) << r.Message();
+        ASSERT_EQ(r.records.size(), 2u);
+        EXPECT_EQ(r.records[0].length, static_cast<uint32_t>(c.header));
+        EXPECT_TRUE(r.records[0].counts.empty());
+    }
+}
