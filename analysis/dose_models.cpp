@@ -1,6 +1,8 @@
 #include "analysis/dose_models.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "analysis/minimum_age.h"
@@ -230,4 +232,34 @@ std::string DoseModelMessage(const TDoseModelResult& r, const std::string& where
             return "The likelihood search of the dose model did not converge.";
     }
     return "";
+}
+
+namespace {
+std::string Fixed(double value, int digits) {
+    if (!std::isfinite(value)) return "n/a";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", digits, value);
+    return text;
+}
+// Digits after the point that show an error to two significant figures.
+int DigitsFor(double error) {
+    if (!(error > 0.0) || !std::isfinite(error)) return 2;
+    return std::clamp(1 - static_cast<int>(std::floor(std::log10(error))), 0, 8);
+}
+}  // namespace
+
+std::string DoseModelSummary(const TDoseModelResult& r) {
+    static const char* const names[] = {"Central age model", "Common age model",
+                                        "Minimum age model (3 parameters)",
+                                        "Minimum age model (4 parameters)", "Weighted mean"};
+    const int d = DigitsFor(r.DeError);
+    std::string text = std::string(names[static_cast<int>(r.Kind)]) + " (n = " +
+                       std::to_string(r.N) + "): De = " + Fixed(r.De, d) + " +- " +
+                       Fixed(r.DeError, d) + " Gy";
+    if (r.Kind == TDoseModelKind::Central)
+        text += ", OD = " + Fixed(r.RelOD, 1) + " +- " + Fixed(r.RelODError, 1) + " %";
+    if (r.Kind == TDoseModelKind::Minimum3 || r.Kind == TDoseModelKind::Minimum4)
+        text += " (95 %: " + Fixed(r.DeLower, d) + " to " + Fixed(r.DeUpper, d) + "), p0 = " +
+                Fixed(r.P0, 2);
+    return text;
 }

@@ -75,3 +75,7 @@ bool DoseModelFromName(const std::string& name, TDoseModelKind& kind);
 bool IsLogScaleModel(TDoseModelKind kind);
 // The user's message for a refused input, naming the dose by `where` ("line 5").
 std::string DoseModelMessage(const TDoseModelResult& result, const std::string& where);
+
+// One line for plots and logs: "Central age model (n = 5): De = 11.07 +- 1.02 Gy,
+// OD = 19.0 +- 7.1 %" (C notation; the window formats its own numbers).
+std::string DoseModelSummary(const TDoseModelResult& result);

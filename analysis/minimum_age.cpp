@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "analysis/simplex_search.h"
+#include "fitting/minimizers.h"
 #include "fitting/root_finding.h"
 
 namespace {
@@ -17,6 +18,8 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // Above this many doses the grid search runs on binned doses.
 constexpr size_t kBinAbove = 1500;
+// Squared standardised distances below which densities are computed without logarithms.
+constexpr double kLinearLimit = 1200.0;
 
 // ln(1 - Phi(u)), with the asymptotic series where erfc underflows.
 double LogUpperNormal(double u) {
@@ -79,18 +82,27 @@ public:
         const double sigma2 = sigma * sigma;
         // 1 - Phi((gamma - mu) / sigma): 1 / 2 with three parameters.
         const double logDen = four_ ? LogUpperNormal((gamma - mu) / sigma) : std::log(0.5);
+        const double den = std::exp(logDen);
         double sumM = 0.0;
         const size_t n = d_.x.size();
         for (size_t i = 0; i < n; ++i) {
             const double x = d_.x[i], s = d_.s[i], s2 = s * s;
             const double z1 = (x - gamma) / s;
-            const double la = -0.5 * z1 * z1 - d_.logS[i];
             const double S2 = sigma2 + s2;
             const double S = std::sqrt(S2);
             // (gamma - mu0) / sigma0 written without dividing by sigma where mu = gamma.
             const double u = four_ ? (gamma * S2 - mu * s2 - x * sigma2) / (sigma * s * S)
                                    : sigma * (gamma - x) / (s * S);
             const double z2 = (x - mu) / S;
+            if (z1 * z1 < kLinearLimit && z2 * z2 < kLinearLimit && u < 25.0) {
+                // Both densities are far from underflow: work on the linear scale (the
+                // common factor 1 / sqrt(2 pi) is added at the end).
+                a_[i] = std::exp(-0.5 * z1 * z1) / s;
+                b_[i] = 0.5 * std::erfc(u * 0.70710678118654752440) / den *
+                        std::exp(-0.5 * z2 * z2) / S;
+                if (b_[i] > 0.0 || a_[i] > 0.0) continue;
+            }
+            const double la = -0.5 * z1 * z1 - d_.logS[i];
             const double lb = LogUpperNormal(u) - logDen - 0.5 * std::log(S2) - 0.5 * z2 * z2;
             const double m = std::max(la, lb);
             a_[i] = std::exp(la - m);
@@ -119,32 +131,38 @@ private:
         return g;
     }
 
-    double BestP() const {
-        // At p = 0 a dose whose b underflowed makes the slope +infinity; at p = 1 likewise a.
-        bool bZero = false, aZero = false;
-        for (size_t i = 0; i < a_.size(); ++i) {
-            bZero = bZero || b_[i] <= 0.0;
-            aZero = aZero || a_[i] <= 0.0;
-        }
-        if (!bZero && Slope(0.0, nullptr) <= 0.0) return 0.0;
-        if (!aZero && Slope(1.0, nullptr) >= 0.0) return 1.0;
-        double lo = 0.0, hi = 1.0, p = 0.5;
+    // The maximum of sum w ln(p a + (1 - p) b) over [0, 1]: Newton steps from the last p
+    // kept in a shrinking bracket; a bound is taken when the slope there points outwards.
+    double BestP() {
+        double lo = 0.0, hi = 1.0, p = std::clamp(lastP_, 1e-9, 1.0 - 1e-9);
         for (int it = 0; it < 100; ++it) {
             double h = 0.0;
             const double g = Slope(p, &h);
             if (g > 0.0) lo = p; else hi = p;
             double next = h < 0.0 ? p - g / h : 0.5 * (lo + hi);
+            if (next <= 0.0 && OutwardAt(0.0)) return lastP_ = 0.0;
+            if (next >= 1.0 && OutwardAt(1.0)) return lastP_ = 1.0;
             if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
-            const bool done = std::fabs(next - p) < 1e-13 || hi - lo < 1e-13;
+            const bool done = std::fabs(next - p) < 1e-12 || hi - lo < 1e-12;
             p = next;
             if (done) break;
         }
-        return p;
+        return lastP_ = p;
+    }
+
+    // Whether the log likelihood falls into [0, 1] at the bound (0 or 1), so the bound is
+    // the maximum. A density that underflowed makes the slope infinite towards the inside.
+    bool OutwardAt(double bound) const {
+        for (size_t i = 0; i < a_.size(); ++i)
+            if ((bound == 0.0 ? b_[i] : a_[i]) <= 0.0) return false;
+        const double g = Slope(bound, nullptr);
+        return bound == 0.0 ? g <= 0.0 : g >= 0.0;
     }
 
     const TMamData& d_;
     bool four_;
     std::vector<double> a_, b_;
+    double lastP_ = 0.5;
 };
 
 struct TStart {
@@ -221,10 +239,22 @@ struct TProfile {
     int Evaluations = 0;
 
     double At(double gamma) {
+        ++Evaluations;
+        if (!Four) {
+            // One free parameter: Brent's method on sigma from a bracket about the last one.
+            Gamma = gamma;
+            ResultCode code = kResultOk;
+            double a = Rest[0], b = Rest[0] + 0.01, c = 0.0, fa, fb, fc;
+            BracketMinimum(&MinusLikeOfSigma, this, code, a, b, c, fa, fb, fc);
+            double best = b;
+            const double value = BrentMinimize(&MinusLikeOfSigma, this, a, b, c, 1e-8, best, code);
+            Rest[0] = best;
+            return -value;
+        }
         TSimplexOptions o;
-        o.Dimension = Four ? 2 : 1;
-        o.Step[0] = o.Step[1] = 0.02;
-        o.XTolerance = 1e-10;
+        o.Dimension = 2;
+        o.Step[0] = o.Step[1] = 0.01;
+        o.XTolerance = 1e-8;
         const TSimplexResult r = SimplexSearch(
             [&](const double* t) {
                 const double theta[3] = {gamma, t[0], t[1]};
@@ -233,9 +263,16 @@ struct TProfile {
             Rest, o);
         Rest[0] = r.X[0];
         Rest[1] = r.X[1];
-        ++Evaluations;
         return -r.Value;
     }
+
+    static double MinusLikeOfSigma(double sigma, void* context, ResultCode&) {
+        auto* self = static_cast<TProfile*>(context);
+        const double theta[3] = {self->Gamma, sigma, 0.0};
+        return -self->Like->At(theta);
+    }
+
+    double Gamma = 0.0;
 };
 
 double ProfileAboveTarget(double gamma, void* context, ResultCode&) {
@@ -250,18 +287,19 @@ double IntervalEnd(TProfile& profile, const double* restAtMax, double gammaHat, 
                    int direction) {
     profile.Rest[0] = restAtMax[0];
     profile.Rest[1] = restAtMax[1];
+    // For many doses the profile is nearly quadratic: its end lies near 1.96 standard errors.
     double inner = gammaHat;
     double step = std::isfinite(se) && se > 0.0 ? 2.0 * se : 0.05;
     double outer = gammaHat + direction * step;
     ResultCode code = kResultOk;
     while (ProfileAboveTarget(outer, &profile, code) > 0.0) {
         inner = outer;
-        step *= 2.0;
+        step *= 1.6;
         outer = gammaHat + direction * step;
         if (step > 30.0) return kNaN;
     }
     // Start the root's searches from the inner side's optimum.
-    const double root = BrentRoot(&ProfileAboveTarget, &profile, code, 1e-9,
+    const double root = BrentRoot(&ProfileAboveTarget, &profile, code, 1e-8,
                                   std::min(inner, outer), std::max(inner, outer));
     return code == kResultOk ? root : kNaN;
 }
@@ -287,7 +325,7 @@ void FitMinimumAgeModel(const std::vector<double>& x, const std::vector<double>&
     TStart best;
     for (size_t k = 0; k < tops.size() && k < 2; ++k) {
         if (k > 0 && tops[k].Value < tops[0].Value - 4.0) break;
-        const TStart top = binned ? Climb(fullLike, tops[k], dim, 0.02, 1e-10) : tops[k];
+        const TStart top = binned ? Climb(fullLike, tops[k], dim, 0.003, 1e-10) : tops[k];
         if (top.Value > best.Value) best = top;
     }
     if (!std::isfinite(best.Value)) {

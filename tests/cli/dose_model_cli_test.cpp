@@ -100,3 +100,22 @@ TEST_F(DoseModelCli, RefusalsNameTheLine) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DoseModelCli, RadialPlotWrittenInEachFormat) {
+    const std::string csv = Csv(kFiveDoses);
+    for (const char* name : {"radial.png", "radial.svg", "radial.pdf"}) {
+        SCOPED_TRACE(name);
+        const std::string plot = folder_.File(name);
+        const TRun run = Run({"dose-model", csv, "--model", "cam", "--plot", plot});
+        ASSERT_EQ(run.status, 0) << run.err;
+        ASSERT_TRUE(std::filesystem::exists(plot));
+        EXPECT_GT(std::filesystem::file_size(plot), 1000u);
+    }
+    const std::string svg = cli_test::ReadFile(folder_.File("radial.svg"));
+    EXPECT_NE(svg.find("Standardised estimate"), std::string::npos);
+    EXPECT_NE(svg.find("Density"), std::string::npos);
+}
+
+}  // namespace
