@@ -54,9 +54,13 @@ TRadialPlot BuildRadialPlot(const std::vector<TDoseValue>& doses, double referen
         tMax = std::max(tMax, t);
         yAbs = std::max(yAbs, std::fabs(t / s));
     }
-    plot.YLimit = 1.1 * yAbs;
-    plot.ArcRadius = 1.12 * plot.XMax;
-    plot.YPerX = yPerX > 0.0 ? yPerX : plot.YLimit / (0.5 * plot.ArcRadius * 1.15);
+    // The arc lies beyond every point; the y axis reaches past the arc's top.
+    plot.YPerX = yPerX > 0.0 ? yPerX : 1.1 * yAbs / (1.12 * plot.XMax);
+    double reach = 0.0;
+    for (size_t i = 0; i < plot.X.size(); ++i)
+        reach = std::max(reach, std::hypot(plot.X[i], plot.Y[i] / plot.YPerX));
+    plot.ArcRadius = 1.08 * reach;
+    plot.YLimit = std::max(1.1 * yAbs, 1.05 * plot.ArcRadius * plot.YPerX);
     // The arc spans the doses' range, widened to round doses at its ends.
     const double dLow = referenceDose * std::exp(tMin), dHigh = referenceDose * std::exp(tMax);
     for (int i = 0; i <= kArcPoints; ++i) {

@@ -6,8 +6,7 @@
 // Each dose D with error e is the point x = 1 / s (precision), y = (ln D - ln D0) / s
 // (standardised estimate), s = e / D the error of its log and D0 the reference dose of the
 // model. A dose D lies on the line through the origin of slope ln D - ln D0; the log-dose
-// scale is an arc at radius R around the origin in the plot's proportions, where those
-// lines meet it. The band y = -2..2 holds the doses consistent with D0 at 95 %.
+// scale is an arc around the origin, x^2 + (y / k)^2 = R^2, where those lines meet it. The band y = -2..2 holds the doses consistent with D0 at 95 %.
 #include <vector>
 
 #include "analysis/dose_models.h"
@@ -34,7 +33,7 @@ struct TRadialPlot {
 
 // Builds the plot of doses (each > 0 with error > 0) around `referenceDose` (> 0).
 // `yPerX`: how many y units the plot shows in the length of one x unit (its proportions);
-// 0 picks the proportions of a plot as high as it is wide over the points' ranges.
+// 0 picks one that fits the points' ranges (the arc is then an ellipse in data units).
 TRadialPlot BuildRadialPlot(const std::vector<TDoseValue>& doses, double referenceDose,
                             double yPerX = 0.0);
 

@@ -78,12 +78,8 @@ void DrawRadialPlot(QCustomPlot& chart, const std::vector<TDoseValue>& doses,
         return;
     }
 
-    // Make the arc round in pixels: y units per x unit as the axis rect shows them.
-    chart.replot();
-    TRadialPlot plot = BuildRadialPlot(doses, referenceDose);
-    const double xSpan = 1.35 * plot.ArcRadius;
-    const double w = std::max(1, radial->width()), h = std::max(1, radial->height());
-    plot = BuildRadialPlot(doses, referenceDose, (2.0 * plot.YLimit / h) / (xSpan / w));
+    const TRadialPlot plot = BuildRadialPlot(doses, referenceDose);
+    const double xSpan = 1.3 * plot.ArcRadius;
     chart.xAxis->setRange(0.0, xSpan);
     chart.yAxis->setRange(-plot.YLimit, plot.YLimit);
 
@@ -137,6 +133,11 @@ void DrawRadialPlot(QCustomPlot& chart, const std::vector<TDoseValue>& doses,
     const double top = *std::max_element(plot.Density.begin(), plot.Density.end());
     densityAxis->setRange(0.0, top * 1.08);
     doseAxis->setRange(plot.DensityDose.front(), plot.DensityDose.back());
+    // The dose ticks of the arc, and round doses beyond it within the density's range.
+    auto ticker = QSharedPointer<QCPAxisTickerText>(new QCPAxisTickerText);
+    for (double dose : RoundDoses(plot.DensityDose.front(), plot.DensityDose.back(), 8))
+        ticker->addTick(dose, DoseLabel(dose));
+    doseAxis->setTicker(ticker);
     side->axis(QCPAxis::atLeft)->setRange(doseAxis->range());
     Polyline(densityAxis, doseAxis, {0.0, top * 1.08}, {referenceDose, referenceDose},
              QPen(Qt::black, 1, Qt::DashLine));

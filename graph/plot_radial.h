@@ -13,7 +13,7 @@ class QCustomPlot;
 
 // Clears `chart` and draws the plot of `doses` (each > 0) around `referenceDose`; `rejected`
 // (may be empty) are shown but were not used by the model. `resultText` goes in a box at the
-// top left. Lay the chart out at its final size first: the arc is made round in pixels.
+// top left.
 void DrawRadialPlot(QCustomPlot& chart, const std::vector<TDoseValue>& doses,
                     const std::vector<TDoseValue>& rejected, double referenceDose,
                     const QString& resultText);
