@@ -247,14 +247,14 @@ struct TProfile {
             double a = Rest[0], b = Rest[0] + 0.01, c = 0.0, fa, fb, fc;
             BracketMinimum(&MinusLikeOfSigma, this, code, a, b, c, fa, fb, fc);
             double best = b;
-            const double value = BrentMinimize(&MinusLikeOfSigma, this, a, b, c, 1e-8, best, code);
+            const double value = BrentMinimize(&MinusLikeOfSigma, this, a, b, c, 1e-6, best, code);
             Rest[0] = best;
             return -value;
         }
         TSimplexOptions o;
         o.Dimension = 2;
         o.Step[0] = o.Step[1] = 0.01;
-        o.XTolerance = 1e-8;
+        o.XTolerance = 1e-6;
         const TSimplexResult r = SimplexSearch(
             [&](const double* t) {
                 const double theta[3] = {gamma, t[0], t[1]};
@@ -320,12 +320,12 @@ void FitMinimumAgeModel(const std::vector<double>& x, const std::vector<double>&
     if (starts.size() > 4) starts.resize(4);
     // Climb from each start on the grid's doses; then on every dose from the best few.
     std::vector<TStart> tops;
-    for (const TStart& s0 : starts) tops.push_back(Climb(coarseLike, s0, dim, 0.1, binned ? 1e-6 : 1e-10));
+    for (const TStart& s0 : starts) tops.push_back(Climb(coarseLike, s0, dim, 0.1, binned ? 1e-5 : 1e-9));
     std::sort(tops.begin(), tops.end(), [](const TStart& a, const TStart& b) { return a.Value > b.Value; });
     TStart best;
     for (size_t k = 0; k < tops.size() && k < 2; ++k) {
         if (k > 0 && tops[k].Value < tops[0].Value - 4.0) break;
-        const TStart top = binned ? Climb(fullLike, tops[k], dim, 0.003, 1e-10) : tops[k];
+        const TStart top = binned ? Climb(fullLike, tops[k], dim, 0.003, 1e-8) : tops[k];
         if (top.Value > best.Value) best = top;
     }
     if (!std::isfinite(best.Value)) {

@@ -57,7 +57,8 @@ void BM_DoseModel(benchmark::State& state, TDoseModelKind kind, int count) {
     TDoseModelResult result;
     for (auto _ : state) {
         result = FitDoseModel(doses, options);
-        benchmark::DoNotOptimize(result.De);
+        double de = result.De;
+        benchmark::DoNotOptimize(de);
     }
     std::string why;
     if (!Plausible(result, kind, why)) {
