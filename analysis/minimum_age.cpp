@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "analysis/newton_ascent.h"
 #include "analysis/simplex_search.h"
 #include "fitting/minimizers.h"
 #include "fitting/root_finding.h"
@@ -240,6 +241,20 @@ struct TProfile {
 
     double At(double gamma) {
         ++Evaluations;
+        // Newton's method from the last maximum; the searches below when it fails.
+        double rest[2] = {std::fabs(Rest[0]), std::fabs(Rest[1])};
+        const bool nonNegative[2] = {true, true};
+        const TNewtonResult newton = NewtonAscent(
+            [&](const double* t) {
+                const double theta[3] = {gamma, t[0], Four ? t[1] : 0.0};
+                return Like->At(theta);
+            },
+            rest, Four ? 2 : 1, nonNegative, 1e-7);
+        if (newton.Converged) {
+            Rest[0] = rest[0];
+            Rest[1] = rest[1];
+            return newton.Value;
+        }
         if (!Four) {
             // One free parameter: Brent's method on sigma from a bracket about the last one.
             Gamma = gamma;
@@ -325,7 +340,17 @@ void FitMinimumAgeModel(const std::vector<double>& x, const std::vector<double>&
     TStart best;
     for (size_t k = 0; k < tops.size() && k < 2; ++k) {
         if (k > 0 && tops[k].Value < tops[0].Value - 4.0) break;
-        const TStart top = binned ? Climb(fullLike, tops[k], dim, 0.003, 1e-8) : tops[k];
+        TStart top = tops[k];
+        if (binned) {
+            // Newton's method from the binned maximum, the simplex when it fails.
+            top.Theta[1] = std::fabs(top.Theta[1]);
+            top.Theta[2] = std::fabs(top.Theta[2]);
+            const bool nonNegative[3] = {false, true, true};
+            const TNewtonResult newton = NewtonAscent(
+                [&](const double* t) { return fullLike.At(t); }, top.Theta, dim, nonNegative, 1e-9);
+            top.Value = newton.Value;
+            if (!newton.Converged) top = Climb(fullLike, tops[k], dim, 0.003, 1e-8);
+        }
         if (top.Value > best.Value) best = top;
     }
     if (!std::isfinite(best.Value)) {
