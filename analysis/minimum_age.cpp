@@ -335,14 +335,14 @@ void FitMinimumAgeModel(const std::vector<double>& x, const std::vector<double>&
     if (starts.size() > 4) starts.resize(4);
     // Climb from each start on the grid's doses; then on every dose from the best few.
     std::vector<TStart> tops;
-    for (const TStart& s0 : starts) tops.push_back(Climb(coarseLike, s0, dim, 0.1, binned ? 1e-5 : 1e-9));
+    for (const TStart& s0 : starts) tops.push_back(Climb(coarseLike, s0, dim, 0.1, 1e-5));
     std::sort(tops.begin(), tops.end(), [](const TStart& a, const TStart& b) { return a.Value > b.Value; });
     TStart best;
     for (size_t k = 0; k < tops.size() && k < 2; ++k) {
         if (k > 0 && tops[k].Value < tops[0].Value - 4.0) break;
         TStart top = tops[k];
-        if (binned) {
-            // Newton's method from the binned maximum, the simplex when it fails.
+        {
+            // Newton's method from the grid's maximum, the simplex when it fails.
             top.Theta[1] = std::fabs(top.Theta[1]);
             top.Theta[2] = std::fabs(top.Theta[2]);
             const bool nonNegative[3] = {false, true, true};
