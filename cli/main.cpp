@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
     if (command == "dose-rate") return RunDoseRateCommand(args);
     if (command == "age") return RunAgeCommand(args);
     if (command == "fading") return RunFadingCommand(args);
+    if (command == "g-value") return RunGValueCommand(args);
+    if (command == "fading-correction") return RunFadingCorrectionCommand(args);
 #ifdef ORVANE_CLI_PLOT
     SetDoseModelPlotWriter(&WriteDoseModelPlot);
 #endif

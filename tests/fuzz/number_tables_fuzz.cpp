@@ -1,7 +1,8 @@
 // libFuzzer harness: the CSV files of numbers with a fixed header, as `orvane-cli dose-model`
-// (De,DeError) reads them, and the dose models over what is read. A file read gives one row
+// (De,DeError) and `g-value` (LxTx,LxTxError,TimeSinceIrradiation) read them, and the dose
+// models and the g-value fit over what is read. A file read gives one row
 // of finite numbers per data line with its line number; the models either refuse the doses
-// with a message naming one of them or give a finite dose.
+// with a message naming one of them or give a finite dose, the fit a finite g.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "analysis/dose_models.h"
+#include "analysis/fading_correction.h"
 #include "cli/csv_table.h"
 
 namespace {
@@ -47,6 +49,19 @@ void CheckModels(const TNumberTable& table) {
     }
 }
 
+void CheckGValue(const TNumberTable& table) {
+    std::vector<TFadingPoint> points;
+    for (const auto& row : table.Rows) points.push_back({row[0], row[1], row[2]});
+    TGValueOptions options;
+    options.Draws = 20;
+    const TGValueResult r = FitGValue(points, options);
+    if (r.Code != TFadingCode::Ok) {
+        if (r.BadIndex >= static_cast<int>(points.size())) PropertyBroken("no such measurement");
+        return;
+    }
+    if (!std::isfinite(r.G) || !(r.Tc > 0.0)) PropertyBroken("an accepted fit without a finite g");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -54,12 +69,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::istringstream in(text);
     TNumberTable table;
     std::string message;
-    if (!ReadNumberTable(in, "fuzz.csv", "De,DeError", table, message)) {
-        if (message.find("fuzz.csv") == std::string::npos)
-            PropertyBroken("a refusal that does not name the file");
+    if (ReadNumberTable(in, "fuzz.csv", "De,DeError", table, message)) {
+        CheckTable(table, 2);
+        CheckModels(table);
         return 0;
     }
-    CheckTable(table, 2);
-    CheckModels(table);
+    if (message.find("fuzz.csv") == std::string::npos)
+        PropertyBroken("a refusal that does not name the file");
+    std::istringstream again(text);
+    TNumberTable fading;
+    if (!ReadNumberTable(again, "fuzz.csv", "LxTx,LxTxError,TimeSinceIrradiation", fading,
+                         message))
+        return 0;
+    CheckTable(fading, 3);
+    CheckGValue(fading);
     return 0;
 }
