@@ -147,6 +147,14 @@ bool CentralAge(const std::vector<double>& z, const std::vector<double>& s, TDos
     return true;
 }
 
+// Weights of extreme errors (1e-300 Gy) overflow and sums of extreme doses lose everything:
+// a result that is not a finite number is refused rather than shown.
+TDoseModelResult Finished(TDoseModelResult& r) {
+    if (r.Code == TDoseModelCode::Ok && !(std::isfinite(r.De) && std::isfinite(r.DeError)))
+        r.Code = TDoseModelCode::OutOfRange;
+    return r;
+}
+
 }  // namespace
 
 TDoseModelResult::TDoseModelResult()
@@ -170,7 +178,7 @@ TDoseModelResult FitDoseModel(const std::vector<TDoseValue>& doses,
     if (!CheckDoses(doses, options, r)) return r;
     if (options.Kind == TDoseModelKind::WeightedMean) {
         WeightedMean(doses, r);
-        return r;
+        return Finished(r);
     }
     const bool minimum = options.Kind == TDoseModelKind::Minimum3 ||
                          options.Kind == TDoseModelKind::Minimum4;
@@ -187,7 +195,7 @@ TDoseModelResult FitDoseModel(const std::vector<TDoseValue>& doses,
             FitMinimumAgeModel(z, s, options.Kind == TDoseModelKind::Minimum4, r);
             break;
     }
-    return r;
+    return Finished(r);
 }
 
 const char* DoseModelName(TDoseModelKind kind) {
@@ -230,6 +238,8 @@ std::string DoseModelMessage(const TDoseModelResult& r, const std::string& where
         case TDoseModelCode::BadSigmaB: return "sigma_b must be a relative spread from 0 to 2.";
         case TDoseModelCode::NotConverged:
             return "The likelihood search of the dose model did not converge.";
+        case TDoseModelCode::OutOfRange:
+            return "The doses or their errors are too large or too small to be combined.";
     }
     return "";
 }

@@ -21,6 +21,7 @@ enum class TDoseModelCode {
     NonPositiveError,   // an error <= 0
     BadSigmaB,          // sigma_b outside [0, 2] or not finite
     NotConverged,       // the likelihood search did not settle
+    OutOfRange,         // doses or errors too large or small to combine in double precision
 };
 
 struct TDoseValue {

@@ -103,6 +103,9 @@ TEST(DoseModels, RefuseBadInputNamingTheDose) {
          TDoseModelCode::NotFinite, 2},
         {"sigma_b out of range", TDoseModelKind::Minimum4, {{10, 1}, {5, 1}}, -0.1,
          TDoseModelCode::BadSigmaB, -1},
+        // The weight of a relative error of 1e-302 overflows.
+        {"error too small to weigh", TDoseModelKind::Central, {{2.9, 0.4}, {9.1, 1e-301}}, 0,
+         TDoseModelCode::OutOfRange, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
