@@ -19,3 +19,6 @@ int RunAgeCommand(const std::vector<std::string>& args);
 int RunAnalyseCommand(const std::vector<std::string>& args);
 int RunFadingCommand(const std::vector<std::string>& args);
 int RunImportCommand(const std::vector<std::string>& args);
+int RunDoseModelCommand(const std::vector<std::string>& args);
+int RunGValueCommand(const std::vector<std::string>& args);
+int RunFadingCorrectionCommand(const std::vector<std::string>& args);

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "cli/cli_support.h"
+#include "cli/csv_table.h"
 
 namespace {
 
@@ -25,49 +26,13 @@ constexpr std::string_view kUsage =
     "0 meaning \"O.K.\"), 1 when nothing could be computed (the points file could not be\n"
     "read), 2 for bad usage.\n";
 
-// A field the user gave, as an error message echoes it: in quotes, control characters shown
-// as '?', and cut to kEchoLength characters with "..." so that a runaway field (a whole
-// binary file on one line) cannot flood the terminal.
-constexpr size_t kEchoLength = 40;
-
-std::string Echoed(std::string_view text) {
-    std::string shown;
-    size_t characters = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const bool continuation = (c & 0xC0) == 0x80;  // inside a UTF-8 sequence
-        if (!continuation && characters == kEchoLength) {
-            shown += "...";
-            break;
-        }
-        if (!continuation) ++characters;
-        shown += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
-    }
-    return InQuotes(shown);
-}
-
 constexpr std::string_view kPointsHeader = "set,dose,signal,error";
 
-std::string_view Trim(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
 bool ParseInt(std::string_view text, int& value) {
-    text = Trim(text);
+    text = TrimField(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size() && !text.empty();
-}
-
-bool ParseDouble(std::string_view text, double& value) {
-    text = Trim(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && !text.empty() &&
-           std::isfinite(value);
 }
 
 int UsageError(const std::string& message) {
@@ -84,12 +49,12 @@ std::optional<int> ParseFitOptions(const std::vector<std::string>& args, TFitOpt
             std::cout << kUsage;
             return kExitRan;
         }
-        if (i + 1 >= args.size()) return UsageError("missing value after " + Echoed(name));
+        if (i + 1 >= args.size()) return UsageError("missing value after " + EchoedField(name));
         const std::string& value = args[++i];
         auto integer = [&](std::optional<int>& target) -> std::optional<int> {
             int parsed = 0;
             if (!ParseInt(value, parsed)) {
-                return UsageError(Echoed(value) + " is not a whole number (" + name + ")");
+                return UsageError(EchoedField(value) + " is not a whole number (" + name + ")");
             }
             target = parsed;
             return std::nullopt;
@@ -106,8 +71,8 @@ std::optional<int> ParseFitOptions(const std::vector<std::string>& args, TFitOpt
         } else if (name == "--error-model") {
             failed = integer(options.ErrorModel);
         } else if (name == "--ed") {
-            if (!ParseDouble(value, options.StartDose)) {
-                return UsageError(Echoed(value) + " is not a number (--ed)");
+            if (!ParseFieldDouble(value, options.StartDose)) {
+                return UsageError(EchoedField(value) + " is not a number (--ed)");
             }
         } else if (name == "--params1") {
             std::string_view rest = value;
@@ -118,14 +83,14 @@ std::optional<int> ParseFitOptions(const std::vector<std::string>& args, TFitOpt
                 if (options.StartParamCount == kMaxParams) {
                     return UsageError("more than 15 values in --params1");
                 }
-                if (!ParseDouble(item, options.StartParams[options.StartParamCount++])) {
-                    return UsageError(Echoed(item) + " is not a number (--params1)");
+                if (!ParseFieldDouble(item, options.StartParams[options.StartParamCount++])) {
+                    return UsageError(EchoedField(item) + " is not a number (--params1)");
                 }
                 if (comma == std::string_view::npos) break;
                 rest.remove_prefix(comma + 1);
             }
         } else {
-            return UsageError("unknown option " + Echoed(name));
+            return UsageError("unknown option " + EchoedField(name));
         }
         if (failed) return failed;
     }
@@ -155,7 +120,7 @@ bool ReadFitPoints(std::istream& in, const std::string& path, TPointSet& set1, T
         ++lineNumber;
         std::string_view text = line;
         if (lineNumber == 1 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-        text = Trim(text);
+        text = TrimField(text);
         if (text.empty()) continue;
         const std::string where = path + " line " + std::to_string(lineNumber) + ": ";
         std::string_view fields[4];
@@ -166,7 +131,7 @@ bool ReadFitPoints(std::istream& in, const std::string& path, TPointSet& set1, T
                 message = where + "more than 4 fields";
                 return false;
             }
-            fields[fieldCount++] = Trim(text.substr(0, comma));
+            fields[fieldCount++] = TrimField(text.substr(0, comma));
             if (comma == std::string_view::npos) break;
             text.remove_prefix(comma + 1);
         }
@@ -191,8 +156,8 @@ bool ReadFitPoints(std::istream& in, const std::string& path, TPointSet& set1, T
             return false;
         }
         for (int k = 0; k < 3; ++k) {
-            if (!ParseDouble(fields[k + 1], values[k])) {
-                message = where + Echoed(fields[k + 1]) + " is not a number";
+            if (!ParseFieldDouble(fields[k + 1], values[k])) {
+                message = where + EchoedField(fields[k + 1]) + " is not a number";
                 return false;
             }
         }

@@ -8,6 +8,8 @@
 #ifdef ORVANE_CLI_PLOT
 #include "cli/analyse_plot.h"
 #include "cli/plot/growth_plot_writer.h"
+#include "cli/dose_model_plot.h"
+#include "cli/plot/dose_model_plot_writer.h"
 #include "cli/plot/plot_curves_command.h"
 #include "cli/qt/settings_file_reader.h"
 #include "cli/settings_file.h"
@@ -43,6 +45,12 @@ int main(int argc, char** argv) {
     if (command == "age") return RunAgeCommand(args);
     if (command == "fading") return RunFadingCommand(args);
     if (command == "import") return RunImportCommand(args);
+    if (command == "g-value") return RunGValueCommand(args);
+    if (command == "fading-correction") return RunFadingCorrectionCommand(args);
+#ifdef ORVANE_CLI_PLOT
+    SetDoseModelPlotWriter(&WriteDoseModelPlot);
+#endif
+    if (command == "dose-model") return RunDoseModelCommand(args);
 #ifdef ORVANE_CLI_PLOT
     SetGrowthPlotWriter(&WriteGrowthPlot);
     SetPlateauPlotWriter(&WritePaleodosePlot);
