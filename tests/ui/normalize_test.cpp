@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(numerator->itemText(0), QStringLiteral("select record"));
         QCOMPARE(numerator->itemText(1), QStringLiteral("1.0"));
         QCOMPARE(dlg.findChild<QLineEdit*>(QStringLiteral("CorrEdt"))->text(),
-                 QStringLiteral("1.235"));
+                 QLocale().toString(1.235, 'f', 3));
 
         dlg.SelectNumerator(2);
         dlg.SelectDenominator(2);
