@@ -161,6 +161,7 @@ private slots:
             // The curve kind belongs to the mode while it is on.
             QVERIFY(!form_->Action(TActionId::CurvesTL)->isEnabled());
             QVERIFY(!form_->Action(TActionId::CurvesOSL)->isEnabled());
+            form_->GoToRecord(1);  // the first OSL sample record
             QDoubleSpinBox* from = Box("RangeFrom");
             QDoubleSpinBox* to = Box("RangeTo");
             const double total = to->value();
