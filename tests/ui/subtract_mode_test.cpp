@@ -161,9 +161,11 @@ private slots:
             // The curve kind belongs to the mode while it is on.
             QVERIFY(!form_->Action(TActionId::CurvesTL)->isEnabled());
             QVERIFY(!form_->Action(TActionId::CurvesOSL)->isEnabled());
-            form_->GoToRecord(1);  // the first OSL sample record
+            // A record with a long shine-down (the short normalisation shines last 0.1 s).
             QDoubleSpinBox* from = Box("RangeFrom");
             QDoubleSpinBox* to = Box("RangeTo");
+            for (int n = 1; n <= form_->Grid()->Model()->rowCount() && to->value() <= 1; ++n)
+                form_->GoToRecord(n);
             const double total = to->value();
             QVERIFY(total > 1);
             QStringList cli = {QStringLiteral("subtract"), dir_ + QStringLiteral("/S12.DAT"),
