@@ -6,14 +6,13 @@
 #include <cstdio>
 
 #include "analysis/device_key.h"
+#include "platform/number_text.h"
 #include "record_store/field_value.h"
 
 namespace {
 
 std::string Fixed(double x, int decimals) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, x);
-    return buffer;
+    return NumberFixed(x, decimals);
 }
 
 // x with one decimal, as "%.1f" writes it (correctly rounded), without printf's cost.
@@ -137,10 +136,8 @@ std::string SignificantText(double x, char decimalSeparator) {
             static_cast<int>(std::trunc(std::log10(magnitude))) + (magnitude >= 1 ? 1 : 0) - 3;
         const double scale = std::pow(10.0, e);
         const double rounded = std::nearbyint(x / scale) * scale;
-        char buffer[64];
         // As many digits as the rounding kept, so representation noise never shows.
-        std::snprintf(buffer, sizeof buffer, "%.*g", std::max(3, 3 + (e > 0 ? e : 0)), rounded);
-        text = buffer;
+        text = NumberGeneral(rounded, std::max(3, 3 + (e > 0 ? e : 0)));
     }
     for (char& c : text) {
         if (c == '.') c = decimalSeparator;

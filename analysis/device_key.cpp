@@ -1,6 +1,6 @@
 #include "analysis/device_key.h"
 
-#include <cstdio>
+#include "platform/number_text.h"
 
 namespace {
 
@@ -9,9 +9,7 @@ int Sign(long long d) {
 }
 
 std::string Fixed(double x, int decimals) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, x);
-    return buffer;
+    return NumberFixed(x, decimals);
 }
 
 }  // namespace

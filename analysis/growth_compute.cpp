@@ -10,13 +10,16 @@
 #include "fitting/format_scientific.h"
 #include "fitting/growth_functions.h"
 #include "fitting/result_codes.h"
+#include "platform/number_text.h"
 
 namespace {
 
-std::string Format(const char* format, double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
+// printf("%*.*g", width, significant, value), with a point whatever the process's locale.
+std::string General(double value, int width, int significant) {
+    std::string text = NumberGeneral(value, significant);
+    if (static_cast<int>(text.size()) < width)
+        text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
+    return text;
 }
 
 void AddPoint(TPointSet& set, double dose, double signal, double error) {
@@ -112,8 +115,8 @@ std::string SolutionLineResult(const TFitRecord& fit, const std::string& note,
                                const char* plusMinus) {
     std::string message;
     ResultMessage(fit.ResultCode, message);
-    std::string line = Format("%7.5g", fit.ED) + " " + plusMinus + " " +
-                       Format("%5.3g", fit.EDError) + "; " + message;
+    std::string line =
+        General(fit.ED, 7, 5) + " " + plusMinus + " " + General(fit.EDError, 5, 3) + "; " + message;
     if (!note.empty()) line += " - " + note;
     return line;
 }

@@ -1,5 +1,7 @@
 #include "analysis/ncf_template_dialog.h"
 
+#include "editor/text_locale.h"
+
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -143,7 +145,7 @@ void TNCFTemplateDlg::SetNormalization(const QString& text) {
     normalization_->setText(text);
 }
 void TNCFTemplateDlg::SetCorrection(double scale) {
-    correction_->setText(QString::number(scale, 'f', 3));
+    correction_->setText(LocaleNumber(scale, 'f', 3));
 }
 
 void TNCFTemplateDlg::ClearLists() {

@@ -8,6 +8,7 @@
 #include "analysis/device_key.h"
 #include "fitting/dose_estimation.h"
 #include "fitting/result_codes.h"
+#include "platform/number_text.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/curve_access.h"
 
@@ -506,8 +507,8 @@ TSolution ComputeSarSolution(TGrowthPoints& points, const TDiskList& disk,
     s.Line = AliquotLinePrefix(disk) + SolutionLineResult(s.Fit, s.Note);
     if (ncf) {
         // "NCF 1.023(±0.015); " follows the dose and its error.
-        char text[96];
-        std::snprintf(text, sizeof text, "NCF %4.3f(\u00b1%4.3f); ", ncf->NCF, ncf->NCFError);
+        const std::string text =
+            "NCF " + NumberFixed(ncf->NCF, 3) + "(\u00b1" + NumberFixed(ncf->NCFError, 3) + "); ";
         const std::size_t afterDose = s.Line.find("; ", AliquotLinePrefix(disk).size());
         if (afterDose != std::string::npos) s.Line.insert(afterDose + 2, text);
     }

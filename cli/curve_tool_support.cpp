@@ -7,6 +7,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/settings_file.h"
+#include "platform/number_text.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
 #include "record_store/file_names.h"
@@ -73,12 +74,8 @@ std::optional<std::vector<std::int32_t>> ParseRecordList(const TBinDataSet& stor
 }
 
 double ParseNumberOption(const std::string& option, const std::string& text) {
-    try {
-        std::size_t used = 0;
-        const double value = std::stod(text, &used);
-        if (used == text.size() && std::isfinite(value)) return value;
-    } catch (const std::exception&) {
-    }
+    double value = 0;
+    if (ParseNumberText(text, value)) return value;
     throw TUsageError{option + " needs a number, not '" + text + "'"};
 }
 

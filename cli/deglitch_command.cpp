@@ -64,6 +64,10 @@ int RunDeglitchCommand(const std::vector<std::string>& args) {
             json.EndObject();
         }
         json.EndArray();
+        json.Key("warnings");
+        json.BeginArray();
+        for (const std::string& w : report.warnings) json.String(w);
+        json.EndArray();
         json.EndObject();
         json.Finish();
         return CloseRecordFile(store);

@@ -8,6 +8,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/json_writer.h"
+#include "platform/number_text.h"
 #include "record_store/editor_error.h"
 
 std::string DateText(const TDate& date) {
@@ -142,10 +143,8 @@ TFieldValue ParseFieldText(const TBinField& field, const std::string& text) {
             return value;
         }
         case TFieldType::Float: {
-            char* end = nullptr;
-            const double value = std::strtod(text.c_str(), &end);
-            if (text.empty() || end != text.c_str() + text.size() ||
-                std::isspace(static_cast<unsigned char>(text[0])) || !std::isfinite(value)) {
+            double value = 0;
+            if (!ParseNumberText(text, value)) {
                 Invalid(text, "floating point value");
             }
             return value;

@@ -11,6 +11,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "platform/number_text.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/curve_access.h"
 #include "record_store/curve_fields.h"
@@ -34,7 +35,7 @@ std::string Printf(const char* format, ...) {
 
 // Shortest readable form of a number: up to 6 significant digits, no trailing zeros.
 std::string Number(double value) {
-    return Printf("%.6g", value);
+    return NumberGeneral(value, 6);
 }
 
 // Field access that tolerates files whose schema lacks a field.

@@ -25,27 +25,35 @@ TBinDataGrid::TBinDataGrid(QWidget* parent) : QTableView(parent), model_(new TBi
 }
 
 void TBinDataGrid::ShowView(TBinDataSet* view, TRecordKind kind) {
-    QStringList columns;
     std::vector<bool> hidden;
-    if (view && view->Active()) {
-        const auto& fixed = presentation::GridColumns(kind);
-        if (fixed.empty()) {
-            for (const TBinField& f : view->Fields()) {
-                columns << QString::fromStdString(f.name);
-                hidden.push_back(false);
-            }
-        } else {
-            for (const auto& c : fixed) {
-                columns << QString::fromStdString(c.field);
-                hidden.push_back(c.hidden);
-            }
-        }
-    }
+    const QStringList columns = NormalGridColumns(view, kind, &hidden);
     model_->SetColumnTitles({});
     model_->SetView(view, kind, columns);
     for (int c = 0; c < static_cast<int>(hidden.size()); ++c)
         setColumnHidden(c, hidden[static_cast<size_t>(c)]);
     FitColumns();
+}
+
+QStringList NormalGridColumns(const TBinDataSet* view, TRecordKind kind,
+                              std::vector<bool>* hidden) {
+    QStringList columns;
+    std::vector<bool> unused;
+    if (!hidden) hidden = &unused;
+    if (view && view->Active()) {
+        const auto& fixed = presentation::GridColumns(kind);
+        if (fixed.empty()) {
+            for (const TBinField& f : view->Fields()) {
+                columns << QString::fromStdString(f.name);
+                hidden->push_back(false);
+            }
+        } else {
+            for (const auto& c : fixed) {
+                columns << QString::fromStdString(c.field);
+                hidden->push_back(c.hidden);
+            }
+        }
+    }
+    return columns;
 }
 
 void TBinDataGrid::ShowColumns(const QStringList& columns,

@@ -6,6 +6,11 @@
 
 #include "editor/bin_data_model.h"
 
+// The columns the grid shows for a view when no mode puts its own in place: the fixed
+// columns of its kind (with whether each is hidden), or every field of a general view.
+QStringList NormalGridColumns(const TBinDataSet* view, TRecordKind kind,
+                              std::vector<bool>* hidden = nullptr);
+
 class TBinDataGrid : public QTableView {
     Q_OBJECT
 

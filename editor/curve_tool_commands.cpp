@@ -10,6 +10,7 @@
 #include "editor/editor_shell.h"
 #include "editor/records_snapshot_command.h"
 #include "editor/run_progress.h"
+#include "editor/user_prompts.h"
 #include "record_store/bin_data_set.h"
 #include "roi/roi_sets.h"
 #include "tools/ascii_export.h"
@@ -61,7 +62,7 @@ void RunNormalize(TEditorShell& shell, const TNormalizeDialogs& dialogs) {
     shell.RefreshView();
     document.NotifyRecordsChanged();
     shell.UpdateActions();
-    shell.SetModeStatus(QStringLiteral("Normalized %1").arg(RecordsText(report.changed.size())));
+    shell.SetToolStatus(QStringLiteral("Normalized %1").arg(RecordsText(report.changed.size())));
 }
 
 void RunDeglitch(TEditorShell& shell, TSmoothRangeDlg& dialog) {
@@ -87,10 +88,15 @@ void RunDeglitch(TEditorShell& shell, TSmoothRangeDlg& dialog) {
     shell.RefreshView();
     document.NotifyRecordsChanged();
     shell.UpdateActions();
-    shell.SetModeStatus(QStringLiteral("Deglitched %1, %2 value(s) repaired%3")
+    shell.SetToolStatus(QStringLiteral("Deglitched %1, %2 value(s) repaired%3")
                             .arg(RecordsText(report.processed.size()))
                             .arg(report.repaired.size())
                             .arg(report.cancelled ? QStringLiteral(" (cancelled)") : QString()));
+    if (!report.warnings.empty()) {
+        QStringList lines;
+        for (const std::string& w : report.warnings) lines << QString::fromStdString(w);
+        shell.Prompts().ShowWarning(shell.Window(), lines.join(QLatin1Char('\n')));
+    }
 }
 
 void RunAsciiExport(TEditorShell& shell, TConvASCIIDlg& dialog) {
@@ -98,10 +104,12 @@ void RunAsciiExport(TEditorShell& shell, TConvASCIIDlg& dialog) {
     TBinDataSet* view = document.ShownView();
     if (!view || view->IsEmpty()) return;
     const TBinDataModel* model = shell.Grid()->Model();
+    // The file's columns, not those a mode that is on shows (the subtraction shows seven).
     std::vector<std::pair<std::string, int>> columns;
-    for (int c = 0; c < model->columnCount(); ++c) {
-        const QString field = model->FieldOfColumn(c);
-        if (!field.isEmpty()) columns.emplace_back(field.toStdString(), c);
+    const QStringList fields = NormalGridColumns(view, document.ShownRecordKind());
+    for (int c = 0; c < fields.size(); ++c) {
+        if (view->FindField(fields.at(c).toStdString()))
+            columns.emplace_back(fields.at(c).toStdString(), c);
     }
     dialog.FillFields(columns);
     if (dialog.exec() != QDialog::Accepted) return;
@@ -117,7 +125,7 @@ void RunAsciiExport(TEditorShell& shell, TConvASCIIDlg& dialog) {
         const std::string path = AsciiExportPath(document.FileName().toStdString());
         AppendAsciiExport(
             path, FormatAsciiTable(table, DelimiterText(settings.delimiter), settings.arrange));
-        shell.SetModeStatus(QStringLiteral("%1 written to %2")
+        shell.SetToolStatus(QStringLiteral("%1 written to %2")
                                 .arg(RecordsText(table.size() - 1), QString::fromStdString(path)));
     } catch (const std::exception& e) {
         shell.ShowError(QString::fromStdString(e.what()));

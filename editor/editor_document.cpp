@@ -1,7 +1,10 @@
 #include "editor/editor_document.h"
 
 #include <QFileInfo>
+#include <QLocale>
+#include <QSignalBlocker>
 
+#include "editor/records_snapshot_command.h"
 #include "graph/graph_trace.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/views.h"
@@ -36,6 +39,50 @@ TEditorDocument::TEditorDocument(QObject* parent)
         SyncModified();
     });
     connect(&undoStack_, &QUndoStack::indexChanged, this, [this] { SyncModified(); });
+}
+
+std::size_t TEditorDocument::UndoBytes() const {
+    std::size_t bytes = 0;
+    for (int i = 0; i < undoStack_.index(); ++i) {
+        if (const auto* c = dynamic_cast<const TRecordsSnapshotCommand*>(undoStack_.command(i)))
+            bytes += c->Bytes();
+    }
+    return bytes;
+}
+
+void TEditorDocument::PushChange(TRecordsSnapshotCommand* command) {
+    std::unique_ptr<TRecordsSnapshotCommand> owned(command);
+    const std::size_t bytes = owned->Bytes();
+    const QString limit = QLocale().formattedDataSize(static_cast<qint64>(undoMemoryLimit_), 0,
+                                                      QLocale::DataSizeTraditionalFormat);
+    QString dropped;
+    if (bytes > undoMemoryLimit_) {
+        dropped = QStringLiteral(
+                      "\"%1\" needs more than the %2 undo keeps: it and the changes "
+                      "before it cannot be undone.")
+                      .arg(owned->text(), limit);
+        owned.reset();
+    } else if (UndoBytes() + bytes > undoMemoryLimit_) {
+        dropped = QStringLiteral(
+                      "Undo keeps %1 of record copies: the changes before \"%2\" "
+                      "cannot be undone any more.")
+                      .arg(limit, owned->text());
+    }
+    if (!dropped.isEmpty()) {
+        // The records stay as they are: only the way back is given up. The file is as saved
+        // only when it was so before and nothing is changed now.
+        const bool clean = undoStack_.isClean() && !owned;
+        const QSignalBlocker block(undoStack_);
+        undoStack_.clear();
+        if (!clean) undoStack_.resetClean();
+    }
+    if (owned) {
+        undoStack_.push(owned.release());
+    } else {
+        if (TBinDataSet* view = ShownView()) view->SetModified(true);
+        SyncModified();
+    }
+    if (!dropped.isEmpty()) emit undoHistoryDropped(dropped);
 }
 
 TEditorDocument::~TEditorDocument() {

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <QUndoStack>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -21,6 +22,7 @@
 #include "record_store/views.h"
 
 class TBinDataSet;
+class TRecordsSnapshotCommand;
 
 class TEditorDocument : public QObject {
     Q_OBJECT
@@ -92,6 +94,18 @@ public:
 
     // --- Undo ---------------------------------------------------------------------------
     QUndoStack& UndoStack() { return undoStack_; }
+    // The record copies the undo stack may hold. A whole-file run at the record limit copies
+    // every record twice (before and after), so the stack is bounded by bytes, not by a
+    // count of commands.
+    static constexpr std::size_t kUndoMemoryLimit = std::size_t{256} << 20;
+    void SetUndoMemoryLimit(std::size_t bytes) { undoMemoryLimit_ = bytes; }
+    std::size_t UndoMemoryLimit() const { return undoMemoryLimit_; }
+    // Puts a change on the undo stack within the limit: when the changes that can be
+    // undone and this one together would pass it, the earlier ones are dropped first; a
+    // change that alone passes it is not kept. Either way `undoHistoryDropped` tells why.
+    void PushChange(TRecordsSnapshotCommand* command);
+    // Bytes of record copies held by the changes that can be undone.
+    std::size_t UndoBytes() const;
 
     // --- The last equivalent dose -------------------------------------------------------
     // The equivalent dose (Gy) and its error of the last solution computed for the open file
@@ -144,6 +158,7 @@ signals:
     void recordsChanged();
     void modifiedChanged(bool modified);
     void viewModeChanged();  // "Halcyon files" <-> "General editor"
+    void undoHistoryDropped(const QString& message);
 
 private:
     void SyncModified();
@@ -160,6 +175,7 @@ private:
     TRecordSelection selection_;
     TCurveFieldList curveFields_;
     QUndoStack undoStack_;
+    std::size_t undoMemoryLimit_ = kUndoMemoryLimit;
     TGraphDispatcher graphMessages_;
     bool lastModified_ = false;
     bool hasLastDose_ = false;

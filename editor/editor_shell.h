@@ -54,6 +54,9 @@ public:
     virtual void GoToRecord(int position) = 0;
     // The second status-bar panel: the mode's name, or `text` while a mode wants its own.
     virtual void SetModeStatus(const QString& text) = 0;
+    // A panel of its own for what the last curve tool did ("Deglitched 3 records, ..."), so
+    // that a tool never replaces the text of the mode that is on.
+    virtual void SetToolStatus(const QString& text) = 0;
     // A command the mode that is on holds disabled: controllers that enable commands of
     // their own check this first.
     virtual bool CommandBlocked(TActionId id) const = 0;

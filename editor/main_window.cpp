@@ -74,6 +74,8 @@ TMainWindow::TMainWindow(TSettingsStore& settings, TUserPrompts* prompts, QWidge
             &TMainWindow::currentRecordChanged);
     connect(document_, &TEditorDocument::modifiedChanged, this, [this] { UpdateStatus(); });
     connect(document_, &TEditorDocument::recordsChanged, this, [this] { RefreshView(); });
+    connect(document_, &TEditorDocument::undoHistoryDropped, this,
+            [this](const QString& message) { SetToolStatus(message); });
 
     // In this order: the layout file is applied to an opened view before a mode that was on
     // is entered again for it.
@@ -136,7 +138,10 @@ void TMainWindow::CreateStatusBar() {
     statusRecord_->setMinimumWidth(60);
     statusMode_ = new QLabel(this);
     statusMode_->setObjectName(QStringLiteral("StatusMode"));
+    statusTool_ = new QLabel(this);
+    statusTool_->setObjectName(QStringLiteral("StatusTool"));
     statusBar()->addWidget(statusRecord_, 1);
+    statusBar()->addPermanentWidget(statusTool_);
     statusBar()->addPermanentWidget(statusMode_);
 }
 
@@ -330,6 +335,7 @@ void TMainWindow::UpdateStatus() {
     const QString fileName = document_->FileName();
     if (fileName.isEmpty()) {
         statusRecord_->clear();
+        statusTool_->clear();
         navigator_->SetPosition(0, 0);
         return;
     }
@@ -372,6 +378,10 @@ bool TMainWindow::CommandBlocked(TActionId id) const {
 void TMainWindow::SetModeStatus(const QString& text) {
     modeStatus_ = text;
     UpdateModeCaptions();
+}
+
+void TMainWindow::SetToolStatus(const QString& text) {
+    statusTool_->setText(text);
 }
 
 void TMainWindow::OnHelpTopic(const QString& topic) {

@@ -70,6 +70,7 @@ public:
     void RefreshView() override;
     void GoToRecord(int position) override;
     void SetModeStatus(const QString& text) override;
+    void SetToolStatus(const QString& text) override;
     bool CommandBlocked(TActionId id) const override;
     void UpdateActions() override;
     void ShowError(const QString& message) override;
@@ -195,6 +196,7 @@ private:
     QLabel* fileLabel_ = nullptr;
     QLabel* statusRecord_ = nullptr;
     QLabel* statusMode_ = nullptr;
+    QLabel* statusTool_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     THelpWindow* help_ = nullptr;
     bool exiting_ = false;

@@ -64,6 +64,14 @@ int TRecordsSnapshotCommand::RecordCount() const {
     return static_cast<int>(changed_.size() + deleted_.size() + inserted_.size());
 }
 
+std::size_t TRecordsSnapshotCommand::Bytes() const {
+    std::size_t bytes = orderBefore_.size() * sizeof(int32_t);
+    for (const auto* list : {&changed_, &deleted_, &inserted_})
+        for (const TSnapshot& s : *list)
+            bytes += sizeof(TSnapshot) + s.before.size() + s.after.size();
+    return bytes;
+}
+
 void TRecordsSnapshotCommand::Restore(bool toBefore) {
     if (!view_ || !view_->Active()) return;
     if (view_->State() != TDataSetState::Browse) view_->Cancel();
@@ -105,7 +113,7 @@ TRecordsChange::TRecordsChange(TEditorDocument* document, const QString& text,
 TRecordsChange::~TRecordsChange() {
     if (!command_) return;
     try {
-        if (command_->CaptureAfter()) document_->UndoStack().push(command_.release());
+        if (command_->CaptureAfter()) document_->PushChange(command_.release());
     } catch (...) {
         // Nothing can be reported from here; the change stays made without its undo.
     }

@@ -18,6 +18,7 @@
 // A change that throws half-way is recorded as far as it went, so that it can be undone.
 #include <QString>
 #include <QUndoCommand>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -36,6 +37,8 @@ public:
     bool CaptureAfter();
     // Records changed, deleted and inserted by the change.
     int RecordCount() const;
+    // Bytes of the record copies the command holds.
+    std::size_t Bytes() const;
 
     void undo() override;
     void redo() override;

@@ -24,8 +24,10 @@ TSubtractMode::TSubtractMode(TEditorShell& shell) : shell_(shell) {
     connect(panel_, &TSubtractPanel::defaultClicked, this, &TSubtractMode::RestoreDefault);
     connect(panel_, &TSubtractPanel::assignClicked, this, &TSubtractMode::AssignSelected);
     connect(panel_, &TSubtractPanel::oslOptionChanged, this, &TSubtractMode::UpdateRange);
+    // The range follows the current record until the user types one.
     connect(&shell_.Document(), &TEditorDocument::currentRecordChanged, this, [this] {
-        if (on_ && panel_->OslOption() != TOslBackgroundOption::Given) UpdateRange();
+        if (on_ && panel_->OslOption() != TOslBackgroundOption::Given && !panel_->RangeEdited())
+            UpdateRange();
     });
 }
 
@@ -58,6 +60,11 @@ QStringList TSubtractMode::GridColumns() const {
 
 std::map<std::string, std::string> TSubtractMode::GridColumnTitles() const {
     return {{"ShortInfo", "Background"}};
+}
+
+std::vector<TActionId> TSubtractMode::DisabledCommands() const {
+    // The panel, filter and assignment are built for one curve kind.
+    return {TActionId::CurvesTL, TActionId::CurvesOSL};
 }
 
 QString TSubtractMode::StatusText() const {

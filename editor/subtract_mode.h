@@ -31,6 +31,7 @@ public:
     QStringList GridColumns() const override;
     std::map<std::string, std::string> GridColumnTitles() const override;
     QString StatusText() const override;
+    std::vector<TActionId> DisabledCommands() const override;
 
     // The commands of the panel (also used by its buttons).
     void Subtract();

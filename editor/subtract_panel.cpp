@@ -73,6 +73,7 @@ TSubtractPanel::TSubtractPanel(QWidget* parent) : QWidget(parent) {
     for (QDoubleSpinBox* box : {from_, to_}) {
         box->setDecimals(2);
         box->setRange(0, 1e9);
+        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { rangeEdited_ = true; });
     }
     rangeLayout->addWidget(new QLabel(QStringLiteral("from")));
     rangeLayout->addWidget(from_);
@@ -131,8 +132,14 @@ void TSubtractPanel::SetBackgroundLines(const std::vector<std::string>& lines) {
 
 void TSubtractPanel::SetRangeValues(const TOslRangeValues& values) {
     rangeBox_->setTitle(QString::fromStdString(values.caption));
-    from_->setValue(std::stod(FormatRangeValue(values.from)));
-    to_->setValue(std::stod(FormatRangeValue(values.to)));
+    // A given rate is what "OSL BGD" holds: tenths of counts/s up to 6553.5.
+    const QSignalBlocker blockFrom(from_);
+    const QSignalBlocker blockTo(to_);
+    from_->setDecimals(values.showTo ? 2 : 1);
+    from_->setMaximum(values.showTo ? 1e9 : kMaxOslBgdRate);
+    from_->setValue(RoundRangeValue(values.from));
+    to_->setValue(RoundRangeValue(values.to));
+    rangeEdited_ = false;
     to_->setVisible(values.showTo);
     toLabel_->setVisible(values.showTo);
 }
@@ -163,7 +170,7 @@ TSubtractionSettings TSubtractPanel::Settings() const {
     s.oslOption = option_->currentIndex();
     if (OslOption() == TOslBackgroundOption::Given) {
         s.givenRate = from_->value();
-    } else {
+    } else if (rangeEdited_) {
         s.range = TTimeRange{HundredthsOf(from_->value()), HundredthsOf(to_->value())};
     }
     return s;

@@ -4,6 +4,12 @@
 // "Subtract", "Default" and "Assign", the list of background runs (its lines can be dragged
 // onto grid rows), and a line for the run's messages. The controls keep their values while
 // the mode is on.
+//
+// The OSL range shows the current record's default range until the user types a range;
+// until then every record is subtracted over its own default range (as `orvane-cli
+// subtract` does without --from and --to), afterwards over the typed one, which stays until
+// the user changes the OSL option or a file is opened. The numbers are shown and read in the
+// user's locale.
 #include <QListWidget>
 #include <QWidget>
 #include <string>
@@ -39,7 +45,10 @@ public:
     // Sets the controls for TL or OSL curves (the option list back to its first item).
     void SetCurveKind(bool tlCurves);
     void SetBackgroundLines(const std::vector<std::string>& lines);
+    // Shows the values; the range counts as not typed by the user again.
     void SetRangeValues(const TOslRangeValues& values);
+    // Whether the user has typed the OSL range (or the given value) since it was last set.
+    bool RangeEdited() const { return rangeEdited_; }
     void SetMessage(const QString& text);
 
     TSubtractScope Scope() const;
@@ -58,6 +67,7 @@ signals:
 
 private:
     bool tl_ = true;
+    bool rangeEdited_ = false;
     QRadioButton* current_ = nullptr;
     QRadioButton* selected_ = nullptr;
     QRadioButton* all_ = nullptr;

@@ -26,3 +26,26 @@ presentation::TTextLocale SystemTextLocale() {
     };
     return locale;
 }
+
+namespace {
+
+QLocale UserLocale() {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    return locale;
+}
+
+}  // namespace
+
+QString LocaleNumber(double value, char format, int precision) {
+    return UserLocale().toString(value, format, precision);
+}
+
+std::optional<double> ReadLocaleNumber(const QString& text) {
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    double value = UserLocale().toDouble(trimmed, &ok);
+    if (!ok) value = QLocale::c().toDouble(trimmed, &ok);
+    if (!ok) return std::nullopt;
+    return value;
+}

@@ -19,6 +19,7 @@
 #include "editor/editor_shell.h"
 #include "editor/records_snapshot_command.h"
 #include "editor/run_progress.h"
+#include "editor/text_locale.h"
 #include "editor/user_prompts.h"
 #include "graph/curve_table_model.h"
 #include "graph/graph_form.h"
@@ -75,10 +76,8 @@ TCurveEditor::TCurveEditor(TGrForm1& form) : form_(form), shell_(form.Shell()) {
     });
     connect(form.FactorField(), &QLineEdit::textChanged, this, &TCurveEditor::OnFactorTextChanged);
     connect(form.FactorField(), &QLineEdit::editingFinished, this, [this] {
-        bool ok = false;
-        const double v = QLocale().toDouble(form_.FactorField()->text(), &ok);
-        const double w = ok ? v : form_.FactorField()->text().toDouble(&ok);
-        if (ok && operation_ != TOperation::None && operation_ != TOperation::Shift) ApplyFactor(w);
+        const std::optional<double> v = ReadLocaleNumber(form_.FactorField()->text());
+        if (v && operation_ != TOperation::None && operation_ != TOperation::Shift) ApplyFactor(*v);
     });
 }
 
@@ -263,7 +262,7 @@ void TCurveEditor::UpdateOperationFields() {
         form_.DivMulLabel()->setText(divide ? QStringLiteral("Divide by ")
                                             : QStringLiteral("Multiply by "));
         const double shown = divide ? c.currentFactor : 1.0 / c.currentFactor;
-        form_.FactorField()->setText(QString::number(shown, 'f', 4));
+        form_.FactorField()->setText(LocaleNumber(shown, 'f', 4));
     }
     filling_ = false;
 }
@@ -280,12 +279,11 @@ void TCurveEditor::ApplyShift(int shift) {
 void TCurveEditor::OnFactorTextChanged(const QString& text) {
     if (filling_ || columns_.empty()) return;
     if (operation_ != TOperation::Divide && operation_ != TOperation::Multiply) return;
-    bool ok = false;
-    const double v = text.toDouble(&ok);
+    const double v = ReadLocaleNumber(text).value_or(0.0);
     TCurveColumn& c = columns_[static_cast<std::size_t>(current_)];
     c.changed = true;
     dataChanged_ = true;
-    if (ok && v > 0.01 && v < 100) c.currentFactor = operation_ == TOperation::Divide ? v : 1.0 / v;
+    if (v > 0.01 && v < 100) c.currentFactor = operation_ == TOperation::Divide ? v : 1.0 / v;
     form_.Redraw(false);
     // The y range widens to the scaled values.
     const TPlotRanges data = ColumnRanges(columns_);
@@ -303,7 +301,7 @@ bool TCurveEditor::ApplyFactor(double v) {
         if (v == 0) {
             shell_.Prompts().ShowError(&form_, kDivideByZero);
             filling_ = true;
-            form_.FactorField()->setText(QString::number(c.currentFactor, 'f', 4));
+            form_.FactorField()->setText(LocaleNumber(c.currentFactor, 'f', 4));
             filling_ = false;
             return false;
         }

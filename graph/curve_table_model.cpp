@@ -1,5 +1,7 @@
 #include "graph/curve_table_model.h"
 
+#include "editor/text_locale.h"
+
 #include <algorithm>
 
 TCurveTableModel::TCurveTableModel(std::vector<TCurveColumn>& columns, QObject* parent)
@@ -26,7 +28,7 @@ QVariant TCurveTableModel::data(const QModelIndex& index, int role) const {
     const TCurveColumn& c = columns_[static_cast<std::size_t>(index.column())];
     if (index.row() >= static_cast<int>(c.rows.size())) return {};
     const double v = c.rows[static_cast<std::size_t>(index.row())];
-    if (role == Qt::DisplayRole) return QString::number(v, 'g', 10);
+    if (role == Qt::DisplayRole) return LocaleNumber(v, 'g', 10);
     if (role == Qt::EditRole) return v;
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};
@@ -36,10 +38,12 @@ bool TCurveTableModel::setData(const QModelIndex& index, const QVariant& value, 
     if (role != Qt::EditRole || !editable_ || columns_.empty() || !index.isValid()) return false;
     TCurveColumn& c = columns_[static_cast<std::size_t>(index.column())];
     if (index.row() >= static_cast<int>(c.rows.size())) return false;
-    bool ok = false;
-    const double v = value.toString().toDouble(&ok);
-    if (!ok) return false;
-    c.rows[static_cast<std::size_t>(index.row())] = v;
+    // A spin box delegate hands a double; a text is read in the user's locale.
+    const std::optional<double> v = value.typeId() == QMetaType::Double
+                                        ? std::optional<double>(value.toDouble())
+                                        : ReadLocaleNumber(value.toString());
+    if (!v) return false;
+    c.rows[static_cast<std::size_t>(index.row())] = *v;
     c.changed = true;
     emit dataChanged(index, index);
     if (cellEdited) cellEdited(index.column(), index.row() + 1);

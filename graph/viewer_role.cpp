@@ -11,6 +11,7 @@
 #include <climits>
 #include <cmath>
 
+#include "editor/text_locale.h"
 #include "graph/graph_form.h"
 #include "graph/plot_style.h"
 
@@ -389,7 +390,7 @@ void TViewerRole::FillPlateauTable() {
         } else if (e.IsGrain()) {
             title = QStringLiteral("Disk %1 hole %2").arg(e.GrainDisk).arg(e.GrainHole);
         } else {
-            title = prefix + QStringLiteral("%1").arg(QString::number(e.X, 'g', 15), 10).left(10);
+            title = prefix + QStringLiteral("%1").arg(LocaleNumber(e.X, 'g', 15), 10).left(10);
         }
         const auto cell = [](const QString& text) {
             auto* item = new QStandardItem(text);
@@ -397,9 +398,9 @@ void TViewerRole::FillPlateauTable() {
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             return item;
         };
-        table_.setItem(row, 0, cell(QString::number(e.X, 'g', 15)));
-        table_.setItem(row, 1, cell(QString::number(e.Value, 'f', 2)));
-        table_.setItem(row, 2, cell(QString::number(e.Error, 'f', 2)));
+        table_.setItem(row, 0, cell(LocaleNumber(e.X, 'g', 15)));
+        table_.setItem(row, 1, cell(LocaleNumber(e.Value, 'f', 2)));
+        table_.setItem(row, 2, cell(LocaleNumber(e.Error, 'f', 2)));
         auto* header = new QStandardItem(title);
         header->setData(e.State, Qt::UserRole);
         table_.setVerticalHeaderItem(row, header);

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <limits>
 
+#include "platform/number_text.h"
 #include "record_store/editor_error.h"
 
 namespace {
@@ -130,12 +131,13 @@ std::string FormatTime(const TTime& t) {
 }
 
 std::string FormatFloat(double v) {
-    char buf[64];
+    std::string text;
     for (int prec = 15; prec <= 17; ++prec) {
-        std::snprintf(buf, sizeof buf, "%.*g", prec, v);
-        if (std::strtod(buf, nullptr) == v) break;
+        text = NumberGeneral(v, prec);
+        double back = 0;
+        if (ParseNumberText(text, back) && back == v) break;
     }
-    return buf;
+    return text;
 }
 
 TDateTime FromSerial(double serial) {

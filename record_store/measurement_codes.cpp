@@ -41,6 +41,12 @@ std::uint16_t RateToOslBgd(double rate) {
     return SwapBytes16(static_cast<std::uint16_t>(tenths));
 }
 
+std::optional<double> OslBgdHeldRate(double rate) {
+    const double tenths = RoundHalfEven(rate * 10.0);
+    if (!(tenths >= 0.0 && tenths <= kMaxOslBgdRate * 10.0)) return std::nullopt;
+    return tenths / 10.0;
+}
+
 int PowerFromPercent(double percent) {
     if (std::isnan(percent)) percent = 0.0;
     if (percent < 0.0) percent = 0.0;

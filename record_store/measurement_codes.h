@@ -56,6 +56,10 @@ double OslBgdToRate(std::uint16_t stored);
 // Field value for a rate: round(rate x 10), byte-exchanged. The word cannot hold more than
 // 6553.5 counts/s: larger rates store 65535 (not their low bits), negative ones and NaN 0.
 std::uint16_t RateToOslBgd(double rate);
+inline constexpr double kMaxOslBgdRate = 6553.5;  // counts/s
+// The rate the field keeps of `rate`: rounded to 0.1 counts/s (halves to even); none for a
+// rate it cannot hold (negative, NaN, above 6553.5 counts/s).
+std::optional<double> OslBgdHeldRate(double rate);
 
 // --- "Power" of SAD files: 0-255 for 0-100 % ---
 inline double PowerPercent(int stored) {

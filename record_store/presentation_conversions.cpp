@@ -120,13 +120,10 @@ TEntry ConvertEntry(TRecordKind kind, const std::string& field, const std::strin
     if (field == "OSL BGD") {
         double rate = 0;
         entry.kind = TEntry::TKind::Ignore;
-        if (ParseNumber(text, sep, rate)) {
-            // A rate the word cannot hold changes nothing.
-            const double tenths = RoundHalfEven(rate * 10);
-            if (tenths >= 0 && tenths <= 0xFFFF) {
-                entry.kind = TEntry::TKind::Store;
-                entry.value = RateToOslBgd(rate);
-            }
+        // A rate the word cannot hold changes nothing.
+        if (ParseNumber(text, sep, rate) && OslBgdHeldRate(rate)) {
+            entry.kind = TEntry::TKind::Store;
+            entry.value = RateToOslBgd(rate);
         }
         return entry;
     }

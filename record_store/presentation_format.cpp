@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/number_text.h"
+
 namespace presentation {
 
 namespace {
@@ -38,12 +40,11 @@ std::string FormatFixed(double value, int decimals, char decimalSeparator) {
     if (decimals < 0) decimals = 0;
     const bool negative = value < 0;
     // 18 significant digits: d.ddddddddddddddddde[+-]x
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.17e", std::fabs(value));
+    const std::string buf = NumberScientific(std::fabs(value), 17);
     std::string digits;
-    for (const char* p = buf; *p && *p != 'e'; ++p)
+    for (const char* p = buf.c_str(); *p && *p != 'e'; ++p)
         if (*p >= '0' && *p <= '9') digits += *p;
-    const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+    const int exponent = std::atoi(std::strchr(buf.c_str(), 'e') + 1);
     // value = digits * 10^(exponent - 17); scaled = value * 10^decimals
     const int shift = exponent - 17 + decimals;
     std::string scaled;
@@ -72,9 +73,7 @@ std::string FormatFixed(double value, int decimals, char decimalSeparator) {
 }
 
 std::string FormatGeneral(double value, char decimalSeparator, int significant) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*g", significant, value);
-    std::string text = buf;
+    std::string text = NumberGeneral(value, significant);
     for (char& c : text)
         if (c == 'e') c = 'E';
     return ReplaceSeparator(text, decimalSeparator);
@@ -107,11 +106,7 @@ bool ParseNumber(const std::string& text, char decimalSeparator, double& value) 
         if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
               c == 'e' || c == 'E'))
             return false;
-    char* end = nullptr;
-    const double v = std::strtod(t.c_str(), &end);
-    if (end == t.c_str() || *end != '\0' || !std::isfinite(v)) return false;
-    value = v;
-    return true;
+    return ParseNumberText(t, value);
 }
 
 }  // namespace presentation

@@ -10,7 +10,21 @@ ORVANE_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   clang libclang-rt-14-dev
+  locales
 )
+
+# Generates the German locale the user-interface tests run under a second time (a comma for
+# the decimal separator), when the system does not have it yet.
+orvane_ensure_comma_locale() {
+  if locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    return 0
+  fi
+  echo "Generating the de_DE.UTF-8 locale"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen
+  $sudo locale-gen >/dev/null
+}
 
 # Installs whichever of the given packages are missing.
 orvane_ensure_packages() {

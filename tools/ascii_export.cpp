@@ -52,6 +52,14 @@ std::int64_t Capacity(const TBinDataSet& view, const TCurveFieldInfo& info) {
     return static_cast<std::int64_t>(f->width / size);
 }
 
+// One item's cells in a record's row: the field's value, or a curve's point cells (sequence
+// index k in cell k) followed by its ROI sums.
+struct TItemCells {
+    std::vector<std::string> points;
+    std::vector<std::string> sums;
+};
+using TRecordCells = std::vector<TItemCells>;
+
 class TRowBuilder {
 public:
     TRowBuilder(TBinDataSet& view, const TCurveFieldList& curves,
@@ -73,16 +81,17 @@ public:
         return std::clamp<std::int64_t>(IntegerOrZero(view_, fields::kMaxPoint), 0, capacity_);
     }
 
-    std::vector<std::string> Header(std::int64_t maxPoint) const {
+    // The header over curve blocks of `widths` point cells each (one cell for a field).
+    std::vector<std::string> Header(const std::vector<std::size_t>& widths) const {
         std::vector<std::string> row;
-        for (const std::string& item : settings_.items) {
+        for (std::size_t i = 0; i < settings_.items.size(); ++i) {
+            const std::string& item = settings_.items[i];
             if (!IsCurveItem(item)) {
                 row.push_back(item);
                 continue;
             }
             row.push_back(item + " point 0");
-            for (std::int64_t k = 1; k <= maxPoint; ++k)
-                row.push_back("point " + std::to_string(k));
+            for (std::size_t k = 1; k < widths[i]; ++k) row.push_back("point " + std::to_string(k));
             if (settings_.integrateROIs) {
                 row.push_back("Average");
                 for (int r = 1; r < kROICount; ++r) row.push_back("ROI " + std::to_string(r));
@@ -91,19 +100,19 @@ public:
         return row;
     }
 
-    std::vector<std::string> Row() const {
+    TRecordCells Row() const {
         const presentation::TViewRecordValues record(view_, settings_.kind, std::nullopt,
                                                      settings_.locale);
         const bool tl = IntegerOrZero(view_, fields::kDevNo) / 100 < 20;
-        std::vector<std::string> row;
+        TRecordCells row(settings_.items.size());
         for (std::size_t i = 0; i < settings_.items.size(); ++i) {
             const std::string& item = settings_.items[i];
             if (IsCurveItem(item)) {
-                CurveCells(item, infos_[i], record, tl, row);
+                CurveCells(item, infos_[i], record, tl, row[i]);
             } else if (item == fields::kShift && !tl) {
-                row.push_back("0");
+                row[i].points.push_back("0");
             } else {
-                row.push_back(record.PlainText(item, "True", "False"));
+                row[i].points.push_back(record.PlainText(item, "True", "False"));
             }
         }
         return row;
@@ -117,7 +126,8 @@ private:
 
     void CurveCells(const std::string& item, const TCurveFieldInfo& info,
                     const presentation::TViewRecordValues& record, bool tl,
-                    std::vector<std::string>& row) const {
+                    TItemCells& cells) const {
+        std::vector<std::string>& row = cells.points;
         const bool subtracted = item == fields::kSubtractedData;
         std::vector<double> held(kHeldValues, 0.0);
         std::size_t at = 0;
@@ -138,14 +148,13 @@ private:
             if (at < held.size()) held[at] = v;
             ++at;
         }
-        const std::int64_t npt =
-            std::clamp<std::int64_t>(IntegerOrZero(view_, fields::kNpt), 0, capacity_);
-        const std::int64_t maxPoint = MaxPoint();
-        if (maxPoint > npt) row.insert(row.end(), static_cast<std::size_t>(maxPoint - npt), "");
+        // Points 0 .. "Max point" at least; the block is widened to the table's widest.
+        const auto points = static_cast<std::size_t>(MaxPoint()) + 1;
+        if (row.size() < points) row.resize(points);
         if (!settings_.integrateROIs) return;
         const TROISet& set = tl ? settings_.tlSet : settings_.oslSet;
         for (double sum : ROISums(held, set, tl, IntegerOrZero(view_, fields::kSpacing)))
-            row.push_back(Number(sum, false));
+            cells.sums.push_back(Number(sum, false));
     }
 
     TBinDataSet& view_;
@@ -179,26 +188,37 @@ TAsciiTable BuildAsciiTable(TBinDataSet& view, const TCurveFieldList& curves,
                             const TAsciiExportSettings& settings,
                             const std::vector<std::int32_t>& records) {
     const TRowBuilder builder(view, curves, settings);
-    TAsciiTable table(1);
-    std::int64_t maxPoint = 0;
+    std::vector<TRecordCells> rows;
     if (records.empty()) {
-        if (view.GetBookmark()) {
-            table.push_back(builder.Row());
-            maxPoint = builder.MaxPoint();
-        }
+        if (view.GetBookmark()) rows.push_back(builder.Row());
     } else {
         const TRecordPositions positions(view);
         TUnfilteredRun unfiltered(view);
         for (std::int32_t id : records) {
             positions.Goto(view, id, "Invalid bookmark list");
-            table.push_back(builder.Row());
-            maxPoint = std::max(maxPoint, builder.MaxPoint());
+            rows.push_back(builder.Row());
         }
     }
-    table[0] = builder.Header(maxPoint);
-    std::size_t width = 0;
-    for (const auto& row : table) width = std::max(width, row.size());
-    for (auto& row : table) row.resize(width);
+    // Each item's block is as wide as its widest record, so that every value stands under
+    // its heading whatever kind of record it comes from.
+    std::vector<std::size_t> widths(settings.items.size(), 1);
+    for (const TRecordCells& row : rows)
+        for (std::size_t i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], row[i].points.size());
+    const std::size_t sums = settings.integrateROIs ? kROICount : 0;
+    TAsciiTable table;
+    table.push_back(builder.Header(widths));
+    for (const TRecordCells& row : rows) {
+        std::vector<std::string>& line = table.emplace_back();
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            line.insert(line.end(), row[i].points.begin(), row[i].points.end());
+            line.resize(line.size() + widths[i] - row[i].points.size());
+            if (IsCurveItem(settings.items[i])) {
+                line.insert(line.end(), row[i].sums.begin(), row[i].sums.end());
+                line.resize(line.size() + sums - row[i].sums.size());
+            }
+        }
+    }
     return table;
 }
 

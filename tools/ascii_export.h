@@ -3,9 +3,11 @@
 // beside the record file, for spreadsheets. The curves can also be integrated over the
 // current ROI sets.
 //
-// The table is sized from the largest "Max point" among the exported records, and every line
-// gets as many cells as the widest row, so no value is dropped and the header and shorter
-// rows are padded with empty cells.
+// Every curve item is a block of point cells ("point k" over the value at sequence index k:
+// for "Subtracted data" the two leading cells are indexes 0 and 1) as wide as the widest
+// exported record needs (at least its "Max point" + 1), followed by its ten ROI sums when
+// they are asked for; shorter records leave empty cells, so every value stands under its
+// heading, in rows and in columns, for TL and OSL records alike.
 #include <cstdint>
 #include <string>
 #include <vector>

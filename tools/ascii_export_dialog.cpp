@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <map>
 
 namespace {
 
@@ -106,8 +107,23 @@ TConvASCIIDlg::TConvASCIIDlg(QWidget* parent) : QDialog(parent) {
 }
 
 void TConvASCIIDlg::FillFields(const std::vector<std::pair<std::string, int>>& columns) {
-    if (all_->count() > 0 || chosen_->count() > 0) return;
+    if (columns == offered_) return;
+    offered_ = columns;
+    // Chosen fields the file still has stay chosen, at their new column positions.
+    std::map<QString, int> positions;
+    for (const auto& [name, column] : columns) positions[QString::fromStdString(name)] = column;
+    for (int i = chosen_->count() - 1; i >= 0; --i) {
+        const auto at = positions.find(chosen_->item(i)->text());
+        if (at == positions.end()) {
+            delete chosen_->takeItem(i);
+        } else {
+            chosen_->item(i)->setData(kColumnRole, at->second);
+            positions.erase(at);
+        }
+    }
+    all_->clear();
     for (const auto& [name, column] : columns) {
+        if (positions.count(QString::fromStdString(name)) == 0) continue;
         auto* item = new QListWidgetItem(QString::fromStdString(name), all_);
         item->setData(kColumnRole, column);
     }

@@ -23,8 +23,10 @@ class TConvASCIIDlg : public QDialog {
 public:
     explicit TConvASCIIDlg(QWidget* parent = nullptr);
 
-    // Fills "Fields: " with the grid's data and calculated fields (name, column position)
-    // when both lists are empty; otherwise the lists stay as they are.
+    // Fills "Fields: " with the file's data and calculated fields (name, column position in
+    // the file's normal grid) that are not chosen. Offered the same fields again, the lists
+    // stay as the user left them; offered other fields (another file), chosen fields the
+    // file lacks are dropped.
     void FillFields(const std::vector<std::pair<std::string, int>>& columns);
 
     // The choices: items of "Convert to ASCII: " in order, delimiter text, arrangement, ROIs.
@@ -39,6 +41,7 @@ public:
     QListWidget* AsciiFieldsList() const { return chosen_; }
 
 private:
+    std::vector<std::pair<std::string, int>> offered_;  // the fields last offered
     void UpdateButtons();
 
     QListWidget* all_ = nullptr;

@@ -129,13 +129,17 @@ TOslRangeValues OslRangeValues(TOslBackgroundOption option, const TTimeBases& ba
     return v;
 }
 
-std::string FormatRangeValue(double value, char decimalSeparator) {
+double RoundRangeValue(double value) {
     if (std::isfinite(value) && value != 0.0) {
         const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
         const double scale = std::pow(10.0, 4 - magnitude);
         value = std::round(value * scale) / scale;
     }
-    return presentation::FormatFixed(value, 2, decimalSeparator);
+    return value;
+}
+
+std::string FormatRangeValue(double value, char decimalSeparator) {
+    return presentation::FormatFixed(RoundRangeValue(value), 2, decimalSeparator);
 }
 
 namespace {
@@ -184,8 +188,15 @@ public:
                 sums.push_back(OwnRangeSum(WholeTimeRange(Bases())));
             }
             commonRate_ = AverageRate(sums);
+            if (sums.empty()) throw TEditorError(kNoBackgroundRunsMessage);
+            const bool covered = std::any_of(
+                sums.begin(), sums.end(), [](const TRangeSum& s) { return s.dwellHundredths > 0; });
+            if (!covered) throw TEditorError(kAverageRangeEmptyMessage);
         } else if (option == TOslBackgroundOption::Given) {
-            commonRate_ = settings_.givenRate;
+            // What "OSL BGD" keeps is what is subtracted.
+            const std::optional<double> held = OslBgdHeldRate(settings_.givenRate);
+            if (!held) throw TEditorError(kGivenRateOutOfRange);
+            commonRate_ = *held;
         }
     }
 

@@ -30,6 +30,12 @@ const std::vector<std::string>& OslBackgroundNames();  // "assigned curve(s)", .
 
 inline constexpr const char* kNoBackgroundRunsMessage = "No background runs: nothing to subtract.";
 inline constexpr const char* kOslOptionOutOfRange = "OSL background option out of range.";
+inline constexpr const char* kAverageRangeEmptyMessage =
+    "The background integration range covers no channel of any background run: nothing "
+    "subtracted.";
+inline constexpr const char* kGivenRateOutOfRange =
+    "The given background rate must lie between 0 and 6553.5 counts/s (what \"OSL BGD\" "
+    "holds): nothing subtracted.";
 
 struct TSubtractionSettings {
     bool tlCurves = true;
@@ -66,7 +72,10 @@ std::vector<std::int32_t> SubtractionRecords(const TBackgroundAssignment& assign
 // filter is lifted for the run and put back afterwards, with the current record as it was.
 // Throws TEditorError: "Field '<name>' not found" before anything is written when the view
 // lacks a field; "Bookmark not found" when an assigned background no longer exists (records
-// processed before keep their values); "OSL background option out of range.".
+// processed before keep their values); "OSL background option out of range."; before
+// anything is written, for "average curve(s)" without background runs or with a range that
+// covers none of their channels, and for a "given value" that "OSL BGD" cannot hold (the
+// given rate is applied as the field keeps it, to 0.1 counts/s).
 TSubtractionReport SubtractBackgrounds(TBinDataSet& view, const TBackgroundAssignment& assignment,
                                        const TSubtractionSettings& settings,
                                        const std::vector<std::int32_t>& records,
@@ -100,6 +109,8 @@ struct TOslRangeValues {
 // For the current record's time bases and stored background rate.
 TOslRangeValues OslRangeValues(TOslBackgroundOption option, const TTimeBases& bases,
                                double storedRate);
+// A value rounded to 5 significant digits, as the panel shows it (1234.56 gives 1234.6).
+double RoundRangeValue(double value);
 // Fixed notation with two decimals after rounding to 5 significant digits (1234.56 gives
 // "1234.60").
 std::string FormatRangeValue(double value, char decimalSeparator = '.');

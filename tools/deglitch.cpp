@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "record_store/bin_data_set.h"
 #include "record_store/curve_access.h"
@@ -114,11 +115,16 @@ TCurveChoice ChoiceOf(const TDeglitchSettings& settings) {
 // the current one, or with `storedIndex` >= 0 the stored record there, which is read as
 // stored and made current (through `makeCurrent`) only when it has something to repair:
 // most records of a file have no glitch, and a run over the file then copies none of them.
+// Without a positive "Spacing" a TL record has no temperature scale: nothing (no value) is
+// returned and the record is left alone.
 template <class MakeCurrent>
-std::vector<TGlitchRepair> DeglitchRecord(TBinDataSet& view, const TCurveLocator& locator,
-                                          const TDeglitchSettings& settings, int storedIndex,
-                                          TFloatArray& sequence, MakeCurrent&& makeCurrent) {
+std::optional<std::vector<TGlitchRepair>> DeglitchRecord(TBinDataSet& view,
+                                                         const TCurveLocator& locator,
+                                                         const TDeglitchSettings& settings,
+                                                         int storedIndex, TFloatArray& sequence,
+                                                         MakeCurrent&& makeCurrent) {
     const TLocatedCurve located = locator.Locate(view, storedIndex);
+    if (located.isTL && located.spacing <= 0) return std::nullopt;
     ReadCurveSequence(view, located, sequence, storedIndex);
     const TIndexRange range = DeglitchIndexRange(located.isTL, located.spacing, settings.from,
                                                  settings.to, settings.curve, sequence.size());
@@ -129,6 +135,12 @@ std::vector<TGlitchRepair> DeglitchRecord(TBinDataSet& view, const TCurveLocator
     for (TGlitchRepair& r : repairs)
         r.newValue = StoredValue(located.entry.elementType, r.newValue);
     return repairs;
+}
+
+std::string NoSpacingWarning(const TBinDataSet& view, const TRecordPositions& positions,
+                             std::int32_t id) {
+    return positions.Describe(view, id) +
+           ": \"Spacing\" is not positive, the TL range has no temperatures; not deglitched.";
 }
 
 // "TL run" and "Dev#" of the view, looked up once for a run over many records.
@@ -172,8 +184,12 @@ TDeglitchReport DeglitchRecords(TBinDataSet& view, const TCurveFieldList& curves
             throw TEditorError(kNoSubtractedCurveMessage);
         const TCurveLocator locator(view, curves, ChoiceOf(settings));
         TFloatArray sequence;
-        for (const TGlitchRepair& r : DeglitchRecord(view, locator, settings, -1, sequence, [] {}))
-            report.repaired.push_back({*current, r});
+        const auto repairs = DeglitchRecord(view, locator, settings, -1, sequence, [] {});
+        if (!repairs) {
+            report.warnings.push_back(NoSpacingWarning(view, TRecordPositions(view), *current));
+            return report;
+        }
+        for (const TGlitchRepair& r : *repairs) report.repaired.push_back({*current, r});
         report.processed.push_back(*current);
         return report;
     }
@@ -197,17 +213,21 @@ TDeglitchReport DeglitchRecords(TBinDataSet& view, const TCurveFieldList& curves
                 makeCurrent();
                 storedIndex = -1;
             }
-            for (const TGlitchRepair& r :
-                 DeglitchRecord(view, locator, settings, storedIndex, sequence, makeCurrent))
-                report.repaired.push_back({id, r});
-            report.processed.push_back(id);
+            const auto repairs =
+                DeglitchRecord(view, locator, settings, storedIndex, sequence, makeCurrent);
+            if (repairs) {
+                for (const TGlitchRepair& r : *repairs) report.repaired.push_back({id, r});
+                report.processed.push_back(id);
+            } else {
+                report.warnings.push_back(NoSpacingWarning(view, positions, id));
+            }
         }
         if (progress && !progress(i + 1, total)) {
             report.cancelled = i + 1 < total;
             break;
         }
     }
-    if (report.processed.empty() && !report.cancelled)
+    if (report.processed.empty() && report.warnings.empty() && !report.cancelled)
         throw TEditorError(kNoSelectedSubtractedMessage);
     return report;
 }

@@ -6,6 +6,7 @@
 //
 // File and editing failures throw TEditorError with the user's message.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "record_store/curve_fields.h"
@@ -60,11 +61,15 @@ struct TRecordRepair {
 struct TDeglitchReport {
     std::vector<std::int32_t> processed;  // bookmarks of the records treated
     std::vector<TRecordRepair> repaired;  // stored values (converted to the curve's type)
+    // Records left alone with the reason ("Record 3 (run 2, disk 1): ..."): a TL record
+    // whose "Spacing" is not positive has no temperature scale for the range.
+    std::vector<std::string> warnings;
     bool cancelled = false;
 };
 
 // Deglitches the current record (empty selection) or the selected records in selection
-// order. A record's curve is written back (one posted edit) only when a value changed.
+// order. A record's curve is written back (one posted edit) only when a value changed. A TL
+// record with "Spacing" 0 or less is skipped with a warning and not counted as processed.
 // Throws "Curve data not defined.", "'Subtracted data' not found", "Current record has no
 // subtracted curve", "Selected records have no subtracted curves", "Invalid bookmark list".
 TDeglitchReport DeglitchRecords(TBinDataSet& view, const TCurveFieldList& curves,

@@ -45,17 +45,19 @@ struct TNormFields {
 
 // Multiplies the elements of the current record's curve by `factor` and writes them back;
 // then sets "Normalization factor" (when the view has it) to `stored`.
+// Scales the located curve of the current record; with `stored`, also sets "Normalization
+// factor" to it.
 void ScaleCurrentCurve(TBinDataSet& view, const TCurveLocator& locator, double factor,
-                       double stored) {
+                       std::optional<double> stored) {
     const TLocatedCurve located = locator.Locate(view);
     TFloatArray sequence = ReadCurveSequence(view, located);
     const std::size_t first = located.HasHeader() ? 2 : 0;
     for (std::size_t k = first; k < sequence.size(); ++k) sequence[k] *= factor;
     WriteCurveSequence(view, located, sequence);
     const TBinField* normFactor = view.FindField(fields::kNormalizationFactor);
-    if (normFactor == nullptr) return;
+    if (normFactor == nullptr || !stored) return;
     BeginRecordEdit(view);
-    view.SetAsFloat(normFactor->index, stored);
+    view.SetAsFloat(normFactor->index, *stored);
     view.Post();
 }
 
@@ -154,7 +156,7 @@ TNormalizationReport ChangeRawIntensity(TBinDataSet& view, const TCurveFieldList
     if (selection.empty()) {
         const std::optional<std::int32_t> current = view.GetBookmark();
         if (!current) return report;
-        ScaleCurrentCurve(view, locator, factor, 1.0 / factor);
+        ScaleCurrentCurve(view, locator, factor, std::nullopt);
         report.changed.push_back(*current);
         return report;
     }
@@ -162,7 +164,7 @@ TNormalizationReport ChangeRawIntensity(TBinDataSet& view, const TCurveFieldList
     TUnfilteredRun unfiltered(view);
     for (std::int32_t id : selection) {
         positions.Goto(view, id, "Invalid bookmark list");
-        ScaleCurrentCurve(view, locator, factor, 1.0 / factor);
+        ScaleCurrentCurve(view, locator, factor, std::nullopt);
         report.changed.push_back(id);
     }
     return report;

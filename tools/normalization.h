@@ -61,8 +61,10 @@ TNormalizationReport NormalizeTLGlowCurves(TBinDataSet& view, const TCurveFieldL
 bool RawIntensityFactorAccepted(double factor);
 
 // The raw-intensity change: the first curve of each selected record (in selection order), or
-// of the current record when none is selected, multiplied by `factor`, "Normalization
-// factor" set to 1 / factor. Throws "Curve data not defined.", "Invalid bookmark list", and a
-// message for a factor outside (0, 100].
+// of the current record when none is selected, multiplied by `factor`. "Normalization
+// factor" keeps its value: the factor lives in the raw curve itself, and a later subtraction
+// that preserves normalisation factors divides by the stored one, so recording 1 / factor
+// there too would apply the change a second time. Throws "Curve data not defined.", "Invalid
+// bookmark list", and a message for a factor outside (0, 100].
 TNormalizationReport ChangeRawIntensity(TBinDataSet& view, const TCurveFieldList& curves,
                                         double factor, const std::vector<std::int32_t>& selection);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/number_text.h"
 #include "record_store/measurement_codes.h"
 #include "tools/sample_generator.h"
 #include "tools/sample_physics.h"
@@ -126,13 +127,14 @@ std::string Remark(const TSampleAliquot& a, TSampleRunKind kind) {
             std::snprintf(text, sizeof text, "S12 natural");
             break;
         case TSampleTreatment::AddedDose:
-            std::snprintf(text, sizeof text, "S12 N+%.2f Gy", dose);
+            std::snprintf(text, sizeof text, "S12 N+%s Gy", NumberFixed(dose, 2).c_str());
             break;
         case TSampleTreatment::Bleached:
-            std::snprintf(text, sizeof text, "S12 bleached %.0f min", kBleachMinutes);
+            std::snprintf(text, sizeof text, "S12 bleached %s min",
+                          NumberFixed(kBleachMinutes, 0).c_str());
             break;
         case TSampleTreatment::Regenerated:
-            std::snprintf(text, sizeof text, "S12 bleached + %.2f Gy", dose);
+            std::snprintf(text, sizeof text, "S12 bleached + %s Gy", NumberFixed(dose, 2).c_str());
             break;
     }
     std::string remark = text;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/number_text.h"
 #include "record_store/measurement_codes.h"
 #include "tools/sample_generator.h"
 #include "tools/sample_physics.h"
@@ -12,12 +13,6 @@
 namespace {
 
 const TDate kIrradiationDate{2026, 3, 16};
-
-std::string Format(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
 
 void SetTimeBases(TSampleRecord& r, const TTimeBases& b) {
     r.Set("Time base 10", int64_t{b.N10});
@@ -104,11 +99,12 @@ std::vector<TSampleRecord> SimulateSadRecords() {
             r.Set("Preheat time", int64_t{10});
             r.Set("Spacing", int64_t{0});
             r.Set("Max point", int64_t{static_cast<int64_t>(subtracted.size())});
-            r.Set("Remark", background  ? std::string("S12 SAA background")
-                            : dosed     ? "S12 SAA N+" + Format("%.2f Gy", step * kSadStepSeconds *
-                                                                               kSampleBetaDoseRate)
-                            : depletion ? "S12 SAA depletion " + std::to_string(step + 1)
-                                        : std::string("S12 SAA natural"));
+            r.Set("Remark",
+                  background ? std::string("S12 SAA background")
+                  : dosed    ? "S12 SAA N+" +
+                                NumberFixed(step * kSadStepSeconds * kSampleBetaDoseRate, 2) + " Gy"
+                  : depletion ? "S12 SAA depletion " + std::to_string(step + 1)
+                              : std::string("S12 SAA natural"));
             r.Set("Reserved", std::string());
             r.curves.emplace_back("Raw data", std::move(raw));
             r.curves.emplace_back("Subtracted data", std::move(subtracted));

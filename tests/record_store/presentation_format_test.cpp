@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "comma_locale.h"
+
 using namespace presentation;
 
 TEST(PresentationFormat, FixedRoundsHalvesAwayFromZero) {
@@ -72,4 +76,35 @@ TEST(PresentationFormat, ParseNumberAcceptsBothSeparators) {
     EXPECT_FALSE(ParseNumber("", '.', v));
     EXPECT_FALSE(ParseNumber("12x", '.', v));
     EXPECT_FALSE(ParseNumber("abc", '.', v));
+}
+
+TEST(PresentationFormat, TextsAndReadingDoNotDependOnTheProcessLocale) {
+    // The window runs with the C library's locale set from the user's environment: a comma
+    // locale must change nothing but the separator the caller asks for.
+    struct Case {
+        const char* typed;
+        char separator;
+        double value;
+    };
+    const Case cases[] = {{"3148,8", ',', 3148.8},
+                          {" 0,10 ", ',', 0.1},
+                          {"43.20", ',', 43.2},
+                          {"12.5", '.', 12.5},
+                          {"-1e3", '.', -1000}};
+    for (const bool comma : {false, true}) {
+        std::optional<TCommaNumericLocale> locale;
+        if (comma) {
+            locale.emplace();
+            if (!locale->Active()) GTEST_SKIP() << "no de_DE locale on this system";
+        }
+        for (const Case& c : cases) {
+            double v = 0;
+            EXPECT_TRUE(ParseNumber(c.typed, c.separator, v)) << c.typed << " comma " << comma;
+            EXPECT_DOUBLE_EQ(v, c.value) << c.typed;
+        }
+        EXPECT_EQ(FormatFixed(3148.8, 2, ','), "3148,80");
+        EXPECT_EQ(FormatFixed(0.125, 2), "0.13");
+        EXPECT_EQ(FormatGeneral(0.1 + 0.2), "0.3");
+        EXPECT_EQ(FormatGeneral(1.23456, ',', 4), "1,235");
+    }
 }

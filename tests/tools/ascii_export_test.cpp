@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -81,10 +82,12 @@ TEST(AsciiTable, WidestRecordSizesTheTableSoNoValueIsDropped) {
                         {IdOf(*view, 1), IdOf(*view, 3), IdOf(*view, 2)});
     ASSERT_EQ(table.size(), 4u);
     for (const auto& row : table) EXPECT_EQ(row.size(), 7u);
-    EXPECT_EQ(table[0].back(), "Disk#");  // header from the largest "Max point", 5
-    EXPECT_EQ(table[2], (std::vector<std::string>{"6", "7", "8", "9", "10", "3", ""}));
-    EXPECT_EQ(table[3], (std::vector<std::string>{"1", "2", "3", "4", "5", "2", ""}));
-    EXPECT_EQ(table[1], (std::vector<std::string>{"1", "2", "1", "", "", "", ""}));
+    // Points 0 .. 5 from the largest "Max point", 5; "Disk#" under its heading in every row.
+    EXPECT_EQ(table[0][5], "point 5");
+    EXPECT_EQ(table[0].back(), "Disk#");
+    EXPECT_EQ(table[2], (std::vector<std::string>{"6", "7", "8", "9", "10", "", "3"}));
+    EXPECT_EQ(table[3], (std::vector<std::string>{"1", "2", "3", "4", "5", "", "2"}));
+    EXPECT_EQ(table[1], (std::vector<std::string>{"1", "2", "", "", "", "", "1"}));
 }
 
 TEST(AsciiTable, SubtractedCellsShiftOfOslRecordsAndFloatingPoints) {
@@ -142,9 +145,63 @@ TEST(AsciiTable, ROIColumnsFollowTheCurve) {
     ASSERT_EQ(table[0].size(), 14u);  // point 0 .. point 3, Average, ROI 1 .. ROI 9
     EXPECT_EQ(table[0][4], "Average");
     EXPECT_EQ(table[0][13], "ROI 9");
-    // The three stored points are indexes 0 .. 2; ROI 0 sums indexes 1 .. 99: 1 + 2.
-    EXPECT_EQ(table[1][3], "3");
-    EXPECT_EQ(table[1][4], "0");
+    // The three stored points are indexes 0 .. 2, point 3 is empty; ROI 0 ("Average") sums
+    // indexes 1 .. 99: 1 + 2.
+    EXPECT_EQ(table[1][3], "");
+    EXPECT_EQ(table[1][4], "3");
+    EXPECT_EQ(table[1][5], "0");
+    EXPECT_EQ(table[1].size(), 14u);
+}
+
+TEST(AsciiTable, HeadingsAndValuesLineUpForTLAndOslRecordsInRowsAndColumns) {
+    TTempFolder folder;
+    TRecordFixture tl = Fixture(11, 1, 0, 5, 5, {});
+    tl.subtracted = {1, 2, 3, 4, 5};
+    tl.shift = 4;
+    TRecordFixture osl = Fixture(12, 2, 2100, 3, 3, {});
+    osl.subtracted = {1, 1};  // channels 2 and 3; channel 1 is in "Shift"
+    osl.shift = 9;
+    auto view = OpenDat(WriteDatFile(folder, {tl, osl}));
+    TAsciiExportSettings settings =
+        Items({"Run#", "Shift", "Subtracted data", "Disk#"}, TArrangeRecords::Rows);
+    settings.integrateROIs = true;
+    settings.tlSet = DefaultROISet(TROIKind::TL);
+    settings.tlSet[0] = {"a", 5, 15};  // spacing 5: indexes 1 .. 2
+    settings.oslSet = DefaultROISet(TROIKind::OSL);
+    settings.oslSet[0] = {"a", 1, 3};  // channels 1 .. 3
+    const TAsciiTable table =
+        BuildAsciiTable(*view, DatCurves(*view), settings, {IdOf(*view, 1), IdOf(*view, 2)});
+    ASSERT_EQ(table.size(), 3u);
+    const std::vector<std::string>& header = table[0];
+    const auto column = [&header](const std::string& heading) {
+        const auto at = std::find(header.begin(), header.end(), heading);
+        return static_cast<std::size_t>(at - header.begin());
+    };
+    ASSERT_LT(column("Disk#"), header.size());
+    EXPECT_EQ(column("Average") + 10, column("Disk#"));  // ROI 1 .. ROI 9 between
+    EXPECT_EQ(header[column("Disk#") - 1], "ROI 9");
+    struct Expected {
+        std::string run, shift, point1, point2, average, disk;
+    };
+    // TL: "Shift" as stored, points 0 and 1 are "0", the curve from point 2; ROI 0 holds
+    // 0 + 1. OSL: "Shift" exported as "0", point 1 the record's "Shift" (9); ROI 0 holds
+    // 9 + 1 + 1.
+    const Expected expected[] = {{"11", "4", "0", "1", "1", "1"}, {"12", "0", "9", "1", "11", "2"}};
+    for (std::size_t r = 0; r < 2; ++r) {
+        const std::vector<std::string>& row = table[r + 1];
+        ASSERT_EQ(row.size(), header.size()) << r;
+        EXPECT_EQ(row[column("Run#")], expected[r].run) << r;
+        EXPECT_EQ(row[column("Shift")], expected[r].shift) << r;
+        EXPECT_EQ(row[column("point 1")], expected[r].point1) << r;
+        EXPECT_EQ(row[column("point 2")], expected[r].point2) << r;
+        EXPECT_EQ(row[column("Average")], expected[r].average) << r;
+        EXPECT_EQ(row[column("Disk#")], expected[r].disk) << r;
+    }
+    // In columns, each heading starts the line of its values.
+    const std::string text = FormatAsciiTable(table, ";", TArrangeRecords::Columns);
+    EXPECT_NE(text.find("\nAverage;1;11\n"), std::string::npos);
+    EXPECT_NE(text.find("\nDisk#;1;2\n"), std::string::npos);
+    EXPECT_NE(text.find("\nShift;4;0\n"), std::string::npos);
 }
 
 TEST(AsciiFile, AppendsAfterEarlierExportsAndReportsFailures) {

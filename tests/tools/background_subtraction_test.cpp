@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 
 #include "record_store/curve_access.h"
 #include "record_store/measurement_access.h"
@@ -415,6 +416,75 @@ TEST(OslSubtraction, OptionOutOfRangeIsRefused) {
     settings.tlCurves = false;
     settings.oslOption = 4;
     EXPECT_EQ(ErrorOf([&] { RunAll(*f, settings); }), "OSL background option out of range.");
+}
+
+TEST(OslSubtraction, RunsThatWouldWriteWrongRatesAreRefusedChangingNothing) {
+    struct Case {
+        const char* what;
+        TOslBackgroundOption option;
+        std::optional<TTimeRange> range;
+        double givenRate;
+        bool withBackground;
+        const char* message;
+    };
+    const Case cases[] = {
+        // Before: every record "processed" with a rate of 0 and "OSL BGD" 0.
+        {"average over a reversed range", TOslBackgroundOption::Average, TTimeRange{500, 100}, 0,
+         true, kAverageRangeEmptyMessage},
+        {"average without background runs", TOslBackgroundOption::Average, std::nullopt, 0, false,
+         kNoBackgroundRunsMessage},
+        // "OSL BGD" holds 0 to 6553.5 counts/s in tenths.
+        {"negative given rate", TOslBackgroundOption::Given, std::nullopt, -0.5, true,
+         kGivenRateOutOfRange},
+        {"given rate above the word", TOslBackgroundOption::Given, std::nullopt, 6553.6, true,
+         kGivenRateOutOfRange},
+        {"huge given rate", TOslBackgroundOption::Given, std::nullopt, 1e9, true,
+         kGivenRateOutOfRange},
+        {"NaN given rate", TOslBackgroundOption::Given, std::nullopt, std::nan(""), true,
+         kGivenRateOutOfRange},
+    };
+    for (const Case& c : cases) {
+        TRecordFixture sample = Osl(1, 1, true);
+        sample.raw = OslCurve(1000, 50);
+        sample.oslRate = 40;
+        sample.subtracted.assign(98, 7.0);
+        TRecordFixture background = Osl(2, 1, false);
+        background.raw = OslCurve(0, 50);
+        std::vector<TRecordFixture> records{sample};
+        if (c.withBackground) records.push_back(background);
+        TOpened f(records);
+        TSubtractionSettings settings;
+        settings.tlCurves = false;
+        settings.oslOption = static_cast<int>(c.option);
+        settings.range = c.range;
+        settings.givenRate = c.givenRate;
+        EXPECT_EQ(ErrorOf([&] { RunAll(*f, settings); }), c.message) << c.what;
+        EXPECT_FALSE((*f).Modified()) << c.what;
+        EXPECT_EQ(f.Subtracted(1)[5], 7.0) << c.what;
+        f.Go(1);
+        EXPECT_EQ(OslBackgroundRate(*f), 40.0) << c.what;
+    }
+}
+
+TEST(OslSubtraction, GivenRateIsSubtractedAsOslBgdStoresIt) {
+    struct Case {
+        double given;
+        double applied;  // the tenth "OSL BGD" keeps, halves to even
+    };
+    for (const Case c : {Case{12.34, 12.3}, Case{12.25, 12.2}, Case{0, 0}, Case{6553.5, 6553.5}}) {
+        TRecordFixture sample = Osl(1, 1, true);
+        sample.raw = OslCurve(10000, 0);
+        TOpened f({sample});
+        TSubtractionSettings settings;
+        settings.tlCurves = false;
+        settings.oslOption = static_cast<int>(TOslBackgroundOption::Given);
+        settings.givenRate = c.given;
+        RunAll(*f, settings);
+        // Channel 25 dwells 1 s: 10000 - applied.
+        EXPECT_NEAR(f.Subtracted(1)[25], 10000 - c.applied, 1e-9) << c.given;
+        f.Go(1);
+        EXPECT_DOUBLE_EQ(OslBackgroundRate(*f), c.applied) << c.given;
+    }
 }
 
 TEST(OslSubtraction, ADeletedBackgroundStopsTheRunKeepingWhatWasDone) {

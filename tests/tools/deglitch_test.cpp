@@ -192,6 +192,41 @@ TEST(DeglitchRecords, SelectedRecordsOfTheViewsKindWithSubtractedCurves) {
               "Invalid bookmark list");
 }
 
+TEST(DeglitchRecords, TLRecordsWithoutSpacingAreSkippedWithAWarning) {
+    TFloatArray spiky(100, 100.0);
+    spiky[60] = 900;  // 300 degC at spacing 5
+    TRecordFixture noSpacing = Record(1, 1, 0, true, spiky);
+    noSpacing.spacing = 0;
+    TRecordFixture spaced = Record(1, 2, 0, true, spiky);
+    spaced.spacing = 5;
+    TTempFolder folder;
+    auto view = OpenDat(WriteDatFile(folder, {noSpacing, spaced}));
+    const TCurveFieldList curves = DatCurves(*view);
+    const TDeglitchSettings raw = DefaultDeglitchRange(true, TDeglitchCurve::Raw);
+    const std::string warning =
+        "Record 1 (run 1, disk 1): \"Spacing\" is not positive, the TL range has no "
+        "temperatures; not deglitched.";
+    struct Case {
+        const char* what;
+        std::vector<std::int32_t> selection;
+        std::vector<std::int32_t> processed;
+    };
+    const Case cases[] = {
+        {"the current record", {}, {}},
+        {"a selection", {IdOf(*view, 1), IdOf(*view, 2)}, {IdOf(*view, 2)}},
+    };
+    for (const Case& c : cases) {
+        view->SetRecNo(1);
+        const TDeglitchReport report = DeglitchRecords(*view, curves, raw, c.selection);
+        EXPECT_EQ(report.processed, c.processed) << c.what;
+        EXPECT_EQ(report.warnings, std::vector<std::string>{warning}) << c.what;
+        view->SetRecNo(1);
+        EXPECT_EQ(ReadRawCurve(*view)[60], 900) << c.what;  // the spike stays, reported
+    }
+    view->SetRecNo(2);
+    EXPECT_EQ(ReadRawCurve(*view)[60], 100);
+}
+
 TEST(DeglitchRecords, WordCurvesStoreTheRepairRounded) {
     // The sample's SAD file keeps raw counts as WORD: a mean of 100.5 is stored as 100.
     TTempFolder folder;

@@ -6,6 +6,7 @@
 
 #include "record_store/curve_access.h"
 #include "tool_test_files.h"
+#include "tools/background_subtraction.h"
 
 using namespace tool_test;
 
@@ -173,7 +174,7 @@ TEST(NormalizeTest, RefusesANormalisationSignalOfZeroOrLessBeforeChangingAnythin
               "'Subtracted data' not found");
 }
 
-TEST(RawIntensityTest, MultipliesTheSelectedRawCurvesAndSetsTheFactor) {
+TEST(RawIntensityTest, MultipliesTheSelectedRawCurvesAndKeepsTheFactor) {
     TTempFolder folder;
     const auto view = OpenDat(WriteDatFile(
         folder, {TL(1, 1, false, 1), TL(1, 2, false, 1), Osl(1, 3, false), TL(1, 4, false, 1)}));
@@ -185,7 +186,8 @@ TEST(RawIntensityTest, MultipliesTheSelectedRawCurvesAndSetsTheFactor) {
         const TFloatArray raw = ReadRawCurve(*view);
         EXPECT_DOUBLE_EQ(raw[0], n == 3 ? 14 : 20) << n;
         EXPECT_DOUBLE_EQ(raw[99], n == 3 ? 14 : 20) << n;
-        EXPECT_DOUBLE_EQ(Factor(*view, n), 0.5) << n;  // set, not multiplied with 3
+        // The scaling lives in the raw curve; the earlier factor (3, OSL 1) stays.
+        EXPECT_DOUBLE_EQ(Factor(*view, n), n == 3 ? 1 : 3) << n;
     }
     view->GotoBookmark(IdOf(*view, 4));
     EXPECT_DOUBLE_EQ(ReadRawCurve(*view)[0], 10);
@@ -195,7 +197,22 @@ TEST(RawIntensityTest, MultipliesTheSelectedRawCurvesAndSetsTheFactor) {
     view->GotoBookmark(IdOf(*view, 4));
     ChangeRawIntensity(*view, DatCurves(*view), 100, {});
     EXPECT_DOUBLE_EQ(ReadRawCurve(*view)[5], 1000);
-    EXPECT_DOUBLE_EQ(Factor(*view, 4), 0.01);
+    EXPECT_DOUBLE_EQ(Factor(*view, 4), 3);
+}
+
+TEST(RawIntensityTest, ASubtractionAfterwardsScalesTheCurveOnce) {
+    // Raw 7 counts in every channel, no background runs and a stored rate of 0: the
+    // subtracted curve is the raw curve divided by "Normalization factor" (1).
+    TTempFolder folder;
+    const auto view = OpenDat(WriteDatFile(folder, {Osl(1, 1, false)}));
+    view->GotoBookmark(IdOf(*view, 1));
+    ChangeRawIntensity(*view, DatCurves(*view), 2, {});
+    TSubtractionSettings settings;
+    settings.tlCurves = false;
+    const TBackgroundAssignment assignment = TBackgroundAssignment::Default(*view, false);
+    SubtractBackgrounds(*view, assignment, settings,
+                        SubtractionRecords(assignment, TSubtractScope::All, std::nullopt, {}));
+    EXPECT_DOUBLE_EQ(Subtracted(*view, 1, 50), 14);  // 2 x 7, not 4 x 7
 }
 
 TEST(RawIntensityTest, FactorsOutsideTheRangeAndUnknownRecordsAreRefused) {

@@ -188,7 +188,7 @@ private slots:
         // "Divide" by 2: the drawing halves.
         editor->OperationAction(TCurveEditor::TOperation::Divide)->trigger();
         QVERIFY(form->FactorField()->isVisible());
-        QCOMPARE(form->FactorField()->text(), QStringLiteral("1.0000"));
+        QCOMPARE(form->FactorField()->text(), QLocale().toString(1.0, 'f', 4));
         form->FactorField()->setText(QStringLiteral("2"));
         curve = CurrentCurve(form->Chart());
         QCOMPARE(curve->data()->at(3)->value, 10.0);  // row 4: 20 / 2
@@ -258,7 +258,7 @@ private slots:
         QCOMPARE(prompts_->errors.size(), 1);
         QVERIFY(prompts_->errors.front().contains(QStringLiteral("divided by 0")));
         QCOMPARE(editor->Columns().at(0).currentFactor, 1.0);
-        QCOMPARE(form->FactorField()->text(), QStringLiteral("1.0000"));
+        QCOMPARE(form->FactorField()->text(), QLocale().toString(1.0, 'f', 4));
         QCOMPARE(CurrentCurve(form->Chart())->data()->at(2)->value, 10.0);
         editor->WriteBack();
         QVERIFY(Differences(before, AllBytes(*View())).empty());

@@ -1,10 +1,13 @@
 // "Deglitch data" and "ASCII conversion" from the Tools menu on the sample: a spike planted in
 // a TL glow curve is repaired by one undoable run and comes back with Undo; the export appends
-// the chosen fields to the record file's .ascii file.
+// the chosen fields to the record file's .ascii file. A tool run while "Subtract bgd" is on
+// reports beside the mode's status, and the export offers the file's fields, not the mode's
+// columns.
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTimer>
@@ -15,6 +18,7 @@
 #include "editor/editor_actions.h"
 #include "editor/editor_document.h"
 #include "editor/main_window.h"
+#include "editor/mode_switcher.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/curve_access.h"
 #include "tools/ascii_export_dialog.h"
@@ -111,6 +115,41 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(file.readAll());
         QCOMPARE(text, QStringLiteral("Run#,%1\nRun#,%1\n").arg(run));
+    }
+
+    void toolsWhileSubtractingReportBesideTheModeAndExportTheFilesFields() {
+        QVERIFY(form_->OpenFile(Dat()));
+        form_->GoToRecord(1);
+        // The fields the file's grid shows without a mode.
+        QStringList fileFields;
+        QVERIFY(TriggerWith<TConvASCIIDlg>(TActionId::ToolsASCII, [&](TConvASCIIDlg& dlg) {
+            for (int i = 0; i < dlg.AllFieldsList()->count(); ++i)
+                fileFields << dlg.AllFieldsList()->item(i)->text();
+            dlg.reject();
+        }));
+        QVERIFY(fileFields.size() > 7);
+
+        form_->Action(TActionId::CurvesOSL)->trigger();
+        form_->Action(TActionId::ToolsSubtract)->trigger();
+        QVERIFY(form_->Modes().Active());
+        auto* mode = form_->findChild<QLabel*>(QStringLiteral("StatusMode"));
+        auto* tool = form_->findChild<QLabel*>(QStringLiteral("StatusTool"));
+        QVERIFY(mode && tool);
+        const QString modeText = mode->text();
+        QVERIFY(modeText.endsWith(QStringLiteral(" - subtracing backgrounds")));
+        QVERIFY(TriggerWith<TSmoothRangeDlg>(TActionId::ToolsDeglitch,
+                                             [](TSmoothRangeDlg& dlg) { dlg.accept(); }));
+        QVERIFY(tool->text().startsWith(QStringLiteral("Deglitched 1 record")));
+        QCOMPARE(mode->text(), modeText);
+
+        // While the mode shows its seven columns, the dialog still offers the file's fields.
+        QStringList offered;
+        QVERIFY(TriggerWith<TConvASCIIDlg>(TActionId::ToolsASCII, [&](TConvASCIIDlg& dlg) {
+            for (int i = 0; i < dlg.AllFieldsList()->count(); ++i)
+                offered << dlg.AllFieldsList()->item(i)->text();
+            dlg.reject();
+        }));
+        QCOMPARE(offered, fileFields);
     }
 };
 

@@ -132,9 +132,17 @@ private slots:
         QCOMPARE(s.arrange, TArrangeRecords::Rows);
         QVERIFY(s.integrateROIs);
 
-        // The lists are filled only while both are empty.
+        // The same fields offered again leave the lists as the user left them.
+        dlg.FillFields({{"Run#", 0}, {"Disk#", 1}, {"Device", 2}, {"Raw data", 5}, {"NPT", 7}});
+        QCOMPARE(Texts(all), (QStringList{"Run#", "Disk#", "Device", "Raw data"}));
+        QCOMPARE(Texts(chosen), (QStringList{"NPT"}));
+        // Another file's fields: what it has stays chosen, the rest of its fields is offered.
+        dlg.FillFields({{"NPT", 0}, {"Other", 1}});
+        QCOMPARE(Texts(chosen), (QStringList{"NPT"}));
+        QCOMPARE(Texts(all), (QStringList{"Other"}));
         dlg.FillFields({{"Other", 0}});
-        QCOMPARE(all->count(), 4);
+        QCOMPARE(Texts(chosen), QStringList());
+        QCOMPARE(Texts(all), (QStringList{"Other"}));
     }
 };
 

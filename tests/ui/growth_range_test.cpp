@@ -231,7 +231,10 @@ private slots:
         QVERIFY(fromWindow.startsWith('"' + QByteArray(68, '=') + "\"\r\n"));
         QVERIFY(!fromCli.isEmpty());
         QCOMPARE(fromWindow, fromCli + fromCli);
-        QVERIFY(fromCli.contains("\"a1\",\"\xB1\","));
+        // Fields are separated by the locale's list separator: ";" where the decimal separator
+        // is a comma.
+        const QByteArray sep = QLocale().decimalPoint() == QStringLiteral(",") ? ";" : ",";
+        QVERIFY(fromCli.contains("\"a1\"" + sep + "\"\xB1\"" + sep));
         QVERIFY(prompts_->errors.isEmpty());
 
         // A log that cannot be written reports the system's error.

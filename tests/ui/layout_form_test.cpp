@@ -163,7 +163,7 @@ private slots:
         QCOMPARE(natural->pos(), QPoint(disk->geometry().right() + 1 + 8, 40));
         QWidget* ramp = Control("dbeHeatingrate");
         QCOMPARE(ramp->x(), natural->geometry().right() + 1 + 8);
-        QCOMPARE(static_cast<QLineEdit*>(ramp)->text(), QStringLiteral("2.5"));
+        QCOMPARE(static_cast<QLineEdit*>(ramp)->text(), QLocale().toString(2.5));
         QCOMPARE(Control("lblHeatingrate")->y(), ramp->geometry().bottom() + 1 + 2);
         QCOMPARE(static_cast<QLineEdit*>(Control("dbeNatural"))->text(), QStringLiteral("False"));
         // Hidden fields and fields without a line get no edit.

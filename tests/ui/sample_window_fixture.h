@@ -3,6 +3,7 @@
 // of `orvane-cli make-sample`, the per-user settings redirected into it, scripted prompts.
 // Test classes derive from it and call SetUp() in init() and TearDown() in cleanup().
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -35,6 +36,22 @@ protected:
         form_ = new TMainWindow(*settings_, prompts_);
         form_->show();
         return true;
+    }
+    // Runs orvane-cli with the arguments; false unless it exits with 0.
+    static bool RunCli(const QStringList& args, QByteArray* out = nullptr) {
+        QProcess cli;
+        cli.start(QStringLiteral(ORVANE_CLI_PATH), args);
+        if (!cli.waitForFinished(60000)) return false;
+        if (out) *out = cli.readAllStandardOutput();
+        return cli.exitStatus() == QProcess::NormalExit && cli.exitCode() == 0;
+    }
+    // A copy of the sample files in the subfolder `name`; its path.
+    QString CopySample(const QString& name) const {
+        const QString to = dir_ + QLatin1Char('/') + name;
+        QDir().mkpath(to);
+        for (const QString& file : QDir(dir_).entryList(QDir::Files))
+            QFile::copy(dir_ + QLatin1Char('/') + file, to + QLatin1Char('/') + file);
+        return to;
     }
     void TearDown() {
         delete form_;

@@ -342,6 +342,10 @@ private slots:
                                       {"Remark", TFieldValue(std::string("second"))}});
         Open({{tl, {1.5, 2, 3.25}}, {osl, {}}});
         const QString date = QLocale().toString(QDate(2020, 3, 4), QLocale::ShortFormat);
+        // Numbers are copied with the user's decimal separator.
+        auto Decimal = [](QString text) {
+            return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
+        };
         auto cells = [](const char* cell, int n) {
             QString s;
             for (int i = 0; i < n; ++i) s += QString::fromLatin1(cell) + "\t";
@@ -350,15 +354,15 @@ private slots:
         const QString tlLine =
             "1\t2\tYes\tTrue\tFalse\tFalse\tFalse\t5\t0\t0\t0\t0\t0\t0\t0\t0\t\t0\t0\t0\t0\t0\t0\t"
             "\t\t\t\t\t\t" +
-            date + "\t0\t0\tfirst\t3\t10\t5\t5\t" + "1.5\t2\t3.25\t" + cells("0", 97) +
+            date + "\t0\t0\tfirst\t3\t10\t5\t5\t" + Decimal("1.5\t2\t3.25\t") + cells("0", 97) +
             "\t\t" +                              // raw, then Max point - NPT cells
             "0\t0\t" + cells("0", 98) + "\t\t" +  // subtracted of a TL record
             "False\r\n";
         const QString oslLine =
             "2\t2\tNo\tTrue\tFalse\tFalse\tTrue\t0\t0\t0\t0\t0\t0\t0\t0\t0\t\t0\t0\t0\t0\t0\t0\t"
             "\t\t\t\t\t\t" +
-            date + "\t0\t7.5\tsecond\t2\t0\t2003\t0\t" + cells("0", 100) + "\t7.5\t" +
-            cells("0", 98) + "False\r\n";
+            date + Decimal("\t0\t7.5\tsecond\t2\t0\t2003\t0\t") + cells("0", 100) +
+            Decimal("\t7.5\t") + cells("0", 98) + "False\r\n";
         QCOMPARE(Selection().ClipboardText(), tlLine);
 
         Selection().ClickRowIndicator(1, Qt::NoModifier);

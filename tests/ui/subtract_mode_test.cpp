@@ -1,8 +1,13 @@
 // "Subtract bgd" mode on the sample: entering shows the panel, the background runs and only
 // the sample records of the curve kind with their assigned background; Assign and a line
 // dropped on a grid row change the assignment; Subtract is one undoable command that Undo
-// takes back byte for byte; leaving puts the grid back.
+// takes back byte for byte; leaving puts the grid back. The OSL range typed by the user (in
+// the user's locale) is kept while other records are picked, and the window's result
+// equals `orvane-cli subtract` byte for byte, with the defaults and with a typed range; the
+// curve kind cannot change while the mode is on.
 #include <QAction>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -32,6 +37,25 @@ private:
         const TBinDataModel* model = form_->Grid()->Model();
         return model->data(model->index(row, model->ColumnOfField(QStringLiteral("ShortInfo"))))
             .toString();
+    }
+    TSubtractPanel* Panel() const { return Mode()->SubtractPanel(); }
+    QDoubleSpinBox* Box(const char* name) const {
+        return Panel()->findChild<QDoubleSpinBox*>(QLatin1String(name));
+    }
+    // Types a number into a spin box as the user does: in the user's locale.
+    static void Type(QDoubleSpinBox* box, double value) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, QLocale().toString(value, 'f', 2));
+        QTest::keyClick(box, Qt::Key_Tab);
+    }
+    // The record files of two folders hold the same bytes.
+    static void CompareFiles(const QString& a, const QString& b) {
+        for (const QString name : {QStringLiteral("S12.DAT"), QStringLiteral("S12.SUB")}) {
+            QFile fa(a + QLatin1Char('/') + name), fb(b + QLatin1Char('/') + name);
+            QVERIFY(fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly));
+            QVERIFY2(fa.readAll() == fb.readAll(), qPrintable(name));
+        }
     }
     std::vector<std::vector<uint8_t>> AllBytes() const {
         std::vector<std::vector<uint8_t>> bytes;
@@ -121,6 +145,76 @@ private slots:
                          form_->Grid()->Model()->ColumnOfField(QStringLiteral("ShortInfo")),
                          Qt::Horizontal) == QStringLiteral("Background"),
                  false);
+    }
+
+    void typedOslRangeIsKeptAndTheWindowSubtractsAsTheCommandLine() {
+        struct Case {
+            const char* name;
+            bool typeRange;
+        };
+        for (const Case c : {Case{"defaults", false}, Case{"typed", true}}) {
+            const QString copy = CopySample(QString::fromLatin1(c.name));
+            QVERIFY(form_->OpenFile(copy + QStringLiteral("/S12.DAT")));
+            form_->Action(TActionId::CurvesOSL)->trigger();
+            form_->Action(TActionId::ToolsSubtract)->trigger();
+            QVERIFY(Mode());
+            // The curve kind belongs to the mode while it is on.
+            QVERIFY(!form_->Action(TActionId::CurvesTL)->isEnabled());
+            QVERIFY(!form_->Action(TActionId::CurvesOSL)->isEnabled());
+            // A record with a long shine-down (the short normalisation shines last 0.1 s).
+            QDoubleSpinBox* from = Box("RangeFrom");
+            QDoubleSpinBox* to = Box("RangeTo");
+            for (int n = 1; n <= form_->Grid()->Model()->rowCount() && to->value() <= 1; ++n)
+                form_->GoToRecord(n);
+            const double total = to->value();
+            QVERIFY(total > 1);
+            QStringList cli = {QStringLiteral("subtract"), dir_ + QStringLiteral("/S12.DAT"),
+                               QStringLiteral("--curves"), QStringLiteral("osl")};
+            if (c.typeRange) {
+                Type(from, 0.1);
+                Type(to, total - 0.8);
+                QCOMPARE(from->value(), 0.1);
+                QCOMPARE(to->value(), total - 0.8);
+                QVERIFY(Panel()->RangeEdited());
+                // Picking other records keeps what was typed.
+                form_->GoToRecord(3);
+                form_->GoToRecord(2);
+                QCOMPARE(from->value(), 0.1);
+                QCOMPARE(to->value(), total - 0.8);
+                // The command line reads its numbers with a point, whatever the locale.
+                cli << QStringLiteral("--from") << QStringLiteral("0.10") << QStringLiteral("--to")
+                    << QString::number(total - 0.8, 'f', 2);
+            } else {
+                QVERIFY(!Panel()->RangeEdited());
+            }
+            Panel()->findChild<QPushButton*>(QStringLiteral("SubtractButton"))->click();
+            QVERIFY2(prompts_->errors.isEmpty(), qPrintable(prompts_->errors.join('\n')));
+            QVERIFY(form_->SaveFile());
+            form_->Action(TActionId::ToolsSubtract)->trigger();
+            QVERIFY(form_->Action(TActionId::CurvesTL)->isEnabled());
+            QVERIFY(form_->CloseFile());
+
+            const QString reference = CopySample(QStringLiteral("cli-") + QLatin1String(c.name));
+            cli[1] = reference + QStringLiteral("/S12.DAT");
+            QVERIFY(RunCli(cli));
+            CompareFiles(copy, reference);
+        }
+    }
+
+    void averageOverAnEmptyRangeIsRefusedAndChangesNothing() {
+        QVERIFY(form_->OpenFile(Dat()));
+        form_->Action(TActionId::CurvesOSL)->trigger();
+        form_->Action(TActionId::ToolsSubtract)->trigger();
+        QVERIFY(Mode());
+        Panel()->findChild<QComboBox*>(QStringLiteral("OptionList"))->setCurrentIndex(2);
+        // A range that ends before it starts covers no channel.
+        Type(Box("RangeTo"), 1);
+        Type(Box("RangeFrom"), 5);
+        const auto before = AllBytes();
+        Panel()->findChild<QPushButton*>(QStringLiteral("SubtractButton"))->click();
+        QCOMPARE(prompts_->errors, QStringList{QString::fromLatin1(kAverageRangeEmptyMessage)});
+        QVERIFY(AllBytes() == before);
+        QVERIFY(!form_->Document().UndoStack().canUndo());
     }
 
     void tlPanelFilterAndNoBackgroundMessage() {

@@ -1,15 +1,18 @@
 // Undo and redo of every kind of change to records, on the generated sample: each change is
 // made through the window, undone (the records are then byte for byte as opened) and redone
 // (byte for byte as changed); the Edit menu names the command; the modified flag follows the
-// undo stack's clean state; Save marks it clean; closing the file clears the stack.
+// undo stack's clean state; Save marks it clean; closing the file clears the stack; the
+// stack stays within its memory limit.
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QUndoStack>
 #include <QtTest>
 #include <functional>
 
 #include "editor/bin_data_grid.h"
+#include "editor/editor_document.h"
 #include "editor/main_window.h"
 #include "editor/record_form.h"
 #include "editor/records_snapshot_command.h"
@@ -252,6 +255,72 @@ private slots:
         QTest::keyClick(form_, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(Stack().index(), 1);
         QCOMPARE(form_->Grid()->Model()->DisplayText(3, field), QStringLiteral("grid edit"));
+    }
+
+    void undoStaysWithinItsMemoryLimit() {
+        QVERIFY(form_->OpenFile(Path("S12.DAT")));
+        TEditorDocument& document = form_->Document();
+        auto* status = form_->findChild<QLabel*>(QStringLiteral("StatusTool"));
+        QVERIFY(status);
+
+        // A whole-file run copies every record twice: at the record limit it must fit.
+        {
+            TBinDataSet& view = View();
+            const std::vector<int32_t> ids = AllRecordIds(view);
+            const TRecordsChange change(&document, QStringLiteral("Whole file"), ids);
+            for (int32_t id : ids) {
+                view.GotoBookmark(id);
+                view.Edit();
+                view.SetAsInteger("Run#", view.AsInteger("Run#") + 1000);
+                view.Post();
+            }
+        }
+        const std::size_t wholeFile = document.UndoBytes();
+        const double perRecord = double(wholeFile) / View().RecordCount();
+        QVERIFY(perRecord >= 2.0 * (View().MainSize() + View().SubSize()));
+        QVERIFY(32767 * perRecord <= double(TEditorDocument::kUndoMemoryLimit));
+        Action(TActionId::EditUndo)->trigger();
+
+        // Curve-tool runs over three records, each writing other values.
+        int runs = 0;
+        const auto toolRun = [&] {
+            TBinDataSet& view = View();
+            const std::vector<int32_t> ids = {view.RecordAt(0).id, view.RecordAt(2).id,
+                                              view.RecordAt(5).id};
+            const TRecordsChange change(&document, QStringLiteral("Tool run"), ids);
+            ++runs;
+            for (int32_t id : ids) {
+                view.GotoBookmark(id);
+                WriteSubtractedCurve(view, TFloatArray(50, runs), runs, 1.0, 0.0);
+            }
+        };
+        // Room for two runs: a third drops the earlier ones, the file stays modified (the
+        // state as opened cannot be reached any more) and the user is told.
+        toolRun();
+        const std::size_t one = document.UndoBytes();
+        QVERIFY(one > 0);
+        document.SetUndoMemoryLimit(2 * one + one / 2);
+        toolRun();
+        QCOMPARE(Stack().index(), 2);
+        QVERIFY(status->text().isEmpty());
+        const TRecordBytes afterTwo = Snapshot(View());
+        toolRun();
+        QCOMPARE(Stack().count(), 1);
+        QCOMPARE(document.UndoBytes(), one);
+        QVERIFY(status->text().contains(QStringLiteral("cannot be undone")));
+        Action(TActionId::EditUndo)->trigger();
+        QVERIFY(Snapshot(View()) == afterTwo);
+        QVERIFY(document.Modified());
+        QVERIFY(!Action(TActionId::EditUndo)->isEnabled());
+
+        // A change larger than the whole limit is made but not kept.
+        Action(TActionId::EditRedo)->trigger();
+        document.SetUndoMemoryLimit(one / 2);
+        status->clear();
+        toolRun();
+        QCOMPARE(Stack().count(), 0);
+        QVERIFY(document.Modified());
+        QVERIFY(status->text().contains(QStringLiteral("cannot be undone")));
     }
 };
 
