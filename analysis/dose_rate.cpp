@@ -71,6 +71,28 @@ void CheckRange(TChecker& c, const char* key, const char* what, const TRange& r,
 
 }  // namespace
 
+bool EquivalentDoseInGray(const TMeasured& dose, const std::string& unit, TMeasured& gray,
+                          std::string& message) {
+    struct TUnit {
+        const char* Name;
+        double Gray;
+    };
+    static constexpr TUnit kUnits[] = {{"Gy", 1.0}, {"mGy", 1e-3}, {"cGy", 1e-2}, {"kGy", 1e3}};
+    for (const TUnit& u : kUnits) {
+        if (unit == u.Name) {
+            gray = {dose.Value * u.Gray, dose.Error * u.Gray};
+            return true;
+        }
+    }
+    message = unit.empty()
+                  ? "The equivalent dose has no unit: the file names no unit for the source's "
+                    "dose rate. Type the equivalent dose in Gy."
+                  : "The equivalent dose is in '" + unit +
+                        "', not in Gy: the source's dose rate in the file is not given in Gy. "
+                        "Type the equivalent dose in Gy.";
+    return false;
+}
+
 bool CheckDoseRateInputs(const TDoseRateInputs& in, std::string& message) {
     TChecker c;
     if (in.HasKActivity) {

@@ -151,6 +151,12 @@ struct TAgeResult {
 // The largest number of Monte Carlo draws accepted.
 inline constexpr int kMaxMonteCarloDraws = 10000000;
 
+// An equivalent dose in the unit of the source's dose rate ("Gy", "mGy", "cGy", "kGy";
+// the rate's unit before its "/") in Gy. False with a message for any other unit: a dose in
+// seconds or in a unit the file does not name cannot be dated.
+bool EquivalentDoseInGray(const TMeasured& dose, const std::string& unit, TMeasured& gray,
+                          std::string& message);
+
 // Checks the inputs; on a bad one returns false with a message naming it.
 bool CheckDoseRateInputs(const TDoseRateInputs& inputs, std::string& message);
 
