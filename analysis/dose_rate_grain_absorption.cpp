@@ -7,12 +7,6 @@
 
 namespace {
 
-// An alpha group: energy (MeV) and alphas per decay of the series' parent in equilibrium.
-struct TAlphaGroup {
-    double Energy;
-    double PerDecay;
-};
-
 // U-238 series with radon retained, and U-235 at its natural activity ratio of 0.046 to U-238
 // (nuclear data tables; main lines, mean energies where a nuclide has several).
 constexpr double kU235 = 0.046;
@@ -30,7 +24,7 @@ constexpr TAlphaGroup kThSeries[] = {
     {6.070, 0.3594}, {8.785, 0.6406},                // Bi-212, Po-212
 };
 
-std::span<const TAlphaGroup> Groups(TAlphaSeries series) {
+std::span<const TAlphaGroup> SeriesGroups(TAlphaSeries series) {
     return series == TAlphaSeries::U ? std::span<const TAlphaGroup>(kUSeries)
                                      : std::span<const TAlphaGroup>(kThSeries);
 }
@@ -106,6 +100,10 @@ double AlphaEtchTh(double e) { return AlphaEtchFactor(TAlphaSeries::Th, e); }
 
 }  // namespace
 
+std::span<const TAlphaGroup> AlphaGroups(TAlphaSeries series) {
+    return SeriesGroups(series);
+}
+
 double AlphaRangeInQuartz(double energyMeV) {
     // Bragg-Kleeman for SiO2: A^(1/3) from the mass fractions (Si 0.4674, O 0.5326) as
     // 1 / sum(w / A^(1/3)) = 2.737; 0.56 * 2.737 mg/cm2 per cm of air over 2.65 g/cm3.
@@ -116,7 +114,7 @@ double AlphaRangeInQuartz(double energyMeV) {
 double AlphaExternalFraction(TAlphaSeries series, double diameter) {
     if (!(diameter > 0.0)) return 1.0;
     double sum = 0.0, weight = 0.0;
-    for (const TAlphaGroup& g : Groups(series)) {
+    for (const TAlphaGroup& g : SeriesGroups(series)) {
         const double w = g.Energy * g.PerDecay;
         sum += w * GroupEscape(AlphaRangeInQuartz(g.Energy), diameter);
         weight += w;
@@ -136,7 +134,7 @@ double AlphaEtchFactor(TAlphaSeries series, double depth) {
     // Each group's share of the external dose of a large grain is proportional to its energy
     // times its range (0.9 R / d); what it carries past the etched depth is G(depth / R).
     double sum = 0.0, weight = 0.0;
-    for (const TAlphaGroup& g : Groups(series)) {
+    for (const TAlphaGroup& g : SeriesGroups(series)) {
         const double range = AlphaRangeInQuartz(g.Energy);
         const double w = g.Energy * g.PerDecay * range;
         sum += w * Planar(depth / range);

@@ -24,6 +24,7 @@
 // 20, 25-28) tabulates against grain size.
 //
 // Engine code: nothing here throws.
+#include <span>
 
 // Grains this fine (largest diameter, µm) count the whole alpha dose: the a-value of fine
 // grains is measured on them and holds their own attenuation.
@@ -32,6 +33,15 @@ inline constexpr double kFineGrainMaxDiameter = 15.0;
 inline constexpr double kAlphaEtchLimit = 20.0;
 
 enum class TAlphaSeries { U, Th };
+
+// An alpha group of a series: energy (MeV) and alphas per decay of the series' parent.
+struct TAlphaGroup {
+    double Energy;
+    double PerDecay;
+};
+
+// The groups of a series, each weighted by its energy in the fractions below.
+std::span<const TAlphaGroup> AlphaGroups(TAlphaSeries series);
 
 // A value for a range of sizes: the mean of the values at the two ends and half their
 // difference as its uncertainty (the convention of the beta attenuation tables).

@@ -93,7 +93,7 @@ TEST(AgePlateau, TheMeanErrorDoesNotShrinkWithTheNumberOfChannels) {
     TPlateauArray doses;
     for (int i = 0; i < 21; ++i) {
         const double dose = 40.0 + (i % 3 - 1) * 0.5;
-        doses.push_back({250.0 + 10 * i, 250.0 + 10 * i, 0, dose, 0.16 * 40.0, kPlateauValid});
+        doses.push_back({250 + 10 * i, 250.0 + 10 * i, 0, dose, 0.16 * 40.0, kPlateauValid});
     }
     TAgePlateau plateau;
     std::string message;
