@@ -68,7 +68,7 @@ private slots:
         QVERIFY(std::fabs(dialog.Mean().Age - 25.5 / 1.25) < 1e-9);
         QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("AgeMean"))
                     ->text()
-                    .contains(QStringLiteral("20.40")));
+                    .contains(QLocale().toString(20.4, 'f', 2)));
         // The viewer shows the ages, titled as ages.
         TGrForm1* viewer = FindGraphViewer(*form_, kGraphEditor);
         QVERIFY(viewer && viewer->isVisible());
