@@ -387,10 +387,9 @@ void TAgeDialog::UpdateEnabled() {
     internalUError_->setEnabled(internalUCheck_->isChecked());
     internalTh_->setEnabled(internalThCheck_->isChecked());
     internalThError_->setEnabled(internalThCheck_->isChecked());
-    for (auto [check, value, error] :
-         {std::tuple{gammaRateCheck_, gammaRate_, gammaRateError_},
-          std::tuple{alphaRateCheck_, alphaRate_, alphaRateError_},
-          std::tuple{betaRateCheck_, betaRate_, betaRateError_}}) {
+    for (auto [check, value, error] : {std::tuple{gammaRateCheck_, gammaRate_, gammaRateError_},
+                                       std::tuple{alphaRateCheck_, alphaRate_, alphaRateError_},
+                                       std::tuple{betaRateCheck_, betaRate_, betaRateError_}}) {
         value->setEnabled(check->isChecked());
         error->setEnabled(check->isChecked());
     }
@@ -589,10 +588,10 @@ bool TAgeDialog::Compute() {
     result_ = result;
     hasResult_ = true;
     const QLocale locale;
-    QString text = QStringLiteral("Age: %1 ka\nrandom %2 ka, systematic %3 ka")
-                       .arg(Shown(result.Age, result.ErrorTotal),
-                            locale.toString(result.ErrorRandom, 'f', 2),
-                            locale.toString(result.ErrorSystematic, 'f', 2));
+    QString text =
+        QStringLiteral("Age: %1 ka\nrandom %2 ka, systematic %3 ka")
+            .arg(Shown(result.Age, result.ErrorTotal), locale.toString(result.ErrorRandom, 'f', 2),
+                 locale.toString(result.ErrorSystematic, 'f', 2));
     const TMonteCarloSummary& mc = result.DoseRate.MonteCarlo;
     if (result.DoseRate.HasMonteCarlo && mc.HasAge) {
         text += QStringLiteral("\nMonte Carlo: %1 ka").arg(Shown(mc.Age.Value, mc.Age.Error));
@@ -606,14 +605,14 @@ bool TAgeDialog::Compute() {
 
 QString TAgeDialog::ReportText() const {
     if (!hasResult_) return QString();
-    return FromStd(AgeReportText({sample_->text().toStdString(), deSource_.toStdString()},
-                                 Inputs(), {de_->value(), deError_->value()}, result_));
+    return FromStd(AgeReportText({sample_->text().toStdString(), deSource_.toStdString()}, Inputs(),
+                                 {de_->value(), deError_->value()}, result_));
 }
 
 QString TAgeDialog::ReportCsv() const {
     if (!hasResult_) return QString();
-    return FromStd(AgeReportCsv({sample_->text().toStdString(), deSource_.toStdString()},
-                                Inputs(), {de_->value(), deError_->value()}, result_));
+    return FromStd(AgeReportCsv({sample_->text().toStdString(), deSource_.toStdString()}, Inputs(),
+                                {de_->value(), deError_->value()}, result_));
 }
 
 bool TAgeDialog::LoadInputsFile(const QString& path, QString& error) {

@@ -82,8 +82,8 @@ bool WeightedMeanAge(const TAgePlateau& plateau, const TPlateauArray& doses, dou
     // inflated by sqrt(MSWD) is taken if it is larger.
     mean.StandardError = 1.0 / std::sqrt(sumW);
     mean.MeanChannelError = sumError / mean.Count;
-    const double own = std::max(mean.MeanChannelError,
-                                mean.StandardError * std::sqrt(std::max(mean.Mswd, 1.0)));
+    const double own =
+        std::max(mean.MeanChannelError, mean.StandardError * std::sqrt(std::max(mean.Mswd, 1.0)));
     const double relRandom = plateau.DoseRate.TotalRandomError / rate;
     const double relSystematic =
         std::hypot(plateau.DoseRate.TotalSystematicError / rate, plateau.CalibrationRelative);

@@ -32,8 +32,8 @@ struct TWeightedMeanAge {
     double Age = 0.0;
     double StandardError = 0.0;     // 1 / sqrt(sum of weights), for comparison
     double MeanChannelError = 0.0;  // the mean error of the averaged ages
-    double ErrorRandom = 0.0;  // the mean's own error and the dose rate's random part
-    double ErrorSystematic = 0.0;  // the dose rate's systematic part
+    double ErrorRandom = 0.0;       // the mean's own error and the dose rate's random part
+    double ErrorSystematic = 0.0;   // the dose rate's systematic part
     double ErrorTotal = 0.0;
     double Mswd = 0.0;  // mean square of weighted deviates; 0 for a single age
 };

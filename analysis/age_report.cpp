@@ -70,7 +70,8 @@ std::vector<TRow> ResultRows(const TMeasured& de, const TAgeResult& age) {
         rows.push_back({"Monte Carlo total dose rate", r.MonteCarlo.Total.Value,
                         r.MonteCarlo.Total.Error, "Gy/ka"});
         if (r.MonteCarlo.HasAge) {
-            rows.push_back({"Monte Carlo age", r.MonteCarlo.Age.Value, r.MonteCarlo.Age.Error, "ka"});
+            rows.push_back(
+                {"Monte Carlo age", r.MonteCarlo.Age.Value, r.MonteCarlo.Age.Error, "ka"});
         }
     }
     return rows;
@@ -133,13 +134,13 @@ std::vector<std::pair<std::string, std::string>> InputLines(const TAgeReportHead
     add("Th", in.HasThActivity ? Measured(in.ThActivity, "Bq/kg Th-232") : Measured(in.Th, "ppm"));
     add("Rb", Measured(in.Rb, "ppm"));
     add("Conversion factors", std::string(ConversionTableCitation(in.Factors)));
-    add("Grain size", in.HasGrainSize ? Format(in.GrainSize.Min) + "-" +
-                                            Format(in.GrainSize.Max) + " µm"
-                                      : std::string("none given (infinite-matrix beta dose)"));
+    add("Grain size", in.HasGrainSize
+                          ? Format(in.GrainSize.Min) + "-" + Format(in.GrainSize.Max) + " µm"
+                          : std::string("none given (infinite-matrix beta dose)"));
     add("Beta attenuation", in.HasGrainSize ? std::string(BetaAttenuationCitation(in.Attenuation))
                                             : std::string("none"));
-    add("Etch depth", in.HasEtch ? Format(in.Etch.Min) + "-" + Format(in.Etch.Max) + " µm"
-                                 : std::string("none"));
+    add("Etch depth",
+        in.HasEtch ? Format(in.Etch.Min) + "-" + Format(in.Etch.Max) + " µm" : std::string("none"));
     add("Water content",
         FormatMeasured(in.Water.Value * 100.0, in.Water.Error * 100.0) + " % of the dry mass");
     if (in.HasAValue) {
@@ -159,15 +160,16 @@ std::vector<std::pair<std::string, std::string>> InputLines(const TAgeReportHead
     if (in.HasBetaRate) add("Measured beta dose rate", Measured(in.BetaRate, "Gy/ka"));
     if (in.HasSite) {
         add("Cosmic dose rate", "from the site");
-        add("Latitude, longitude", Format(in.Site.Latitude, 6) + "°, " +
-                                       Format(in.Site.Longitude, 6) + "°");
+        add("Latitude, longitude",
+            Format(in.Site.Latitude, 6) + "°, " + Format(in.Site.Longitude, 6) + "°");
         add("Altitude", Format(in.Site.Altitude, 6) + " m");
         add("Depth", Measured({in.Site.Depth, in.DepthError}, "m"));
         add("Overburden density", Measured({in.Site.Density, in.DensityError}, "g/cm3"));
     } else if (in.HasCosmic) {
         add("Cosmic dose rate",
-            "typed, " + Measured({in.Cosmic, in.HasCosmicError ? in.CosmicError : 0.1 * in.Cosmic},
-                                 "Gy/ka") +
+            "typed, " +
+                Measured({in.Cosmic, in.HasCosmicError ? in.CosmicError : 0.1 * in.Cosmic},
+                         "Gy/ka") +
                 (in.HasCosmicError ? "" : " (10 %)"));
     } else {
         add("Cosmic dose rate", "none");

@@ -164,9 +164,12 @@ bool CheckDoseRateInputs(const TDoseRateInputs& in, std::string& message) {
                      "' needs the grain size 'grain_size'.");
         }
     }
-    if (in.HasGammaRate) c.Measured("gamma_rate", "gamma_rate_error", "The gamma dose rate", in.GammaRate);
-    if (in.HasAlphaRate) c.Measured("alpha_rate", "alpha_rate_error", "The alpha dose rate", in.AlphaRate);
-    if (in.HasBetaRate) c.Measured("beta_rate", "beta_rate_error", "The beta dose rate", in.BetaRate);
+    if (in.HasGammaRate)
+        c.Measured("gamma_rate", "gamma_rate_error", "The gamma dose rate", in.GammaRate);
+    if (in.HasAlphaRate)
+        c.Measured("alpha_rate", "alpha_rate_error", "The alpha dose rate", in.AlphaRate);
+    if (in.HasBetaRate)
+        c.Measured("beta_rate", "beta_rate_error", "The beta dose rate", in.BetaRate);
     c.Within("source_calibration_error", "The uncertainty of the source calibration (%)",
              in.SourceCalibrationError, 0.0, 100.0);
     if (c.Ok() && in.HasSite && in.HasCosmic) {
@@ -182,8 +185,8 @@ bool CheckDoseRateInputs(const TDoseRateInputs& in, std::string& message) {
         c.Within("depth", "The depth", in.Site.Depth, 0.0, 1000.0);
         c.Within("density", "The overburden density", in.Site.Density, 0.5, 5.0);
         c.Within("depth_error", "The uncertainty of the depth", in.DepthError, 0.0, 1000.0);
-        c.Within("density_error", "The uncertainty of the overburden density", in.DensityError,
-                 0.0, 5.0);
+        c.Within("density_error", "The uncertainty of the overburden density", in.DensityError, 0.0,
+                 5.0);
     } else if (c.Ok() && (in.DepthError != 0.0 || in.DensityError != 0.0)) {
         c.Refuse(std::string("The uncertainty '") +
                  (in.DepthError != 0.0 ? "depth_error" : "density_error") +
@@ -210,7 +213,9 @@ constexpr const char* kBeyondRangeMessage =
     "The inputs give a dose rate or an uncertainty too large to compute; check the contents "
     "and their uncertainties.";
 
-bool Finite(const TDoseRateValue& v) { return std::isfinite(v.Value) && std::isfinite(v.Error); }
+bool Finite(const TDoseRateValue& v) {
+    return std::isfinite(v.Value) && std::isfinite(v.Error);
+}
 
 bool AllFinite(const TDoseRateResult& r) {
     for (const TDoseRateValue* v : {&r.Alpha, &r.Beta, &r.Gamma, &r.Cosmic, &r.Internal, &r.Total})
@@ -218,7 +223,8 @@ bool AllFinite(const TDoseRateResult& r) {
     if (!std::isfinite(r.TotalRandomError) || !std::isfinite(r.TotalSystematicError)) return false;
     if (r.HasMonteCarlo) {
         const TMonteCarloSummary& m = r.MonteCarlo;
-        for (const TDoseRateValue* v : {&m.Alpha, &m.Beta, &m.Gamma, &m.Cosmic, &m.Internal, &m.Total})
+        for (const TDoseRateValue* v :
+             {&m.Alpha, &m.Beta, &m.Gamma, &m.Cosmic, &m.Internal, &m.Total})
             if (!Finite(*v)) return false;
     }
     return true;

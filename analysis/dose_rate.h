@@ -4,9 +4,9 @@
 // factors, the attenuation of the beta dose by the grain (grain size and etch depth), the
 // alpha efficiency and its attenuation by coarse grains, the water content, the cosmic dose
 // rate and the grain's own K, Rb, U and Th. Measured dose rates (an in-situ gamma dose rate,
-// alpha or beta dose rates to the grains) replace the computed ones. Every uncertainty is carried to the result by first-order
-// propagation: the contributions of the independent inputs combine in quadrature. A seeded
-// Monte Carlo run of the same model can be added for comparison.
+// alpha or beta dose rates to the grains) replace the computed ones. Every uncertainty is carried
+// to the result by first-order propagation: the contributions of the independent inputs combine in
+// quadrature. A seeded Monte Carlo run of the same model can be added for comparison.
 //
 // Engine code: nothing here throws. A bad input is refused with a message naming it.
 #include <cstdint>
@@ -104,10 +104,10 @@ struct TDoseRateSteps {
     double K = 0.0, U = 0.0, Th = 0.0, Rb = 0.0;  // contents used (from activities if given)
     double KError = 0.0, UError = 0.0, ThError = 0.0, RbError = 0.0;
     TConversionFactors Factors;
-    TRangeFactors Absorbed;  // beta absorbed fractions (0 without a grain size)
-    TRangeFactors Etch;      // etch multipliers (1 without etching)
-    bool CountsAlpha = false;     // an a-value was given
-    bool FineGrains = true;       // the whole external alpha dose counts
+    TRangeFactors Absorbed;                  // beta absorbed fractions (0 without a grain size)
+    TRangeFactors Etch;                      // etch multipliers (1 without etching)
+    bool CountsAlpha = false;                // an a-value was given
+    bool FineGrains = true;                  // the whole external alpha dose counts
     TGrainFraction AlphaU, AlphaTh;          // external alpha fraction reaching the grain
     TGrainFraction AlphaEtchU, AlphaEtchTh;  // left after etching (1 without etching)
     TGrainFraction RbAbsorbed;               // of the grain's own Rb beta dose

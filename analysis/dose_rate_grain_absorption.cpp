@@ -11,10 +11,13 @@ namespace {
 // (nuclear data tables; main lines, mean energies where a nuclide has several).
 constexpr double kU235 = 0.046;
 constexpr TAlphaGroup kUSeries[] = {
-    {4.198, 1.0},   {4.775, 1.0},   {4.687, 1.0},   {4.784, 1.0},    // U-238, U-234, Th-230, Ra-226
-    {5.490, 1.0},   {6.002, 1.0},   {7.687, 1.0},   {5.304, 1.0},    // Rn-222, Po-218, Po-214, Po-210
-    {4.398, kU235}, {5.014, kU235}, {5.900, kU235}, {5.716, kU235},  // U-235, Pa-231, Th-227, Ra-223
-    {6.819, kU235}, {7.386, kU235}, {6.570, kU235},                  // Rn-219, Po-215, Bi-211
+    {4.198, 1.0},   {4.775, 1.0},   {4.687, 1.0},
+    {4.784, 1.0},  // U-238, U-234, Th-230, Ra-226
+    {5.490, 1.0},   {6.002, 1.0},   {7.687, 1.0},
+    {5.304, 1.0},  // Rn-222, Po-218, Po-214, Po-210
+    {4.398, kU235}, {5.014, kU235}, {5.900, kU235},
+    {5.716, kU235},                                  // U-235, Pa-231, Th-227, Ra-223
+    {6.819, kU235}, {7.386, kU235}, {6.570, kU235},  // Rn-219, Po-215, Bi-211
 };
 
 // Th-232 series; Bi-212 decays by alpha in 35.94 % of cases, the rest through Po-212.
@@ -93,10 +96,18 @@ TGrainFraction ForRange(double (*f)(double), double low, double high) {
     return {(a + b) / 2.0, std::abs(b - a) / 2.0};
 }
 
-double AlphaExternalU(double d) { return AlphaExternalFraction(TAlphaSeries::U, d); }
-double AlphaExternalTh(double d) { return AlphaExternalFraction(TAlphaSeries::Th, d); }
-double AlphaEtchU(double e) { return AlphaEtchFactor(TAlphaSeries::U, e); }
-double AlphaEtchTh(double e) { return AlphaEtchFactor(TAlphaSeries::Th, e); }
+double AlphaExternalU(double d) {
+    return AlphaExternalFraction(TAlphaSeries::U, d);
+}
+double AlphaExternalTh(double d) {
+    return AlphaExternalFraction(TAlphaSeries::Th, d);
+}
+double AlphaEtchU(double e) {
+    return AlphaEtchFactor(TAlphaSeries::U, e);
+}
+double AlphaEtchTh(double e) {
+    return AlphaEtchFactor(TAlphaSeries::Th, e);
+}
 
 }  // namespace
 
@@ -149,8 +160,8 @@ TGrainFraction AlphaEtchFactorForRange(TAlphaSeries series, double minDepth, dou
 
 double RbAbsorbedFraction(double diameter) {
     if (!(diameter > 0.0)) return 0.0;
-    constexpr double kEndPoint = 0.283;       // MeV
-    constexpr double kFeldsparDensity = 2.56;  // g/cm3
+    constexpr double kEndPoint = 0.283;                                             // MeV
+    constexpr double kFeldsparDensity = 2.56;                                       // g/cm3
     const double mu = 17.0 * std::pow(kEndPoint, -1.14) * kFeldsparDensity * 1e-4;  // per µm
     // The mean of exp(-mu s) over the chord-distance law, by Simpson's rule.
     constexpr int n = 2000;

@@ -36,9 +36,8 @@ double DrawNonNegative(double mean, double sigma, std::mt19937_64& engine,
 // Each draw takes every uncertain input from its (truncated) normal distribution,
 // independently, and evaluates the whole model, so inputs shared by several components stay
 // correlated.
-TMonteCarloSummary RunDoseRateMonteCarlo(const TDoseRateModel& model, int draws,
-                                         std::uint64_t seed, const TMeasured* de,
-                                         double calibrationRelative) {
+TMonteCarloSummary RunDoseRateMonteCarlo(const TDoseRateModel& model, int draws, std::uint64_t seed,
+                                         const TMeasured* de, double calibrationRelative) {
     std::mt19937_64 engine(seed);
     std::normal_distribution<double> normal(0.0, 1.0);
     TRunning alpha, beta, gamma, cosmic, internal, total, age;

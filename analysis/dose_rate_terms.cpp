@@ -48,9 +48,9 @@ TDoseRateComponents TDoseRateModel::Evaluate(const std::array<double, kParamCoun
                  x[kParamInternalU] * x[kParamBetaU] * x[kParamAbsorbedU] +
                  x[kParamInternalTh] * x[kParamBetaTh] * x[kParamAbsorbedTh];
     if (CountsAlpha) {
-        c.Internal += x[kParamAValue] *
-                      (x[kParamInternalU] * x[kParamAlphaU] * x[kParamAlphaKeptU] +
-                       x[kParamInternalTh] * x[kParamAlphaTh] * x[kParamAlphaKeptTh]);
+        c.Internal +=
+            x[kParamAValue] * (x[kParamInternalU] * x[kParamAlphaU] * x[kParamAlphaKeptU] +
+                               x[kParamInternalTh] * x[kParamAlphaTh] * x[kParamAlphaKeptTh]);
     }
     c.Total = c.Alpha + c.Beta + c.Gamma + c.Cosmic + c.Internal;
     return c;
@@ -151,10 +151,10 @@ TDoseRateModel BuildDoseRateModel(const TDoseRateInputs& in, TDoseRateSteps& ste
     steps.FineGrains = !in.HasGrainSize || in.GrainSize.Max <= kFineGrainMaxDiameter;
     TGrainFraction reachU{1.0, 0.0}, reachTh{1.0, 0.0}, keptU, keptTh;
     if (in.HasGrainSize) {
-        const TGrainFraction u = AlphaExternalFractionForRange(TAlphaSeries::U, in.GrainSize.Min,
-                                                               in.GrainSize.Max);
-        const TGrainFraction t = AlphaExternalFractionForRange(TAlphaSeries::Th, in.GrainSize.Min,
-                                                               in.GrainSize.Max);
+        const TGrainFraction u =
+            AlphaExternalFractionForRange(TAlphaSeries::U, in.GrainSize.Min, in.GrainSize.Max);
+        const TGrainFraction t =
+            AlphaExternalFractionForRange(TAlphaSeries::Th, in.GrainSize.Min, in.GrainSize.Max);
         keptU = {1.0 - u.Value, u.Error};
         keptTh = {1.0 - t.Value, t.Error};
         if (!steps.FineGrains) {

@@ -33,11 +33,11 @@ enum TDoseRateParameter : std::size_t {
     kParamEtchU,
     kParamEtchTh,
     kParamEtchK,
-    kParamAlphaReachU,   // external alpha fraction reaching the grain
+    kParamAlphaReachU,  // external alpha fraction reaching the grain
     kParamAlphaReachTh,
-    kParamAlphaEtchU,    // external alpha left after etching
+    kParamAlphaEtchU,  // external alpha left after etching
     kParamAlphaEtchTh,
-    kParamAlphaKeptU,    // internal alpha fraction kept by the grain
+    kParamAlphaKeptU,  // internal alpha fraction kept by the grain
     kParamAlphaKeptTh,
     kParamGammaRate,
     kParamAlphaRate,
@@ -60,7 +60,7 @@ struct TDoseRateModel {
     bool CountsAlpha = false;  // alpha only with an a-value
     bool UsesGammaRate = false, UsesAlphaRate = false, UsesBetaRate = false;
     bool CosmicFromSite = false;
-    TCosmicSite Site;            // latitude, longitude and altitude; depth and density drawn
+    TCosmicSite Site;             // latitude, longitude and altitude; depth and density drawn
     double CosmicDoseRate = 0.0;  // typed
 
     TDoseRateComponents Evaluate(const std::array<double, kParamCount>& x) const;
@@ -73,6 +73,6 @@ TDoseRateModel BuildDoseRateModel(const TDoseRateInputs& inputs, TDoseRateSteps&
 // a draw below 0 is drawn again (a normal distribution truncated at 0), up to 64 times, then
 // set to 0. With an equivalent dose (and the source calibration's relative uncertainty) the
 // age of each draw is summarised as well.
-TMonteCarloSummary RunDoseRateMonteCarlo(const TDoseRateModel& model, int draws,
-                                         std::uint64_t seed, const TMeasured* equivalentDose,
+TMonteCarloSummary RunDoseRateMonteCarlo(const TDoseRateModel& model, int draws, std::uint64_t seed,
+                                         const TMeasured* equivalentDose,
                                          double calibrationRelative);

@@ -158,8 +158,7 @@ const TNumberOption kNumberOptions[] = {
          in.HasBetaRate = true;
          in.BetaRate.Value = v;
      }},
-    {"--beta-rate-error",
-     [](TDoseRateInputs& in, TMeasured&, double v) { in.BetaRate.Error = v; }},
+    {"--beta-rate-error", [](TDoseRateInputs& in, TMeasured&, double v) { in.BetaRate.Error = v; }},
     {"--depth-error", [](TDoseRateInputs& in, TMeasured&, double v) { in.DepthError = v; }},
     {"--density-error", [](TDoseRateInputs& in, TMeasured&, double v) { in.DensityError = v; }},
     {"--source-calibration-error",

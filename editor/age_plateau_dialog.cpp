@@ -98,9 +98,8 @@ QString TAgePlateauDialog::MeanText() const {
                "(systematic), \u00b1 %4 ka in all; %5 results, MSWD %6. The mean keeps the "
                "mean error of its results (the standard error would be \u00b1 %7 ka): the "
                "results share their aliquots.")
-        .arg(number(m.Age), number(m.ErrorRandom), number(m.ErrorSystematic),
-             number(m.ErrorTotal), locale.toString(m.Count), number(m.Mswd),
-             number(m.StandardError));
+        .arg(number(m.Age), number(m.ErrorRandom), number(m.ErrorSystematic), number(m.ErrorTotal),
+             locale.toString(m.Count), number(m.Mswd), number(m.StandardError));
 }
 
 void TAgePlateauDialog::UpdateMean() {

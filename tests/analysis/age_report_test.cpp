@@ -15,13 +15,13 @@ TEST(AgeReport, ValuesRoundedToThePrecisionOfTheirError) {
         const char* Text;
     };
     const TCase cases[] = {
-        {2.7812, 0.0713, "2.78 ± 0.07"},      // one digit of the error
-        {2.7812, 0.0153, "2.781 ± 0.015"},    // two when the first is 1
+        {2.7812, 0.0713, "2.78 ± 0.07"},    // one digit of the error
+        {2.7812, 0.0153, "2.781 ± 0.015"},  // two when the first is 1
         {25.6847, 1.2345, "25.7 ± 1.2"},
         {25.6847, 2.6, "26 ± 3"},
-        {1234.5, 56, "1230 ± 60"},             // beyond the units
-        {0.5, 0.0, "0.5"},                     // no error: the value alone
-        {1.9650, 0.0961, "1.97 ± 0.10"},       // the error rounds up a digit
+        {1234.5, 56, "1230 ± 60"},        // beyond the units
+        {0.5, 0.0, "0.5"},                // no error: the value alone
+        {1.9650, 0.0961, "1.97 ± 0.10"},  // the error rounds up a digit
     };
     for (const TCase& c : cases) EXPECT_EQ(FormatMeasured(c.Value, c.Error), c.Text);
 }
@@ -53,15 +53,28 @@ TEST(AgeReport, NamesEveryInputTheSourcesAndTheVersion) {
     const char* before = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
     const std::string text = AgeReportText({"S12", "growth curve"}, in, {50, 2}, age);
     if (before != nullptr) std::setlocale(LC_NUMERIC, "C");
-    for (const char* part :
-         {"S12", "Orvane Editor ", "Equivalent dose: 50 ± 2 Gy (growth curve)",
-          "Source calibration uncertainty: 2 %", "K: 1.00 ± 0.10 %", "Grain size: 180-250 µm",
-          "Etch depth: 10-12 µm", "Water content: 15 ± 5 % of the dry mass", "a-value: 0.10 ± 0.02",
-          "coarse grains", "Internal K: 12.5 ± 0.5 %", "Depth: 1.50 ± 0.10 m",
-          "Overburden density: 1.8 g/cm3", "1000 draws, seed 7", "Monte Carlo age",
-          "Guérin et al. (2011)", "Guérin et al. (2012), quartz", "Aitken (1985)",
-          "Prescott & Hutton (1994)", "Durcan, King & Duller (2015)", "Brennan et al. (1991)",
-          "Readhead 2002"}) {
+    for (const char* part : {"S12",
+                             "Orvane Editor ",
+                             "Equivalent dose: 50 ± 2 Gy (growth curve)",
+                             "Source calibration uncertainty: 2 %",
+                             "K: 1.00 ± 0.10 %",
+                             "Grain size: 180-250 µm",
+                             "Etch depth: 10-12 µm",
+                             "Water content: 15 ± 5 % of the dry mass",
+                             "a-value: 0.10 ± 0.02",
+                             "coarse grains",
+                             "Internal K: 12.5 ± 0.5 %",
+                             "Depth: 1.50 ± 0.10 m",
+                             "Overburden density: 1.8 g/cm3",
+                             "1000 draws, seed 7",
+                             "Monte Carlo age",
+                             "Guérin et al. (2011)",
+                             "Guérin et al. (2012), quartz",
+                             "Aitken (1985)",
+                             "Prescott & Hutton (1994)",
+                             "Durcan, King & Duller (2015)",
+                             "Brennan et al. (1991)",
+                             "Readhead 2002"}) {
         EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
     }
     EXPECT_NE(text.find(std::string(OrvaneVersion())), std::string::npos);

@@ -80,7 +80,8 @@ TEST(DoseRatePhysics, AlphaExternalFractionAgainstAGeometricMonteCarlo) {
         }
     }
     // Th's alphas are more energetic: a grain takes more of them.
-    EXPECT_GT(AlphaExternalFraction(TAlphaSeries::Th, 200), AlphaExternalFraction(TAlphaSeries::U, 200));
+    EXPECT_GT(AlphaExternalFraction(TAlphaSeries::Th, 200),
+              AlphaExternalFraction(TAlphaSeries::U, 200));
 }
 
 // Etching: none leaves all, from 20 µm on nothing is left; in between, the energy the
@@ -129,7 +130,8 @@ TEST(DoseRatePhysics, RbAbsorbedFractionInClosedForm) {
     for (double d : {20.0, 100.0, 215.0, 500.0}) {
         const double e = std::exp(-m * d);
         const double escape =
-            1.5 / d * ((1 - e) / m - (2 - e * (m * m * d * d + 2 * m * d + 2)) / (m * m * m * d * d));
+            1.5 / d *
+            ((1 - e) / m - (2 - e * (m * m * d * d + 2 * m * d + 2)) / (m * m * m * d * d));
         EXPECT_NEAR(RbAbsorbedFraction(d), 1 - escape, 1e-6) << d;
     }
 }
@@ -298,8 +300,8 @@ TEST(DoseRatePhysics, EquivalentDoseUnitFromTheFile) {
         bool Accepted;
         double Gray;
     };
-    const TCase cases[] = {{"Gy", true, 42}, {"mGy", true, 0.042}, {"cGy", true, 0.42},
-                           {"kGy", true, 42000}, {"s", false, 0}, {"", false, 0},
+    const TCase cases[] = {{"Gy", true, 42},     {"mGy", true, 0.042}, {"cGy", true, 0.42},
+                           {"kGy", true, 42000}, {"s", false, 0},      {"", false, 0},
                            {"Sv", false, 0}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Unit);

@@ -138,8 +138,8 @@ TReference Reference(const TDoseRateInputs& in) {
     r.Input(in.HasAValue ? in.AValue.Error : 0, (U.Value * aU + Th.Value * aTh) * wA, 0, 0, 0,
             Ui * f.AlphaU.Value * kU.Value + Thi * f.AlphaTh.Value * kTh.Value, false);
     // Conversion factors (they also feed the internal dose).
-    r.Input(f.AlphaU.Error, a * U.Value * rU.Value * eU.Value * wA, 0, 0, 0,
-            a * Ui * kU.Value, true);
+    r.Input(f.AlphaU.Error, a * U.Value * rU.Value * eU.Value * wA, 0, 0, 0, a * Ui * kU.Value,
+            true);
     r.Input(f.AlphaTh.Error, a * Th.Value * rTh.Value * eTh.Value * wA, 0, 0, 0,
             a * Thi * kTh.Value, true);
     r.Input(f.BetaU.Error, 0, U.Value * tU * wB, 0, 0, Ui * phi.Value.U, true);
@@ -150,18 +150,19 @@ TReference Reference(const TDoseRateInputs& in) {
     r.Input(f.GammaTh.Error, 0, 0, Th.Value * wG, 0, 0, true);
     r.Input(f.GammaK.Error, 0, 0, K.Value * wG, 0, 0, true);
     // Absorbed fractions (grain-size range) and etch multipliers.
-    r.Input(phi.Error.U, 0, -U.Value * f.BetaU.Value * etch.Value.U * wB, 0, 0,
-            Ui * f.BetaU.Value, false);
+    r.Input(phi.Error.U, 0, -U.Value * f.BetaU.Value * etch.Value.U * wB, 0, 0, Ui * f.BetaU.Value,
+            false);
     r.Input(phi.Error.Th, 0, -Th.Value * f.BetaTh.Value * etch.Value.Th * wB, 0, 0,
             Thi * f.BetaTh.Value, false);
-    r.Input(phi.Error.K, 0, -K.Value * f.BetaK.Value * etch.Value.K * wB, 0, 0,
-            Ki * f.BetaK.Value, false);
+    r.Input(phi.Error.K, 0, -K.Value * f.BetaK.Value * etch.Value.K * wB, 0, 0, Ki * f.BetaK.Value,
+            false);
     r.Input(etch.Error.U, 0, U.Value * f.BetaU.Value * (1 - phi.Value.U) * wB, 0, 0, 0, false);
     r.Input(etch.Error.Th, 0, Th.Value * f.BetaTh.Value * (1 - phi.Value.Th) * wB, 0, 0, 0, false);
-    r.Input(etch.Error.K, 0,
-            (K.Value * f.BetaK.Value * (1 - phi.Value.K) + Rb * f.BetaRb.Value * (1 - phiRb.Value)) *
-                wB,
-            0, 0, 0, false);
+    r.Input(
+        etch.Error.K, 0,
+        (K.Value * f.BetaK.Value * (1 - phi.Value.K) + Rb * f.BetaRb.Value * (1 - phiRb.Value)) *
+            wB,
+        0, 0, 0, false);
     r.Input(r.Cosmic * cosmicRel, 0, 0, 0, 1, 0, true);
     if (in.HasSite) {
         // Depth and density: central differences of the cosmic dose rate of the site.

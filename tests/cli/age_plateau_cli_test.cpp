@@ -75,8 +75,9 @@ TEST_F(AgePlateauCli, AgesAndTheirWeightedMeanOverTheChosenTemperatures) {
     // error inflated by the scatter, when that is larger), never the bare standard error.
     EXPECT_NEAR(mean["standard_error"].number, 1 / std::sqrt(sumW), 1e-9 / std::sqrt(sumW));
     EXPECT_NEAR(mean["mean_channel_error"].number, sumSigma / count, 1e-9 * sumSigma / count);
-    const double own = std::max(sumSigma / count, mean["standard_error"].number *
-                                                      std::sqrt(std::max(mean["mswd"].number, 1.0)));
+    const double own =
+        std::max(sumSigma / count,
+                 mean["standard_error"].number * std::sqrt(std::max(mean["mswd"].number, 1.0)));
     EXPECT_GE(mean["error_random"].number, own * (1 - 1e-9));
 }
 

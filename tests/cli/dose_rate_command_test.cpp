@@ -110,20 +110,23 @@ TEST_F(DoseRateCommand, MonteCarloIsRepeatableForASeed) {
 
 // Water in per cent gives what the fraction gives; the new inputs reach the JSON.
 TEST_F(DoseRateCommand, WaterInPerCentAndTheNewInputs) {
-    const TRun fraction = Run(With({"dose-rate"}, With(kSand, {"--water", "0.15", "--water-error",
-                                                               "0.05"})));
-    const TRun percent = Run(With(
-        {"dose-rate"}, With(kSand, {"--water-percent", "15", "--water-error-percent", "5"})));
+    const TRun fraction =
+        Run(With({"dose-rate"}, With(kSand, {"--water", "0.15", "--water-error", "0.05"})));
+    const TRun percent = Run(
+        With({"dose-rate"}, With(kSand, {"--water-percent", "15", "--water-error-percent", "5"})));
     ASSERT_EQ(percent.status, 0) << percent.err;
     EXPECT_EQ(fraction.out, percent.out);
 
     const TRun run = Run(With(
         {"dose-rate"},
-        With(kSand, {"--grain-size", "180", "250", "--a-value", "0.1", "--a-value-error", "0.02",
-                     "--internal-u", "0.5", "--internal-th", "1.5", "--internal-rb", "400",
-                     "--gamma-rate", "0.9", "--gamma-rate-error", "0.05", "--latitude", "51",
-                     "--longitude", "7", "--altitude", "100", "--depth", "1.5", "--density",
-                     "1.8", "--depth-error", "0.2", "--density-error", "0.1"})));
+        With(
+            kSand,
+            {"--grain-size", "180",          "250", "--a-value",          "0.1",  "--a-value-error",
+             "0.02",         "--internal-u", "0.5", "--internal-th",      "1.5",  "--internal-rb",
+             "400",          "--gamma-rate", "0.9", "--gamma-rate-error", "0.05", "--latitude",
+             "51",           "--longitude",  "7",   "--altitude",         "100",  "--depth",
+             "1.5",          "--density",    "1.8", "--depth-error",      "0.2",  "--density-error",
+             "0.1"})));
     ASSERT_EQ(run.status, 0) << run.err;
     const TJson json = TJsonReader::Parse(run.out);
     EXPECT_DOUBLE_EQ(json["gamma"]["value"].number, 0.9);
@@ -137,9 +140,9 @@ TEST_F(DoseRateCommand, WaterInPerCentAndTheNewInputs) {
 }
 
 TEST_F(DoseRateCommand, AgeWithCalibrationMonteCarloAndReport) {
-    const auto args = With({"age", "--de", "50", "--de-error", "2"},
-                           With(kSand, {"--source-calibration-error", "3", "--mc", "2000",
-                                        "--cosmic", "0.15"}));
+    const auto args =
+        With({"age", "--de", "50", "--de-error", "2"},
+             With(kSand, {"--source-calibration-error", "3", "--mc", "2000", "--cosmic", "0.15"}));
     const TRun run = Run(args);
     ASSERT_EQ(run.status, 0) << run.err;
     const TJson json = TJsonReader::Parse(run.out);
