@@ -16,12 +16,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "analysis/age_report.h"
 
@@ -51,12 +53,19 @@ QHBoxLayout* Pair(QWidget* a, QWidget* b) {
     return row;
 }
 
-QHBoxLayout* Range(QWidget* a, QWidget* b) {
+// The two ends of a range of sizes.
+QHBoxLayout* Span(QWidget* a, QWidget* b) {
     auto* row = new QHBoxLayout;
     row->addWidget(a);
-    row->addWidget(new QLabel(QStringLiteral("to")));
+    row->addWidget(new QLabel(QStringLiteral("\u2013")));
     row->addWidget(b);
     return row;
+}
+
+// A number as the user reads it: the report's rounding, the locale's decimal sign.
+QString Shown(double value, double error) {
+    return QString::fromStdString(FormatMeasured(value, error))
+        .replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
 }  // namespace
@@ -107,6 +116,12 @@ void TAgeDialog::BuildUi() {
     de_ = Number("deEdit", 1e6, 3);
     deError_ = Number("deErrorEdit", 1e6, 3);
     sampleForm->addRow(QStringLiteral("Equivalent dose (Gy)"), Pair(de_, deError_));
+    calibration_ = Number("calibrationEdit", 100.0, 1);
+    calibration_->setSuffix(QStringLiteral(" %"));
+    calibration_->setToolTip(
+        QStringLiteral("The uncertainty of the beta source's calibration: systematic, in the "
+                       "age's systematic uncertainty only"));
+    sampleForm->addRow(QStringLiteral("Source calibration uncertainty"), calibration_);
     fromGrowth_ = new QPushButton(QStringLiteral("From growth curve"));
     fromGrowth_->setObjectName(QStringLiteral("fromGrowthButton"));
     fromGrowth_->setToolTip(QStringLiteral("The last solution of growth-curve mode"));
@@ -149,7 +164,7 @@ void TAgeDialog::BuildUi() {
     auto* grainForm = new QFormLayout(grainBox_);
     grainMin_ = Number("grainMinEdit", kMaxGrainDiameter, 1);
     grainMax_ = Number("grainMaxEdit", kMaxGrainDiameter, 1);
-    grainForm->addRow(QStringLiteral("Diameter"), Range(grainMin_, grainMax_));
+    grainForm->addRow(QStringLiteral("Diameter"), Span(grainMin_, grainMax_));
     attenuation_ = new QComboBox;
     attenuation_->setObjectName(QStringLiteral("attenuationCombo"));
     for (auto table :
@@ -168,17 +183,22 @@ void TAgeDialog::BuildUi() {
     auto* etchForm = new QFormLayout(etchBox_);
     etchMin_ = Number("etchMinEdit", kMaxEtchDepth, 1);
     etchMax_ = Number("etchMaxEdit", kMaxEtchDepth, 1);
-    etchForm->addRow(QStringLiteral("Depth"), Range(etchMin_, etchMax_));
+    etchForm->addRow(QStringLiteral("Depth"), Span(etchMin_, etchMax_));
     column->addWidget(etchBox_);
 
-    auto* waterBox = new QGroupBox(QStringLiteral("Water content (fraction of dry mass)"));
+    auto* waterBox = new QGroupBox(QStringLiteral("Water content (% of dry mass)"));
     auto* waterForm = new QFormLayout(waterBox);
-    water_ = Number("waterEdit", 1.0, 3);
-    waterError_ = Number("waterErrorEdit", 1.0, 3);
+    water_ = Number("waterEdit", 100.0, 2);
+    waterError_ = Number("waterErrorEdit", 100.0, 2);
+    water_->setSuffix(QStringLiteral(" %"));
+    waterError_->setSuffix(QStringLiteral(" %"));
     waterForm->addRow(QStringLiteral("W"), Pair(water_, waterError_));
     column->addWidget(waterBox);
 
-    alphaBox_ = new QGroupBox(QStringLiteral("Fine grains: alpha efficiency"));
+    alphaBox_ = new QGroupBox(QStringLiteral("Alpha dose: a-value"));
+    alphaBox_->setToolTip(
+        QStringLiteral("Fine grains (up to 15 µm) take the whole alpha dose, coarse grains the "
+                       "part that reaches them, grains etched 20 µm or more no external alpha"));
     alphaBox_->setObjectName(QStringLiteral("alphaBox"));
     alphaBox_->setCheckable(true);
     alphaBox_->setChecked(false);
@@ -188,7 +208,7 @@ void TAgeDialog::BuildUi() {
     alphaForm->addRow(QStringLiteral("a-value"), Pair(aValue_, aValueError_));
     column->addWidget(alphaBox_);
 
-    internalBox_ = new QGroupBox(QStringLiteral("Feldspar: internal K and Rb"));
+    internalBox_ = new QGroupBox(QStringLiteral("Internal contents of the grains"));
     internalBox_->setObjectName(QStringLiteral("internalBox"));
     internalBox_->setCheckable(true);
     internalBox_->setChecked(false);
@@ -203,7 +223,37 @@ void TAgeDialog::BuildUi() {
     internalRbError_->setValue(100);
     internalForm->addRow(QStringLiteral("K (%)"), Pair(internalK_, internalKError_));
     internalForm->addRow(QStringLiteral("Rb (ppm)"), Pair(internalRb_, internalRbError_));
+    internalU_ = Number("internalUEdit", 10000.0, 3);
+    internalUError_ = Number("internalUErrorEdit", 10000.0, 3);
+    internalTh_ = Number("internalThEdit", 10000.0, 3);
+    internalThError_ = Number("internalThErrorEdit", 10000.0, 3);
+    internalUCheck_ = new QCheckBox(QStringLiteral("U (ppm)"));
+    internalUCheck_->setObjectName(QStringLiteral("internalUCheck"));
+    internalThCheck_ = new QCheckBox(QStringLiteral("Th (ppm)"));
+    internalThCheck_->setObjectName(QStringLiteral("internalThCheck"));
+    internalForm->addRow(internalUCheck_, Pair(internalU_, internalUError_));
+    internalForm->addRow(internalThCheck_, Pair(internalTh_, internalThError_));
     column->addWidget(internalBox_);
+
+    auto* measuredBox = new QGroupBox(QStringLiteral("Measured dose rates (Gy/ka, used as given)"));
+    auto* measuredForm = new QFormLayout(measuredBox);
+    const auto measuredRow = [&](const char* check, const QString& text, const char* value,
+                                 const char* error, QCheckBox*& box, QDoubleSpinBox*& v,
+                                 QDoubleSpinBox*& e) {
+        box = new QCheckBox(text);
+        box->setObjectName(QLatin1String(check));
+        v = Number(value, 100.0, 4);
+        e = Number(error, 100.0, 4);
+        measuredForm->addRow(box, Pair(v, e));
+        connect(box, &QCheckBox::toggled, this, [this] { UpdateEnabled(); });
+    };
+    measuredRow("gammaRateCheck", QStringLiteral("Gamma, in situ"), "gammaRateEdit",
+                "gammaRateErrorEdit", gammaRateCheck_, gammaRate_, gammaRateError_);
+    measuredRow("alphaRateCheck", QStringLiteral("Alpha"), "alphaRateEdit", "alphaRateErrorEdit",
+                alphaRateCheck_, alphaRate_, alphaRateError_);
+    measuredRow("betaRateCheck", QStringLiteral("Beta"), "betaRateEdit", "betaRateErrorEdit",
+                betaRateCheck_, betaRate_, betaRateError_);
+    column->addWidget(measuredBox);
 
     auto* cosmicBox = new QGroupBox(QStringLiteral("Cosmic dose rate"));
     auto* cosmicForm = new QFormLayout(cosmicBox);
@@ -222,10 +272,13 @@ void TAgeDialog::BuildUi() {
     density_ = Number("densityEdit", 5, 2);
     density_->setMinimum(0.5);
     density_->setValue(1.8);
-    cosmicForm->addRow(QStringLiteral("Latitude, longitude (°)"), Range(latitude_, longitude_));
+    depthError_ = Number("depthErrorEdit", 1000, 2);
+    densityError_ = Number("densityErrorEdit", 5, 2);
+    cosmicForm->addRow(QStringLiteral("Latitude (°)"), latitude_);
+    cosmicForm->addRow(QStringLiteral("Longitude (°)"), longitude_);
     cosmicForm->addRow(QStringLiteral("Altitude (m)"), altitude_);
-    cosmicForm->addRow(QStringLiteral("Depth (m)"), depth_);
-    cosmicForm->addRow(QStringLiteral("Density (g/cm³)"), density_);
+    cosmicForm->addRow(QStringLiteral("Depth (m)"), Pair(depth_, depthError_));
+    cosmicForm->addRow(QStringLiteral("Density (g/cm³)"), Pair(density_, densityError_));
     cosmic_ = Number("cosmicEdit", 10, 4);
     cosmicError_ = Number("cosmicErrorEdit", 10, 4);
     cosmicErrorTyped_ = new QCheckBox(QStringLiteral("Own uncertainty (else 10 %)"));
@@ -246,7 +299,8 @@ void TAgeDialog::BuildUi() {
     seed_->setObjectName(QStringLiteral("seedEdit"));
     seed_->setRange(0, 2147483647);
     seed_->setValue(1);
-    mcForm->addRow(QStringLiteral("Draws, seed"), Range(draws_, seed_));
+    mcForm->addRow(QStringLiteral("Draws"), draws_);
+    mcForm->addRow(QStringLiteral("Seed"), seed_);
     column->addWidget(mcBox);
     column->addStretch();
 
@@ -312,6 +366,12 @@ void TAgeDialog::BuildUi() {
     connect(cosmicMode_, &QComboBox::currentIndexChanged, this, [this] { UpdateEnabled(); });
     connect(cosmicErrorTyped_, &QCheckBox::toggled, this, [this] { UpdateEnabled(); });
     connect(units_, &QComboBox::currentIndexChanged, this, [this] { UpdateEnabled(); });
+    connect(internalUCheck_, &QCheckBox::toggled, this, [this] { UpdateEnabled(); });
+    connect(internalThCheck_, &QCheckBox::toggled, this, [this] { UpdateEnabled(); });
+    for (QDoubleSpinBox* box : {de_, deError_}) {
+        connect(box, &QDoubleSpinBox::valueChanged, this,
+                [this] { deSource_ = QStringLiteral("typed"); });
+    }
 }
 
 void TAgeDialog::UpdateEnabled() {
@@ -320,6 +380,18 @@ void TAgeDialog::UpdateEnabled() {
                        static_cast<QWidget*>(altitude_), static_cast<QWidget*>(depth_),
                        static_cast<QWidget*>(density_)}) {
         w->setEnabled(mode == kCosmicSite);
+    }
+    depthError_->setEnabled(mode == kCosmicSite);
+    densityError_->setEnabled(mode == kCosmicSite);
+    internalU_->setEnabled(internalUCheck_->isChecked());
+    internalUError_->setEnabled(internalUCheck_->isChecked());
+    internalTh_->setEnabled(internalThCheck_->isChecked());
+    internalThError_->setEnabled(internalThCheck_->isChecked());
+    for (auto [check, value, error] : {std::tuple{gammaRateCheck_, gammaRate_, gammaRateError_},
+                                       std::tuple{alphaRateCheck_, alphaRate_, alphaRateError_},
+                                       std::tuple{betaRateCheck_, betaRate_, betaRateError_}}) {
+        value->setEnabled(check->isChecked());
+        error->setEnabled(check->isChecked());
     }
     cosmic_->setEnabled(mode == kCosmicTyped);
     cosmicErrorTyped_->setEnabled(mode == kCosmicTyped);
@@ -333,21 +405,30 @@ void TAgeDialog::UpdateEnabled() {
     fromGrowth_->setEnabled(static_cast<bool>(doseSource_));
 }
 
-void TAgeDialog::SetEquivalentDoseSource(std::function<bool(double&, double&)> source) {
+void TAgeDialog::SetEquivalentDoseSource(TDoseSource source) {
     doseSource_ = std::move(source);
     UpdateEnabled();
 }
 
 void TAgeDialog::FromGrowthCurve() {
     double dose = 0.0, error = 0.0;
-    if (!doseSource_ || !doseSource_(dose, error)) {
+    std::string unit;
+    if (!doseSource_ || !doseSource_(dose, error, unit)) {
         ShowStatus(
             QStringLiteral("Growth-curve mode has no solution yet: type the equivalent dose."),
             true);
         return;
     }
-    de_->setValue(dose);
-    deError_->setValue(error);
+    TMeasured gray;
+    std::string message;
+    if (!EquivalentDoseInGray({dose, error}, unit, gray, message)) {
+        ShowStatus(FromStd(message), true);
+        return;
+    }
+    de_->setValue(gray.Value);
+    deError_->setValue(gray.Error);
+    deSource_ = QStringLiteral("growth curve, the last solution of growth-curve mode");
+    if (unit != "Gy") deSource_ += QStringLiteral(", converted from %1").arg(FromStd(unit));
     ShowStatus(QStringLiteral("Equivalent dose taken from the last growth-curve solution."), false);
 }
 
@@ -371,16 +452,31 @@ TDoseRateInputs TAgeDialog::Inputs() const {
     in.GrainSize = {grainMin_->value(), grainMax_->value()};
     in.HasEtch = etchBox_->isChecked();
     in.Etch = {etchMin_->value(), etchMax_->value()};
-    in.Water = {water_->value(), waterError_->value()};
+    in.Water = {water_->value() / 100.0, waterError_->value() / 100.0};
+    in.SourceCalibrationError = calibration_->value();
     in.HasAValue = alphaBox_->isChecked();
     in.AValue = {aValue_->value(), aValueError_->value()};
     in.HasInternalK = in.HasInternalRb = internalBox_->isChecked();
     in.InternalK = {internalK_->value(), internalKError_->value()};
     in.InternalRb = {internalRb_->value(), internalRbError_->value()};
+    in.HasInternalU = internalBox_->isChecked() && internalUCheck_->isChecked();
+    in.InternalU = {internalU_->value(), internalUError_->value()};
+    in.HasInternalTh = internalBox_->isChecked() && internalThCheck_->isChecked();
+    in.InternalTh = {internalTh_->value(), internalThError_->value()};
+    in.HasGammaRate = gammaRateCheck_->isChecked();
+    in.GammaRate = {gammaRate_->value(), gammaRateError_->value()};
+    in.HasAlphaRate = alphaRateCheck_->isChecked();
+    in.AlphaRate = {alphaRate_->value(), alphaRateError_->value()};
+    in.HasBetaRate = betaRateCheck_->isChecked();
+    in.BetaRate = {betaRate_->value(), betaRateError_->value()};
     const int mode = cosmicMode_->currentIndex();
     in.HasSite = mode == kCosmicSite;
     in.Site = {latitude_->value(), longitude_->value(), altitude_->value(), depth_->value(),
                density_->value()};
+    if (in.HasSite) {
+        in.DepthError = depthError_->value();
+        in.DensityError = densityError_->value();
+    }
     in.HasCosmic = mode == kCosmicTyped;
     in.Cosmic = cosmic_->value();
     in.HasCosmicError = in.HasCosmic && cosmicErrorTyped_->isChecked();
@@ -395,6 +491,7 @@ TAgeFileExtras TAgeDialog::Extras() const {
     extras.Sample = sample_->text().toStdString();
     extras.HasDe = true;
     extras.De = {de_->value(), deError_->value()};
+    extras.DeSource = deSource_.toStdString();
     return extras;
 }
 
@@ -422,12 +519,29 @@ void TAgeDialog::SetInputs(const TDoseRateInputs& in, const TAgeFileExtras& extr
     etchBox_->setChecked(in.HasEtch);
     etchMin_->setValue(in.Etch.Min);
     etchMax_->setValue(in.Etch.Max);
-    water_->setValue(in.Water.Value);
-    waterError_->setValue(in.Water.Error);
+    water_->setValue(in.Water.Value * 100.0);
+    waterError_->setValue(in.Water.Error * 100.0);
+    calibration_->setValue(in.SourceCalibrationError);
     alphaBox_->setChecked(in.HasAValue);
     aValue_->setValue(in.AValue.Value);
     aValueError_->setValue(in.AValue.Error);
-    internalBox_->setChecked(in.HasInternalK || in.HasInternalRb);
+    internalBox_->setChecked(in.HasInternalK || in.HasInternalRb || in.HasInternalU ||
+                             in.HasInternalTh);
+    internalUCheck_->setChecked(in.HasInternalU);
+    internalU_->setValue(in.InternalU.Value);
+    internalUError_->setValue(in.InternalU.Error);
+    internalThCheck_->setChecked(in.HasInternalTh);
+    internalTh_->setValue(in.InternalTh.Value);
+    internalThError_->setValue(in.InternalTh.Error);
+    gammaRateCheck_->setChecked(in.HasGammaRate);
+    gammaRate_->setValue(in.GammaRate.Value);
+    gammaRateError_->setValue(in.GammaRate.Error);
+    alphaRateCheck_->setChecked(in.HasAlphaRate);
+    alphaRate_->setValue(in.AlphaRate.Value);
+    alphaRateError_->setValue(in.AlphaRate.Error);
+    betaRateCheck_->setChecked(in.HasBetaRate);
+    betaRate_->setValue(in.BetaRate.Value);
+    betaRateError_->setValue(in.BetaRate.Error);
     if (in.HasInternalK) {
         internalK_->setValue(in.InternalK.Value);
         internalKError_->setValue(in.InternalK.Error);
@@ -444,6 +558,8 @@ void TAgeDialog::SetInputs(const TDoseRateInputs& in, const TAgeFileExtras& extr
     altitude_->setValue(in.Site.Altitude);
     depth_->setValue(in.Site.Depth);
     if (in.HasSite) density_->setValue(in.Site.Density);
+    depthError_->setValue(in.DepthError);
+    densityError_->setValue(in.DensityError);
     cosmic_->setValue(in.Cosmic);
     cosmicErrorTyped_->setChecked(in.HasCosmicError);
     cosmicError_->setValue(in.CosmicError);
@@ -453,6 +569,7 @@ void TAgeDialog::SetInputs(const TDoseRateInputs& in, const TAgeFileExtras& extr
     if (extras.HasDe) {
         de_->setValue(extras.De.Value);
         deError_->setValue(extras.De.Error);
+        deSource_ = extras.DeSource.empty() ? QStringLiteral("typed") : FromStd(extras.DeSource);
     }
     UpdateEnabled();
 }
@@ -470,11 +587,16 @@ bool TAgeDialog::Compute() {
     }
     result_ = result;
     hasResult_ = true;
-    ageLabel_->setText(QStringLiteral("Age: %1 ± %2 ka\nrandom %3 ka, systematic %4 ka")
-                           .arg(result.Age, 0, 'f', 2)
-                           .arg(result.ErrorTotal, 0, 'f', 2)
-                           .arg(result.ErrorRandom, 0, 'f', 2)
-                           .arg(result.ErrorSystematic, 0, 'f', 2));
+    const QLocale locale;
+    QString text =
+        QStringLiteral("Age: %1 ka\nrandom %2 ka, systematic %3 ka")
+            .arg(Shown(result.Age, result.ErrorTotal), locale.toString(result.ErrorRandom, 'f', 2),
+                 locale.toString(result.ErrorSystematic, 'f', 2));
+    const TMonteCarloSummary& mc = result.DoseRate.MonteCarlo;
+    if (result.DoseRate.HasMonteCarlo && mc.HasAge) {
+        text += QStringLiteral("\nMonte Carlo: %1 ka").arg(Shown(mc.Age.Value, mc.Age.Error));
+    }
+    ageLabel_->setText(text);
     report_->setPlainText(ReportText());
     ShowStatus(QString(), false);
     KeepInputs();
@@ -483,13 +605,13 @@ bool TAgeDialog::Compute() {
 
 QString TAgeDialog::ReportText() const {
     if (!hasResult_) return QString();
-    return FromStd(AgeReportText(sample_->text().toStdString(), Inputs(),
+    return FromStd(AgeReportText({sample_->text().toStdString(), deSource_.toStdString()}, Inputs(),
                                  {de_->value(), deError_->value()}, result_));
 }
 
 QString TAgeDialog::ReportCsv() const {
     if (!hasResult_) return QString();
-    return FromStd(AgeReportCsv(sample_->text().toStdString(), Inputs(),
+    return FromStd(AgeReportCsv({sample_->text().toStdString(), deSource_.toStdString()}, Inputs(),
                                 {de_->value(), deError_->value()}, result_));
 }
 
@@ -527,7 +649,8 @@ bool TAgeDialog::SaveReport(const QString& path, QString& error) const {
     return WriteFileAtomically(path, (csv ? ReportCsv() : ReportText()).toUtf8(), error);
 }
 
-// The inputs of the data file, kept beside it; the previous file becomes S12.age.~json.
+// The inputs of the data file, kept beside it after a computation; the previous file becomes
+// S12.age.~json.
 void TAgeDialog::KeepInputs() {
     if (dataFile_.isEmpty()) return;
     const QString side = SideFilePath(dataFile_);
@@ -543,11 +666,6 @@ void TAgeDialog::KeepInputs() {
     }
     QString error;
     if (!WriteFileAtomically(side, bytes, error)) ShowStatus(error, true);
-}
-
-void TAgeDialog::done(int result) {
-    KeepInputs();
-    QDialog::done(result);
 }
 
 void TAgeDialog::LoadInputsAsked() {

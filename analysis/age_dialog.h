@@ -1,9 +1,11 @@
 #pragma once
 // "Compute age": the dose-rate inputs of a sample, the equivalent dose (typed, or the last
 // solution of growth-curve mode), the dose-rate components and the age with its random,
-// systematic and total uncertainty, and a report to copy or save as text or CSV. The inputs
-// of a data file persist beside it (S12.DAT: S12.age.json, the previous one kept as
-// S12.age.~json).
+// systematic and total uncertainty, and a report to copy or save as text or CSV. Numbers are
+// typed and shown in the user's locale; the water content is typed in per cent of the dry
+// mass. The inputs of a data file are kept beside it when an age is computed (S12.DAT:
+// S12.age.json, the previous one kept as S12.age.~json); closing without computing writes
+// nothing.
 #include <QDialog>
 #include <QString>
 #include <functional>
@@ -31,9 +33,11 @@ public:
     static QString SideFilePath(const QString& dataFile);
 
     // Where the equivalent dose of "From growth curve" comes from: the last solution of
-    // growth-curve mode. The source returns false while there is none. Without a source the
-    // button stays disabled.
-    void SetEquivalentDoseSource(std::function<bool(double& dose, double& error)> source);
+    // growth-curve mode, with the unit of the source's dose rate ("Gy"). The source returns
+    // false while there is none. Without a source the button stays disabled. A dose in mGy,
+    // cGy or kGy is converted to Gy; one in any other unit is refused.
+    using TDoseSource = std::function<bool(double& dose, double& error, std::string& unit)>;
+    void SetEquivalentDoseSource(TDoseSource source);
 
     // The inputs as the dialog shows them, and setting them into the dialog.
     TDoseRateInputs Inputs() const;
@@ -52,8 +56,6 @@ public:
     // CSV when the name ends in .csv, text otherwise.
     bool SaveReport(const QString& path, QString& error) const;
 
-    void done(int result) override;
-
 signals:
     // The Help button: the window shows the help page of the age tools.
     void helpRequested();
@@ -71,7 +73,8 @@ private:
     void ShowStatus(const QString& text, bool error);
 
     QString dataFile_;
-    std::function<bool(double&, double&)> doseSource_;
+    TDoseSource doseSource_;
+    QString deSource_;  // where the equivalent dose shown came from
     TAgeResult result_;
     bool hasResult_ = false;
 
@@ -90,10 +93,17 @@ private:
                    *aValueError_ = nullptr;
     QDoubleSpinBox *internalK_ = nullptr, *internalKError_ = nullptr, *internalRb_ = nullptr,
                    *internalRbError_ = nullptr;
+    QCheckBox *internalUCheck_ = nullptr, *internalThCheck_ = nullptr;
+    QDoubleSpinBox *internalU_ = nullptr, *internalUError_ = nullptr, *internalTh_ = nullptr,
+                   *internalThError_ = nullptr;
+    QCheckBox *gammaRateCheck_ = nullptr, *alphaRateCheck_ = nullptr, *betaRateCheck_ = nullptr;
+    QDoubleSpinBox *gammaRate_ = nullptr, *gammaRateError_ = nullptr, *alphaRate_ = nullptr,
+                   *alphaRateError_ = nullptr, *betaRate_ = nullptr, *betaRateError_ = nullptr;
+    QDoubleSpinBox* calibration_ = nullptr;
     QComboBox* cosmicMode_ = nullptr;
     QDoubleSpinBox *latitude_ = nullptr, *longitude_ = nullptr, *altitude_ = nullptr,
                    *depth_ = nullptr, *density_ = nullptr, *cosmic_ = nullptr,
-                   *cosmicError_ = nullptr;
+                   *cosmicError_ = nullptr, *depthError_ = nullptr, *densityError_ = nullptr;
     QCheckBox* cosmicErrorTyped_ = nullptr;
     QSpinBox *draws_ = nullptr, *seed_ = nullptr;
     QLabel* ageLabel_ = nullptr;

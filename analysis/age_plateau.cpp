@@ -1,5 +1,6 @@
 #include "analysis/age_plateau.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -25,6 +26,7 @@ bool ComputeAgePlateau(const TPlateauArray& doses, const TDoseRateInputs& inputs
         return false;
     }
     const double relRate = plateau.DoseRate.TotalRandomError / rate;
+    plateau.CalibrationRelative = inputs.SourceCalibrationError / 100.0;
     plateau.Ages.reserve(doses.size());
     for (const TPlateauElement& d : doses) {
         TPlateauElement a = d;
@@ -47,7 +49,7 @@ bool WeightedMeanAge(const TAgePlateau& plateau, const TPlateauArray& doses, dou
     mean = TWeightedMeanAge{};
     if (fromX > toX) std::swap(fromX, toX);
     const double rate = plateau.DoseRate.Total.Value;
-    double sumW = 0.0, sumWA = 0.0;
+    double sumW = 0.0, sumWA = 0.0, sumError = 0.0;
     std::vector<std::pair<double, double>> used;  // age, weight
     for (std::size_t i = 0; i < plateau.Ages.size() && i < doses.size(); ++i) {
         const TPlateauElement& a = plateau.Ages[i];
@@ -58,6 +60,7 @@ bool WeightedMeanAge(const TAgePlateau& plateau, const TPlateauArray& doses, dou
         const double w = 1.0 / (error * error);
         sumW += w;
         sumWA += w * a.Value;
+        sumError += error;
         used.emplace_back(a.Value, w);
     }
     if (used.empty()) {
@@ -67,16 +70,25 @@ bool WeightedMeanAge(const TAgePlateau& plateau, const TPlateauArray& doses, dou
     }
     mean.Count = static_cast<int>(used.size());
     mean.Age = sumWA / sumW;
-    const double own = 1.0 / std::sqrt(sumW);
-    const double relRandom = plateau.DoseRate.TotalRandomError / rate;
-    const double relSystematic = plateau.DoseRate.TotalSystematicError / rate;
-    mean.ErrorRandom = std::hypot(own, mean.Age * relRandom);
-    mean.ErrorSystematic = std::fabs(mean.Age) * relSystematic;
-    mean.ErrorTotal = std::hypot(mean.ErrorRandom, mean.ErrorSystematic);
     if (mean.Count > 1) {
         double chi = 0.0;
         for (const auto& [age, w] : used) chi += w * (age - mean.Age) * (age - mean.Age);
         mean.Mswd = chi / (mean.Count - 1);
     }
+    // The channels of one glow curve (or the ROIs of one image) come from the same aliquots:
+    // their errors are not independent, and the standard error 1 / sqrt(sum w) would shrink
+    // with every channel added. The mean keeps the mean error of its channels instead; when
+    // the channels scatter more than their errors allow (MSWD above 1), the standard error
+    // inflated by sqrt(MSWD) is taken if it is larger.
+    mean.StandardError = 1.0 / std::sqrt(sumW);
+    mean.MeanChannelError = sumError / mean.Count;
+    const double own =
+        std::max(mean.MeanChannelError, mean.StandardError * std::sqrt(std::max(mean.Mswd, 1.0)));
+    const double relRandom = plateau.DoseRate.TotalRandomError / rate;
+    const double relSystematic =
+        std::hypot(plateau.DoseRate.TotalSystematicError / rate, plateau.CalibrationRelative);
+    mean.ErrorRandom = std::hypot(own, mean.Age * relRandom);
+    mean.ErrorSystematic = std::fabs(mean.Age) * relSystematic;
+    mean.ErrorTotal = std::hypot(mean.ErrorRandom, mean.ErrorSystematic);
     return true;
 }

@@ -5,7 +5,10 @@
 //
 // The dose rate's uncertainty is shared by every age of the plateau: it is left out of the
 // weights and added once to the mean (random part in quadrature with the mean's own error,
-// systematic part beside it), so that averaging many indexes does not shrink it.
+// systematic part beside it), so that averaging many indexes does not shrink it. The indexes
+// share their aliquots as well, so the mean's own error does not shrink with their number
+// either: it is the mean error of the averaged ages, or the standard error inflated by
+// sqrt(MSWD) when that is larger.
 #include <string>
 
 #include "analysis/dose_rate.h"
@@ -16,6 +19,7 @@ struct TAgePlateau {
     // XSpread and State as in the doses. Indexes without a valid dose keep their state and 0.
     TPlateauArray Ages;
     TDoseRateResult DoseRate;
+    double CalibrationRelative = 0.0;  // the source calibration's uncertainty, a fraction
 };
 
 // The ages of the valid doses (states 1, 3 and 4); false with a message when the dose rate is
@@ -26,8 +30,10 @@ bool ComputeAgePlateau(const TPlateauArray& doses, const TDoseRateInputs& inputs
 struct TWeightedMeanAge {
     int Count = 0;  // ages averaged
     double Age = 0.0;
-    double ErrorRandom = 0.0;      // the mean's own error and the dose rate's random part
-    double ErrorSystematic = 0.0;  // the dose rate's systematic part
+    double StandardError = 0.0;     // 1 / sqrt(sum of weights), for comparison
+    double MeanChannelError = 0.0;  // the mean error of the averaged ages
+    double ErrorRandom = 0.0;       // the mean's own error and the dose rate's random part
+    double ErrorSystematic = 0.0;   // the dose rate's systematic part
     double ErrorTotal = 0.0;
     double Mswd = 0.0;  // mean square of weighted deviates; 0 for a single age
 };

@@ -71,6 +71,28 @@ void CheckRange(TChecker& c, const char* key, const char* what, const TRange& r,
 
 }  // namespace
 
+bool EquivalentDoseInGray(const TMeasured& dose, const std::string& unit, TMeasured& gray,
+                          std::string& message) {
+    struct TUnit {
+        const char* Name;
+        double Gray;
+    };
+    static constexpr TUnit kUnits[] = {{"Gy", 1.0}, {"mGy", 1e-3}, {"cGy", 1e-2}, {"kGy", 1e3}};
+    for (const TUnit& u : kUnits) {
+        if (unit == u.Name) {
+            gray = {dose.Value * u.Gray, dose.Error * u.Gray};
+            return true;
+        }
+    }
+    message = unit.empty()
+                  ? "The equivalent dose has no unit: the file names no unit for the source's "
+                    "dose rate. Type the equivalent dose in Gy."
+                  : "The equivalent dose is in '" + unit +
+                        "', not in Gy: the source's dose rate in the file is not given in Gy. "
+                        "Type the equivalent dose in Gy.";
+    return false;
+}
+
 bool CheckDoseRateInputs(const TDoseRateInputs& in, std::string& message) {
     TChecker c;
     if (in.HasKActivity) {
@@ -121,9 +143,35 @@ bool CheckDoseRateInputs(const TDoseRateInputs& in, std::string& message) {
         c.NotNegative("internal_rb_error", "The uncertainty of the internal Rb content",
                       in.InternalRb.Error);
     }
-    if (c.Ok() && (in.HasInternalK || in.HasInternalRb) && !in.HasGrainSize) {
-        c.Refuse("The internal dose rate 'internal_k' needs the grain size 'grain_size'.");
+    if (in.HasInternalU) {
+        c.Within("internal_u", "The internal U content", in.InternalU.Value, 0.0, 10000.0);
+        c.NotNegative("internal_u_error", "The uncertainty of the internal U content",
+                      in.InternalU.Error);
     }
+    if (in.HasInternalTh) {
+        c.Within("internal_th", "The internal Th content", in.InternalTh.Value, 0.0, 10000.0);
+        c.NotNegative("internal_th_error", "The uncertainty of the internal Th content",
+                      in.InternalTh.Error);
+    }
+    if (c.Ok() && !in.HasGrainSize) {
+        const char* key = in.HasInternalK    ? "internal_k"
+                          : in.HasInternalRb ? "internal_rb"
+                          : in.HasInternalU  ? "internal_u"
+                          : in.HasInternalTh ? "internal_th"
+                                             : nullptr;
+        if (key != nullptr) {
+            c.Refuse(std::string("The internal dose rate '") + key +
+                     "' needs the grain size 'grain_size'.");
+        }
+    }
+    if (in.HasGammaRate)
+        c.Measured("gamma_rate", "gamma_rate_error", "The gamma dose rate", in.GammaRate);
+    if (in.HasAlphaRate)
+        c.Measured("alpha_rate", "alpha_rate_error", "The alpha dose rate", in.AlphaRate);
+    if (in.HasBetaRate)
+        c.Measured("beta_rate", "beta_rate_error", "The beta dose rate", in.BetaRate);
+    c.Within("source_calibration_error", "The uncertainty of the source calibration (%)",
+             in.SourceCalibrationError, 0.0, 100.0);
     if (c.Ok() && in.HasSite && in.HasCosmic) {
         c.Refuse(
             "Give either the site of the sample ('latitude', 'longitude', 'altitude', "
@@ -136,6 +184,13 @@ bool CheckDoseRateInputs(const TDoseRateInputs& in, std::string& message) {
         c.NotNegative("depth", "The depth", in.Site.Depth);
         c.Within("depth", "The depth", in.Site.Depth, 0.0, 1000.0);
         c.Within("density", "The overburden density", in.Site.Density, 0.5, 5.0);
+        c.Within("depth_error", "The uncertainty of the depth", in.DepthError, 0.0, 1000.0);
+        c.Within("density_error", "The uncertainty of the overburden density", in.DensityError, 0.0,
+                 5.0);
+    } else if (c.Ok() && (in.DepthError != 0.0 || in.DensityError != 0.0)) {
+        c.Refuse(std::string("The uncertainty '") +
+                 (in.DepthError != 0.0 ? "depth_error" : "density_error") +
+                 "' needs the site of the sample.");
     }
     if (in.HasCosmic) c.NotNegative("cosmic", "The cosmic dose rate", in.Cosmic);
     if (in.HasCosmicError) {
@@ -158,7 +213,9 @@ constexpr const char* kBeyondRangeMessage =
     "The inputs give a dose rate or an uncertainty too large to compute; check the contents "
     "and their uncertainties.";
 
-bool Finite(const TDoseRateValue& v) { return std::isfinite(v.Value) && std::isfinite(v.Error); }
+bool Finite(const TDoseRateValue& v) {
+    return std::isfinite(v.Value) && std::isfinite(v.Error);
+}
 
 bool AllFinite(const TDoseRateResult& r) {
     for (const TDoseRateValue* v : {&r.Alpha, &r.Beta, &r.Gamma, &r.Cosmic, &r.Internal, &r.Total})
@@ -166,7 +223,8 @@ bool AllFinite(const TDoseRateResult& r) {
     if (!std::isfinite(r.TotalRandomError) || !std::isfinite(r.TotalSystematicError)) return false;
     if (r.HasMonteCarlo) {
         const TMonteCarloSummary& m = r.MonteCarlo;
-        for (const TDoseRateValue* v : {&m.Alpha, &m.Beta, &m.Gamma, &m.Cosmic, &m.Internal, &m.Total})
+        for (const TDoseRateValue* v :
+             {&m.Alpha, &m.Beta, &m.Gamma, &m.Cosmic, &m.Internal, &m.Total})
             if (!Finite(*v)) return false;
     }
     return true;
@@ -174,7 +232,10 @@ bool AllFinite(const TDoseRateResult& r) {
 
 }  // namespace
 
-bool ComputeDoseRate(const TDoseRateInputs& inputs, TDoseRateResult& result, std::string& message) {
+namespace {
+
+bool DoseRateWithDraws(const TDoseRateInputs& inputs, const TMeasured* de, TDoseRateResult& result,
+                       std::string& message) {
     result = TDoseRateResult{};
     if (!CheckDoseRateInputs(inputs, message)) return false;
     const TDoseRateModel model = BuildDoseRateModel(inputs, result.Steps);
@@ -221,7 +282,13 @@ bool ComputeDoseRate(const TDoseRateInputs& inputs, TDoseRateResult& result, std
 
     if (inputs.MonteCarloDraws > 0) {
         result.HasMonteCarlo = true;
-        result.MonteCarlo = RunDoseRateMonteCarlo(model, inputs.MonteCarloDraws, inputs.Seed);
+        result.MonteCarlo = RunDoseRateMonteCarlo(model, inputs.MonteCarloDraws, inputs.Seed, de,
+                                                  inputs.SourceCalibrationError / 100.0);
+        if (result.MonteCarlo.HasAge && !Finite(result.MonteCarlo.Age)) {
+            result = TDoseRateResult{};
+            message = kBeyondRangeMessage;
+            return false;
+        }
     }
     // Each input is checked on its own, but uncertainties near the largest number overflow
     // once they are squared and summed; such a result would print as "inf".
@@ -231,6 +298,12 @@ bool ComputeDoseRate(const TDoseRateInputs& inputs, TDoseRateResult& result, std
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool ComputeDoseRate(const TDoseRateInputs& inputs, TDoseRateResult& result, std::string& message) {
+    return DoseRateWithDraws(inputs, nullptr, result, message);
 }
 
 bool ComputeAge(const TMeasured& de, const TDoseRateInputs& inputs, TAgeResult& result,
@@ -244,7 +317,7 @@ bool ComputeAge(const TMeasured& de, const TDoseRateInputs& inputs, TAgeResult& 
         message = "The uncertainty of the equivalent dose 'de_error' must not be negative.";
         return false;
     }
-    if (!ComputeDoseRate(inputs, result.DoseRate, message)) return false;
+    if (!DoseRateWithDraws(inputs, &de, result.DoseRate, message)) return false;
     const double rate = result.DoseRate.Total.Value;
     if (!(rate > 0.0)) {
         message = "The dose rate is zero: give the contents, the cosmic dose rate or both.";
@@ -254,8 +327,10 @@ bool ComputeAge(const TMeasured& de, const TDoseRateInputs& inputs, TAgeResult& 
     const double relDe = de.Error / de.Value;
     const double relRandom = result.DoseRate.TotalRandomError / rate;
     const double relSystematic = result.DoseRate.TotalSystematicError / rate;
+    const double relCalibration = inputs.SourceCalibrationError / 100.0;
     result.ErrorRandom = result.Age * std::sqrt(relDe * relDe + relRandom * relRandom);
-    result.ErrorSystematic = result.Age * relSystematic;
+    result.ErrorSystematic = result.Age * std::hypot(relSystematic, relCalibration);
+    result.ErrorCalibration = result.Age * relCalibration;
     result.ErrorTotal = std::hypot(result.ErrorRandom, result.ErrorSystematic);
     if (!std::isfinite(result.Age) || !std::isfinite(result.ErrorRandom) ||
         !std::isfinite(result.ErrorSystematic) || !std::isfinite(result.ErrorTotal)) {

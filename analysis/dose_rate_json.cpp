@@ -335,6 +335,40 @@ const std::map<std::string, TNumberSetter, std::less<>>& NumberMembers() {
              in.InternalRb.Value = v;
          }},
         {"internal_rb_error", [](auto& in, auto&, double v) { in.InternalRb.Error = v; }},
+        {"internal_u",
+         [](auto& in, auto&, double v) {
+             in.HasInternalU = true;
+             in.InternalU.Value = v;
+         }},
+        {"internal_u_error", [](auto& in, auto&, double v) { in.InternalU.Error = v; }},
+        {"internal_th",
+         [](auto& in, auto&, double v) {
+             in.HasInternalTh = true;
+             in.InternalTh.Value = v;
+         }},
+        {"internal_th_error", [](auto& in, auto&, double v) { in.InternalTh.Error = v; }},
+        {"gamma_rate",
+         [](auto& in, auto&, double v) {
+             in.HasGammaRate = true;
+             in.GammaRate.Value = v;
+         }},
+        {"gamma_rate_error", [](auto& in, auto&, double v) { in.GammaRate.Error = v; }},
+        {"alpha_rate",
+         [](auto& in, auto&, double v) {
+             in.HasAlphaRate = true;
+             in.AlphaRate.Value = v;
+         }},
+        {"alpha_rate_error", [](auto& in, auto&, double v) { in.AlphaRate.Error = v; }},
+        {"beta_rate",
+         [](auto& in, auto&, double v) {
+             in.HasBetaRate = true;
+             in.BetaRate.Value = v;
+         }},
+        {"beta_rate_error", [](auto& in, auto&, double v) { in.BetaRate.Error = v; }},
+        {"source_calibration_error",
+         [](auto& in, auto&, double v) { in.SourceCalibrationError = v; }},
+        {"depth_error", [](auto& in, auto&, double v) { in.DepthError = v; }},
+        {"density_error", [](auto& in, auto&, double v) { in.DensityError = v; }},
         {"latitude", [](auto& in, auto&, double v) { in.Site.Latitude = v; }},
         {"longitude", [](auto& in, auto&, double v) { in.Site.Longitude = v; }},
         {"altitude", [](auto& in, auto&, double v) { in.Site.Altitude = v; }},
@@ -408,13 +442,15 @@ bool ParseDoseRateInputsJson(std::string_view text, TDoseRateInputs& inputs, TAg
             }
             continue;
         }
-        if (key == "factors" || key == "attenuation" || key == "sample") {
+        if (key == "factors" || key == "attenuation" || key == "sample" || key == "de_source") {
             if (value.Type != TNode::String) {
                 message = "The member " + Quoted(key) + " of the inputs file must be a text.";
                 return false;
             }
             if (key == "sample") {
                 ex.Sample = value.Text;
+            } else if (key == "de_source") {
+                ex.DeSource = value.Text;
             } else if (key == "factors" ? !ParseConversionTable(value.Text, in.Factors)
                                         : !ParseBetaAttenuationTable(value.Text, in.Attenuation)) {
                 message = "The member " + Quoted(key) +
@@ -508,15 +544,25 @@ std::vector<TDoseRateInputField> DoseRateInputFields(const TDoseRateInputs& in) 
     if (in.HasAValue) measured("a_value", "a_value_error", in.AValue);
     if (in.HasInternalK) measured("internal_k", "internal_k_error", in.InternalK);
     if (in.HasInternalRb) measured("internal_rb", "internal_rb_error", in.InternalRb);
+    if (in.HasInternalU) measured("internal_u", "internal_u_error", in.InternalU);
+    if (in.HasInternalTh) measured("internal_th", "internal_th_error", in.InternalTh);
+    if (in.HasGammaRate) measured("gamma_rate", "gamma_rate_error", in.GammaRate);
+    if (in.HasAlphaRate) measured("alpha_rate", "alpha_rate_error", in.AlphaRate);
+    if (in.HasBetaRate) measured("beta_rate", "beta_rate_error", in.BetaRate);
     if (in.HasSite) {
         number("latitude", in.Site.Latitude);
         number("longitude", in.Site.Longitude);
         number("altitude", in.Site.Altitude);
         number("depth", in.Site.Depth);
         number("density", in.Site.Density);
+        if (in.DepthError != 0.0) number("depth_error", in.DepthError);
+        if (in.DensityError != 0.0) number("density_error", in.DensityError);
     }
     if (in.HasCosmic) number("cosmic", in.Cosmic);
     if (in.HasCosmicError) number("cosmic_error", in.CosmicError);
+    if (in.SourceCalibrationError != 0.0) {
+        number("source_calibration_error", in.SourceCalibrationError);
+    }
     if (in.MonteCarloDraws > 0) {
         number("mc", in.MonteCarloDraws);
         number("seed", static_cast<double>(in.Seed));
@@ -575,6 +621,9 @@ std::string DoseRateInputsJson(const TDoseRateInputs& inputs, const TAgeFileExtr
     if (extras != nullptr && extras->HasDe) {
         lines.push_back("\"de\": " + JsonNumber(extras->De.Value));
         lines.push_back("\"de_error\": " + JsonNumber(extras->De.Error));
+        if (!extras->DeSource.empty()) {
+            lines.push_back("\"de_source\": " + JsonText(extras->DeSource));
+        }
     }
     std::string out = "{\n";
     for (std::size_t i = 0; i < lines.size(); ++i) {

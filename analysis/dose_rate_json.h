@@ -7,10 +7,15 @@
 //    "factors": "guerin2011", "attenuation": "guerin2012-quartz",
 //    "grain_size": [90, 125], "etch": [8, 10], "water": 0.15, "water_error": 0.05,
 //    "a_value": 0.08, "a_value_error": 0.02, "internal_k": 12.5, "internal_k_error": 0.5,
-//    "internal_rb": 400, "internal_rb_error": 100,
+//    "internal_rb": 400, "internal_rb_error": 100, "internal_u": 0.3, "internal_u_error": 0.1,
+//    "internal_th": 1.0, "internal_th_error": 0.3,
+//    "gamma_rate": 0.9, "gamma_rate_error": 0.05, "alpha_rate": .., "beta_rate": .. (each with
+//    "..._error"), "source_calibration_error": 2,
 //    "latitude": 51.2, "longitude": 7.1, "altitude": 120, "depth": 1.5, "density": 1.8,
+//    "depth_error": 0.1, "density_error": 0.1,
 //    "cosmic": 0.15, "cosmic_error": 0.015, "mc": 10000, "seed": 1,
-//    "de": 42, "de_error": 2, "sample": "S12"}
+//    "de": 42, "de_error": 2, "de_source": "typed", "sample": "S12"}
+// "water" is a fraction of the dry mass (0.15 for 15 %).
 // null stands for an absent member. Unknown members, wrong types and malformed text are
 // refused with a message naming the place; nothing throws.
 #include <string>
@@ -23,6 +28,7 @@
 struct TAgeFileExtras {
     bool HasDe = false;
     TMeasured De;
+    std::string DeSource;  // where the equivalent dose came from, for the report
     std::string Sample;
 };
 

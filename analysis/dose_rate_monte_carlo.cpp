@@ -22,22 +22,36 @@ struct TRunning {
     }
 };
 
+// A draw of a non-negative quantity: normal, drawn again while below 0.
+double DrawNonNegative(double mean, double sigma, std::mt19937_64& engine,
+                       std::normal_distribution<double>& normal) {
+    if (!(sigma > 0.0)) return mean;
+    double v = mean + sigma * normal(engine);
+    for (int attempt = 0; attempt < 64 && v < 0.0; ++attempt) v = mean + sigma * normal(engine);
+    return v < 0.0 ? 0.0 : v;
+}
+
 }  // namespace
 
-// Each draw takes every uncertain input from its normal distribution, independently, and
-// evaluates the whole model, so inputs shared by several components stay correlated.
-TMonteCarloSummary RunDoseRateMonteCarlo(const TDoseRateModel& model, int draws,
-                                         std::uint64_t seed) {
+// Each draw takes every uncertain input from its (truncated) normal distribution,
+// independently, and evaluates the whole model, so inputs shared by several components stay
+// correlated.
+TMonteCarloSummary RunDoseRateMonteCarlo(const TDoseRateModel& model, int draws, std::uint64_t seed,
+                                         const TMeasured* de, double calibrationRelative) {
     std::mt19937_64 engine(seed);
     std::normal_distribution<double> normal(0.0, 1.0);
-    TRunning alpha, beta, gamma, cosmic, internal, total;
+    TRunning alpha, beta, gamma, cosmic, internal, total, age;
     std::array<double, kParamCount> x{};
     for (int n = 0; n < draws; ++n) {
         for (std::size_t i = 0; i < kParamCount; ++i) {
-            x[i] = model.Sigma[i] > 0.0 ? model.Mean[i] + model.Sigma[i] * normal(engine)
-                                        : model.Mean[i];
+            x[i] = DrawNonNegative(model.Mean[i], model.Sigma[i], engine, normal);
         }
         const TDoseRateComponents c = model.Evaluate(x);
+        if (de != nullptr) {
+            const double dose = DrawNonNegative(de->Value, de->Error, engine, normal) *
+                                DrawNonNegative(1.0, calibrationRelative, engine, normal);
+            if (c.Total > 0.0) age.Add(dose / c.Total);
+        }
         alpha.Add(c.Alpha);
         beta.Add(c.Beta);
         gamma.Add(c.Gamma);
@@ -54,5 +68,9 @@ TMonteCarloSummary RunDoseRateMonteCarlo(const TDoseRateModel& model, int draws,
     s.Cosmic = cosmic.Value();
     s.Internal = internal.Value();
     s.Total = total.Value();
+    if (de != nullptr) {
+        s.HasAge = true;
+        s.Age = age.Value();
+    }
     return s;
 }

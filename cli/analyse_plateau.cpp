@@ -99,7 +99,9 @@ std::string AgePlateauJson(const std::string& inputsFile,
            ",\"error_random\":" + JsonNumber(mean.ErrorRandom) +
            ",\"error_systematic\":" + JsonNumber(mean.ErrorSystematic) +
            ",\"error_total\":" + JsonNumber(mean.ErrorTotal) +
-           ",\"mswd\":" + JsonNumber(mean.Mswd) + "}";
+           ",\"mswd\":" + JsonNumber(mean.Mswd) +
+           ",\"standard_error\":" + JsonNumber(mean.StandardError) +
+           ",\"mean_channel_error\":" + JsonNumber(mean.MeanChannelError) + "}";
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/age_report.h"
 #include "analysis/dose_rate.h"
 #include "analysis/dose_rate_json.h"
 #include "cli/cli_support.h"
@@ -26,12 +27,19 @@ constexpr std::string_view kDoseRateOptions =
     "  --factors guerin2011|adamiec1998|liritzis2013|cresswell2018   (default guerin2011)\n"
     "  --grain-size MIN MAX (µm)  --attenuation guerin2012-quartz|guerin2012-feldspar|\n"
     "      mejdahl1979 (default guerin2012-quartz)  --etch MIN MAX (µm)\n"
-    "  --water W --water-error E  (fraction of the dry mass)\n"
-    "  --a-value A --a-value-error E  (fine grains: counts the alpha dose)\n"
+    "  --water W --water-error E  (fraction of the dry mass), or in per cent of the dry mass\n"
+    "      --water-percent P --water-error-percent E\n"
+    "  --a-value A --a-value-error E  (counts the alpha dose: whole for fine grains up to\n"
+    "      15 µm, attenuated for coarse grains, no external alpha when etched 20 µm or more)\n"
     "  --internal-k P [--internal-k-error E] --internal-rb PPM [--internal-rb-error E]\n"
+    "  --internal-u PPM [--internal-u-error E] --internal-th PPM [--internal-th-error E]\n"
+    "  --gamma-rate GY_KA [--gamma-rate-error E]  measured in situ, used as given\n"
+    "  --alpha-rate GY_KA, --beta-rate GY_KA (each with --...-error)  to the grains, as given\n"
     "  --latitude DEG --longitude DEG --altitude M --depth M --density G_CM3\n"
+    "      [--depth-error M --density-error G_CM3]\n"
     "      or --cosmic GY_KA [--cosmic-error E]  (10 % when no error is typed)\n"
-    "  --mc N --seed S  Monte Carlo draws for comparison\n"
+    "  --source-calibration-error PERCENT  the beta source's calibration (age, systematic)\n"
+    "  --mc N --seed S  Monte Carlo draws for comparison (inputs truncated at 0)\n"
     "  --inputs FILE.json  the sample's inputs file; options on the line override it\n";
 
 const std::string kDoseRateUsage =
@@ -43,10 +51,11 @@ const std::string kDoseRateUsage =
     std::string(kDoseRateOptions);
 
 const std::string kAgeUsage =
-    "usage: orvane-cli age --de GY --de-error E OPTIONS\n"
+    "usage: orvane-cli age --de GY --de-error E [--report] OPTIONS\n"
     "\n"
     "The age (ka) = equivalent dose / dose rate, with its random, systematic and total\n"
-    "uncertainty and the dose rate, as JSON. The options of the dose rate:\n"
+    "uncertainty and the dose rate, as JSON; with --report the readable report instead (every\n"
+    "input, values rounded to their uncertainty, the sources). The options of the dose rate:\n"
     "\n" +
     std::string(kDoseRateOptions);
 
@@ -112,6 +121,48 @@ const TNumberOption kNumberOptions[] = {
      }},
     {"--internal-rb-error",
      [](TDoseRateInputs& in, TMeasured&, double v) { in.InternalRb.Error = v; }},
+    {"--water-percent",
+     [](TDoseRateInputs& in, TMeasured&, double v) { in.Water.Value = v / 100.0; }},
+    {"--water-error-percent",
+     [](TDoseRateInputs& in, TMeasured&, double v) { in.Water.Error = v / 100.0; }},
+    {"--internal-u",
+     [](TDoseRateInputs& in, TMeasured&, double v) {
+         in.HasInternalU = true;
+         in.InternalU.Value = v;
+     }},
+    {"--internal-u-error",
+     [](TDoseRateInputs& in, TMeasured&, double v) { in.InternalU.Error = v; }},
+    {"--internal-th",
+     [](TDoseRateInputs& in, TMeasured&, double v) {
+         in.HasInternalTh = true;
+         in.InternalTh.Value = v;
+     }},
+    {"--internal-th-error",
+     [](TDoseRateInputs& in, TMeasured&, double v) { in.InternalTh.Error = v; }},
+    {"--gamma-rate",
+     [](TDoseRateInputs& in, TMeasured&, double v) {
+         in.HasGammaRate = true;
+         in.GammaRate.Value = v;
+     }},
+    {"--gamma-rate-error",
+     [](TDoseRateInputs& in, TMeasured&, double v) { in.GammaRate.Error = v; }},
+    {"--alpha-rate",
+     [](TDoseRateInputs& in, TMeasured&, double v) {
+         in.HasAlphaRate = true;
+         in.AlphaRate.Value = v;
+     }},
+    {"--alpha-rate-error",
+     [](TDoseRateInputs& in, TMeasured&, double v) { in.AlphaRate.Error = v; }},
+    {"--beta-rate",
+     [](TDoseRateInputs& in, TMeasured&, double v) {
+         in.HasBetaRate = true;
+         in.BetaRate.Value = v;
+     }},
+    {"--beta-rate-error", [](TDoseRateInputs& in, TMeasured&, double v) { in.BetaRate.Error = v; }},
+    {"--depth-error", [](TDoseRateInputs& in, TMeasured&, double v) { in.DepthError = v; }},
+    {"--density-error", [](TDoseRateInputs& in, TMeasured&, double v) { in.DensityError = v; }},
+    {"--source-calibration-error",
+     [](TDoseRateInputs& in, TMeasured&, double v) { in.SourceCalibrationError = v; }},
     {"--latitude", [](TDoseRateInputs& in, TMeasured&, double v) { in.Site.Latitude = v; }},
     {"--longitude", [](TDoseRateInputs& in, TMeasured&, double v) { in.Site.Longitude = v; }},
     {"--altitude", [](TDoseRateInputs& in, TMeasured&, double v) { in.Site.Altitude = v; }},
@@ -138,6 +189,9 @@ struct TParsed {
     TDoseRateInputs Inputs;
     TMeasured De;
     bool HasDe = false;
+    std::string DeSource;
+    std::string Sample;
+    bool Report = false;
 };
 
 // Reads the options (the inputs file first, the options on the line over it). Throws
@@ -170,7 +224,10 @@ bool ParseOptions(const std::vector<std::string>& args, bool age, TParsed& parse
         if (extras.HasDe) {
             parsed.HasDe = true;
             parsed.De = extras.De;
+            parsed.DeSource = extras.DeSource.empty() ? "inputs file " + path
+                                                      : extras.DeSource + " (inputs file)";
         }
+        parsed.Sample = extras.Sample;
     }
     int siteOptions = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -192,12 +249,19 @@ bool ParseOptions(const std::vector<std::string>& args, bool age, TParsed& parse
             value();
             continue;
         }
+        if (age && name == "--report") {
+            parsed.Report = true;
+            continue;
+        }
         bool done = false;
         for (const TNumberOption& option : kNumberOptions) {
             if (name != option.Name) continue;
             if (!age && (name == "--de" || name == "--de-error")) break;
             option.Set(parsed.Inputs, parsed.De, number());
-            if (name == "--de") parsed.HasDe = true;
+            if (name == "--de") {
+                parsed.HasDe = true;
+                parsed.DeSource = "typed";
+            }
             for (auto site : kSiteOptions) siteOptions += site == name ? 1 : 0;
             done = true;
             break;
@@ -304,6 +368,18 @@ void WriteSteps(TJsonWriter& json, const TDoseRateSteps& s) {
     WriteSeries(json, "beta_absorbed_fraction_error", s.Absorbed.Error);
     WriteSeries(json, "etch_factor", s.Etch.Value);
     WriteSeries(json, "etch_factor_error", s.Etch.Error);
+    WriteValue(json, "rb_absorbed_fraction", {s.RbAbsorbed.Value, s.RbAbsorbed.Error});
+    json.Member("fine_grains", s.FineGrains);
+    json.Key("alpha_fraction");
+    json.BeginObject();
+    WriteValue(json, "u", {s.AlphaU.Value, s.AlphaU.Error});
+    WriteValue(json, "th", {s.AlphaTh.Value, s.AlphaTh.Error});
+    json.EndObject();
+    json.Key("alpha_etch_factor");
+    json.BeginObject();
+    WriteValue(json, "u", {s.AlphaEtchU.Value, s.AlphaEtchU.Error});
+    WriteValue(json, "th", {s.AlphaEtchTh.Value, s.AlphaEtchTh.Error});
+    json.EndObject();
     json.Key("water_multiplier");
     json.BeginObject();
     json.Member("alpha", s.WaterAlpha);
@@ -373,6 +449,7 @@ void WriteDoseRate(TJsonWriter& json, const TDoseRateResult& r, const TDoseRateI
         WriteValue(json, "cosmic", r.MonteCarlo.Cosmic);
         WriteValue(json, "internal", r.MonteCarlo.Internal);
         WriteValue(json, "total", r.MonteCarlo.Total);
+        if (r.MonteCarlo.HasAge) WriteValue(json, "age", r.MonteCarlo.Age);
         json.EndObject();
     }
     WriteSteps(json, r.Steps);
@@ -414,12 +491,20 @@ int Run(const std::vector<std::string>& args, bool age) {
             std::cerr << "orvane-cli age: " << message << "\n";
             return kExitFailure;
         }
+        if (parsed.Report) {
+            std::cout << AgeReportText({parsed.Sample, parsed.DeSource}, parsed.Inputs, parsed.De,
+                                       result);
+            return kExitOk;
+        }
         json.BeginObject();
         json.Member("age_ka", result.Age);
         json.Member("error_random", result.ErrorRandom);
         json.Member("error_systematic", result.ErrorSystematic);
         json.Member("error_total", result.ErrorTotal);
+        json.Member("error_calibration", result.ErrorCalibration);
         WriteValue(json, "de", {parsed.De.Value, parsed.De.Error});
+        json.Member("de_source", parsed.DeSource);
+        json.Member("program_version", std::string(OrvaneVersion()));
         json.Key("dose_rate");
         json.BeginObject();
         WriteDoseRate(json, result.DoseRate, parsed.Inputs);

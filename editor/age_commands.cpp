@@ -16,8 +16,8 @@ const int kAgeHelp = 181;
 void OpenAgeDialog(TEditorShell& shell) {
     TEditorDocument& document = shell.Document();
     TAgeDialog dialog(document.FileName(), shell.Window());
-    dialog.SetEquivalentDoseSource([&document](double& dose, double& error) {
-        return document.LastEquivalentDose(dose, error);
+    dialog.SetEquivalentDoseSource([&document](double& dose, double& error, std::string& unit) {
+        return document.LastEquivalentDose(dose, error, unit);
     });
     QObject::connect(&dialog, &TAgeDialog::helpRequested, &dialog,
                      [&shell] { shell.ShowHelpContext(kAgeHelp); });

@@ -4,6 +4,7 @@
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -90,15 +91,15 @@ void TAgePlateauDialog::SetRange(double from, double to) {
 QString TAgePlateauDialog::MeanText() const {
     if (!hasMean_) return meanMessage_;
     const TWeightedMeanAge& m = mean_;
+    const QLocale locale;
+    const auto number = [&locale](double v) { return locale.toString(v, 'f', 2); };
     return QStringLiteral(
                "Weighted mean age: %1 \u00b1 %2 ka (random), \u00b1 %3 ka "
-               "(systematic), \u00b1 %4 ka in all; %5 results, MSWD %6")
-        .arg(m.Age, 0, 'f', 2)
-        .arg(m.ErrorRandom, 0, 'f', 2)
-        .arg(m.ErrorSystematic, 0, 'f', 2)
-        .arg(m.ErrorTotal, 0, 'f', 2)
-        .arg(m.Count)
-        .arg(m.Mswd, 0, 'f', 2);
+               "(systematic), \u00b1 %4 ka in all; %5 results, MSWD %6. The mean keeps the "
+               "mean error of its results (the standard error would be \u00b1 %7 ka): the "
+               "results share their aliquots.")
+        .arg(number(m.Age), number(m.ErrorRandom), number(m.ErrorSystematic), number(m.ErrorTotal),
+             locale.toString(m.Count), number(m.Mswd), number(m.StandardError));
 }
 
 void TAgePlateauDialog::UpdateMean() {

@@ -121,10 +121,17 @@ void TEditorDocument::SetLastPlateau(TLastPlateau plateau) {
     hasLastPlateau_ = true;
 }
 
-void TEditorDocument::SetLastEquivalentDose(double dose, double error) {
+void TEditorDocument::SetLastEquivalentDose(double dose, double error, const std::string& unit) {
     lastDose_ = dose;
     lastDoseError_ = error;
+    lastDoseUnit_ = unit;
     hasLastDose_ = true;
+}
+
+bool TEditorDocument::LastEquivalentDose(double& dose, double& error, std::string& unit) const {
+    if (!LastEquivalentDose(dose, error)) return false;
+    unit = lastDoseUnit_;
+    return true;
 }
 
 bool TEditorDocument::LastEquivalentDose(double& dose, double& error) const {

@@ -110,8 +110,10 @@ public:
     // --- The last equivalent dose -------------------------------------------------------
     // The equivalent dose (Gy) and its error of the last solution computed for the open file
     // (growth-curve mode records it); the age computation offers it. Forgotten with the file.
-    void SetLastEquivalentDose(double dose, double error);
+    // `unit`: the unit of the source's dose rate before its "/" ("Gy"), as the file gives it.
+    void SetLastEquivalentDose(double dose, double error, const std::string& unit = "Gy");
     bool LastEquivalentDose(double& dose, double& error) const;
+    bool LastEquivalentDose(double& dose, double& error, std::string& unit) const;
 
     // --- The last plateau of equivalent doses ------------------------------------------
     // The paleodose results of the last Range or All computation (growth-curve mode records
@@ -186,4 +188,5 @@ private:
     int32_t agePlateauIndex_ = 0;
     double lastDose_ = 0;
     double lastDoseError_ = 0;
+    std::string lastDoseUnit_;
 };

@@ -26,6 +26,15 @@
 
 namespace {
 
+// The unit of the doses the growth curve was fitted to: that of the first irradiated record
+// of the selection (the unit of its source's dose rate, before the "/").
+std::string DoseUnit(const TLookupTable& table) {
+    for (const TLookupRecord& record : table) {
+        if (record.InSelection && record.Irradiation.Dose > 0) return record.Irradiation.DoseUnit;
+    }
+    return "Gy";
+}
+
 constexpr const char* kNoValidRecords = "No valid records!";
 constexpr const char* kNoMethod = "No method was recognized by program!";
 constexpr const char* kLineEnd = "\r\n";
@@ -560,7 +569,9 @@ void TGrowthMode::Compute() {
     fit_ = s.Fit;
     panel_->AppendSolution(QString::fromStdString(s.Line));
     SendResult(true);
-    if (fit_.ResultCode == 0) shell_.Document().SetLastEquivalentDose(fit_.ED, fit_.EDError);
+    if (fit_.ResultCode == 0) {
+        shell_.Document().SetLastEquivalentDose(fit_.ED, fit_.EDError, DoseUnit(table_));
+    }
 }
 
 // "SA Regenerative" and "SA Additive" at the aliquot of the index: its own points, the
@@ -576,7 +587,9 @@ void TGrowthMode::ComputeSingleAliquot() {
     fit_ = s.Fit;
     panel_->AppendSolution(QString::fromStdString(s.Line));
     SendResult(true);
-    if (fit_.ResultCode == 0) shell_.Document().SetLastEquivalentDose(fit_.ED, fit_.EDError);
+    if (fit_.ResultCode == 0) {
+        shell_.Document().SetLastEquivalentDose(fit_.ED, fit_.EDError, DoseUnit(table_));
+    }
 }
 
 TSolution TGrowthMode::SolveSingleAliquot(int aliquot, std::string& error) {

@@ -59,10 +59,20 @@ TEST(DoseRateJson, WrittenFileReadsBackToTheSameInputs) {
     in.Cosmic = 0.1234567890123;
     in.HasCosmicError = true;
     in.CosmicError = 0.01;
+    in.HasInternalU = true;
+    in.InternalU = {0.4, 0.1};
+    in.HasInternalTh = true;
+    in.InternalTh = {1.2, 0.2};
+    in.HasGammaRate = true;
+    in.GammaRate = {0.85, 0.04};
+    in.HasBetaRate = true;
+    in.BetaRate = {1.3, 0.06};
+    in.SourceCalibrationError = 2.5;
     TAgeFileExtras extras;
     extras.Sample = "quote \" and \\ and\ttab";
     extras.HasDe = true;
     extras.De = {55.5, 3.25};
+    extras.DeSource = "growth curve";
     const std::string text = DoseRateInputsJson(in, &extras);
 
     TDoseRateInputs back;
@@ -74,6 +84,25 @@ TEST(DoseRateJson, WrittenFileReadsBackToTheSameInputs) {
     EXPECT_DOUBLE_EQ(back.Cosmic, in.Cosmic);
     EXPECT_TRUE(back.HasUActivity);
     EXPECT_DOUBLE_EQ(back.UActivity.Value, 30.9);
+    EXPECT_TRUE(back.HasInternalTh);
+    EXPECT_DOUBLE_EQ(back.InternalTh.Error, 0.2);
+    EXPECT_TRUE(back.HasGammaRate);
+    EXPECT_FALSE(back.HasAlphaRate);
+    EXPECT_DOUBLE_EQ(back.BetaRate.Value, 1.3);
+    EXPECT_DOUBLE_EQ(back.SourceCalibrationError, 2.5);
+    EXPECT_EQ(backExtras.DeSource, "growth curve");
+
+    // The site with the errors of its depth and density.
+    in = TDoseRateInputs{};
+    in.HasSite = true;
+    in.Site = {51.2, 7.1, 120, 1.5, 1.8};
+    in.DepthError = 0.1;
+    in.DensityError = 0.2;
+    ASSERT_TRUE(ParseDoseRateInputsJson(DoseRateInputsJson(in, nullptr), back, backExtras, message))
+        << message;
+    EXPECT_TRUE(back.HasSite);
+    EXPECT_DOUBLE_EQ(back.DepthError, 0.1);
+    EXPECT_DOUBLE_EQ(back.DensityError, 0.2);
 }
 
 TEST(DoseRateJson, MalformedOrUnknownContentIsRefusedAndChangesNothing) {

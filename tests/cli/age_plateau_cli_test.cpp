@@ -3,6 +3,7 @@
 // range picked, recomputed here from the printed doses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -46,7 +47,7 @@ TEST_F(AgePlateauCli, AgesAndTheirWeightedMeanOverTheChosenTemperatures) {
     const TJson& doses = json["plateau"];
     const TJson& ages = json["ages"];
     ASSERT_EQ(ages.items.size(), doses.items.size());
-    double sumW = 0, sumWA = 0;
+    double sumW = 0, sumWA = 0, sumSigma = 0;
     int count = 0;
     for (std::size_t i = 0; i < ages.items.size(); ++i) {
         const TJson& d = doses[i];
@@ -61,6 +62,7 @@ TEST_F(AgePlateauCli, AgesAndTheirWeightedMeanOverTheChosenTemperatures) {
         if (x < 300 || x > 350 || !(sigma > 0)) continue;
         sumW += 1 / (sigma * sigma);
         sumWA += a["value"].number / (sigma * sigma);
+        sumSigma += sigma;
         ++count;
     }
     const TJson& mean = json["mean_age"];
@@ -69,7 +71,14 @@ TEST_F(AgePlateauCli, AgesAndTheirWeightedMeanOverTheChosenTemperatures) {
     EXPECT_NEAR(mean["age_ka"].number, sumWA / sumW, 1e-9 * sumWA / sumW);
     // The plateau near 39 Gy over the dose rate.
     EXPECT_NEAR(mean["age_ka"].number * rate, 39.0, 3.0);
-    EXPECT_GT(mean["error_random"].number, 1 / std::sqrt(sumW));
+    // The channels share their aliquots: the mean keeps their mean error (or the standard
+    // error inflated by the scatter, when that is larger), never the bare standard error.
+    EXPECT_NEAR(mean["standard_error"].number, 1 / std::sqrt(sumW), 1e-9 / std::sqrt(sumW));
+    EXPECT_NEAR(mean["mean_channel_error"].number, sumSigma / count, 1e-9 * sumSigma / count);
+    const double own =
+        std::max(sumSigma / count,
+                 mean["standard_error"].number * std::sqrt(std::max(mean["mswd"].number, 1.0)));
+    EXPECT_GE(mean["error_random"].number, own * (1 - 1e-9));
 }
 
 TEST_F(AgePlateauCli, RefusalsNameWhatIsMissing) {

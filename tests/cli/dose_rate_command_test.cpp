@@ -108,6 +108,58 @@ TEST_F(DoseRateCommand, MonteCarloIsRepeatableForASeed) {
                 4 * json["total"]["error"].number / std::sqrt(2000.0));
 }
 
+// Water in per cent gives what the fraction gives; the new inputs reach the JSON.
+TEST_F(DoseRateCommand, WaterInPerCentAndTheNewInputs) {
+    const TRun fraction =
+        Run(With({"dose-rate"}, With(kSand, {"--water", "0.15", "--water-error", "0.05"})));
+    const TRun percent = Run(
+        With({"dose-rate"}, With(kSand, {"--water-percent", "15", "--water-error-percent", "5"})));
+    ASSERT_EQ(percent.status, 0) << percent.err;
+    EXPECT_EQ(fraction.out, percent.out);
+
+    const TRun run = Run(With(
+        {"dose-rate"},
+        With(
+            kSand,
+            {"--grain-size", "180",          "250", "--a-value",          "0.1",  "--a-value-error",
+             "0.02",         "--internal-u", "0.5", "--internal-th",      "1.5",  "--internal-rb",
+             "400",          "--gamma-rate", "0.9", "--gamma-rate-error", "0.05", "--latitude",
+             "51",           "--longitude",  "7",   "--altitude",         "100",  "--depth",
+             "1.5",          "--density",    "1.8", "--depth-error",      "0.2",  "--density-error",
+             "0.1"})));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const TJson json = TJsonReader::Parse(run.out);
+    EXPECT_DOUBLE_EQ(json["gamma"]["value"].number, 0.9);
+    EXPECT_DOUBLE_EQ(json["inputs"]["internal_th"].number, 1.5);
+    EXPECT_DOUBLE_EQ(json["inputs"]["depth_error"].number, 0.2);
+    EXPECT_FALSE(json["steps"]["fine_grains"].boolean);
+    const double reach = json["steps"]["alpha_fraction"]["u"]["value"].number;
+    EXPECT_GT(reach, 0.05);
+    EXPECT_LT(reach, 0.2);
+    EXPECT_GT(json["steps"]["rb_absorbed_fraction"]["value"].number, 0.6);
+}
+
+TEST_F(DoseRateCommand, AgeWithCalibrationMonteCarloAndReport) {
+    const auto args =
+        With({"age", "--de", "50", "--de-error", "2"},
+             With(kSand, {"--source-calibration-error", "3", "--mc", "2000", "--cosmic", "0.15"}));
+    const TRun run = Run(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const TJson json = TJsonReader::Parse(run.out);
+    const double age = json["age_ka"].number;
+    EXPECT_NEAR(json["error_calibration"].number, 0.03 * age, 1e-9 * age);
+    EXPECT_EQ(json["de_source"].text, "typed");
+    EXPECT_FALSE(json["program_version"].text.empty());
+    EXPECT_NEAR(json["dose_rate"]["monte_carlo"]["age"]["value"].number, age,
+                4 * json["error_total"].number / std::sqrt(2000.0) + 0.01 * age);
+    const TRun report = Run(With(args, {"--report"}));
+    ASSERT_EQ(report.status, 0) << report.err;
+    EXPECT_NE(report.out.find("Equivalent dose: 50 ± 2 Gy (typed)"), std::string::npos)
+        << report.out;
+    EXPECT_NE(report.out.find("Monte Carlo age"), std::string::npos);
+    EXPECT_NE(report.out.find("Durcan"), std::string::npos);
+}
+
 TEST_F(DoseRateCommand, BadInputsAreRefusedAndNothingIsWritten) {
     const std::string badFile = Write("bad.json", "{\"k\": 1.2, \"potassium\": 3}");
     struct TCase {
@@ -134,6 +186,10 @@ TEST_F(DoseRateCommand, BadInputsAreRefusedAndNothingIsWritten) {
          1, "none.json"},
         {With({"age"}, kSand), 2, "--de"},
         {With({"age", "--de", "-3"}, kSand), 1, "'de'"},
+        {With({"dose-rate"}, With(kSand, {"--depth-error", "0.2"})), 1, "'depth_error'"},
+        {With({"dose-rate"}, With(kSand, {"--source-calibration-error", "-1"})), 1,
+         "'source_calibration_error'"},
+        {With({"dose-rate"}, With(kSand, {"--report"})), 2, "--report"},
     };
     for (const TCase& c : cases) {
         std::string line;

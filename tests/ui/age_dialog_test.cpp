@@ -1,6 +1,9 @@
 // "Compute age" on a real dialog offscreen: an age from typed inputs, the inputs kept beside
-// the data file and read back, the equivalent dose from the growth-curve hook, refusals
-// shown instead of a result, and the report saved as text and CSV.
+// the data file and read back (and nothing written when closed without computing), the
+// equivalent dose from the growth-curve hook in Gy or refused, refusals shown instead of a
+// result, water typed in per cent, measured dose rates, the report saved as text and CSV, and
+// numbers typed and shown under a comma-decimal locale.
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -16,6 +19,7 @@
 #include <cmath>
 
 #include "analysis/age_dialog.h"
+#include "analysis/age_report.h"
 
 class AgeDialogTest : public QObject {
     Q_OBJECT
@@ -68,10 +72,15 @@ private slots:
         QVERIFY(std::abs(dialog.Result().DoseRate.Total.Value - rate) < 1e-9);
         QVERIFY(std::abs(dialog.Result().Age - 42 / rate) < 1e-9);
         const QString label = Find<QLabel>(dialog, "ageLabel")->text();
-        QVERIFY2(label.contains(QStringLiteral("15.11 ± ")), qPrintable(label));
+        const QString shown =
+            QString::fromStdString(FormatMeasured(dialog.Result().Age, dialog.Result().ErrorTotal))
+                .replace('.', QLocale().decimalPoint());
+        QVERIFY2(label.contains(QStringLiteral("Age: ") + shown + QStringLiteral(" ka")),
+                 qPrintable(label));
+        QVERIFY(shown.startsWith(QStringLiteral("15")));
         QVERIFY(label.contains(QStringLiteral("random")) && label.contains("systematic"));
         const QString report = Find<QPlainTextEdit>(dialog, "reportView")->toPlainText();
-        QVERIFY(report.contains(QStringLiteral("Total dose rate: 2.78 ± ")));
+        QVERIFY2(report.contains(QStringLiteral("Total dose rate: 2.78 ± ")), qPrintable(report));
         QVERIFY(report.contains(QStringLiteral("Guérin et al. (2011)")));
 
         QImage shot = dialog.grab().toImage();
@@ -127,9 +136,12 @@ private slots:
         auto* button = Find<QPushButton>(dialog, "fromGrowthButton");
         QVERIFY(!button->isEnabled());
         bool solved = false;
-        dialog.SetEquivalentDoseSource([&](double& dose, double& error) {
-            dose = 37.5;
+        std::string unit = "Gy";
+        double given = 37.5;
+        dialog.SetEquivalentDoseSource([&](double& dose, double& error, std::string& u) {
+            dose = given;
             error = 1.25;
+            u = unit;
             return solved;
         });
         QVERIFY(button->isEnabled());
@@ -139,6 +151,80 @@ private slots:
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(Find<QDoubleSpinBox>(dialog, "deEdit")->value(), 37.5);
         QCOMPARE(Find<QDoubleSpinBox>(dialog, "deErrorEdit")->value(), 1.25);
+        QVERIFY(dialog.Extras().DeSource.find("growth curve") != std::string::npos);
+        // A dose in mGy is converted; one in seconds is refused and the typed dose stays.
+        unit = "mGy";
+        given = 42500;
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(Find<QDoubleSpinBox>(dialog, "deEdit")->value(), 42.5);
+        QVERIFY(dialog.Extras().DeSource.find("converted from mGy") != std::string::npos);
+        unit = "s";
+        Type(dialog, "deEdit", 40);
+        QCOMPARE(dialog.Extras().DeSource, std::string("typed"));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(Find<QDoubleSpinBox>(dialog, "deEdit")->value(), 40.0);
+        QVERIFY(Find<QLabel>(dialog, "statusLabel")->text().contains("not in Gy"));
+    }
+
+    void closingWithoutComputingWritesNothing() {
+        QTemporaryDir dir;
+        TAgeDialog dialog(dir.filePath("S12.DAT"));
+        dialog.show();
+        TypeSand(dialog);
+        dialog.reject();
+        QVERIFY(!QFile::exists(dir.filePath("S12.age.json")));
+    }
+
+    // Typing 15 means 15 % of the dry mass; the inputs file keeps the fraction.
+    void waterIsTypedInPerCent() {
+        TAgeDialog dialog{QString()};
+        TypeSand(dialog);
+        Type(dialog, "waterEdit", 15);
+        Type(dialog, "waterErrorEdit", 5);
+        QCOMPARE(dialog.Inputs().Water.Value, 0.15);
+        QCOMPARE(dialog.Inputs().Water.Error, 0.05);
+        TDoseRateInputs in = dialog.Inputs();
+        in.Water = {0.1, 0.02};
+        dialog.SetInputs(in, TAgeFileExtras{});
+        QCOMPARE(Find<QDoubleSpinBox>(dialog, "waterEdit")->value(), 10.0);
+        QCOMPARE(Find<QDoubleSpinBox>(dialog, "waterErrorEdit")->value(), 2.0);
+    }
+
+    // Pairs of value and uncertainty read "±"; no field pair reads "to".
+    void pairsReadPlusMinusAndMeasuredRatesAreUsed() {
+        TAgeDialog dialog{QString()};
+        for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+            QVERIFY2(label->text() != QStringLiteral("to"), "a pair reads 'to'");
+        }
+        TypeSand(dialog);
+        Find<QCheckBox>(dialog, "gammaRateCheck")->setChecked(true);
+        Type(dialog, "gammaRateEdit", 0.9);
+        Type(dialog, "gammaRateErrorEdit", 0.05);
+        Find<QComboBox>(dialog, "cosmicCombo")->setCurrentIndex(1);
+        Type(dialog, "depthEdit", 1.5);
+        Type(dialog, "depthErrorEdit", 0.2);
+        Type(dialog, "calibrationEdit", 3);
+        QVERIFY(dialog.Compute());
+        QCOMPARE(dialog.Result().DoseRate.Gamma.Value, 0.9);
+        QCOMPARE(dialog.Inputs().DepthError, 0.2);
+        QVERIFY(std::abs(dialog.Result().ErrorCalibration - 0.03 * dialog.Result().Age) < 1e-9);
+    }
+
+    // Under a comma-decimal locale the fields take "0,05" and the age reads "15,1"; the
+    // report, a document saved to files, keeps its decimal points.
+    void commaDecimalLocale() {
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        {
+            TAgeDialog dialog{QString()};
+            TypeSand(dialog);
+            QCOMPARE(Find<QDoubleSpinBox>(dialog, "kErrorEdit")->text(), QStringLiteral("0,0500"));
+            QVERIFY(dialog.Compute());
+            const QString label = Find<QLabel>(dialog, "ageLabel")->text();
+            QVERIFY2(label.contains(QStringLiteral("Age: 15,")), qPrintable(label));
+            QVERIFY(dialog.ReportText().contains(QStringLiteral("Total dose rate: 2.78 ± ")));
+        }
+        QLocale::setDefault(before);
     }
 
     void helpButtonAsksForTheHelpPage() {
