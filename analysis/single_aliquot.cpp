@@ -237,9 +237,7 @@ std::string RunText(const TLookupRecord& e) {
 }
 
 std::string SecondsText(double seconds) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.2f", seconds);
-    return buffer;
+    return NumberFixed(seconds, 2);
 }
 
 }  // namespace
