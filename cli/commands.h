@@ -18,3 +18,4 @@ int RunDoseRateCommand(const std::vector<std::string>& args);
 int RunAgeCommand(const std::vector<std::string>& args);
 int RunAnalyseCommand(const std::vector<std::string>& args);
 int RunFadingCommand(const std::vector<std::string>& args);
+int RunImportCommand(const std::vector<std::string>& args);

@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     if (command == "dose-rate") return RunDoseRateCommand(args);
     if (command == "age") return RunAgeCommand(args);
     if (command == "fading") return RunFadingCommand(args);
+    if (command == "import") return RunImportCommand(args);
 #ifdef ORVANE_CLI_PLOT
     SetGrowthPlotWriter(&WriteGrowthPlot);
     SetPlateauPlotWriter(&WritePaleodosePlot);

@@ -64,4 +64,7 @@ public:
     // Called by a step run on `opened(true)` that failed after showing its error: the rest
     // of Open is not carried out, so the file stays open with its file commands disabled.
     virtual void AbandonOpen() = 0;
+    // Opens a record file as "Open" does (asking to save a changed file first); false when it
+    // was not opened.
+    virtual bool OpenFile(const QString& path) = 0;
 };

@@ -23,6 +23,7 @@
 #include "editor/bin_data_grid.h"
 #include "editor/bin_data_model.h"
 #include "editor/curve_tool_commands.h"
+#include "editor/import_command.h"
 #include "editor/fading_mode.h"
 #include "editor/growth_mode.h"
 #include "editor/help_window.h"
@@ -82,6 +83,7 @@ TMainWindow::TMainWindow(TSettingsStore& settings, TUserPrompts* prompts, QWidge
     roiDialog_ = InstallRoiCommands(*this);
     InstallAgeCommands(*this);
     InstallCurveToolCommands(*this);
+    InstallImportCommand(*this);
     InstallGraphCommands(*this);
     modes_ = new TModeSwitcher(*this, *document_, this);
     modes_->Register(std::make_unique<TSubtractMode>(*this));

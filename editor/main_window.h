@@ -98,7 +98,7 @@ public:
 
     // --- File commands (also reachable through the actions) ---
     // Each returns false when the command was cancelled or failed (after showing the error).
-    bool OpenFile(const QString& path);
+    bool OpenFile(const QString& path) override;
     bool CloseFile();  // asks "Save changed data?" when needed
     bool SaveFile();
     bool SaveFileAs(const QString& path);

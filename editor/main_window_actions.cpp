@@ -21,8 +21,7 @@ namespace {
 
 // Commands without behaviour yet, which no mode enables: disabled, and their status tip says
 // so.
-constexpr TActionId kNotAvailable[] = {TActionId::FileMerge, TActionId::ToolsConvert,
-                                       TActionId::ConfigSaveColumns};
+constexpr TActionId kNotAvailable[] = {TActionId::FileMerge, TActionId::ConfigSaveColumns};
 
 }  // namespace
 

@@ -17,6 +17,8 @@ public:
     std::deque<QString> openNames;    // empty: the dialog is cancelled
     std::deque<QString> saveNames;
     std::deque<bool> confirmAnswers;  // empty: No
+    std::deque<QString> textAnswers;  // empty: Cancel
+    QStringList textQuestions;        // the labels AskText showed
     int saveQuestions = 0;
     QStringList questions;  // the questions Confirm was asked
     QStringList errors;
@@ -54,6 +56,15 @@ public:
         const bool yes = confirmAnswers.front();
         confirmAnswers.pop_front();
         return yes;
+    }
+
+    std::optional<QString> AskText(QWidget*, const QString&, const QString& label,
+                                   const QString&) override {
+        textQuestions << label;
+        if (textAnswers.empty()) return std::nullopt;
+        QString text = textAnswers.front();
+        textAnswers.pop_front();
+        return text;
     }
 
 private:

@@ -1,6 +1,8 @@
 #include "editor/user_prompts.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -69,6 +71,15 @@ QString TDialogPrompts::AppendFileName(QWidget* parent, const QString& title,
                                        const QString& proposed, const QString& filter,
                                        const QString& defaultSuffix) {
     return AskFileToWrite(parent, title, proposed, filter, defaultSuffix, false);
+}
+
+std::optional<QString> TDialogPrompts::AskText(QWidget* parent, const QString& title,
+                                               const QString& label, const QString& initial) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent, title, label, QLineEdit::Normal, initial, &ok);
+    if (!ok) return std::nullopt;
+    return text;
 }
 
 bool TDialogPrompts::Confirm(QWidget* parent, const QString& title, const QString& question) {

@@ -2,6 +2,7 @@
 // The questions the main window asks the user: message boxes and file dialogs. The window
 // asks through this seam so that tests can answer in place of a person.
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -37,6 +38,12 @@ public:
                          const QString& /*question*/) {
         return false;
     }
+    // A line of text the user types, with OK and Cancel; nullopt for Cancel. Unless a seam
+    // answers it, the answer is Cancel.
+    virtual std::optional<QString> AskText(QWidget* /*parent*/, const QString& /*title*/,
+                                           const QString& /*label*/, const QString& /*initial*/) {
+        return std::nullopt;
+    }
 };
 
 // The seam as the user sees it: QMessageBox and QFileDialog.
@@ -52,6 +59,8 @@ public:
     QString AppendFileName(QWidget* parent, const QString& title, const QString& proposed,
                            const QString& filter, const QString& defaultSuffix) override;
     bool Confirm(QWidget* parent, const QString& title, const QString& question) override;
+    std::optional<QString> AskText(QWidget* parent, const QString& title, const QString& label,
+                                   const QString& initial) override;
 
 private:
     static QString AskFileToWrite(QWidget* parent, const QString& title, const QString& proposed,

@@ -7,7 +7,9 @@
 #include "record_store/bin_data_set.h"
 #include "record_store/curve_elements.h"
 #include "record_store/editor_error.h"
+#include "import/binx_writer.h"
 #include "record_store/file_names.h"
+#include "tools/sample_sar.h"
 
 namespace fs = std::filesystem;
 
@@ -116,8 +118,10 @@ void WriteSampleRecords(const std::string& recordPath, const std::string& schema
 }
 
 std::vector<std::string> SampleFileNames() {
-    return {"DAT.sch", "OV_DAT.INI", "S12.DAT", "S12.SUB",    "SAD.sch", "OV_SAD.INI",
-            "S12.SAD", "S12.SAB",    "DAS.sch", "OV_DAS.INI", "S12.DAS"};
+    return {"DAT.sch",   "OV_DAT.INI",        "S12.DAT",          "S12.SUB",
+            "SAD.sch",   "OV_SAD.INI",        "S12.SAD",          "S12.SAB",
+            "DAS.sch",   "OV_DAS.INI",        "S12.DAS",          "SAR12.DAT",
+            "SAR12.SUB", "SAR12.DAS",         "SAR12-reader.binx", "SAR12G-reader.bin"};
 }
 
 void MakeSample(const std::string& dir) {
@@ -144,4 +148,14 @@ void MakeSample(const std::string& dir) {
                SchemaTextOf(DasSampleFields(), "Sample data S12: single-grain files .DAS"));
     WriteBytes(base + "OV_DAS.INI", FlowLayoutText(DasSampleFields()));
     WriteSampleRecords(base + "S12.DAS", base + "DAS.sch", DasSampleFields(), SimulateDasRecords());
+
+    // The realistic SAR measurement: our records and the reader's files of the same truth.
+    WriteSampleRecords(base + "SAR12.DAT", base + "DAT.sch", DatSampleFields(), SarDatRecords());
+    WriteSampleRecords(base + "SAR12.DAS", base + "DAS.sch", DasSampleFields(), SarDasRecords());
+    const auto writeBinx = [&](const std::string& name, bool singleGrain) {
+        const std::vector<uint8_t> bytes = EncodeBinxFile(SarBinxRecords(singleGrain));
+        WriteBytes(base + name, std::string(bytes.begin(), bytes.end()));
+    };
+    writeBinx("SAR12-reader.binx", false);
+    writeBinx("SAR12G-reader.bin", true);
 }

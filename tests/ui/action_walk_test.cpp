@@ -44,7 +44,7 @@ private slots:
     void commandsWithoutBehaviourAreDisabledAndSaySo() {
         QVERIFY(form_->OpenFile(Dat()));
         for (TActionId id :
-             {TActionId::FileMerge, TActionId::ToolsConvert, TActionId::ConfigSaveColumns}) {
+             {TActionId::FileMerge, TActionId::ConfigSaveColumns}) {
             QAction* a = form_->Action(id);
             QVERIFY2(!a->isEnabled(), ActionDef(id).name);
             QCOMPARE(a->statusTip(), QStringLiteral("Not available in this version."));
