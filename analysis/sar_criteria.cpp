@@ -76,7 +76,8 @@ TSarCriteria EvaluateSarCriteria(const std::vector<TSarSignal>& ms, double testD
     c.ExceedsMaxDose = dose && c.MaxRegenerationDose > 0 && fit.ED > c.MaxRegenerationDose;
 
     bool recycling = true;
-    for (double r : c.RecyclingRatios) recycling = recycling && Within(std::abs(r - 1), t.Recycling);
+    for (double r : c.RecyclingRatios)
+        recycling = recycling && Within(std::abs(r - 1), t.Recycling);
     if (!recycling) c.Failed.push_back(kCriterionRecycling);
     if (c.Recuperation && !Within(*c.Recuperation, t.Recuperation))
         c.Failed.push_back(kCriterionRecuperation);

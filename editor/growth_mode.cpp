@@ -575,8 +575,17 @@ void TGrowthMode::ComputeSingleAliquot() {
     PrepareResultViewer();
     fit_ = s.Fit;
     panel_->AppendSolution(QString::fromStdString(s.Line));
+    AppendCriteria(s);
     SendResult(true);
     if (fit_.ResultCode == 0) shell_.Document().SetLastEquivalentDose(fit_.ED, fit_.EDError);
+}
+
+// The rejection criteria of a SAR solution, on the line after it.
+void TGrowthMode::AppendCriteria(const TSolution& s) {
+    if (!s.Criteria) return;
+    const char point = QLocale().decimalPoint().at(0).toLatin1();
+    panel_->AppendSolution(QStringLiteral("    Criteria: ") +
+                           QString::fromStdString(SarCriteriaText(*s.Criteria, point ? point : '.')));
 }
 
 TSolution TGrowthMode::SolveSingleAliquot(int aliquot, std::string& error) {
@@ -600,6 +609,7 @@ TSolution TGrowthMode::SolveSingleAliquot(int aliquot, std::string& error) {
         if (!report.warnings.empty())
             shell_.SetModeStatus(QString::fromStdString(report.warnings.front()));
         s = ComputeSarSolution(points_, disk, panel_->FitOptions(), report.ncf, report.notes);
+        AttachSarCriteria(s, report, saLimits_.criteria);
     } else {
         points_ = BuildSaaGrowthPoints(table_, disk, Device());
         s = ComputeSaaSolution(points_, platter_, disk, table_, panel_->DepletionObject(),

@@ -141,6 +141,7 @@ private:
     void UpdateCommands();
     // Range and All (growth_mode_plateau.cpp).
     void ComputeRange();
+    void AppendCriteria(const TSolution& solution);
     void RangeStep(TPlateauRun& run);
     void RangeFinished(TPlateauRun& run);
     void SendPlateau();

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -68,6 +69,40 @@ TSaLimitsWidget::TSaLimitsWidget(QWidget* parent)
     for (int n = 4; n < 8; ++n) numIO_[n]->setParent(tlLimits_);
     grid->addWidget(tlLimits_, 1, 4, 2, 1);
     connect(normalization_, &QButtonGroup::idClicked, this, [this] { UpdateVisibility(); });
+
+    // The thresholds of the SAR rejection criteria, in percent.
+    auto* criteria = new QGroupBox(QStringLiteral(" Rejection criteria "), this);
+    criteria->setObjectName(QStringLiteral("GroupBoxCriteria"));
+    auto* c = new QGridLayout(criteria);
+    c->setContentsMargins(4, 2, 4, 2);
+    const struct {
+        const char* name;
+        const char* label;
+        const char* tip;
+    } thresholds[] = {
+        {"CriteriaRecycling", "Recycling \u00b1", "Fails when |recycling ratio - 1| exceeds it"},
+        {"CriteriaRecuperation", "Recuperation", "Fails when the 0 Gy regeneration's Lx/Tx "
+                                                 "over the natural's exceeds it"},
+        {"CriteriaTestDose", "Test dose error", "Fails when the natural test dose's relative "
+                                                "error exceeds it"},
+        {"CriteriaPalaeodose", "Dose error", "Fails when the dose's relative error exceeds it"},
+        {"CriteriaDepletion", "IR depletion \u00b1", "Fails when |IR depletion ratio - 1| "
+                                                     "exceeds it"},
+    };
+    for (int n = 0; n < 5; ++n) {
+        auto* box = new QDoubleSpinBox(criteria);
+        box->setObjectName(QString::fromLatin1(thresholds[n].name));
+        box->setDecimals(1);
+        box->setRange(0, 1000);
+        box->setSuffix(QStringLiteral(" %"));
+        box->setToolTip(QString::fromUtf8(thresholds[n].tip));
+        auto* label = new QLabel(QString::fromUtf8(thresholds[n].label), criteria);
+        label->setBuddy(box);
+        c->addWidget(label, n % 3, 2 * (n / 3));
+        c->addWidget(box, n % 3, 2 * (n / 3) + 1);
+        criteria_[n] = box;
+    }
+    grid->addWidget(criteria, 0, 5, 3, 1);
     ShowLimits(TSaLimits{});
 }
 
@@ -83,6 +118,9 @@ TSaLimits TSaLimitsWidget::Limits() const {
     l.tlBackgroundTo = numIO_[7]->value();
     l.ownBackground = ownBackground_->isChecked();
     l.normalization = std::max(normalization_->checkedId(), 0);
+    double* fractions[] = {&l.criteria.Recycling, &l.criteria.Recuperation, &l.criteria.TestDose,
+                           &l.criteria.Palaeodose, &l.criteria.Depletion};
+    for (int n = 0; n < 5; ++n) *fractions[n] = criteria_[n]->value() / 100;
     return l;
 }
 
@@ -91,6 +129,9 @@ void TSaLimitsWidget::ShowLimits(const TSaLimits& l) {
                              l.tlSignalFrom, l.tlSignalTo, l.tlBackgroundFrom, l.tlBackgroundTo};
     for (int n = 0; n < 8; ++n) numIO_[n]->setValue(values[n]);
     ownBackground_->setChecked(l.ownBackground);
+    const double fractions[] = {l.criteria.Recycling, l.criteria.Recuperation, l.criteria.TestDose,
+                                l.criteria.Palaeodose, l.criteria.Depletion};
+    for (int n = 0; n < 5; ++n) criteria_[n]->setValue(fractions[n] * 100);
     if (QAbstractButton* b = normalization_->button(l.normalization)) b->setChecked(true);
     UpdateVisibility();
 }

@@ -16,9 +16,15 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-TSarSignal N(double ratio) { return {0, ratio, true, false}; }
-TSarSignal R(double dose, double ratio) { return {dose, ratio, false, false}; }
-TSarSignal IR(double dose, double ratio) { return {dose, ratio, false, true}; }
+TSarSignal N(double ratio) {
+    return {0, ratio, true, false};
+}
+TSarSignal R(double dose, double ratio) {
+    return {dose, ratio, false, false};
+}
+TSarSignal IR(double dose, double ratio) {
+    return {dose, ratio, false, true};
+}
 
 TFitRecord Dose(double ed, double error, ResultCode code = kResultOk) {
     TFitRecord f;
@@ -52,30 +58,74 @@ TEST(SarCriteriaTest, ValuesAndFailuresFromHandComputedRatios) {
         // 1.05 / 1.0, 0.02 / 2.0, 0.95 / 1.0 (the first 20 Gy, not the repeat), 1.5 / 30.
         {"within every threshold",
          {N(2.0), R(20, 1.0), R(40, 1.8), R(0, 0.02), R(20, 1.05), IR(20, 0.95)},
-         0.02, Dose(30, 1.5), t10, {1.05}, 0.01, 0.05, 0.95, false, {}},
+         0.02,
+         Dose(30, 1.5),
+         t10,
+         {1.05},
+         0.01,
+         0.05,
+         0.95,
+         false,
+         {}},
         // Two repeats, each over its own first measurement: 0.85 / 1.0 and 1.89 / 1.8.
         {"one of two recycling ratios off",
          {N(2.0), R(20, 1.0), R(40, 1.8), R(20, 0.85), R(40, 1.89)},
-         0.02, Dose(30, 1.5), t10, {0.85, 1.05}, std::nullopt, 0.05, std::nullopt, false,
+         0.02,
+         Dose(30, 1.5),
+         t10,
+         {0.85, 1.05},
+         std::nullopt,
+         0.05,
+         std::nullopt,
+         false,
          {kCriterionRecycling}},
         // 0.3 / 2.0 = 0.15 recuperation; IR 0.8 / 1.0 = 0.8.
         {"recuperation and IR depletion",
          {N(2.0), R(20, 1.0), R(0, 0.3), R(40, 1.8), IR(20, 0.8)},
-         0.05, Dose(30, 2.4), t10, {}, 0.15, 0.08, 0.8, false,
+         0.05,
+         Dose(30, 2.4),
+         t10,
+         {},
+         0.15,
+         0.08,
+         0.8,
+         false,
          {kCriterionRecuperation, kCriterionDepletion}},
         // The same ratios with 25 % allowed: only the recuperation still fails.
         {"looser thresholds",
          {N(2.0), R(20, 1.0), R(0, 0.3), R(40, 1.8), IR(20, 0.8), R(20, 1.2)},
-         0.05, Dose(30, 2.4), loose, {1.2}, 0.15, 0.08, 0.8, false, {kCriterionRecuperation}},
+         0.05,
+         Dose(30, 2.4),
+         loose,
+         {1.2},
+         0.15,
+         0.08,
+         0.8,
+         false,
+         {kCriterionRecuperation}},
         // No test dose (NaN) and no dose (a fatal fit): both undefined, both fail.
         {"undefined errors fail",
          {N(2.0), R(20, 1.0), R(40, 1.8)},
-         kNaN, Dose(0, 0, kInitialFitFailed), t10, {}, std::nullopt, kNaN, std::nullopt, false,
+         kNaN,
+         Dose(0, 0, kInitialFitFailed),
+         t10,
+         {},
+         std::nullopt,
+         kNaN,
+         std::nullopt,
+         false,
          {kCriterionTestDose, kCriterionPalaeodose}},
         // 50 Gy beyond the largest regeneration of 40 Gy; 6 / 50 = 0.12; test dose 0.11.
         {"dose beyond the largest regeneration",
          {N(2.0), R(20, 1.0), R(40, 1.8)},
-         0.11, Dose(50, 6), t10, {}, std::nullopt, 0.12, std::nullopt, true,
+         0.11,
+         Dose(50, 6),
+         t10,
+         {},
+         std::nullopt,
+         0.12,
+         std::nullopt,
+         true,
          {kCriterionTestDose, kCriterionPalaeodose, kCriterionMaxDose}},
     };
     for (const Case& c : cases) {
@@ -84,13 +134,18 @@ TEST(SarCriteriaTest, ValuesAndFailuresFromHandComputedRatios) {
         for (std::size_t i = 0; i < c.recycling.size(); ++i)
             EXPECT_NEAR(r.RecyclingRatios[i], c.recycling[i], 1e-12) << c.what;
         ASSERT_EQ(r.Recuperation.has_value(), c.recuperation.has_value()) << c.what;
-        if (c.recuperation) EXPECT_NEAR(*r.Recuperation, *c.recuperation, 1e-12) << c.what;
+        if (c.recuperation) {
+            EXPECT_NEAR(*r.Recuperation, *c.recuperation, 1e-12) << c.what;
+        }
         ASSERT_EQ(r.IrDepletionRatio.has_value(), c.depletion.has_value()) << c.what;
-        if (c.depletion) EXPECT_NEAR(*r.IrDepletionRatio, *c.depletion, 1e-12) << c.what;
-        if (std::isnan(c.palaeodoseError))
+        if (c.depletion) {
+            EXPECT_NEAR(*r.IrDepletionRatio, *c.depletion, 1e-12) << c.what;
+        }
+        if (std::isnan(c.palaeodoseError)) {
             EXPECT_TRUE(std::isnan(r.PalaeodoseError)) << c.what;
-        else
+        } else {
             EXPECT_NEAR(r.PalaeodoseError, c.palaeodoseError, 1e-12) << c.what;
+        }
         EXPECT_EQ(r.ExceedsMaxDose, c.exceeds) << c.what;
         EXPECT_EQ(r.Failed, c.failed) << c.what;
         EXPECT_EQ(r.Accepted(), c.failed.empty()) << c.what;
@@ -98,7 +153,7 @@ TEST(SarCriteriaTest, ValuesAndFailuresFromHandComputedRatios) {
 }
 
 TEST(SarCriteriaTest, TheUserAcceptsAFailingAliquotWhichKeepsItsFailures) {
-    TSarCriteria c = EvaluateSarCriteria({N(2.0), R(20, 1.0), R(20, 1.3)}, 0.02, Dose(30, 1.5),
+    TSarCriteria c = EvaluateSarCriteria({N(2.0), R(20, 1.0), R(20, 1.3)}, 0.02, Dose(15, 0.75),
                                          TSarThresholds{});
     EXPECT_FALSE(c.Accepted());
     c.Overridden = true;

@@ -19,14 +19,15 @@ namespace {
 class SarCriteriaCli : public ::testing::Test {
 protected:
     void SetUp() override { MakeSample(folder_.path().string()); }
-    TRun Run(const std::vector<std::string>& args) { return cli_test::RunCli(folder_.path(), args); }
+    TRun Run(const std::vector<std::string>& args) {
+        return cli_test::RunCli(folder_.path(), args);
+    }
     std::string Path(const std::string& name) const { return folder_.File(name); }
     // "SA Regenerative" over every disc of SAR12.DAT, with more words.
     TJson Discs(const std::vector<std::string>& more = {}) {
-        std::vector<std::string> args = {"analyse",     Path("SAR12.DAT"), "--method", "10",
-                                         "--device",    "1",               "--sa-signal", "0",
-                                         "0.8",         "--sa-background", "30",       "40",
-                                         "--all"};
+        std::vector<std::string> args = {
+            "analyse", Path("SAR12.DAT"), "--method", "10", "--device", "1", "--sa-signal", "0",
+            "0.8",     "--sa-background", "30",       "40", "--all"};
         args.insert(args.end(), more.begin(), more.end());
         const TRun run = Run(args);
         EXPECT_EQ(run.status, 0) << run.err;
@@ -140,8 +141,8 @@ TEST_F(SarCriteriaCli, ThresholdsAndTheUsersAcceptance) {
           {"--criteria", "cycling=0.1"},
           {"--criteria", "recycling=-1"},
           {"--accept-aliquots", "1,x"}}) {
-        std::vector<std::string> args = {"analyse", Path("SAR12.DAT"), "--method", "10",
-                                         "--device", "1", "--all"};
+        std::vector<std::string> args = {
+            "analyse", Path("SAR12.DAT"), "--method", "10", "--device", "1", "--all"};
         args.insert(args.end(), bad.begin(), bad.end());
         const TRun run = Run(args);
         EXPECT_EQ(run.status, 2) << bad[1];
@@ -152,7 +153,8 @@ TEST_F(SarCriteriaCli, ThresholdsAndTheUsersAcceptance) {
 TEST_F(SarCriteriaCli, TheLogKeepsItsLinesAndAddsTheCriteriaBlock) {
     Discs({"--log", Path("plain.lgf"), "--criteria", "recycling=0.1"});
     const std::string log = cli_test::ReadFile(Path("plain.lgf"));
-    const std::size_t block = log.find("\"Rejection criteria: \",\"8 of 13 aliquots accepted\"\r\n");
+    const std::size_t block =
+        log.find("\"Rejection criteria: \",\"8 of 13 aliquots accepted\"\r\n");
     ASSERT_NE(block, std::string::npos) << log;
     // The solution lines end in the block's empty line; the criteria follow it.
     EXPECT_EQ(log.substr(block - 4, 4), "\r\n\r\n");
