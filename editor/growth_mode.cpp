@@ -61,6 +61,8 @@ TGrowthMode::TGrowthMode(TEditorShell& shell)
     connect(panel_, &TGrowthPanel::secondValueChanged, this, &TGrowthMode::SecondValueChanged);
     connect(panel_->SaLimits(), &TSaLimitsWidget::ncfTemplateRequested, this,
             &TGrowthMode::SetNcfTemplate);
+    connect(panel_->SaLimits(), &TSaLimitsWidget::acceptToggleRequested, this,
+            &TGrowthMode::ToggleAliquotAcceptance);
     connect(panel_, &TGrowthPanel::acceptKeyPressed, this,
             [this](int ordinal) { ToggleAccept(ordinal, true); });
     connect(panel_, &TGrowthPanel::menuRequested, this, &TGrowthMode::ShowMenu);
@@ -252,6 +254,7 @@ void TGrowthMode::EnterAs(TActionId command, TIndexMode indexMode) {
     }
     RecomputeSelection();
     panel_->ClearSolutions();
+    acceptedByUser_.clear();
     solutions_ = {};
     plateau_.clear();
 
@@ -588,6 +591,25 @@ void TGrowthMode::AppendCriteria(const TSolution& s) {
                            QString::fromStdString(SarCriteriaText(*s.Criteria, point ? point : '.')));
 }
 
+void TGrowthMode::ToggleAliquotAcceptance() {
+    if (!on_ || method_ != kSaRegenerative || RangeRunning()) return;
+    const TDiskList* disk = hasPlatter_ ? platter_.Find(index_) : nullptr;
+    if (disk == nullptr) return;
+    const bool accepted = acceptedByUser_.insert(index_).second;
+    if (!accepted) acceptedByUser_.erase(index_);
+    panel_->AppendSolution(QString::fromStdString(AliquotLinePrefix(*disk)) +
+                           (accepted ? QStringLiteral("accepted by the user")
+                                     : QStringLiteral("acceptance by the user withdrawn")));
+    // A result of Range or All follows at once: its mark, the plot and the count.
+    const int entry = index_ - solutions_.FirstIndex;
+    if (entry < 0 || entry >= solutions_.IndexCount) return;
+    TSolutionRecord& stored = solutions_.Entries[static_cast<std::size_t>(entry)];
+    if (!stored.Criteria) return;
+    stored.Criteria->Overridden = accepted;
+    panel_->AppendSolution(QString::fromStdString(AcceptedSummary(CountAccepted(solutions_))));
+    SendPlateau();
+}
+
 TSolution TGrowthMode::SolveSingleAliquot(int aliquot, std::string& error) {
     const TDiskList& disk = *platter_.Find(aliquot);
     TSolution s;
@@ -609,7 +631,7 @@ TSolution TGrowthMode::SolveSingleAliquot(int aliquot, std::string& error) {
         if (!report.warnings.empty())
             shell_.SetModeStatus(QString::fromStdString(report.warnings.front()));
         s = ComputeSarSolution(points_, disk, panel_->FitOptions(), report.ncf, report.notes);
-        AttachSarCriteria(s, report, saLimits_.criteria);
+        AttachSarCriteria(s, report, saLimits_.criteria, acceptedByUser_.count(aliquot) > 0);
     } else {
         points_ = BuildSaaGrowthPoints(table_, disk, Device());
         s = ComputeSaaSolution(points_, platter_, disk, table_, panel_->DepletionObject(),

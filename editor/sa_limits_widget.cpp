@@ -102,6 +102,12 @@ TSaLimitsWidget::TSaLimitsWidget(QWidget* parent)
         c->addWidget(box, n % 3, 2 * (n / 3) + 1);
         criteria_[n] = box;
     }
+    auto* toggle = new QPushButton(QStringLiteral("Toggle accept"), criteria);
+    toggle->setObjectName(QStringLiteral("ToggleAccept"));
+    toggle->setToolTip(QStringLiteral("Accept the aliquot of the index field whatever its "
+                                      "criteria, or take that back"));
+    c->addWidget(toggle, 2, 2, 1, 2);
+    connect(toggle, &QPushButton::clicked, this, &TSaLimitsWidget::acceptToggleRequested);
     grid->addWidget(criteria, 0, 5, 3, 1);
     ShowLimits(TSaLimits{});
 }

@@ -26,6 +26,9 @@ public:
 signals:
     // "Set NCF template" was clicked.
     void ncfTemplateRequested();
+    // "Toggle accept" was clicked: the aliquot of the index field is accepted whatever its
+    // criteria, or no longer.
+    void acceptToggleRequested();
 
 private:
     void UpdateVisibility();

@@ -443,6 +443,20 @@ private slots:
         if (qEnvironmentVariableIsSet("ORVANE_SHOTS"))
             viewer->grab().save(qEnvironmentVariable("ORVANE_SHOTS") +
                                 QStringLiteral("/SAR12_criteria_plateau.png"));
+
+        // "Toggle accept" on disc 13 (the index after All): accepted by the user, its mark
+        // gone, the count one up; a second click takes it back.
+        QCOMPARE(Mode()->CurrentIndex(), 13);
+        auto* toggle = Panel()->findChild<QPushButton*>(QStringLiteral("ToggleAccept"));
+        QVERIFY(toggle);
+        toggle->click();
+        QCOMPARE(BoxLines(Panel()).last(),
+                 QStringLiteral("%1 of 13 aliquots accepted").arg(14 - failed.size()));
+        QVERIFY(BoxLines(Panel()).contains(QStringLiteral("Disk  13: accepted by the user")));
+        QVERIFY(!Mode()->Plateau().back().Rejected);
+        toggle->click();
+        QCOMPARE(BoxLines(Panel()).last(), summary);
+        QVERIFY(Mode()->Plateau().back().Rejected);
     }
 };
 
