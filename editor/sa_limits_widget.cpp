@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -70,45 +69,48 @@ TSaLimitsWidget::TSaLimitsWidget(QWidget* parent)
     grid->addWidget(tlLimits_, 1, 4, 2, 1);
     connect(normalization_, &QButtonGroup::idClicked, this, [this] { UpdateVisibility(); });
 
-    // The thresholds of the SAR rejection criteria, in percent.
-    auto* criteria = new QGroupBox(QStringLiteral(" Rejection criteria "), this);
+    // The thresholds of the SAR rejection criteria, in percent, in one row below the limits.
+    auto* criteria = new QWidget(this);
     criteria->setObjectName(QStringLiteral("GroupBoxCriteria"));
-    auto* c = new QGridLayout(criteria);
-    c->setContentsMargins(4, 2, 4, 2);
+    auto* c = new QHBoxLayout(criteria);
+    c->setContentsMargins(0, 0, 0, 0);
+    c->addWidget(new QLabel(QStringLiteral("Reject, %:"), criteria));
     const struct {
         const char* name;
         const char* label;
         const char* tip;
     } thresholds[] = {
-        {"CriteriaRecycling", "Recycling \u00b1", "Fails when |recycling ratio - 1| exceeds it"},
-        {"CriteriaRecuperation", "Recuperation", "Fails when the 0 Gy regeneration's Lx/Tx "
+        {"CriteriaRecycling", "Recycl. \u00b1", "Fails when |recycling ratio - 1| exceeds it"},
+        {"CriteriaRecuperation", "Recup.", "Fails when the 0 Gy regeneration's Lx/Tx "
                                                  "over the natural's exceeds it"},
-        {"CriteriaTestDose", "Test dose error", "Fails when the natural test dose's relative "
-                                                "error exceeds it"},
-        {"CriteriaPalaeodose", "Dose error", "Fails when the dose's relative error exceeds it"},
-        {"CriteriaDepletion", "IR depletion \u00b1", "Fails when |IR depletion ratio - 1| "
-                                                     "exceeds it"},
+        {"CriteriaTestDose", "Test dose", "Fails when the natural test dose's relative "
+                                               "error exceeds it"},
+        {"CriteriaPalaeodose", "Dose", "Fails when the dose's relative error exceeds it"},
+        {"CriteriaDepletion", "IR \u00b1", "Fails when |IR depletion ratio - 1| "
+                                                 "exceeds it"},
     };
     for (int n = 0; n < 5; ++n) {
         auto* box = new QDoubleSpinBox(criteria);
         box->setObjectName(QString::fromLatin1(thresholds[n].name));
         box->setDecimals(1);
         box->setRange(0, 1000);
-        box->setSuffix(QStringLiteral(" %"));
         box->setToolTip(QString::fromUtf8(thresholds[n].tip));
+        box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("100.0")) + 24);
         auto* label = new QLabel(QString::fromUtf8(thresholds[n].label), criteria);
         label->setBuddy(box);
-        c->addWidget(label, n % 3, 2 * (n / 3));
-        c->addWidget(box, n % 3, 2 * (n / 3) + 1);
+        label->setToolTip(box->toolTip());
+        c->addWidget(label);
+        c->addWidget(box);
         criteria_[n] = box;
     }
     auto* toggle = new QPushButton(QStringLiteral("Toggle accept"), criteria);
     toggle->setObjectName(QStringLiteral("ToggleAccept"));
     toggle->setToolTip(QStringLiteral("Accept the aliquot of the index field whatever its "
                                       "criteria, or take that back"));
-    c->addWidget(toggle, 2, 2, 1, 2);
+    c->addWidget(toggle);
+    c->addStretch();
     connect(toggle, &QPushButton::clicked, this, &TSaLimitsWidget::acceptToggleRequested);
-    grid->addWidget(criteria, 0, 5, 3, 1);
+    grid->addWidget(criteria, 3, 0, 1, 5);
     ShowLimits(TSaLimits{});
 }
 

@@ -3,7 +3,7 @@
 // and background windows of the shine (s), "use always own bgd", the test-dose
 // " Normalization " (No, OSL, TL, NCF) and the "TL norm limits" (degC). "use always own bgd"
 // shows for OSL and NCF, the TL limits for TL and NCF, "Set NCF template" for NCF. The group
-// " Rejection criteria " beside them holds the five SAR thresholds in percent (typed in the
+// The row "Reject, %:" below them holds the five SAR thresholds in percent (typed in the
 // user's locale).
 #include <QGroupBox>
 

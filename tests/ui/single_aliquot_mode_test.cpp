@@ -421,6 +421,9 @@ private slots:
         ComputeAll();
         QVERIFY2(prompts_->errors.isEmpty(), qPrintable(prompts_->errors.join(QLatin1Char('|'))));
 
+        if (qEnvironmentVariableIsSet("ORVANE_SHOTS"))
+            form_->grab().save(qEnvironmentVariable("ORVANE_SHOTS") +
+                               QStringLiteral("/SAR12_criteria_window.png"));
         const QStringList lines = BoxLines(Panel());
         QCOMPARE(lines.last(), summary);
         const int at = lines.indexOf(QRegularExpression(QStringLiteral("^Disk   9: .*")));
