@@ -2,9 +2,11 @@
 // "Compute" at one index for the multi-aliquot methods (0..8): the point sets handed to the
 // engine, the method-to-engine mapping, the solution line of the solution box and the result
 // summary text sent to the results viewer as its notes.
+#include <optional>
 #include <string>
 
 #include "analysis/growth_points.h"
+#include "analysis/sar_criteria.h"
 #include "fitting/fit_record.h"
 #include "fitting/point_set.h"
 
@@ -41,6 +43,7 @@ struct TSolution {
     std::string Line;      // the solution line, without line end
     TPointSet Set1, Set2;  // as handed to the engine (before it sorted them)
     TAliquotId Aliquot;
+    std::optional<TSarCriteria> Criteria;  // SAR: the aliquot's rejection criteria
 };
 
 // The line prefix: OSL "Ch %2d: " with the channel (single-aliquot methods "Disk %3d: "),

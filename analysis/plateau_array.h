@@ -25,6 +25,9 @@ struct TPlateauElement {
     // grains); -1 for every other result.
     int32_t GrainDisk = -1, GrainHole = -1;
     bool IsGrain() const { return GrainHole >= 0; }
+    // A SAR aliquot that fails a rejection criterion (and is not accepted by the user): its
+    // dose is kept, and drawn apart.
+    bool Rejected = false;
 };
 
 using TPlateauArray = std::vector<TPlateauElement>;

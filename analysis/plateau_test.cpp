@@ -111,6 +111,21 @@ uint8_t PlateauStateOf(int32_t code, bool roi) {
     return kPlateauNoResult;
 }
 
+TAcceptedCount CountAccepted(const TSolutionArray& solutions) {
+    TAcceptedCount count;
+    for (const TSolutionRecord& s : solutions.Entries) {
+        if (!s.Criteria) continue;
+        ++count.Of;
+        if (s.Criteria->Accepted()) ++count.Accepted;
+    }
+    return count;
+}
+
+std::string AcceptedSummary(const TAcceptedCount& count) {
+    return std::to_string(count.Accepted) + " of " + std::to_string(count.Of) +
+           " aliquots accepted";
+}
+
 TPlateauArray BuildPlateauArray(const TSolutionArray& solutions, const TDeviceKey& device) {
     TPlateauArray plot;
     const bool tl = IsTLDevice(device);
@@ -135,6 +150,7 @@ TPlateauArray BuildPlateauArray(const TSolutionArray& solutions, const TDeviceKe
         }
         e.Value = s.Fit.ED;
         e.Error = s.Fit.EDError;
+        e.Rejected = s.Criteria && !s.Criteria->Accepted();
         e.State = PlateauStateOf(s.Fit.ResultCode, roi);
         if (roi) {
             e.Roi = true;
@@ -191,6 +207,7 @@ void TPlateauRun::Store(TSolutionRecord& entry) {
     }
     entry.Fit = last_.Fit;
     entry.Fit.Description.clear();
+    entry.Criteria = last_.Criteria;
     if (last_.Fit.ResultCode == 0) solutions_.Succeeded = true;
 }
 

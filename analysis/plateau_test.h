@@ -10,6 +10,7 @@
 //   TPlateauArray plot = BuildPlateauArray(run.Solutions(), device);
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct TSolutionRecord {
     std::string From;
     std::string To;
     TFitRecord Fit;  // Description stays empty; ResultCode -21 until computed
+    std::optional<TSarCriteria> Criteria;  // SAR: the aliquot's rejection criteria
     TSolutionRecord() { Fit.ResultCode = kSolutionNotAvailable; }
     bool IsRoi() const { return Kind.rfind("ROI", 0) == 0; }
 };
@@ -69,6 +71,14 @@ TPlateauArray BuildPlateauArray(const TSolutionArray& solutions, const TDeviceKe
 // The paleodose plot's x-axis title: "Grain (disk:hole)" for grains of single-grain discs,
 // "Disk number" for other single-aliquot results, else "Glow temperature, C" or "OSL channel".
 std::string PaleodoseAxisTitle(const TPlateauArray& plateau, bool singleAliquot, bool tl);
+
+// The SAR aliquots of the solutions judged by the criteria, and how many are accepted.
+struct TAcceptedCount {
+    int Accepted = 0, Of = 0;
+};
+TAcceptedCount CountAccepted(const TSolutionArray& solutions);
+// "n of m aliquots accepted".
+std::string AcceptedSummary(const TAcceptedCount& count);
 
 // TPlateauState of a result code.
 uint8_t PlateauStateOf(int32_t resultCode, bool roi);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <set>
 
 #include "analysis/device_key.h"
@@ -21,6 +22,11 @@ const TLookupRecord& EntryOf(const TLookupTable& table, const TDiskElement& el) 
 // The usable measurements of an aliquot: of the current device, not normalisation records.
 bool Usable(const TLookupRecord& e, const TDeviceKey& device) {
     return SameDevice(e.Key, device) && !e.NormRecord;
+}
+
+// An IR stimulation unit (IRSL, devices 28 and 48).
+bool IsIrDevice(const TDeviceKey& key) {
+    return key.Device == 28 || key.Device == 48;
 }
 
 bool Bleached(const TLookupRecord& e) {
@@ -269,10 +275,25 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
     for (std::size_t n = 0; n < usable.size(); ++n)
         if (!paired || n % 2 == 0) signals.push_back(usable[n]);
 
+    // The IR-then-OSL measurements: they follow an IR shine of the aliquot (glow curves
+    // between them aside) and stay out of the growth curve.
+    std::vector<bool> irBefore(signals.size(), false);
+    if (!IsIrDevice(device)) {
+        for (std::size_t s = 0; s < signals.size(); ++s) {
+            for (int m = signals[s] - 1; m >= 0; --m) {
+                const TDiskElement& before = disk.Elements[static_cast<std::size_t>(m)];
+                if (before.IsTL) continue;
+                irBefore[s] = IsIrDevice(EntryOf(table, before).Key);
+                break;
+            }
+        }
+    }
+
     // Levels: unbleached doses (kind 1), bleached doses with an extra 0 (kind 3).
     std::set<double> first, second{0.0};
-    for (int n : signals) {
-        const TDiskElement& el = disk.Elements[static_cast<std::size_t>(n)];
+    for (std::size_t s = 0; s < signals.size(); ++s) {
+        if (irBefore[s]) continue;
+        const TDiskElement& el = disk.Elements[static_cast<std::size_t>(signals[s])];
         (Bleached(EntryOf(table, el)) ? second : first).insert(el.Dose);
     }
     for (double d : first) report.points.push_back({kGrowthLevel, 0, d, {}});
@@ -404,6 +425,8 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
         if (s == 0) {
             // Tref: the natural's own test dose, before any correction.
             tref = normalised && b > 0 ? b : 1;
+            report.testDoseError = normalised && b > 0 ? testSigma / b
+                                                       : std::numeric_limits<double>::quiet_NaN();
             // NCF: the natural's test dose divided by the correction factor, so that the
             // natural signal is multiplied by it.
             if (normalization == kSaNormNcf && disk.NcfFound) {
@@ -437,6 +460,8 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
         }
         p.Accepted = e.Accepted ? 1 : 0;
         const bool bleached = Bleached(e);
+        report.measurements.push_back({el.Dose, p.Signal, !bleached, irBefore[s]});
+        if (irBefore[s]) continue;
         for (std::size_t lv = bleached ? secondStart : 0;
              lv < (bleached ? report.points.size() : secondStart); ++lv) {
             if (report.points[lv].Dose == el.Dose) {
@@ -446,6 +471,13 @@ TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList&
         }
     }
     return report;
+}
+
+void AttachSarCriteria(TSolution& solution, const TSaPointsReport& report,
+                       const TSarThresholds& thresholds, bool overridden) {
+    solution.Criteria =
+        EvaluateSarCriteria(report.measurements, report.testDoseError, solution.Fit, thresholds);
+    solution.Criteria->Overridden = overridden;
 }
 
 double OriginError(const TPointSet& natural, const TPointSet& regenerated) {

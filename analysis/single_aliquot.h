@@ -10,6 +10,7 @@
 //   TSaPointsReport r = BuildSarGrowthPoints(table, *platter.Find(n), device, raw, limits);
 //   TSolution s = ComputeSarSolution(r.points, disk, device, options, limits);
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "analysis/aliquot_set.h"
 #include "analysis/growth_compute.h"
 #include "analysis/growth_points.h"
+#include "analysis/sar_criteria.h"
 #include "fitting/result_codes.h"
 #include "record_store/curve_fields.h"
 #include "record_store/float_array.h"
@@ -36,6 +38,8 @@ struct TSaLimits {
     int normalization = kSaNormOsl;
     double tlSignalFrom = 70, tlSignalTo = 150;
     double tlBackgroundFrom = 0, tlBackgroundTo = 50;
+    // The rejection criteria's thresholds (SAR).
+    TSarThresholds criteria;
 };
 
 // Channels (1-based, in time order) of the signal window i..j and the background window k..l
@@ -93,6 +97,11 @@ struct TSaPointsReport {
     // test dose taken from a later cycle, windows beyond the end of the shine.
     std::vector<std::string> warnings;
     TSaPointsNotes notes;
+    // SAR: every signal measurement in measurement order (the IR-then-OSL one included,
+    // which is left out of `points`), and the relative error of the natural's test-dose net
+    // signal (NaN when the aliquot is not normalised or that signal is not positive).
+    std::vector<TSarSignal> measurements;
+    double testDoseError = std::numeric_limits<double>::quiet_NaN();
 };
 
 // SAA growth points of one disk (levels of running dose, kind 1; a depletion disk's levels
@@ -103,7 +112,11 @@ TGrowthPoints BuildSaaGrowthPoints(const TLookupTable& table, const TDiskList& d
 // SAR growth points of one aliquot. The test dose of a measurement is the normalisation
 // record that follows it; an aliquot without normalisation records whose measurements
 // alternate signal and test dose (single grains) takes each second measurement as the test
-// dose of the one before it. Each point is L = S x Tref / T with S and T the net signals
+// dose of the one before it. A signal measurement that follows an IR shine of the aliquot
+// (an IRSL device, devices 28 and 48, with only glow curves between) is the IR-then-OSL
+// measurement of the depletion check: it is kept in `measurements` but never becomes a
+// growth point; a 0 Gy regeneration is a point of the 0 Gy level, whose fit point stays the
+// origin. Each point is L = S x Tref / T with S and T the net signals
 // (background scaled to the signal window) and Tref the natural's test dose; its error
 // carries the counting errors of the signal, its background and the test dose in full.
 TSaPointsReport BuildSarGrowthPoints(const TLookupTable& table, const TDiskList& disk,
@@ -120,6 +133,11 @@ TSolution ComputeSarSolution(TGrowthPoints& points, const TDiskList& disk,
                              const TFitOptions& options,
                              const std::optional<TNcfFactor>& ncf = std::nullopt,
                              const TSaPointsNotes& notes = {});
+
+// The rejection criteria of an SAR solution from the report of its points; `overridden`:
+// the user accepts the aliquot whatever the criteria.
+void AttachSarCriteria(TSolution& solution, const TSaPointsReport& report,
+                       const TSarThresholds& thresholds, bool overridden = false);
 
 // The error of the SAR origin point (0 Gy, no signal): the smallest positive error of the
 // measured points (set 1, and set 2 after its first point, the origin); 1 without any.

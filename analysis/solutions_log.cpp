@@ -101,6 +101,44 @@ std::string SolutionsLogLine(const TSolutionRecord& s, char separator, const std
     return line;
 }
 
+std::string CriteriaLogBlock(const TSolutionArray& solutions, char separator,
+                             const std::string& dp) {
+    const TAcceptedCount count = CountAccepted(solutions);
+    if (count.Of == 0) return {};
+    const std::string sep(1, separator);
+    const auto number = [&dp](double value) {
+        if (!std::isfinite(value)) return std::string();
+        char text[32];
+        std::snprintf(text, sizeof text, "%.4f", value);
+        std::string s = text;
+        const std::size_t point = s.find('.');
+        if (point != std::string::npos) s.replace(point, 1, dp);
+        return s;
+    };
+    std::string block = Quoted("Rejection criteria: ") + sep + Quoted(AcceptedSummary(count)) +
+                        kLineEnd;
+    for (const char* column : {"No#", "from", "to", "Recycling ratios", "Recuperation",
+                               "Test dose error", "Dose error", "IR depletion",
+                               "Beyond largest dose", "Failed", "Accepted"})
+        block += Quoted(column) + sep;
+    block += kLineEnd;
+    for (const TSolutionRecord& s : solutions.Entries) {
+        if (!s.Criteria) continue;
+        const TSarCriteria& c = *s.Criteria;
+        std::string ratios, failed;
+        for (double r : c.RecyclingRatios) ratios += (ratios.empty() ? "" : " ") + number(r);
+        for (const std::string& f : c.Failed) failed += (failed.empty() ? "" : " ") + f;
+        block += s.Kind + sep + RightAligned(s.From, 3) + sep + RightAligned(s.To, 3) + sep;
+        block += Quoted(ratios) + sep + number(c.Recuperation.value_or(NAN)) + sep +
+                 number(c.TestDoseError) + sep + number(c.PalaeodoseError) + sep +
+                 number(c.IrDepletionRatio.value_or(NAN)) + sep +
+                 Quoted(c.ExceedsMaxDose ? "yes" : "no") + sep + Quoted(failed) + sep +
+                 Quoted(!c.Accepted() ? "no" : c.Overridden ? "by the user" : "yes") + sep +
+                 kLineEnd;
+    }
+    return block + kLineEnd;
+}
+
 std::string SolutionsLogBlock(const TSolutionsLogInput& in) {
     const std::string sep(1, in.Separator);
     std::string block = Quoted(std::string(68, '=')) + kLineEnd;
@@ -134,6 +172,7 @@ std::string SolutionsLogBlock(const TSolutionsLogInput& in) {
             block += SolutionsLogLine(s, in.Separator, in.DecimalPoint) + kLineEnd;
     }
     block += kLineEnd;
+    if (in.Solutions) block += CriteriaLogBlock(*in.Solutions, in.Separator, in.DecimalPoint);
     return block;
 }
 

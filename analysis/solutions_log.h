@@ -19,6 +19,15 @@ struct TSolutionsLogInput {
     std::string DecimalPoint = ".";
 };
 
+// The block of the SAR rejection criteria that follows the solution lines when solutions
+// carry criteria (empty otherwise): a line "Rejection criteria: ","n of m aliquots accepted",
+// a column header, one line per aliquot (No#, from, to as the solution lines; the recycling
+// ratios as one quoted text, spaces between; recuperation, test dose error, dose error, IR
+// depletion with four decimals, empty where there is none; "yes"/"no" beyond the largest
+// regeneration dose; the failed criteria's names; "yes", "no" or "by the user"), an empty
+// line.
+std::string CriteriaLogBlock(const TSolutionArray& solutions, char separator,
+                             const std::string& decimalPoint = ".");
 // The block as UTF-8 (each "±" is U+00B1).
 std::string SolutionsLogBlock(const TSolutionsLogInput& input);
 // One solution's line (without line end).

@@ -222,6 +222,10 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             throw TUsageError{
                 "--error-model: the single-aliquot methods always use arbitrary errors"};
         }
+        if (singleAliquot.criteriaGiven && method != kSaRegenerative) {
+            throw TUsageError{
+                "--criteria and --accept-aliquots go with --method 10 (SA Regenerative)"};
+        }
         if (singleAliquotMethod && plotFile && !plateau && !line.Has("--index")) {
             throw TUsageError{
                 "--plot draws one aliquot: give --index, or --range/--all for the paleodose plot"};

@@ -161,6 +161,7 @@ void RunPlateauAnalysis(const TPlateauRequest& r) {
                     ",\"from\":" + JsonQuoted(stored->From) + ",\"to\":" + JsonQuoted(stored->To);
         }
         if (run.Last().Aliquot.Disk >= 0) extra += ",\"aliquot\":" + AliquotJson(run.Last().Aliquot);
+        extra += CriteriaJson(run.Last().Criteria);
         if (IsWarning(run.Last().Fit.ResultCode) &&
             run.Last().Fit.ResultCode != kSolutionNotAvailable)
             warnings.push_back(run.Last().Line);
@@ -201,18 +202,25 @@ void RunPlateauAnalysis(const TPlateauRequest& r) {
                       ",\"succeeded\":" + (solutions.Succeeded ? "true" : "false") +
                       ",\"solutions\":[" + entries + "],\"plateau\":[";
     const TPlateauArray doses = BuildPlateauArray(solutions, device);
-    const auto elements = [](const TPlateauArray& array) {
+    // SAR runs: the criteria's verdict per plateau element and for the run.
+    const TAcceptedCount accepted = CountAccepted(solutions);
+    const auto elements = [](const TPlateauArray& array, bool marks = false) {
         std::string text;
         for (const TPlateauElement& e : array) {
             if (!text.empty()) text += ',';
             text += "{\"index\":" + std::to_string(e.Index) + ",\"x\":" + JsonNumber(e.X) +
                     ",\"spread\":" + JsonNumber(e.XSpread) + ",\"value\":" + JsonNumber(e.Value) +
-                    ",\"error\":" + JsonNumber(e.Error) + ",\"state\":" + std::to_string(e.State) +
-                    "}";
+                    ",\"error\":" + JsonNumber(e.Error) + ",\"state\":" + std::to_string(e.State);
+            if (marks) text += std::string(",\"accepted\":") + (e.Rejected ? "false" : "true");
+            text += "}";
         }
         return text;
     };
-    out += elements(doses) + "]";
+    out += elements(doses, accepted.Of > 0) + "]";
+    if (accepted.Of > 0) {
+        out += ",\"accepted\":{\"n\":" + std::to_string(accepted.Accepted) +
+               ",\"of\":" + std::to_string(accepted.Of) + "}";
+    }
     if (r.Warnings) {
         std::vector<std::string> first = r.Warnings();
         warnings.insert(warnings.begin(), first.begin(), first.end());
@@ -234,6 +242,8 @@ void RunPlateauAnalysis(const TPlateauRequest& r) {
                ",\"width\":" + std::to_string(width) + ",\"height\":" + std::to_string(height) +
                "}";
     }
-    if (r.AgeInputsFile) out += AgePlateauJson(*r.AgeInputsFile, r.AgeRange, doses, elements);
+    if (r.AgeInputsFile)
+        out += AgePlateauJson(*r.AgeInputsFile, r.AgeRange, doses,
+                              [&elements](const TPlateauArray& a) { return elements(a); });
     std::cout << out << "}\n";
 }

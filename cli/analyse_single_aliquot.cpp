@@ -1,5 +1,7 @@
 #include "cli/analyse_single_aliquot.h"
 
+#include <charconv>
+
 #include "analysis/aliquot_set.h"
 #include "analysis/single_aliquot_ncf.h"
 #include "cli/analyse_plot.h"
@@ -55,6 +57,27 @@ TSaCliOptions TakeSingleAliquotOptions(std::vector<std::string>& args) {
         if (it == fits.end()) throw TUsageError{"--depletion takes linear, 1, 2, 3 or 4"};
         sa.depletionObject = it == fits.begin() ? 1 : 48 + static_cast<int>(it - fits.begin());
     }
+    if (const auto c = TakeWord(args, "--criteria")) {
+        std::string error;
+        if (!ParseSarThresholds(*c, sa.limits.criteria, error))
+            throw TUsageError{"--criteria: " + error};
+        sa.criteriaGiven = true;
+    }
+    if (const auto a = TakeWord(args, "--accept-aliquots")) {
+        std::size_t at = 0;
+        while (at <= a->size()) {
+            std::size_t end = a->find(',', at);
+            if (end == std::string::npos) end = a->size();
+            const std::string item = a->substr(at, end - at);
+            int number = 0;
+            const auto [ptr, ec] = std::from_chars(item.data(), item.data() + item.size(), number);
+            if (item.empty() || ec != std::errc() || ptr != item.data() + item.size() || number < 0)
+                throw TUsageError{"--accept-aliquots takes aliquot numbers N,M,..."};
+            sa.acceptAliquots.insert(number);
+            at = end + 1;
+        }
+        sa.criteriaGiven = true;
+    }
     return sa;
 }
 
@@ -84,6 +107,8 @@ bool TSaAliquotSolver::Solve(int aliquot, TGrowthPoints& points, TSolution& solu
         points = std::move(report.points);
         ncf_ = report.ncf;
         solution = ComputeSarSolution(points, *disk, options_, ncf_, report.notes);
+        AttachSarCriteria(solution, report, sa_.limits.criteria,
+                          sa_.acceptAliquots.count(aliquot) > 0);
     } else {
         points = BuildSaaGrowthPoints(table_, *disk, device_);
         std::string error;
@@ -98,6 +123,26 @@ bool TSaAliquotSolver::Solve(int aliquot, TGrowthPoints& points, TSolution& solu
 std::string AliquotJson(const TAliquotId& aliquot) {
     return "{\"disk\":" + std::to_string(aliquot.Disk) + ",\"hole\":" +
            (aliquot.Hole >= 0 ? std::to_string(aliquot.Hole) : std::string("null")) + "}";
+}
+
+std::string CriteriaJson(const std::optional<TSarCriteria>& criteria) {
+    if (!criteria) return {};
+    const TSarCriteria& c = *criteria;
+    const auto optional = [](const std::optional<double>& v) {
+        return v ? JsonNumber(*v) : std::string("null");
+    };
+    std::string out = ",\"criteria\":{\"recycling_ratio\":[";
+    for (std::size_t i = 0; i < c.RecyclingRatios.size(); ++i)
+        out += (i ? "," : "") + JsonNumber(c.RecyclingRatios[i]);
+    out += "],\"recuperation\":" + optional(c.Recuperation);
+    out += ",\"test_dose_error\":" + JsonNumber(c.TestDoseError);
+    out += ",\"palaeodose_error\":" + JsonNumber(c.PalaeodoseError);
+    out += ",\"ir_depletion_ratio\":" + optional(c.IrDepletionRatio);
+    out += ",\"exceeds_max_dose\":" + std::string(c.ExceedsMaxDose ? "true" : "false");
+    out += ",\"failed\":[";
+    for (std::size_t i = 0; i < c.Failed.size(); ++i) out += (i ? "," : "") + JsonQuoted(c.Failed[i]);
+    out += "],\"overridden\":" + std::string(c.Overridden ? "true" : "false");
+    return out + ",\"accepted\":" + (c.Accepted() ? "true" : "false") + "}";
 }
 
 std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& curves,
@@ -129,7 +174,8 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
         if (ncf)
             out += ",\"NCF\":" + JsonNumber(ncf->NCF) + ",\"NCFError\":" + JsonNumber(ncf->NCFError);
         out += ",\"ResultCode\":" + std::to_string(s.Fit.ResultCode);
-        out += ",\"Message\":" + JsonQuoted(message) + ",\"Note\":" + JsonQuoted(s.Note) + "}";
+        out += ",\"Message\":" + JsonQuoted(message) + ",\"Note\":" + JsonQuoted(s.Note);
+        out += CriteriaJson(s.Criteria) + "}";
         if (!plotFile.empty() && GrowthPlotWriter()) {
             TGrowthPlotRequest request;
             request.points = &points;

@@ -3,6 +3,7 @@
 // taken out of the command words before the common parsing, and the computation of one
 // aliquot (--index) or of every aliquot of the file, as JSON.
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,14 @@ class TBinDataSet;
 struct TSaCliOptions {
     TSaLimits limits;
     int depletionObject = 49;  // 1 linear, 49..52 one to four exponentials, as in the window
+    // SAR: aliquots (their numbers) accepted whatever the rejection criteria say.
+    std::set<int> acceptAliquots;
+    bool criteriaGiven = false;  // --criteria or --accept-aliquots was given
 };
 
 // --sa-signal FROM TO, --sa-background FROM TO (seconds), --ncf no|osl|tl|ncf, --depletion
-// linear|1|2|3|4 (--ncf and --depletion are removed too). Throws TUsageError.
+// linear|1|2|3|4, --criteria NAME=VALUE,... (the rejection thresholds), --accept-aliquots
+// N,M,... (all are removed too). Throws TUsageError.
 TSaCliOptions TakeSingleAliquotOptions(std::vector<std::string>& args);
 
 // The aliquots of a file and the computation of one of them, as "Compute" does it in the
@@ -56,6 +61,8 @@ private:
 
 // {"disk": D, "hole": H} of a single-aliquot solution ("hole": null for a whole disk).
 std::string AliquotJson(const TAliquotId& aliquot);
+// ,"criteria":{...} of a SAR solution; empty without criteria.
+std::string CriteriaJson(const std::optional<TSarCriteria>& criteria);
 
 // The JSON of the single-aliquot computation; with a plot file (and an aliquot), the point
 // viewer's plot of that aliquot is written too ("plot" in the JSON). Throws TEditorError when the aliquot is not in

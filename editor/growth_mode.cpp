@@ -70,6 +70,8 @@ TGrowthMode::TGrowthMode(TEditorShell& shell)
     connect(panel_, &TGrowthPanel::secondValueChanged, this, &TGrowthMode::SecondValueChanged);
     connect(panel_->SaLimits(), &TSaLimitsWidget::ncfTemplateRequested, this,
             &TGrowthMode::SetNcfTemplate);
+    connect(panel_->SaLimits(), &TSaLimitsWidget::acceptToggleRequested, this,
+            &TGrowthMode::ToggleAliquotAcceptance);
     connect(panel_, &TGrowthPanel::acceptKeyPressed, this,
             [this](int ordinal) { ToggleAccept(ordinal, true); });
     connect(panel_, &TGrowthPanel::menuRequested, this, &TGrowthMode::ShowMenu);
@@ -261,6 +263,7 @@ void TGrowthMode::EnterAs(TActionId command, TIndexMode indexMode) {
     }
     RecomputeSelection();
     panel_->ClearSolutions();
+    acceptedByUser_.clear();
     solutions_ = {};
     plateau_.clear();
 
@@ -586,10 +589,38 @@ void TGrowthMode::ComputeSingleAliquot() {
     PrepareResultViewer();
     fit_ = s.Fit;
     panel_->AppendSolution(QString::fromStdString(s.Line));
+    AppendCriteria(s);
     SendResult(true);
     if (fit_.ResultCode == 0) {
         shell_.Document().SetLastEquivalentDose(fit_.ED, fit_.EDError, DoseUnit(table_));
     }
+}
+
+// The rejection criteria of a SAR solution, on the line after it.
+void TGrowthMode::AppendCriteria(const TSolution& s) {
+    if (!s.Criteria) return;
+    const char point = QLocale().decimalPoint().at(0).toLatin1();
+    panel_->AppendSolution(QStringLiteral("    Criteria: ") +
+                           QString::fromStdString(SarCriteriaText(*s.Criteria, point ? point : '.')));
+}
+
+void TGrowthMode::ToggleAliquotAcceptance() {
+    if (!on_ || method_ != kSaRegenerative || RangeRunning()) return;
+    const TDiskList* disk = hasPlatter_ ? platter_.Find(index_) : nullptr;
+    if (disk == nullptr) return;
+    const bool accepted = acceptedByUser_.insert(index_).second;
+    if (!accepted) acceptedByUser_.erase(index_);
+    panel_->AppendSolution(QString::fromStdString(AliquotLinePrefix(*disk)) +
+                           (accepted ? QStringLiteral("accepted by the user")
+                                     : QStringLiteral("acceptance by the user withdrawn")));
+    // A result of Range or All follows at once: its mark, the plot and the count.
+    const int entry = index_ - solutions_.FirstIndex;
+    if (entry < 0 || entry >= solutions_.IndexCount) return;
+    TSolutionRecord& stored = solutions_.Entries[static_cast<std::size_t>(entry)];
+    if (!stored.Criteria) return;
+    stored.Criteria->Overridden = accepted;
+    panel_->AppendSolution(QString::fromStdString(AcceptedSummary(CountAccepted(solutions_))));
+    SendPlateau();
 }
 
 TSolution TGrowthMode::SolveSingleAliquot(int aliquot, std::string& error) {
@@ -613,6 +644,7 @@ TSolution TGrowthMode::SolveSingleAliquot(int aliquot, std::string& error) {
         if (!report.warnings.empty())
             shell_.SetModeStatus(QString::fromStdString(report.warnings.front()));
         s = ComputeSarSolution(points_, disk, panel_->FitOptions(), report.ncf, report.notes);
+        AttachSarCriteria(s, report, saLimits_.criteria, acceptedByUser_.count(aliquot) > 0);
     } else {
         points_ = BuildSaaGrowthPoints(table_, disk, Device());
         s = ComputeSaaSolution(points_, platter_, disk, table_, panel_->DepletionObject(),

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,9 @@ private:
     void UpdateCommands();
     // Range and All (growth_mode_plateau.cpp).
     void ComputeRange();
+    void AppendCriteria(const TSolution& solution);
+    // "Toggle accept": the aliquot of the index accepted by the user, or no longer.
+    void ToggleAliquotAcceptance();
     void RangeStep(TPlateauRun& run);
     void RangeFinished(TPlateauRun& run);
     void SendPlateau();
@@ -176,6 +180,7 @@ private:
     TMethodGrid grid_;
     TPlatter platter_;
     bool hasPlatter_ = false;
+    std::set<int> acceptedByUser_;  // SAR aliquots accepted whatever their criteria
     TSaLimits saLimits_;            // the single-aliquot limits; the SAR points rewrite them
     TNcfTolerances ncfTolerances_;  // of recognising the NCF templates
     int device_ = 0;

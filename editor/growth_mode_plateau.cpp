@@ -129,6 +129,7 @@ void TGrowthMode::RangeStep(TPlateauRun& run) {
     index_ = run.CurrentIndex();
     fit_ = run.Last().Fit;
     panel_->AppendSolution(QString::fromStdString(run.Last().Line));
+    AppendCriteria(run.Last());
     messages_.SendReference(kPointViewer, gd_Points, &points_);
     messages_.SendReference(kPointViewer, gd_Index, &index_);
     messages_.SendDraw(kPointViewer, kMaskIndexPoints);
@@ -162,6 +163,8 @@ void TGrowthMode::RangeFinished(TPlateauRun& run) {
     } else if (!solutions_.Succeeded) {
         panel_->AppendSolution(QStringLiteral("No solution of the range succeeded."));
     }
+    const TAcceptedCount accepted = CountAccepted(solutions_);
+    if (accepted.Of > 0) panel_->AppendSolution(QString::fromStdString(AcceptedSummary(accepted)));
     if (SingleAliquot()) panel_->SaLimits()->ShowLimits(saLimits_);
     if (!rangeError_.empty()) shell_.ShowError(QString::fromStdString(rangeError_));
     ShowStatusMessage(shell_.Window(), cancelled ? QStringLiteral("Computation cancelled")

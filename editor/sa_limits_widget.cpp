@@ -68,6 +68,49 @@ TSaLimitsWidget::TSaLimitsWidget(QWidget* parent)
     for (int n = 4; n < 8; ++n) numIO_[n]->setParent(tlLimits_);
     grid->addWidget(tlLimits_, 1, 4, 2, 1);
     connect(normalization_, &QButtonGroup::idClicked, this, [this] { UpdateVisibility(); });
+
+    // The thresholds of the SAR rejection criteria, in percent, in one row below the limits.
+    auto* criteria = new QWidget(this);
+    criteria->setObjectName(QStringLiteral("GroupBoxCriteria"));
+    auto* c = new QHBoxLayout(criteria);
+    c->setContentsMargins(0, 0, 0, 0);
+    c->addWidget(new QLabel(QStringLiteral("Reject, %:"), criteria));
+    const struct {
+        const char* name;
+        const char* label;
+        const char* tip;
+    } thresholds[] = {
+        {"CriteriaRecycling", "Recycl. \u00b1", "Fails when |recycling ratio - 1| exceeds it"},
+        {"CriteriaRecuperation", "Recup.", "Fails when the 0 Gy regeneration's Lx/Tx "
+                                                 "over the natural's exceeds it"},
+        {"CriteriaTestDose", "Test dose", "Fails when the natural test dose's relative "
+                                               "error exceeds it"},
+        {"CriteriaPalaeodose", "Dose", "Fails when the dose's relative error exceeds it"},
+        {"CriteriaDepletion", "IR \u00b1", "Fails when |IR depletion ratio - 1| "
+                                                 "exceeds it"},
+    };
+    for (int n = 0; n < 5; ++n) {
+        auto* box = new QDoubleSpinBox(criteria);
+        box->setObjectName(QString::fromLatin1(thresholds[n].name));
+        box->setDecimals(1);
+        box->setRange(0, 1000);
+        box->setToolTip(QString::fromUtf8(thresholds[n].tip));
+        box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("100.0")) + 24);
+        auto* label = new QLabel(QString::fromUtf8(thresholds[n].label), criteria);
+        label->setBuddy(box);
+        label->setToolTip(box->toolTip());
+        c->addWidget(label);
+        c->addWidget(box);
+        criteria_[n] = box;
+    }
+    auto* toggle = new QPushButton(QStringLiteral("Toggle accept"), criteria);
+    toggle->setObjectName(QStringLiteral("ToggleAccept"));
+    toggle->setToolTip(QStringLiteral("Accept the aliquot of the index field whatever its "
+                                      "criteria, or take that back"));
+    c->addWidget(toggle);
+    c->addStretch();
+    connect(toggle, &QPushButton::clicked, this, &TSaLimitsWidget::acceptToggleRequested);
+    grid->addWidget(criteria, 3, 0, 1, 5);
     ShowLimits(TSaLimits{});
 }
 
@@ -83,6 +126,9 @@ TSaLimits TSaLimitsWidget::Limits() const {
     l.tlBackgroundTo = numIO_[7]->value();
     l.ownBackground = ownBackground_->isChecked();
     l.normalization = std::max(normalization_->checkedId(), 0);
+    double* fractions[] = {&l.criteria.Recycling, &l.criteria.Recuperation, &l.criteria.TestDose,
+                           &l.criteria.Palaeodose, &l.criteria.Depletion};
+    for (int n = 0; n < 5; ++n) *fractions[n] = criteria_[n]->value() / 100;
     return l;
 }
 
@@ -91,6 +137,9 @@ void TSaLimitsWidget::ShowLimits(const TSaLimits& l) {
                              l.tlSignalFrom, l.tlSignalTo, l.tlBackgroundFrom, l.tlBackgroundTo};
     for (int n = 0; n < 8; ++n) numIO_[n]->setValue(values[n]);
     ownBackground_->setChecked(l.ownBackground);
+    const double fractions[] = {l.criteria.Recycling, l.criteria.Recuperation, l.criteria.TestDose,
+                                l.criteria.Palaeodose, l.criteria.Depletion};
+    for (int n = 0; n < 5; ++n) criteria_[n]->setValue(fractions[n] * 100);
     if (QAbstractButton* b = normalization_->button(l.normalization)) b->setChecked(true);
     UpdateVisibility();
 }

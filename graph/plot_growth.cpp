@@ -16,6 +16,7 @@ const QColor kKindOneBlue(0, 70, 200);
 const QColor kGray(128, 128, 128);
 const QColor kSilver(192, 192, 192);
 const QColor kAqua(0, 255, 255);
+const QColor kRejectedRed(210, 0, 0);  // an aliquot failing a rejection criterion
 // The unselected kind-1 curves: a quiet shade that recedes behind the selected level.
 const QColor kBackgroundBlue(170, 190, 215);
 constexpr double kGap = std::numeric_limits<double>::quiet_NaN();
@@ -548,6 +549,11 @@ void DrawPlateau(QCustomPlot& chart, const TPlateauArray& plateau, uint8_t dataK
                 break;
             default:  // no result, failed: never the selected colour
                 break;
+        }
+        // An aliquot failing a rejection criterion keeps its dose, drawn as a red triangle.
+        if (e.Rejected && (e.State == kPlateauValid || e.State == kPlateauWarning)) {
+            if (!selected) colour = kRejectedRed;
+            shape = QCPScatterStyle::ssTriangle;
         }
         AddSegments(chart, {{{e.X, e.Value - e.Error}, {e.X, e.Value + e.Error}}}, QPen(colour, 1),
                     kFitItemClass);

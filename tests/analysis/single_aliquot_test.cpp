@@ -592,3 +592,87 @@ TEST(SarMonteCarlo, PullOfTheDoseHasUnitSpread) {
     EXPECT_LT(spread, 1.15);
     EXPECT_LT(std::abs(mean), 0.25);
 }
+
+namespace {
+
+// One SAR aliquot as a lab measures it: natural, 20 and 40 Gy, a 0 Gy regeneration, the 20 Gy
+// repeat, then an IR shine and the 20 Gy again; every test dose 400 counts in channels 1..2.
+// Counts per channel: Lx/Tx = 2.0 (natural), 1.2, 2.0, 0.04, 1.44 (recycled), 0.96 (after IR).
+struct TSarCycleDisk {
+    TLookupTable table;
+    TPlatter platter;
+    std::map<int, double> counts;  // per ordinal
+    TSarCycleDisk() {
+        const auto add = [this](double dose, bool bleached, bool norm, double perChannel,
+                                int device = 20) {
+            TLookupRecord e = Entry(1, dose, bleached, norm);
+            e.Key.Device = device;
+            counts[static_cast<int>(table.size())] = perChannel;
+            table.push_back(e);
+        };
+        add(0, false, false, 400);
+        add(5, true, true, 200);
+        for (const auto& [dose, lx] :
+             std::initializer_list<std::pair<double, double>>{{20, 240}, {40, 400}, {0, 8}, {20, 288}}) {
+            add(dose, true, false, lx);
+            add(5, true, true, 200);
+        }
+        add(20, true, false, 5000, 28);  // the IR shine
+        add(20, true, false, 192);
+        add(5, true, true, 200);
+        Number(table);
+        BuildAliquotSet(table, platter);
+    }
+    TRawCurveSource Raw() const {
+        return [this](const TLookupRecord& e) {
+            TFloatArray curve(11, 0.0);
+            curve[1] = curve[2] = counts.at(e.Ordinal);  // the signal; channels 9..10 hold 0
+            return curve;
+        };
+    }
+};
+
+}  // namespace
+
+TEST(SarPointsTest, CriteriaInputsOfASarCycle) {
+    const TSarCycleDisk d;
+    TSaLimits limits;
+    limits.signalTo = 0.02;  // channels 1..2
+    limits.backgroundFrom = 0.08;
+    limits.backgroundTo = 0.1;  // channels 9..10: no counts
+    const TSaPointsReport r =
+        BuildSarGrowthPoints(d.table, *d.platter.Find(1), d.table[0].Key, d.Raw(), limits);
+    // Tref = 400 = every Tx: the points are the net signals, 2 x counts per channel.
+    const std::vector<TSarSignal> expected = {
+        {0, 800, true, false}, {20, 480, false, false}, {40, 800, false, false},
+        {0, 16, false, false}, {20, 576, false, false}, {20, 384, false, true}};
+    ASSERT_EQ(r.measurements.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_DOUBLE_EQ(r.measurements[i].Dose, expected[i].Dose) << i;
+        EXPECT_NEAR(r.measurements[i].Ratio, expected[i].Ratio, 1e-9) << i;
+        EXPECT_EQ(r.measurements[i].Natural, expected[i].Natural) << i;
+        EXPECT_EQ(r.measurements[i].IrBefore, expected[i].IrBefore) << i;
+    }
+    // The natural Tx: 400 counts, no background: sqrt(400) / 400.
+    EXPECT_NEAR(r.testDoseError, 0.05, 1e-12);
+    // The IR-then-OSL measurement is no growth point: 20 Gy holds the first and the recycled.
+    bool found = false;
+    for (const TDosePoints& level : r.points) {
+        if (level.Kind == kRegenLevel && level.Dose == 20) {
+            found = true;
+            ASSERT_EQ(level.Points.size(), 2u);
+            EXPECT_NEAR(level.Points[0].Signal, 480, 1e-9);
+            EXPECT_NEAR(level.Points[1].Signal, 576, 1e-9);
+        }
+    }
+    EXPECT_TRUE(found);
+    TFitRecord fit;
+    fit.ED = 40;
+    fit.EDError = 2;
+    const TSarCriteria c = EvaluateSarCriteria(r.measurements, r.testDoseError, fit, {});
+    ASSERT_EQ(c.RecyclingRatios.size(), 1u);
+    EXPECT_NEAR(c.RecyclingRatios[0], 1.2, 1e-12);     // 576 / 480
+    EXPECT_NEAR(*c.Recuperation, 0.02, 1e-12);         // 16 / 800
+    EXPECT_NEAR(*c.IrDepletionRatio, 0.8, 1e-12);      // 384 / 480
+    EXPECT_EQ(c.Failed, (std::vector<std::string>{kCriterionRecycling, kCriterionDepletion}));
+}

@@ -3,8 +3,12 @@
 // dose of 42 Gy within its error) and plots them against the disk number; "Set NCF template"
 // on data without the template warns and offers only "1.0"; a ROI result picked in the
 // result viewer brings back the ROI's points and solution, not the channel of the same number.
+#include <algorithm>
+
 #include <QAction>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QRegularExpression>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QProcess>
@@ -16,6 +20,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
+#include <qcustomplot.h>
 
 #include "analysis/graph_messages.h"
 #include "analysis/ncf_template_dialog.h"
@@ -40,10 +45,18 @@ QStringList BoxLines(TGrowthPanel* panel) {
     return panel->SolutionBox()->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-// The solution lines of the box, without the warnings written beside them.
+bool IsWarningLine(const QString& line) {
+    return line.startsWith(QStringLiteral("Warning: "));
+}
+
+// The solution lines of the box, without the warnings written beside them, the SAR criteria
+// after them and the count of aliquots accepted.
 QStringList SolutionLines(TGrowthPanel* panel) {
     QStringList lines = BoxLines(panel);
-    lines.removeIf([](const QString& l) { return l.startsWith(QStringLiteral("Warning: ")); });
+    lines.removeIf([](const QString& l) {
+        return IsWarningLine(l) || l.startsWith(QStringLiteral("    Criteria: ")) ||
+               l.endsWith(QStringLiteral(" aliquots accepted"));
+    });
     return lines;
 }
 
@@ -76,8 +89,16 @@ private:
     }
 
 private slots:
-    void init() { QVERIFY(SetUp()); }
-    void cleanup() { TearDown(); }
+    void init() {
+        // The window takes the locale it is made in: the comma-locale case sets it first.
+        if (QByteArray(QTest::currentDataTag()).startsWith("German"))
+            QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QVERIFY(SetUp());
+    }
+    void cleanup() {
+        TearDown();
+        QLocale::setDefault(QLocale::c());
+    }
 
     void allComputesEveryAliquot_data() {
         QTest::addColumn<QString>("file");
@@ -116,9 +137,13 @@ private slots:
         const QStringList lines = SolutionLines(Panel());
         QCOMPARE(lines.size(), prefixes.size());
         // Every warning stays in the box beside its line, naming its aliquot.
-        QCOMPARE(BoxLines(Panel()).size() - lines.size(), warnings);
+        const QStringList box = BoxLines(Panel());
+        QCOMPARE(static_cast<int>(std::count_if(box.begin(), box.end(), IsWarningLine)), warnings);
         if (warnings > 0) {
-            QVERIFY(BoxLines(Panel())[2].startsWith(
+            // The warning of hole 37 comes right before its line.
+            const int at = box.indexOf(QRegularExpression(QStringLiteral("^Disk 1 hole 37: .*")));
+            QVERIFY(at > 0);
+            QVERIFY(box[at - 1].startsWith(
                 QStringLiteral("Warning: Disk 1 hole 37: the background window")));
         }
         for (int i = 0; i < prefixes.size(); ++i)
@@ -353,6 +378,88 @@ private slots:
         role.TableRowPicked(1);
         QCOMPARE(Mode()->CurrentIndex(), 60);
         QCOMPARE(Mode()->Fit().ED, s.AtIndex(60)->Fit.ED);
+    }
+
+    // SAR12.DAT, SA Regenerative over all discs: each solution line is followed by its
+    // criteria, the box ends with the count accepted, and the paleodose plot draws the
+    // failed discs as triangles. A recycling threshold of 30 % typed in a comma locale
+    // accepts disc 9 (recycling 1.279).
+    void sarCriteriaMarkFailedAliquots_data() {
+        QTest::addColumn<QString>("recycling");  // typed; empty: left at 10 %
+        QTest::addColumn<QString>("disc9");      // the start of disc 9's criteria
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QList<int>>("failed");
+        QTest::newRow("C, 10 %") << QString()
+                                 << QStringLiteral("    Criteria: recycling 1.27")
+                                 << QStringLiteral("8 of 13 aliquots accepted")
+                                 << QList<int>{9, 10, 11, 12, 13};
+        QTest::newRow("German, 30 % recycling")
+            << QStringLiteral("30,0")
+            << QStringLiteral("    Criteria: recycling 1,27")
+            << QStringLiteral("9 of 13 aliquots accepted") << QList<int>{10, 11, 12, 13};
+    }
+    void sarCriteriaMarkFailedAliquots() {
+        QFETCH(QString, recycling);
+        QFETCH(QString, disc9);
+        QFETCH(QString, summary);
+        QFETCH(QList<int>, failed);
+        Enter("SAR12.DAT");
+        QTabBar* tabs = Panel()->DeviceTabs();
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->tabText(i).startsWith(QStringLiteral("OSL#1"))) tabs->setCurrentIndex(i);
+        const double windows[] = {0, 0.8, 30, 40};
+        for (int n = 0; n < 4; ++n)
+            Panel()->findChild<QDoubleSpinBox*>(QStringLiteral("NumIO%1").arg(n + 3))->setValue(windows[n]);
+        auto* threshold = Panel()->findChild<QDoubleSpinBox*>(QStringLiteral("CriteriaRecycling"));
+        QVERIFY(threshold);
+        QCOMPARE(threshold->value(), 10.0);
+        if (!recycling.isEmpty()) {
+            threshold->selectAll();
+            QTest::keyClicks(threshold, recycling);
+            QCOMPARE(threshold->value(), 30.0);
+        }
+        ComputeAll();
+        QVERIFY2(prompts_->errors.isEmpty(), qPrintable(prompts_->errors.join(QLatin1Char('|'))));
+
+        if (qEnvironmentVariableIsSet("ORVANE_SHOTS"))
+            form_->grab().save(qEnvironmentVariable("ORVANE_SHOTS") +
+                               QStringLiteral("/SAR12_criteria_window.png"));
+        const QStringList lines = BoxLines(Panel());
+        QCOMPARE(lines.last(), summary);
+        const int at = lines.indexOf(QRegularExpression(QStringLiteral("^Disk   9: .*")));
+        QVERIFY(at >= 0);
+        QVERIFY2(lines[at + 1].startsWith(disc9), qPrintable(lines[at + 1]));
+        QCOMPARE(lines[at + 1].contains(QStringLiteral("failed: recycling")),
+                 failed.contains(9));
+
+        const TPlateauArray& plot = Mode()->Plateau();
+        QCOMPARE(static_cast<int>(plot.size()), 13);
+        for (const TPlateauElement& e : plot) QCOMPARE(e.Rejected, failed.contains(e.Index));
+        TGrForm1* viewer = FindGraphViewer(*form_, kGraphEditor);
+        QVERIFY(viewer);
+        int triangles = 0;
+        for (QCustomPlot* chart : viewer->findChildren<QCustomPlot*>())
+            for (int i = 0; i < chart->plottableCount(); ++i)
+                if (auto* c = qobject_cast<QCPCurve*>(chart->plottable(i)))
+                    triangles += c->scatterStyle().shape() == QCPScatterStyle::ssTriangle;
+        QCOMPARE(triangles, static_cast<int>(failed.size()));
+        if (qEnvironmentVariableIsSet("ORVANE_SHOTS"))
+            viewer->grab().save(qEnvironmentVariable("ORVANE_SHOTS") +
+                                QStringLiteral("/SAR12_criteria_plateau.png"));
+
+        // "Toggle accept" on disc 13 (the index after All): accepted by the user, its mark
+        // gone, the count one up; a second click takes it back.
+        QCOMPARE(Mode()->CurrentIndex(), 13);
+        auto* toggle = Panel()->findChild<QPushButton*>(QStringLiteral("ToggleAccept"));
+        QVERIFY(toggle);
+        toggle->click();
+        QCOMPARE(BoxLines(Panel()).last(),
+                 QStringLiteral("%1 of 13 aliquots accepted").arg(14 - failed.size()));
+        QVERIFY(BoxLines(Panel()).contains(QStringLiteral("Disk  13: accepted by the user")));
+        QVERIFY(!Mode()->Plateau().back().Rejected);
+        toggle->click();
+        QCOMPARE(BoxLines(Panel()).last(), summary);
+        QVERIFY(Mode()->Plateau().back().Rejected);
     }
 };
 
