@@ -171,9 +171,9 @@ TEST_F(CurveToolsCli, ExportAsciiAppendsRowsOrColumns) {
     const TJson json = TJsonReader::Parse(run.out);
     EXPECT_EQ(json["file"].text, Path("S12.ascii"));
     EXPECT_EQ(json["rows"].number, 3);
-    // The widest row: record 1, a normalisation shine of 10 channels, has two fields, the
-    // raw curve's 100 stored values and 90 empty cells up to "Max point" 100.
-    EXPECT_EQ(json["columns"].number, 2 + 100 + 90);
+    // Every row has the two fields and the raw curve's block of "point 0" to "point 100",
+    // as wide as the widest record needs, so values stand under their headings.
+    EXPECT_EQ(json["columns"].number, 2 + 101);
     const std::string text = ReadFile(Path("S12.ascii"));
     EXPECT_EQ(text.rfind("Run#\tDisk#\tRaw data point 0\tpoint 1\t", 0), 0u);
     EXPECT_NE(text.find("\n2\t2\t"), std::string::npos);  // record 30: run 2, disk 2
@@ -185,8 +185,8 @@ TEST_F(CurveToolsCli, ExportAsciiAppendsRowsOrColumns) {
     const TRun columns = Run(
         {"export-ascii", Path("S12.DAT"), "--fields", "Run#,Raw data", "--records", "29", "--roi"});
     ASSERT_EQ(columns.status, 0) << columns.err;
-    // Record 29 (IRSL, 89 channels): "Run#", 100 values, 11 empty cells, 10 ROI sums.
-    EXPECT_EQ(TJsonReader::Parse(columns.out)["rows"].number, 1 + 100 + 11 + 10);
+    // Record 29 (IRSL, 89 channels): "Run#", the block of points 0 to 100, the 10 ROI sums.
+    EXPECT_EQ(TJsonReader::Parse(columns.out)["rows"].number, 1 + 101 + 10);
     EXPECT_NE(ReadFile(Path("S12.ascii")).find("\nRun#,2\n"), std::string::npos);
 
     const std::string exported = ReadFile(Path("S12.ascii"));
