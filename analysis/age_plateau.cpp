@@ -6,12 +6,12 @@
 #include <utility>
 #include <vector>
 
+#include "platform/number_text.h"
+
 namespace {
 
 std::string Number(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%g", v);
-    return buf;
+    return NumberGeneral(v, 6);  // printf's %g, with a point under every locale
 }
 
 }  // namespace

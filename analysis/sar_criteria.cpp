@@ -7,6 +7,7 @@
 
 #include "fitting/fit_record.h"
 #include "fitting/result_codes.h"
+#include "platform/number_text.h"
 
 namespace {
 
@@ -35,9 +36,7 @@ const TSarSignal* FirstRegenerated(const std::vector<TSarSignal>& ms, double dos
 
 std::string Fixed(double value, char decimalPoint) {
     if (!std::isfinite(value)) return "n.a.";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", value);
-    std::string s = text;
+    std::string s = NumberFixed(value, 3);  // a point whatever LC_NUMERIC says
     if (decimalPoint != '.')
         for (char& c : s)
             if (c == '.') c = decimalPoint;

@@ -12,6 +12,7 @@
 #include "fitting/format_scientific.h"
 #include "fitting/growth_functions.h"
 #include "fitting/result_codes.h"
+#include "platform/number_text.h"
 
 namespace {
 
@@ -108,9 +109,7 @@ std::string CriteriaLogBlock(const TSolutionArray& solutions, char separator,
     const std::string sep(1, separator);
     const auto number = [&dp](double value) {
         if (!std::isfinite(value)) return std::string();
-        char text[32];
-        std::snprintf(text, sizeof text, "%.4f", value);
-        std::string s = text;
+        std::string s = NumberFixed(value, 4);
         const std::size_t point = s.find('.');
         if (point != std::string::npos) s.replace(point, 1, dp);
         return s;

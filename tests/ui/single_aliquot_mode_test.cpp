@@ -428,6 +428,8 @@ private slots:
         QCOMPARE(lines.last(), summary);
         const int at = lines.indexOf(QRegularExpression(QStringLiteral("^Disk   9: .*")));
         QVERIFY(at >= 0);
+        // The numbers are the window's: in its locale (a comma under de_DE as well).
+        disc9.replace(QLatin1Char('.'), QLocale().decimalPoint());
         QVERIFY2(lines[at + 1].startsWith(disc9), qPrintable(lines[at + 1]));
         QCOMPARE(lines[at + 1].contains(QStringLiteral("failed: recycling")),
                  failed.contains(9));
