@@ -350,9 +350,7 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
         } else {
             out += "}]";
         }
-        out += ",\"warnings\":[";
-        for (std::size_t i = 0; i < hints.size(); ++i) out += (i ? "," : "") + JsonQuoted(hints[i]);
-        out += "]}\n";
+        out += ",\"warnings\":" + JsonStringArray(hints) + "}\n";
         std::cout << out;
         return CloseRecordFile(store);
     });

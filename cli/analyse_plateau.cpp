@@ -225,10 +225,7 @@ void RunPlateauAnalysis(const TPlateauRequest& r) {
         std::vector<std::string> first = r.Warnings();
         warnings.insert(warnings.begin(), first.begin(), first.end());
     }
-    out += ",\"warnings\":[";
-    for (std::size_t i = 0; i < warnings.size(); ++i)
-        out += (i ? "," : "") + JsonQuoted(warnings[i]);
-    out += "]";
+    out += ",\"warnings\":" + JsonStringArray(warnings);
     if (r.PlotFile) {
         TPlateauPlotRequest plot;
         plot.plateau = &doses;

@@ -139,9 +139,8 @@ std::string CriteriaJson(const std::optional<TSarCriteria>& criteria) {
     out += ",\"palaeodose_error\":" + JsonNumber(c.PalaeodoseError);
     out += ",\"ir_depletion_ratio\":" + optional(c.IrDepletionRatio);
     out += ",\"exceeds_max_dose\":" + std::string(c.ExceedsMaxDose ? "true" : "false");
-    out += ",\"failed\":[";
-    for (std::size_t i = 0; i < c.Failed.size(); ++i) out += (i ? "," : "") + JsonQuoted(c.Failed[i]);
-    out += "],\"overridden\":" + std::string(c.Overridden ? "true" : "false");
+    out += ",\"failed\":" + JsonStringArray(c.Failed);
+    out += ",\"overridden\":" + std::string(c.Overridden ? "true" : "false");
     return out + ",\"accepted\":" + (c.Accepted() ? "true" : "false") + "}";
 }
 
@@ -189,10 +188,8 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
     }
     const std::vector<std::string>& warnings = solver.Warnings();
     const TSaLimits& limits = solver.Limits();
-    out += "],\"warnings\":[";
-    for (std::size_t i = 0; i < warnings.size(); ++i)
-        out += (i ? "," : "") + JsonQuoted(warnings[i]);
-    out += "],\"limits\":{\"signal\":[" + JsonNumber(limits.signalFrom) + "," +
+    out += "],\"warnings\":" + JsonStringArray(warnings);
+    out += ",\"limits\":{\"signal\":[" + JsonNumber(limits.signalFrom) + "," +
            JsonNumber(limits.signalTo) + "],\"background\":[" + JsonNumber(limits.backgroundFrom) +
            "," + JsonNumber(limits.backgroundTo) + "]}";
     if (!plotFile.empty()) {

@@ -103,6 +103,12 @@ std::string JsonNumber(double value) {
     return std::isfinite(value) ? ShortestDouble(value) : std::string("null");
 }
 
+std::string JsonStringArray(const std::vector<std::string>& texts) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i) out += (i ? "," : "") + JsonQuoted(texts[i]);
+    return out + "]";
+}
+
 void TJsonWriter::NewLine() {
     out_ << '\n';
     for (size_t i = 0; i < levels_.size(); ++i) out_ << "  ";

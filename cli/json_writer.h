@@ -77,3 +77,5 @@ std::string JsonQuoted(std::string_view text);
 std::string ShortestDouble(double value);
 // A double as a JSON number: its shortest form, or null for NaN and infinities.
 std::string JsonNumber(double value);
+// A JSON array of strings: ["a","b"] ([] when empty).
+std::string JsonStringArray(const std::vector<std::string>& texts);
