@@ -189,8 +189,7 @@ std::vector<std::string> Sources(const TDoseRateInputs& in) {
         "Alpha attenuation of coarse grains and internal alpha: sphere reciprocity after "
         "Brennan et al. (1991), ranges by Geiger and Bragg-Kleeman; etched 20 µm or more: no "
         "external alpha",
-        "Rb absorbed fraction (the quantity of Readhead 2002): Loevinger (1956) absorption in a "
-        "sphere",
+        "Rb absorbed fraction: Readhead (2002), K-feldspar",
         "Water: Aitken (1985), 1.50, 1.25, 1.14",
         "Cosmic dose rate: Prescott & Hutton (1994)",
         "Conventions: Durcan, King & Duller (2015); first-order propagation, shared constants "

@@ -4,7 +4,7 @@
 // alpha dose of the grain's own U and Th that stays in it, and the part of the beta dose of
 // its own Rb-87 that it absorbs.
 //
-// All follow from one geometric fact. By the reciprocity theorem of a uniform medium
+// The alpha fractions follow from one geometric fact. By the reciprocity theorem of a uniform medium
 // (Aitken 1985, Thermoluminescence Dating, Appendix H), the dose a grain receives from
 // sources outside it, as a fraction of the infinite-matrix dose, equals the fraction of the
 // energy emitted inside the grain that escapes it. For a sphere of diameter d, the distance s
@@ -18,10 +18,8 @@
 // left after a path s is E (1 - s/R)^(2/3). The series are the energy-weighted alpha groups
 // of U-238 and U-235 (natural abundance, radon retained) and of Th-232 with their daughters,
 // after the approach of Brennan, Lyons & Phillips (1991, Nuclear Tracks and Radiation
-// Measurements 18, 249-253). Rb-87 betas (end-point 0.283 MeV) are absorbed exponentially
-// with Loevinger's apparent coefficient mu/rho = 17 Emax^-1.14 cm2/g (Loevinger 1956,
-// Radiology 66, 55-62) in K-feldspar of 2.56 g/cm3, the quantity Readhead (2002, Ancient TL
-// 20, 25-28) tabulates against grain size.
+// Measurements 18, 249-253). The Rb-87 fraction is Readhead's (2002, Ancient TL 20, 25-28)
+// table for K-feldspar, from transport of the 0.283 MeV (end-point) betas.
 //
 // Engine code: nothing here throws.
 #include <span>

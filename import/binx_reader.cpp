@@ -184,7 +184,12 @@ TBinxReadResult ReadBinx(std::span<const uint8_t> bytes, const TBinxProgress& pr
                     for (uint32_t i = 0; i < r.npoints; ++i) r.counts[i] = U32(data + 4 * i);
                 }
             }
-            result.records.push_back(std::move(r));
+        if (result.records.empty()) {
+            // Records of one file are mostly of one size: room for that many at once.
+            result.records.reserve(static_cast<std::size_t>(std::min<uint64_t>(
+                size / std::max<uint64_t>(r.length, 1) + 1, uint64_t{1} << 20)));
+        }
+        result.records.push_back(std::move(r));
         }
         offset += previousLength;
     }

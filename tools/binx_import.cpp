@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <span>
 #include <system_error>
 
 #include "import/binx_reader.h"
@@ -62,14 +63,24 @@ private:
     TSampleSchemaLayout layout_;
 };
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+// The file's bytes in a buffer that is not cleared first: a BINX file of a hundred megabytes
+// would otherwise be written twice before it is read.
+struct TFileBytes {
+    std::unique_ptr<uint8_t[]> data;
+    std::size_t size = 0;
+    std::span<const uint8_t> Span() const { return {data.get(), size}; }
+};
+
+TFileBytes ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) throw TEditorError("Error importing " + path + ": the file cannot be read");
     const std::streamoff size = in.tellg();
     if (size < 0) throw TEditorError("Error importing " + path + ": the file cannot be read");
-    std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
+    TFileBytes bytes;
+    bytes.size = static_cast<std::size_t>(size);
+    bytes.data = std::make_unique_for_overwrite<uint8_t[]>(bytes.size);
     in.seekg(0);
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
+    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data.get()), size))
         throw TEditorError("Error importing " + path + ": the file cannot be read");
     return bytes;
 }
@@ -161,9 +172,9 @@ TBinxImportResult ImportBinxFile(const std::string& binPath, const std::string& 
     };
     const std::string prefix = "Error importing " + binPath + ": ";
     report(0);
-    const std::vector<uint8_t> bytes = ReadWholeFile(binPath);
+    const TFileBytes bytes = ReadWholeFile(binPath);
     report(10);
-    const TBinxReadResult read = ReadBinx(bytes, [&](uint64_t done, uint64_t total) {
+    const TBinxReadResult read = ReadBinx(bytes.Span(), [&](uint64_t done, uint64_t total) {
         return !progress || progress(10.0 + 50.0 * static_cast<double>(done) / total, 100.0);
     });
     if (read.failure == TBinxFailure::Cancelled) throw TEditorError(kImportCancelled);
