@@ -437,9 +437,10 @@ void TAgeDialog::UpdateEnabled() {
         box->setSuffix(activities ? unit : QStringLiteral(" ppm"));
     for (QDoubleSpinBox* box : {kError_, uError_, thError_}) box->setSuffix(unit);
     fromGrowth_->setEnabled(static_cast<bool>(doseSource_));
-    double dose = 0.0, error = 0.0;
-    std::string unit, summary;
-    fromDoseModel_->setEnabled(doseModelSource_ && doseModelSource_(dose, error, unit, summary));
+    double modelDose = 0.0, modelError = 0.0;
+    std::string modelUnit, modelSummary;
+    fromDoseModel_->setEnabled(doseModelSource_ &&
+                               doseModelSource_(modelDose, modelError, modelUnit, modelSummary));
 }
 
 void TAgeDialog::SetEquivalentDoseSource(TDoseSource source) {

@@ -12,9 +12,9 @@
 
 struct TModelDoses {
     std::vector<TDoseValue> Used;
-    std::vector<int32_t> UsedIndex;  // the aliquot's (or grain's) index of each used dose
-    bool Grains = false;             // the run was over the grains of single-grain discs
-    int RejectedCount = 0;           // failing a criterion, whatever their result
+    std::vector<int32_t> UsedIndex;    // the aliquot's (or grain's) index of each used dose
+    bool Grains = false;               // the run was over the grains of single-grain discs
+    int RejectedCount = 0;             // failing a criterion, whatever their result
     std::vector<TDoseValue> Rejected;  // those of them with a dose and error > 0, to draw
     int FailedCount = 0;               // accepted but without a defined dose
 };

@@ -72,7 +72,8 @@ QString DoseModelResultText(const TDoseModelResult& r, const TModelDoses& doses,
         text += QStringLiteral("; Lmax = %1, BIC = %2").arg(Number(r.Lmax, 3), Number(r.BIC, 3));
     }
     text += QStringLiteral("\n") + QString::fromStdString(ModelDosesSummary(doses));
-    if (!r.Warning.empty()) text += QStringLiteral("\nWarning: ") + QString::fromStdString(r.Warning);
+    if (!r.Warning.empty())
+        text += QStringLiteral("\nWarning: ") + QString::fromStdString(r.Warning);
     return text;
 }
 
@@ -196,8 +197,8 @@ bool TDoseModelDialog::Compute() {
     ShowMessage(QString(), false);
     const QString shortText = ResultText().section(QLatin1Char('\n'), 0, 0);
     DrawRadialPlot(*chart_, doses_.Used, doses_.Rejected, result_.De, shortText);
-    document.SetLastDoseModel({result_.De, result_.DeError, last->DoseUnit,
-                               shortText.toStdString()});
+    document.SetLastDoseModel(
+        {result_.De, result_.DeError, last->DoseUnit, shortText.toStdString()});
     UpdateEnabled();
     return true;
 }

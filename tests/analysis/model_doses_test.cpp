@@ -23,12 +23,11 @@ TPlateauElement Element(int index, double value, double error, uint8_t state,
 
 TEST(ModelDoses, AcceptedDefinedDosesOnly) {
     const TPlateauArray plateau = {
-        Element(1, 40.0, 2.0, kPlateauValid),
-        Element(2, 44.0, 3.0, kPlateauValid),
-        Element(3, 50.0, 4.0, kPlateauWarning),         // no defined dose
-        Element(4, 0.0, 0.0, kPlateauFailed),           // failed fit
-        Element(5, 60.0, 5.0, kPlateauValid, true),     // fails a criterion
-        Element(6, 0.0, 0.0, kPlateauFailed, true),     // fails a criterion and the fit
+        Element(1, 40.0, 2.0, kPlateauValid),       Element(2, 44.0, 3.0, kPlateauValid),
+        Element(3, 50.0, 4.0, kPlateauWarning),      // no defined dose
+        Element(4, 0.0, 0.0, kPlateauFailed),        // failed fit
+        Element(5, 60.0, 5.0, kPlateauValid, true),  // fails a criterion
+        Element(6, 0.0, 0.0, kPlateauFailed, true),  // fails a criterion and the fit
         Element(7, 38.0, 1.5, kPlateauValid),
     };
     const TModelDoses doses = CollectModelDoses(plateau);
@@ -56,11 +55,16 @@ TEST(ModelDoses, SummaryAndNamesByKind) {
     } cases[] = {
         {"aliquots, none excluded",
          {Element(2, 10, 1, kPlateauValid), Element(3, 11, 1, kPlateauValid)},
-         "2 aliquots used", "aliquot 2"},
-        {"one grain, one failed", {grain, Element(5, 0, 0, kPlateauFailed)},
-         "1 grain used; excluded: 1 without a defined dose", "grain 4"},
-        {"rejected only", {Element(1, 10, 1, kPlateauValid, true)},
-         "0 aliquots used; excluded: 1 rejected by the criteria", "aliquot ?"},
+         "2 aliquots used",
+         "aliquot 2"},
+        {"one grain, one failed",
+         {grain, Element(5, 0, 0, kPlateauFailed)},
+         "1 grain used; excluded: 1 without a defined dose",
+         "grain 4"},
+        {"rejected only",
+         {Element(1, 10, 1, kPlateauValid, true)},
+         "0 aliquots used; excluded: 1 rejected by the criteria",
+         "aliquot ?"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -88,8 +92,8 @@ TEST(ModelDoses, RefusalsNameTheAliquot) {
     EXPECT_TRUE(message.empty());
     EXPECT_NEAR(mean.De, 20.0 / 3.0, 1e-12);  // equal errors: the plain mean
 
-    const TModelDoses one = CollectModelDoses({Element(1, 10.0, 1.0, kPlateauValid),
-                                               Element(2, 10.0, 1.0, kPlateauValid, true)});
+    const TModelDoses one = CollectModelDoses(
+        {Element(1, 10.0, 1.0, kPlateauValid), Element(2, 10.0, 1.0, kPlateauValid, true)});
     EXPECT_EQ(FitModelDoses(one, options, message).Code, TDoseModelCode::TooFewValues);
     EXPECT_NE(message.find("(1 aliquot used; excluded: 1 rejected by the criteria)"),
               std::string::npos)

@@ -42,8 +42,7 @@ protected:
         for (const TJson& e : run["plateau"].items) {
             if (!e["accepted"].boolean || e["state"].number != 1) continue;
             char line[96];
-            std::snprintf(line, sizeof line, "%.17g,%.17g\n", e["value"].number,
-                          e["error"].number);
+            std::snprintf(line, sizeof line, "%.17g,%.17g\n", e["value"].number, e["error"].number);
             csv << line;
             ++accepted;
         }
@@ -58,7 +57,10 @@ TEST_F(AnalyseDoseModelCli, EqualsDoseModelOnTheAcceptedDoses) {
     const struct {
         std::vector<std::string> model;  // the words after --dose-model / --model
     } cases[] = {
-        {{"cam"}}, {{"common"}}, {{"mean"}}, {{"mam3", "--sigmab", "0.1"}},
+        {{"cam"}},
+        {{"common"}},
+        {{"mean"}},
+        {{"mam3", "--sigmab", "0.1"}},
         {{"mam4", "--sigmab", "0.1"}},
     };
     for (const auto& c : cases) {
@@ -113,25 +115,32 @@ TEST_F(AnalyseDoseModelCli, Refusals) {
         {"one aliquot",
          {"analyse", Path("SAR12.DAT"), "--method", "10", "--device", "1", "--index", "3",
           "--dose-model", "cam"},
-         1, "--range or --all"},
-        {"not over aliquots", {"analyse", Path("S12.DAT"), "--all", "--dose-model", "cam"}, 1,
+         1,
+         "--range or --all"},
+        {"not over aliquots",
+         {"analyse", Path("S12.DAT"), "--all", "--dose-model", "cam"},
+         1,
          "single-aliquot method"},
         {"minimum age model without sigma_b",
-         {"analyse", Path("SAR12.DAT"), "--method", "10", "--device", "1", "--all",
-          "--dose-model", "mam3"},
-         1, "needs --sigmab"},
+         {"analyse", Path("SAR12.DAT"), "--method", "10", "--device", "1", "--all", "--dose-model",
+          "mam3"},
+         1,
+         "needs --sigmab"},
         {"sigma_b without a minimum age model",
-         {"analyse", Path("SAR12.DAT"), "--method", "10", "--device", "1", "--all",
-          "--dose-model", "cam", "--sigmab", "0.1"},
-         1, "--sigmab goes with"},
+         {"analyse", Path("SAR12.DAT"), "--method", "10", "--device", "1", "--all", "--dose-model",
+          "cam", "--sigmab", "0.1"},
+         1,
+         "--sigmab goes with"},
         {"unknown model",
-         {"analyse", Path("SAR12.DAT"), "--method", "10", "--device", "1", "--all",
-          "--dose-model", "median"},
-         2, "'median'"},
+         {"analyse", Path("SAR12.DAT"), "--method", "10", "--device", "1", "--all", "--dose-model",
+          "median"},
+         2,
+         "'median'"},
         {"every aliquot rejected",
-         {"analyse", Path("SAR12.DAT"), "--method", "10", "--device", "1", "--all",
-          "--criteria", "recycling=0.0001", "--dose-model", "cam"},
-         1, "at least 2 doses"},
+         {"analyse", Path("SAR12.DAT"), "--method", "10", "--device", "1", "--all", "--criteria",
+          "recycling=0.0001", "--dose-model", "cam"},
+         1,
+         "at least 2 doses"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -3,6 +3,7 @@
 // over the accepted discs only (the same dose as the model fitted to the plateau elements the
 // test picks itself), the radial plot and its density are drawn and saved as PNG, and "Compute
 // age" then takes the model's dose ("From dose model").
+#include <qcustomplot.h>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -15,7 +16,6 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QtTest>
-#include <qcustomplot.h>
 
 #include "analysis/age_dialog.h"
 #include "analysis/dose_models.h"
@@ -47,7 +47,9 @@ private:
             if (tabs->tabText(i).startsWith(QStringLiteral("OSL#1"))) tabs->setCurrentIndex(i);
         const double windows[] = {0, 0.8, 30, 40};
         for (int n = 0; n < 4; ++n)
-            Panel()->findChild<QDoubleSpinBox*>(QStringLiteral("NumIO%1").arg(n + 3))->setValue(windows[n]);
+            Panel()
+                ->findChild<QDoubleSpinBox*>(QStringLiteral("NumIO%1").arg(n + 3))
+                ->setValue(windows[n]);
         for (QRadioButton* b : Panel()->findChildren<QRadioButton*>())
             if (b->text() == QStringLiteral("All")) b->click();
         form_->Action(TActionId::GrowthCompute)->trigger();
@@ -109,12 +111,12 @@ private slots:
         QCOMPARE(dialog->Result().RelOD, expected.RelOD);
 
         // The text in the window's locale: De with the locale's decimal sign, the discs left out.
-        const QString text =
-            dialog->findChild<QLabel*>(QStringLiteral("doseModelResult"))->text();
+        const QString text = dialog->findChild<QLabel*>(QStringLiteral("doseModelResult"))->text();
         const QString de = QLocale().toString(expected.De, 'f', 2);
         QVERIFY2(text.contains(QStringLiteral("De = ") + de.left(de.size() - 1)), qPrintable(text));
-        QVERIFY2(text.contains(QStringLiteral("8 aliquots used; excluded: 5 rejected by the criteria")),
-                 qPrintable(text));
+        QVERIFY2(
+            text.contains(QStringLiteral("8 aliquots used; excluded: 5 rejected by the criteria")),
+            qPrintable(text));
 
         // The radial plot and the density beside it, saved as a PNG with content.
         QCustomPlot* chart = dialog->Chart();
@@ -128,11 +130,11 @@ private slots:
         QVERIFY(!image.isNull());
         int dark = 0;
         for (int y = 0; y < image.height(); y += 2)
-            for (int x = 0; x < image.width(); x += 2)
-                dark += qGray(image.pixel(x, y)) < 128;
+            for (int x = 0; x < image.width(); x += 2) dark += qGray(image.pixel(x, y)) < 128;
         QVERIFY(dark > 500);
         if (qEnvironmentVariableIsSet("ORVANE_SHOTS"))
-            dialog->grab().save(qEnvironmentVariable("ORVANE_SHOTS") + QStringLiteral("/dose_models_") +
+            dialog->grab().save(qEnvironmentVariable("ORVANE_SHOTS") +
+                                QStringLiteral("/dose_models_") +
                                 QLatin1String(QTest::currentDataTag()) + QStringLiteral(".png"));
 
         // The document keeps the dose; "Compute age" (after growth-curve mode) takes it.
