@@ -112,11 +112,11 @@ TDoseModelDialog::TDoseModelDialog(TEditorShell& shell, QWidget* parent)
     row->addStretch(1);
     layout->addLayout(row);
 
-    result_label_ = new QLabel(this);
-    result_label_->setObjectName(QStringLiteral("doseModelResult"));
-    result_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    result_label_->setWordWrap(true);
-    layout->addWidget(result_label_);
+    resultLabel_ = new QLabel(this);
+    resultLabel_->setObjectName(QStringLiteral("doseModelResult"));
+    resultLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    resultLabel_->setWordWrap(true);
+    layout->addWidget(resultLabel_);
     message_ = new QLabel(this);
     message_->setObjectName(QStringLiteral("doseModelMessage"));
     message_->setWordWrap(true);
@@ -171,7 +171,11 @@ bool TDoseModelDialog::Compute() {
     TEditorDocument& document = shell_.Document();
     const TEditorDocument::TLastPlateau* last = document.LastPlateau();
     hasResult_ = false;
-    result_label_->clear();
+    resultLabel_->clear();
+    // No plot of an earlier result stays beside a refusal.
+    chart_->clearPlottables();
+    chart_->clearItems();
+    chart_->replot();
     if (!last || last->DataKind != gkDisk) {
         ShowMessage(QStringLiteral("No doses of aliquots to combine: compute a Range or All "
                                    "over aliquots in growth-curve mode first."),
@@ -193,7 +197,7 @@ bool TDoseModelDialog::Compute() {
     }
     result_ = result;
     hasResult_ = true;
-    result_label_->setText(ResultText());
+    resultLabel_->setText(ResultText());
     ShowMessage(QString(), false);
     const QString shortText = ResultText().section(QLatin1Char('\n'), 0, 0);
     DrawRadialPlot(*chart_, doses_.Used, doses_.Rejected, result_.De, shortText);

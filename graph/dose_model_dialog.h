@@ -54,7 +54,7 @@ private:
     QString unit_ = QStringLiteral("Gy");
     QComboBox* model_ = nullptr;
     QDoubleSpinBox* sigmaB_ = nullptr;
-    QLabel* result_label_ = nullptr;
+    QLabel* resultLabel_ = nullptr;
     QLabel* message_ = nullptr;
     QCustomPlot* chart_ = nullptr;
     QPushButton* save_ = nullptr;
