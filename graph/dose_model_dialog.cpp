@@ -204,6 +204,7 @@ bool TDoseModelDialog::Compute() {
     document.SetLastDoseModel(
         {result_.De, result_.DeError, last->DoseUnit, shortText.toStdString()});
     UpdateEnabled();
+    layout()->activate();  // the result's lines get their room before the next paint
     return true;
 }
 

@@ -232,6 +232,9 @@ private slots:
         Panel()->findChild<QPushButton*>(QStringLiteral("FitGValueButton"))->click();
         const QString shown = Panel()->GValueText();
         QVERIFY2(shown.startsWith(QStringLiteral("g = ")), qPrintable(shown));
+        if (qEnvironmentVariableIsSet("ORVANE_SHOTS"))
+            form_->grab().save(qEnvironmentVariable("ORVANE_SHOTS") +
+                               QStringLiteral("/fading_g_value.png"));
 
         // The points by hand from the records' curves and the dates written above.
         const TBinDataSet& view = *document.ShownView();
