@@ -222,8 +222,8 @@ bool TFadingMode::FitGValue() {
     const QLocale locale;
     const auto number = [&locale](double v, int digits) { return locale.toString(v, 'f', digits); };
     panel_->SetGValueText(
-        QStringLiteral("g = %1 \u00b1 %2 %/decade (tc = %3 s)\ng2days = %4 \u00b1 %5 "
-                       "%/decade\n%6 records; error from %7 Monte Carlo draws")
+        QStringLiteral("g = %1 \u00b1 %2 %/decade (tc = %3 s), g2days = %4 \u00b1 %5 "
+                       "%/decade; %6 records, errors from %7 Monte Carlo draws")
             .arg(number(r.G, 2), number(r.GError, 2), number(r.Tc, 1), number(r.G2Days, 2),
                  number(r.G2DaysError, 2))
             .arg(locale.toString(static_cast<int>(records.Points.size())))

@@ -147,12 +147,15 @@ TFadingPanel::TFadingPanel(QWidget* parent) : QWidget(parent) {
     gValue_->setObjectName(QStringLiteral("GValueResult"));
     gValue_->setWordWrap(true);
     gValue_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // One row of controls, the result beneath: the panel shares its height with the grid.
     gLayout->addWidget(new QLabel(QStringLiteral("Delay")), 0, 0);
     gLayout->addWidget(delay_, 0, 1);
-    gLayout->addWidget(new QLabel(QStringLiteral("tc")), 1, 0);
-    gLayout->addWidget(tc_, 1, 1);
-    gLayout->addWidget(fit, 2, 0, 1, 2);
-    gLayout->addWidget(gValue_, 3, 0, 1, 2);
+    gLayout->addWidget(new QLabel(QStringLiteral("tc")), 0, 2);
+    gLayout->addWidget(tc_, 0, 3);
+    gLayout->addWidget(fit, 0, 4);
+    gLayout->addWidget(gValue_, 1, 0, 1, 5);
+    gLayout->setColumnStretch(1, 1);
+    gLayout->setColumnStretch(3, 1);
     layout->addWidget(gBox);
     connect(fit, &QPushButton::clicked, this, &TFadingPanel::fitGValueClicked);
 
