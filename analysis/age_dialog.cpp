@@ -125,7 +125,14 @@ void TAgeDialog::BuildUi() {
     fromGrowth_ = new QPushButton(QStringLiteral("From growth curve"));
     fromGrowth_->setObjectName(QStringLiteral("fromGrowthButton"));
     fromGrowth_->setToolTip(QStringLiteral("The last solution of growth-curve mode"));
-    sampleForm->addRow(QString(), fromGrowth_);
+    fromDoseModel_ = new QPushButton(QStringLiteral("From dose model"));
+    fromDoseModel_->setObjectName(QStringLiteral("fromDoseModelButton"));
+    fromDoseModel_->setToolTip(
+        QStringLiteral("The dose of the last dose model computed in the result viewer"));
+    auto* sources = new QHBoxLayout;
+    sources->addWidget(fromGrowth_);
+    sources->addWidget(fromDoseModel_);
+    sampleForm->addRow(QString(), sources);
     column->addWidget(sampleBox);
 
     auto* contentsBox = new QGroupBox(QStringLiteral("Radionuclides"));
@@ -302,6 +309,32 @@ void TAgeDialog::BuildUi() {
     mcForm->addRow(QStringLiteral("Draws"), draws_);
     mcForm->addRow(QStringLiteral("Seed"), seed_);
     column->addWidget(mcBox);
+
+    fadingBox_ = new QGroupBox(QStringLiteral("Fading correction (Huntley && Lamothe 2001)"));
+    fadingBox_->setObjectName(QStringLiteral("fadingBox"));
+    fadingBox_->setCheckable(true);
+    fadingBox_->setChecked(false);
+    fadingBox_->setToolTip(QStringLiteral(
+        "The age corrected for anomalous fading; valid for doses on the linear part of the "
+        "growth curve only"));
+    auto* fadingForm = new QFormLayout(fadingBox_);
+    fadingG_ = Number("fadingGEdit", 50.0, 2);
+    fadingGError_ = Number("fadingGErrorEdit", 50.0, 2);
+    fadingG_->setSuffix(QStringLiteral(" %/decade"));
+    fadingGError_->setSuffix(QStringLiteral(" %/decade"));
+    fadingForm->addRow(QStringLiteral("g-value"), Pair(fadingG_, fadingGError_));
+    fadingTc_ = Number("fadingTcEdit", 1e9, 1);
+    fadingTc_->setSuffix(QStringLiteral(" s"));
+    fadingTc_->setValue(172800.0);
+    fadingTc_->setToolTip(QStringLiteral("Time between irradiation and measurement in the "
+                                         "laboratory"));
+    fadingForm->addRow(QStringLiteral("tc"), fadingTc_);
+    fadingTcG_ = Number("fadingTcGEdit", 1e9, 1);
+    fadingTcG_->setSuffix(QStringLiteral(" s"));
+    fadingTcG_->setSpecialValueText(QStringLiteral("tc"));
+    fadingTcG_->setToolTip(QStringLiteral("The time the g-value is normalised to (0: tc)"));
+    fadingForm->addRow(QStringLiteral("tc of g"), fadingTcG_);
+    column->addWidget(fadingBox_);
     column->addStretch();
 
     auto* scroll = new QScrollArea;
@@ -361,6 +394,7 @@ void TAgeDialog::BuildUi() {
     connect(copy, &QPushButton::clicked, this, [this] { CopyReport(); });
     connect(saveReport, &QPushButton::clicked, this, [this] { SaveReportAsked(); });
     connect(fromGrowth_, &QPushButton::clicked, this, [this] { FromGrowthCurve(); });
+    connect(fromDoseModel_, &QPushButton::clicked, this, [this] { FromDoseModel(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, &TAgeDialog::helpRequested);
     connect(cosmicMode_, &QComboBox::currentIndexChanged, this, [this] { UpdateEnabled(); });
@@ -403,11 +437,78 @@ void TAgeDialog::UpdateEnabled() {
         box->setSuffix(activities ? unit : QStringLiteral(" ppm"));
     for (QDoubleSpinBox* box : {kError_, uError_, thError_}) box->setSuffix(unit);
     fromGrowth_->setEnabled(static_cast<bool>(doseSource_));
+    double modelDose = 0.0, modelError = 0.0;
+    std::string modelUnit, modelSummary;
+    fromDoseModel_->setEnabled(doseModelSource_ &&
+                               doseModelSource_(modelDose, modelError, modelUnit, modelSummary));
 }
 
 void TAgeDialog::SetEquivalentDoseSource(TDoseSource source) {
     doseSource_ = std::move(source);
     UpdateEnabled();
+}
+
+void TAgeDialog::SetDoseModelSource(TDoseModelSource source) {
+    doseModelSource_ = std::move(source);
+    UpdateEnabled();
+}
+
+void TAgeDialog::FromDoseModel() {
+    double dose = 0.0, error = 0.0;
+    std::string unit, summary;
+    if (!doseModelSource_ || !doseModelSource_(dose, error, unit, summary)) {
+        ShowStatus(QStringLiteral("No dose model yet: compute one with \"Dose models\" in the "
+                                  "result viewer."),
+                   true);
+        return;
+    }
+    TMeasured gray;
+    std::string message;
+    if (!EquivalentDoseInGray({dose, error}, unit, gray, message)) {
+        ShowStatus(FromStd(message), true);
+        return;
+    }
+    de_->setValue(gray.Value);
+    deError_->setValue(gray.Error);
+    deSource_ = QStringLiteral("dose model, ") + FromStd(summary);
+    if (unit != "Gy") deSource_ += QStringLiteral(", converted from %1").arg(FromStd(unit));
+    ShowStatus(QStringLiteral("Equivalent dose taken from the dose model: %1 %2")
+                   .arg(QLocale().toString(dose, 'g', 6), FromStd(unit)),
+               false);
+}
+
+void TAgeDialog::SetFadingCorrection(bool on, double g, double gError, double tc, double tcG) {
+    fadingBox_->setChecked(on);
+    fadingG_->setValue(g);
+    fadingGError_->setValue(gError);
+    fadingTc_->setValue(tc);
+    fadingTcG_->setValue(tcG);
+}
+
+TFadingCorrectionInput TAgeDialog::FadingInput() const {
+    TFadingCorrectionInput in;
+    in.Age = result_.Age;
+    in.AgeError = result_.ErrorTotal;
+    in.G = fadingG_->value();
+    in.GError = fadingGError_->value();
+    in.Tc = fadingTc_->value();
+    in.TcG = fadingTcG_->value();
+    in.Seed = static_cast<std::uint64_t>(seed_->value());
+    return in;
+}
+
+bool TAgeDialog::CorrectAgeForFading() {
+    hasFading_ = false;
+    if (!fadingBox_->isChecked()) return true;
+    const TFadingCorrectionResult r = CorrectForFading(FadingInput());
+    if (r.Code != TFadingFitCode::Ok) {
+        ShowStatus(QStringLiteral("Fading correction: ") + QLatin1String(FadingCodeMessage(r.Code)),
+                   true);
+        return false;
+    }
+    fading_ = r;
+    hasFading_ = true;
+    return true;
 }
 
 void TAgeDialog::FromGrowthCurve() {
@@ -580,6 +681,7 @@ bool TAgeDialog::Compute() {
     TAgeResult result;
     if (!ComputeAge({de_->value(), deError_->value()}, inputs, result, message)) {
         hasResult_ = false;
+        hasFading_ = false;
         ageLabel_->setText(QStringLiteral("Age: not computed"));
         report_->clear();
         ShowStatus(FromStd(message), true);
@@ -596,23 +698,38 @@ bool TAgeDialog::Compute() {
     if (result.DoseRate.HasMonteCarlo && mc.HasAge) {
         text += QStringLiteral("\nMonte Carlo: %1 ka").arg(Shown(mc.Age.Value, mc.Age.Error));
     }
+    ShowStatus(QString(), false);
+    if (CorrectAgeForFading() && hasFading_) {
+        text += QStringLiteral("\nFading-corrected: %1 ka (g = %2 %/decade)")
+                    .arg(Shown(fading_.Age, fading_.AgeError),
+                         Shown(fading_.G, fading_.GError));
+        if (fading_.DrawsRefused > 0) {
+            ShowStatus(QStringLiteral("Fading correction: %1 Monte Carlo draws lie beyond the "
+                                      "model and are left out of the error.")
+                           .arg(QLocale().toString(fading_.DrawsRefused)),
+                       true);
+        }
+    }
     ageLabel_->setText(text);
     report_->setPlainText(ReportText());
-    ShowStatus(QString(), false);
     KeepInputs();
     return true;
 }
 
 QString TAgeDialog::ReportText() const {
     if (!hasResult_) return QString();
-    return FromStd(AgeReportText({sample_->text().toStdString(), deSource_.toStdString()}, Inputs(),
-                                 {de_->value(), deError_->value()}, result_));
+    std::string text = AgeReportText({sample_->text().toStdString(), deSource_.toStdString()},
+                                     Inputs(), {de_->value(), deError_->value()}, result_);
+    if (hasFading_) text += FadingReportText(FadingInput(), fading_);
+    return FromStd(text);
 }
 
 QString TAgeDialog::ReportCsv() const {
     if (!hasResult_) return QString();
-    return FromStd(AgeReportCsv({sample_->text().toStdString(), deSource_.toStdString()}, Inputs(),
-                                {de_->value(), deError_->value()}, result_));
+    std::string text = AgeReportCsv({sample_->text().toStdString(), deSource_.toStdString()},
+                                    Inputs(), {de_->value(), deError_->value()}, result_);
+    if (hasFading_) text += FadingReportCsv(FadingInput(), fading_);
+    return FromStd(text);
 }
 
 bool TAgeDialog::LoadInputsFile(const QString& path, QString& error) {

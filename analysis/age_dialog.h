@@ -1,7 +1,8 @@
 #pragma once
-// "Compute age": the dose-rate inputs of a sample, the equivalent dose (typed, or the last
-// solution of growth-curve mode), the dose-rate components and the age with its random,
-// systematic and total uncertainty, and a report to copy or save as text or CSV. Numbers are
+// "Compute age": the dose-rate inputs of a sample, the equivalent dose (typed, the last
+// solution of growth-curve mode or the last dose model of the result viewer), the dose-rate
+// components and the age with its random, systematic and total uncertainty, optionally the
+// age corrected for anomalous fading, and a report to copy or save as text or CSV. Numbers are
 // typed and shown in the user's locale; the water content is typed in per cent of the dry
 // mass. The inputs of a data file are kept beside it when an age is computed (S12.DAT:
 // S12.age.json, the previous one kept as S12.age.~json); closing without computing writes
@@ -12,6 +13,7 @@
 
 #include "analysis/dose_rate.h"
 #include "analysis/dose_rate_json.h"
+#include "analysis/fading_correction.h"
 
 class QCheckBox;
 class QComboBox;
@@ -38,6 +40,19 @@ public:
     // cGy or kGy is converted to Gy; one in any other unit is refused.
     using TDoseSource = std::function<bool(double& dose, double& error, std::string& unit)>;
     void SetEquivalentDoseSource(TDoseSource source);
+    // Where the dose of "From dose model" comes from: the last dose model computed in the
+    // result viewer, with its unit and the model's one-line summary. False while there is
+    // none; the button is enabled only while the source has a dose.
+    using TDoseModelSource = std::function<bool(double& dose, double& error, std::string& unit,
+                                                std::string& summary)>;
+    void SetDoseModelSource(TDoseModelSource source);
+
+    // The fading correction after the age (Huntley & Lamothe 2001): on, and its g-value
+    // (% per decade) with its error, tc and the tc the g-value is normalised to (seconds;
+    // 0: tc).
+    void SetFadingCorrection(bool on, double g, double gError, double tc, double tcG);
+    bool HasFadingResult() const { return hasFading_; }
+    const TFadingCorrectionResult& FadingResult() const { return fading_; }
 
     // The inputs as the dialog shows them, and setting them into the dialog.
     TDoseRateInputs Inputs() const;
@@ -65,6 +80,10 @@ private:
     void BuildUi();
     void UpdateEnabled();
     void FromGrowthCurve();
+    void FromDoseModel();
+    TFadingCorrectionInput FadingInput() const;
+    // The fading-corrected age of the age computed; false with the reason shown.
+    bool CorrectAgeForFading();
     void LoadInputsAsked();
     void SaveInputsAsked();
     void SaveReportAsked();
@@ -74,6 +93,9 @@ private:
 
     QString dataFile_;
     TDoseSource doseSource_;
+    TDoseModelSource doseModelSource_;
+    TFadingCorrectionResult fading_;
+    bool hasFading_ = false;
     QString deSource_;  // where the equivalent dose shown came from
     TAgeResult result_;
     bool hasResult_ = false;
@@ -81,6 +103,10 @@ private:
     QLineEdit* sample_ = nullptr;
     QDoubleSpinBox *de_ = nullptr, *deError_ = nullptr;
     QPushButton* fromGrowth_ = nullptr;
+    QPushButton* fromDoseModel_ = nullptr;
+    QGroupBox* fadingBox_ = nullptr;
+    QDoubleSpinBox *fadingG_ = nullptr, *fadingGError_ = nullptr, *fadingTc_ = nullptr,
+                   *fadingTcG_ = nullptr;
     QComboBox* units_ = nullptr;
     QDoubleSpinBox *k_ = nullptr, *kError_ = nullptr, *u_ = nullptr, *uError_ = nullptr;
     QDoubleSpinBox *th_ = nullptr, *thError_ = nullptr, *rb_ = nullptr, *rbError_ = nullptr;

@@ -262,3 +262,37 @@ std::string AgeReportCsv(const TAgeReportHeader& header, const TDoseRateInputs& 
     for (const std::string& source : Sources(inputs)) out += "Source," + CsvField(source) + ",,\n";
     return out;
 }
+
+namespace {
+constexpr const char* kFadingSource =
+    "Fading correction: Huntley & Lamothe (2001), for doses on the linear part of the growth "
+    "curve only";
+}  // namespace
+
+std::string FadingReportText(const TFadingCorrectionInput& in, const TFadingCorrectionResult& r) {
+    std::string out = "\nFading correction\n";
+    out += "  g-value: " + FormatMeasured(in.G, in.GError) + " %/decade, normalised to " +
+           Format(in.TcG > 0.0 ? in.TcG : in.Tc, 6) + " s\n";
+    out += "  tc: " + Format(in.Tc, 6) + " s\n";
+    out += "  g-value at tc: " + FormatMeasured(r.G, r.GError) + " %/decade\n";
+    out += "  kappa: " + Format(r.Kappa, 6) + "\n";
+    out += "  Fading-corrected age: " + FormatMeasured(r.Age, r.AgeError) + " ka\n";
+    out += "  Monte Carlo: " + std::to_string(in.Draws) + " draws, seed " +
+           std::to_string(in.Seed);
+    if (r.DrawsRefused > 0)
+        out += ", " + std::to_string(r.DrawsRefused) + " beyond the model left out";
+    out += "\n  " + std::string(kFadingSource) + "\n";
+    return out;
+}
+
+std::string FadingReportCsv(const TFadingCorrectionInput& in, const TFadingCorrectionResult& r) {
+    std::string out;
+    out += "Input: g-value," + Format(in.G, 10) + "," + Format(in.GError, 10) + ",%/decade\n";
+    out += "Input: tc," + Format(in.Tc, 10) + ",,s\n";
+    out += "Input: tc of g," + Format(in.TcG > 0.0 ? in.TcG : in.Tc, 10) + ",,s\n";
+    out += "g-value at tc," + Format(r.G, 10) + "," + Format(r.GError, 10) + ",%/decade\n";
+    out += "kappa," + Format(r.Kappa, 10) + ",,\n";
+    out += "Fading-corrected age," + Format(r.Age, 10) + "," + Format(r.AgeError, 10) + ",ka\n";
+    out += "Source," + CsvField(kFadingSource) + ",,\n";
+    return out;
+}

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "analysis/dose_rate.h"
+#include "analysis/fading_correction.h"
 
 // What the report says besides the numbers.
 struct TAgeReportHeader {
@@ -29,3 +30,11 @@ std::string AgeReportText(const TAgeReportHeader& header, const TDoseRateInputs&
 // precision.
 std::string AgeReportCsv(const TAgeReportHeader& header, const TDoseRateInputs& inputs,
                          const TMeasured& de, const TAgeResult& age);
+
+// The block of the fading-corrected age that follows the report (text) and its rows (CSV, no
+// header): the g-value and times used, the corrected age, kappa, the Monte Carlo draws and
+// the model's limit (the linear part of the growth curve).
+std::string FadingReportText(const TFadingCorrectionInput& input,
+                             const TFadingCorrectionResult& result);
+std::string FadingReportCsv(const TFadingCorrectionInput& input,
+                            const TFadingCorrectionResult& result);

@@ -87,17 +87,17 @@ TGValueResult FitGValue(const std::vector<TFadingPoint>& points, const TGValueOp
         const TFadingPoint& p = points[i];
         if (!std::isfinite(p.LxTx) || !(p.Error > 0.0) || !std::isfinite(p.Error) ||
             !(p.Time > 0.0) || !std::isfinite(p.Time)) {
-            r.Code = TFadingCode::BadPoint;
+            r.Code = TFadingFitCode::BadPoint;
             r.BadIndex = static_cast<int>(i);
             return r;
         }
     }
     if (points.size() < 2) {
-        r.Code = TFadingCode::TooFewPoints;
+        r.Code = TFadingFitCode::TooFewPoints;
         return r;
     }
     if (!(o.Tc >= 0.0) || !std::isfinite(o.Tc)) {
-        r.Code = TFadingCode::BadTime;
+        r.Code = TFadingFitCode::BadTime;
         return r;
     }
     double tMin = points[0].Time, tMax = points[0].Time;
@@ -106,7 +106,7 @@ TGValueResult FitGValue(const std::vector<TFadingPoint>& points, const TGValueOp
         tMax = std::max(tMax, p.Time);
     }
     if (tMin == tMax) {
-        r.Code = TFadingCode::SameTimes;
+        r.Code = TFadingFitCode::SameTimes;
         return r;
     }
     r.Tc = o.Tc > 0.0 ? o.Tc : tMin;
@@ -114,7 +114,7 @@ TGValueResult FitGValue(const std::vector<TFadingPoint>& points, const TGValueOp
     for (const TFadingPoint& p : points) y.push_back(p.LxTx);
     double a = 0, b = 0;
     if (!FitLine(points, y, r.Tc, a, b)) {
-        r.Code = TFadingCode::NoSignal;
+        r.Code = TFadingFitCode::NoSignal;
         return r;
     }
     r.G = -100.0 * b / a;
@@ -138,13 +138,13 @@ TFadingCorrectionResult CorrectForFading(const TFadingCorrectionInput& in) {
     TFadingCorrectionResult r;
     const double tcG = in.TcG > 0.0 ? in.TcG : in.Tc;
     if (!(in.Tc > 0.0) || !std::isfinite(in.Tc) || !(tcG > 0.0) || !std::isfinite(tcG)) {
-        r.Code = TFadingCode::BadTime;
+        r.Code = TFadingFitCode::BadTime;
         return r;
     }
     if (!(in.Age > 0.0) || !std::isfinite(in.Age) || !(in.AgeError >= 0.0) ||
         !std::isfinite(in.AgeError) || !std::isfinite(in.G) || !(in.GError >= 0.0) ||
         !std::isfinite(in.GError) || !(in.G < 100.0) || in.Draws < 0) {
-        r.Code = TFadingCode::BadInput;
+        r.Code = TFadingFitCode::BadInput;
         return r;
     }
     r.G = RenormaliseG(in.G, tcG, in.Tc);
@@ -155,7 +155,7 @@ TFadingCorrectionResult CorrectForFading(const TFadingCorrectionInput& in) {
     const double tc = in.Tc / in.AgeUnitSeconds;
     r.Age = SolveAge(in.Age, r.Kappa, tc);
     if (!std::isfinite(r.Age)) {
-        r.Code = TFadingCode::BeyondModel;
+        r.Code = TFadingFitCode::BeyondModel;
         return r;
     }
     std::mt19937_64 random(in.Seed);
@@ -171,20 +171,20 @@ TFadingCorrectionResult CorrectForFading(const TFadingCorrectionInput& in) {
     return r;
 }
 
-const char* FadingCodeMessage(TFadingCode code) {
+const char* FadingCodeMessage(TFadingFitCode code) {
     switch (code) {
-        case TFadingCode::Ok: return "O.K.";
-        case TFadingCode::TooFewPoints: return "The g-value needs at least 2 measurements.";
-        case TFadingCode::BadPoint:
+        case TFadingFitCode::Ok: return "O.K.";
+        case TFadingFitCode::TooFewPoints: return "The g-value needs at least 2 measurements.";
+        case TFadingFitCode::BadPoint:
             return "Lx/Tx must be a number, its error above 0 and the time since irradiation "
                    "above 0 seconds.";
-        case TFadingCode::SameTimes:
+        case TFadingFitCode::SameTimes:
             return "All measurements were made at the same time since irradiation.";
-        case TFadingCode::BadTime: return "tc must be a time above 0 seconds.";
-        case TFadingCode::NoSignal: return "The fitted signal at tc is not above 0.";
-        case TFadingCode::BadInput:
+        case TFadingFitCode::BadTime: return "tc must be a time above 0 seconds.";
+        case TFadingFitCode::NoSignal: return "The fitted signal at tc is not above 0.";
+        case TFadingFitCode::BadInput:
             return "The age must be above 0, the errors 0 or above and g below 100 %/decade.";
-        case TFadingCode::BeyondModel:
+        case TFadingFitCode::BeyondModel:
             return "The measured age is beyond what this fading rate can give on the linear "
                    "part of the growth curve: no corrected age.";
     }

@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <vector>
 
-enum class TFadingCode {
+enum class TFadingFitCode {
     Ok,
     TooFewPoints,       // fewer than two measurements
     BadPoint,           // Lx/Tx not finite, error <= 0, or time <= 0
@@ -42,7 +42,7 @@ struct TGValueOptions {
 };
 
 struct TGValueResult {
-    TFadingCode Code = TFadingCode::Ok;
+    TFadingFitCode Code = TFadingFitCode::Ok;
     int BadIndex = -1;
     double G = 0.0, GError = 0.0;              // % per decade, normalised to Tc
     double Tc = 0.0;                           // seconds
@@ -65,7 +65,7 @@ struct TFadingCorrectionInput {
 };
 
 struct TFadingCorrectionResult {
-    TFadingCode Code = TFadingCode::Ok;
+    TFadingFitCode Code = TFadingFitCode::Ok;
     double Age = 0.0, AgeError = 0.0;
     double Kappa = 0.0;            // per e-fold of time, from g at Tc
     double G = 0.0, GError = 0.0;  // normalised to Tc
@@ -75,4 +75,4 @@ struct TFadingCorrectionResult {
 TFadingCorrectionResult CorrectForFading(const TFadingCorrectionInput& input);
 
 // The user's message for a code ("line 4" names a measurement where one is at fault).
-const char* FadingCodeMessage(TFadingCode code);
+const char* FadingCodeMessage(TFadingFitCode code);

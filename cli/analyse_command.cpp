@@ -99,7 +99,8 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             args,
             {"--schema", "--device", "--method", "--bleaching", "--irradiations", "--index",
              "--function", "--degree", "--error-model", "--percent", "--reject", "--plot",
-             "--plot-size", "--roi-set", "--settings", "--log", "--age-inputs"},
+             "--plot-size", "--roi-set", "--settings", "--log", "--age-inputs", "--dose-model",
+             "--sigmab"},
             {"--list", "--all", "--no-rois"});
         if (line.help) {
             std::cout << UsageText();
@@ -218,6 +219,8 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
                                 : std::string()));
         }
         const bool singleAliquotMethod = method == kSaAdditive || method == kSaRegenerative;
+        const std::optional<TDoseModelOptions> doseModel =
+            DoseModelOption(line, plateau && singleAliquotMethod);
         if (singleAliquotMethod && line.Has("--error-model")) {
             throw TUsageError{
                 "--error-model: the single-aliquot methods always use arbitrary errors"};
@@ -259,6 +262,7 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             request.AgeInputsFile = line.Value("--age-inputs");
             request.PlotFile = plotFile;
             request.PlotSize = line.Value("--plot-size").value_or("");
+            request.DoseModel = doseModel;
             if (ageRange) {
                 request.AgeRange = {ParseNumberOption("--age-range", ageRange->first),
                                     ParseNumberOption("--age-range", ageRange->second)};

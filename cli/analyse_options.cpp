@@ -59,3 +59,29 @@ void SelectIrradiations(const std::string& text, std::vector<TIrradiationEntry>&
         at = comma + 1;
     }
 }
+
+std::optional<TDoseModelOptions> DoseModelOption(const TCommandLine& line, bool overAliquots) {
+    const std::optional<std::string> name = line.Value("--dose-model");
+    if (!name) {
+        if (line.Has("--sigmab")) throw TEditorError("--sigmab goes with --dose-model mam3 or mam4");
+        return std::nullopt;
+    }
+    TDoseModelOptions options;
+    if (!DoseModelFromName(*name, options.Kind)) {
+        throw TUsageError{"--dose-model takes cam, common, mam3, mam4 or mean, not " +
+                          InQuotes(*name)};
+    }
+    if (!overAliquots) {
+        throw TEditorError(
+            "--dose-model combines the doses of many aliquots or grains: it goes with a "
+            "single-aliquot method (--method 9 or 10) and --range or --all");
+    }
+    const bool minimum =
+        options.Kind == TDoseModelKind::Minimum3 || options.Kind == TDoseModelKind::Minimum4;
+    const std::optional<std::string> sigmaB = line.Value("--sigmab");
+    if (minimum && !sigmaB)
+        throw TEditorError("--dose-model " + *name + " needs --sigmab S (relative, e.g. 0.1)");
+    if (!minimum && sigmaB) throw TEditorError("--sigmab goes with --dose-model mam3 or mam4");
+    if (sigmaB) options.SigmaB = ParseNumberOption("--sigmab", *sigmaB);
+    return options;
+}

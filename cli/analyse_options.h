@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "analysis/aliquot_lists.h"
+#include "analysis/dose_models.h"
 
 struct TCommandLine;
 
@@ -17,3 +20,8 @@ int FunctionObjectOf(const std::string& name);
 int ErrorModelOf(const std::string& name);
 // "all" or 0-based entries "I,J,..." of the irradiation list: selects exactly those.
 void SelectIrradiations(const std::string& text, std::vector<TIrradiationEntry>& list);
+// --dose-model cam|common|mam3|mam4|mean [--sigmab S]; none without --dose-model. Throws
+// TEditorError when the run is not over aliquots (`overAliquots`: a single-aliquot method with
+// --range or --all), for a minimum age model without --sigmab and for --sigmab without one;
+// TUsageError for an unknown model or a sigma_b that is not a number.
+std::optional<TDoseModelOptions> DoseModelOption(const TCommandLine& line, bool overAliquots);

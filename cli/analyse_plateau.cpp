@@ -16,8 +16,10 @@
 #include "analysis/plateau_test.h"
 #include "analysis/solutions_log.h"
 #include "analysis/graph_messages.h"
+#include "analysis/model_doses.h"
 #include "cli/analyse_plot.h"
 #include "cli/analyse_single_aliquot.h"
+#include "cli/dose_model_json.h"
 #include "cli/fit_command.h"
 #include "cli/json_writer.h"
 #include "fitting/result_codes.h"
@@ -102,6 +104,29 @@ std::string AgePlateauJson(const std::string& inputsFile,
            ",\"mswd\":" + JsonNumber(mean.Mswd) +
            ",\"standard_error\":" + JsonNumber(mean.StandardError) +
            ",\"mean_channel_error\":" + JsonNumber(mean.MeanChannelError) + "}";
+}
+
+// ,"dose_model":{...}: the model over the accepted aliquots' doses; its caveat joins the
+// run's warnings. Throws TEditorError when the model refuses the doses.
+std::string DoseModelJson(const TPlateauArray& plateau, const TDoseModelOptions& options,
+                          std::vector<std::string>& warnings) {
+    const TModelDoses doses = CollectModelDoses(plateau);
+    std::string message;
+    const TDoseModelResult result = FitModelDoses(doses, options, message);
+    if (result.Code != TDoseModelCode::Ok) throw TEditorError(message);
+    if (!result.Warning.empty()) warnings.push_back(result.Warning);
+    std::ostringstream text;
+    TJsonWriter json(text);
+    json.BeginObject();
+    WriteDoseModelMembers(json, result);
+    json.Key("excluded");
+    json.BeginObject();
+    json.Member("rejected", doses.RejectedCount);
+    json.Member("failed", doses.FailedCount);
+    json.EndObject();
+    json.Member("summary", ModelDosesSummary(doses));
+    json.EndObject();
+    return ",\"dose_model\":" + text.str();
 }
 
 }  // namespace
@@ -225,6 +250,7 @@ void RunPlateauAnalysis(const TPlateauRequest& r) {
         std::vector<std::string> first = r.Warnings();
         warnings.insert(warnings.begin(), first.begin(), first.end());
     }
+    if (r.DoseModel) out += DoseModelJson(doses, *r.DoseModel, warnings);
     out += ",\"warnings\":" + JsonStringArray(warnings);
     if (r.PlotFile) {
         TPlateauPlotRequest plot;

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/dose_models.h"
 #include "analysis/growth_compute.h"
 #include "analysis/lookup_table.h"
 #include "roi/roi_set.h"
@@ -41,6 +42,8 @@ struct TPlateauRequest {
     // What the computations had to say beyond their solution lines (single-aliquot methods:
     // missing test doses, windows beyond the shine), read when the run is over.
     std::function<std::vector<std::string>()> Warnings;
+    // --dose-model: one dose from the accepted aliquots' doses (single-aliquot runs only).
+    std::optional<TDoseModelOptions> DoseModel;
 };
 
 // The "Points" array of a solution entry.
@@ -54,6 +57,7 @@ std::string SolutionEntryJson(const TSolution& s, const TSummaryInput& summary,
 // Prints {"device", "method", "bleaching", "range", "solutions": [...], "plateau": [...],
 // "warnings": [...]} (the computations' warnings, then one line per solution that carries a
 // warning code),
-// with an inputs file also "ages": [...] and "mean_age": {...}.
+// with an inputs file also "ages": [...] and "mean_age": {...}, with a dose model
+// "dose_model": {the members of dose-model, "excluded": {"rejected", "failed"}, "summary"}.
 // Throws TEditorError for an empty range and for a log that cannot be written.
 void RunPlateauAnalysis(const TPlateauRequest& request);

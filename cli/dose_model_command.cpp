@@ -6,6 +6,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/csv_table.h"
+#include "cli/dose_model_json.h"
 #include "cli/dose_model_plot.h"
 #include "cli/json_writer.h"
 #include "record_store/editor_error.h"
@@ -73,25 +74,7 @@ int RunDoseModelCommand(const std::vector<std::string>& args) {
 
         TJsonWriter json(std::cout);
         json.BeginObject();
-        json.Member("model", DoseModelName(r.Kind));
-        json.Member("n", r.N);
-        json.Member("De", r.De);
-        json.Member("DeError", r.DeError);
-        if (r.Kind == TDoseModelKind::Central) {
-            json.Member("OD", r.OD);
-            json.Member("ODError", r.ODError);
-            json.Member("relOD", r.RelOD);
-            json.Member("relODError", r.RelODError);
-        }
-        if (minimum) {
-            json.Member("sigma", r.Sigma);
-            json.Member("p0", r.P0);
-            if (r.Kind == TDoseModelKind::Minimum4) json.Member("mu", r.Mu);
-            json.Member("DeLower", r.DeLower);
-            json.Member("DeUpper", r.DeUpper);
-            json.Member("Lmax", r.Lmax);
-            json.Member("BIC", r.BIC);
-        }
+        WriteDoseModelMembers(json, r);
         json.EndObject();
         json.Finish();
         if (const std::optional<std::string> plot = line.Value("--plot")) {

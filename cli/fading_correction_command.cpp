@@ -85,7 +85,7 @@ int RunGValueCommand(const std::vector<std::string>& args) {
         std::vector<TFadingPoint> points;
         for (const auto& row : table.Rows) points.push_back({row[0], row[1], row[2]});
         const TGValueResult r = FitGValue(points, options);
-        if (r.Code != TFadingCode::Ok) {
+        if (r.Code != TFadingFitCode::Ok) {
             const std::string where =
                 r.BadIndex >= 0 ? path + " line " + std::to_string(table.Lines[r.BadIndex]) : path;
             throw TEditorError(where + ": " + FadingCodeMessage(r.Code));
@@ -123,7 +123,7 @@ int RunFadingCorrectionCommand(const std::vector<std::string>& args) {
         if (line.Has("--tc-g") && !(in.TcG > 0.0)) throw TUsageError{"--tc-g must be above 0"};
         DrawOptions(line, 10000, in.Draws, in.Seed);
         const TFadingCorrectionResult r = CorrectForFading(in);
-        if (r.Code != TFadingCode::Ok) throw TEditorError(FadingCodeMessage(r.Code));
+        if (r.Code != TFadingFitCode::Ok) throw TEditorError(FadingCodeMessage(r.Code));
         if (r.DrawsRefused > 0)
             std::cerr << "orvane-cli fading-correction: warning: " << r.DrawsRefused << " of "
                       << in.Draws << " Monte Carlo draws lie beyond the model and are left out "

@@ -19,6 +19,16 @@ void OpenAgeDialog(TEditorShell& shell) {
     dialog.SetEquivalentDoseSource([&document](double& dose, double& error, std::string& unit) {
         return document.LastEquivalentDose(dose, error, unit);
     });
+    dialog.SetDoseModelSource(
+        [&document](double& dose, double& error, std::string& unit, std::string& summary) {
+            const TEditorDocument::TLastDoseModel* model = document.LastDoseModel();
+            if (!model) return false;
+            dose = model->De;
+            error = model->DeError;
+            unit = model->Unit;
+            summary = model->Summary;
+            return true;
+        });
     QObject::connect(&dialog, &TAgeDialog::helpRequested, &dialog,
                      [&shell] { shell.ShowHelpContext(kAgeHelp); });
     dialog.exec();

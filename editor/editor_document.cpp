@@ -106,6 +106,7 @@ void TEditorDocument::SetFile(const QString& absolutePath) {
     fileKind_ = info.suffix().toUpper();
     hasLastDose_ = false;
     hasLastPlateau_ = false;
+    hasLastDoseModel_ = false;
 }
 
 void TEditorDocument::ForgetFile() {
@@ -114,11 +115,18 @@ void TEditorDocument::ForgetFile() {
     curveFields_.clear();
     hasLastDose_ = false;
     hasLastPlateau_ = false;
+    hasLastDoseModel_ = false;
 }
 
 void TEditorDocument::SetLastPlateau(TLastPlateau plateau) {
     lastPlateau_ = std::move(plateau);
     hasLastPlateau_ = true;
+    hasLastDoseModel_ = false;
+}
+
+void TEditorDocument::SetLastDoseModel(TLastDoseModel model) {
+    lastDoseModel_ = std::move(model);
+    hasLastDoseModel_ = true;
 }
 
 void TEditorDocument::SetLastEquivalentDose(double dose, double error, const std::string& unit) {

@@ -124,10 +124,26 @@ public:
         uint8_t DataKind = 0;  // gkTemperature, gkChannel, gkDisk
         int32_t Spacing = 1;
         std::string XLabel;
+        std::string DoseUnit = "Gy";  // of the doses: the unit of the source's dose rate
     };
     void SetLastPlateau(TLastPlateau plateau);
     const TLastPlateau* LastPlateau() const { return hasLastPlateau_ ? &lastPlateau_ : nullptr; }
     TPlateauArray& AgePlateauShown() { return agePlateau_; }
+
+    // --- The last dose model -------------------------------------------------------------
+    // The dose a dose model gave over the last plateau's accepted aliquots or grains ("Dose
+    // models" in the result viewer), with its unit and the model's one-line summary; "Compute
+    // age" offers it. Forgotten with the file and with each new plateau.
+    struct TLastDoseModel {
+        double De = 0;
+        double DeError = 0;
+        std::string Unit = "Gy";
+        std::string Summary;
+    };
+    void SetLastDoseModel(TLastDoseModel model);
+    const TLastDoseModel* LastDoseModel() const {
+        return hasLastDoseModel_ ? &lastDoseModel_ : nullptr;
+    }
     int32_t& AgePlateauIndex() { return agePlateauIndex_; }
 
     // The row of the result the user picked last in a result viewer, taken once by the
@@ -183,6 +199,8 @@ private:
     bool hasLastDose_ = false;
     TLastPlateau lastPlateau_;
     bool hasLastPlateau_ = false;
+    TLastDoseModel lastDoseModel_;
+    bool hasLastDoseModel_ = false;
     std::optional<int> pickedPlateauRow_;
     TPlateauArray agePlateau_;
     int32_t agePlateauIndex_ = 0;

@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 
+#include "analysis/fading_g_value.h"
 #include "editor/bin_data_grid.h"
 #include "editor/bin_data_model.h"
 #include "editor/editor_document.h"
@@ -28,6 +29,7 @@ TFadingMode::TFadingMode(TEditorShell& shell)
     panel_ = new TFadingPanel;
     connect(panel_, &TFadingPanel::applyFilterClicked, this, &TFadingMode::ApplyFilter);
     connect(panel_, &TFadingPanel::checkFadingClicked, this, &TFadingMode::CheckFading);
+    connect(panel_, &TFadingPanel::fitGValueClicked, this, [this] { FitGValue(); });
     for (TFadingList* list : {panel_->FadedList(), panel_->FreshList()}) {
         // A drag over a list gives the grid the focus, so that its rows stay the ones dragged.
         connect(list, &TFadingList::dragEntered, this, [this] {
@@ -190,6 +192,43 @@ void TFadingMode::CheckFading() {
         viewer->activateWindow();
         viewer->setFocus();
     }
+}
+
+bool TFadingMode::FitGValue() {
+    TBinDataSet* view = shell_.Document().ShownView();
+    gValue_ = {};
+    if (!on_ || !view) return false;
+    const std::vector<int32_t> faded = panel_->FadedList()->RecordIds();
+    const std::vector<int32_t> fresh = panel_->FreshList()->RecordIds();
+    const TGValueRecords records = FadingGValuePoints(*view, faded, fresh, panel_->Delay());
+    if (!records.Problem.empty()) {
+        panel_->SetGValueText(QString::fromStdString(records.Problem));
+        return false;
+    }
+    TGValueOptions options;
+    options.Tc = panel_->Tc();
+    const TGValueResult r = ::FitGValue(records.Points, options);
+    if (r.Code != TFadingFitCode::Ok) {
+        QString text = QString::fromLatin1(FadingCodeMessage(r.Code));
+        if (r.BadIndex >= 0 && r.BadIndex < static_cast<int>(records.RecordIndex.size())) {
+            text = QStringLiteral("Record %1: ")
+                       .arg(records.RecordIndex[static_cast<std::size_t>(r.BadIndex)] + 1) +
+                   text;
+        }
+        panel_->SetGValueText(text);
+        return false;
+    }
+    gValue_ = r;
+    const QLocale locale;
+    const auto number = [&locale](double v, int digits) { return locale.toString(v, 'f', digits); };
+    panel_->SetGValueText(
+        QStringLiteral("g = %1 \u00b1 %2 %/decade (tc = %3 s), g2days = %4 \u00b1 %5 "
+                       "%/decade; %6 records, errors from %7 Monte Carlo draws")
+            .arg(number(r.G, 2), number(r.GError, 2), number(r.Tc, 1), number(r.G2Days, 2),
+                 number(r.G2DaysError, 2))
+            .arg(locale.toString(static_cast<int>(records.Points.size())))
+            .arg(locale.toString(options.Draws)));
+    return true;
 }
 
 bool TFadingMode::eventFilter(QObject* watched, QEvent* event) {

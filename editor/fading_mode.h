@@ -2,12 +2,14 @@
 // "Fading test" mode: the record form gives way to the fading panel, the grid shows the TL
 // runs the record filter lets through, and records dragged from the grid fill the lists
 // "Faded records" and "Fresh records". "Check fading" computes the ratio of the two groups'
-// mean curves (analysis/fading_test.h) and shows it in the result viewer ("GraphEditor").
+// mean curves (analysis/fading_test.h) and shows it in the result viewer ("GraphEditor");
+// "Fit g-value" fits the fading rate to the listed records (analysis/fading_g_value.h).
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
 #include <optional>
 
+#include "analysis/fading_correction.h"
 #include "analysis/fading_test.h"
 #include "analysis/graph_messages.h"
 #include "analysis/plateau_array.h"
@@ -39,6 +41,10 @@ public:
     // "Check fading": nothing when a list is empty; a group without curve data is reported
     // in the panel and shows nothing.
     void CheckFading();
+    // "Fit g-value": the g-value of the listed records with the panel's delay and tc, shown
+    // in the panel; false with the reason shown there.
+    bool FitGValue();
+    const TGValueResult& GValue() const { return gValue_; }
 
     TFadingPanel* FadingPanel() const { return panel_.data(); }
     // The ratios of the last "Check fading" (empty before and after the mode).
@@ -58,6 +64,7 @@ private:
     TFadingFilter filter_;
     TFadingTexts texts_;    // record kind and text locale of the shown view
     TPlateauArray result_;  // read by the result viewer through its address
+    TGValueResult gValue_;
     bool resultShown_ = false;
     std::optional<int32_t> remembered_;
     QPoint pressAt_;

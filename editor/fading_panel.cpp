@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -123,6 +124,41 @@ TFadingPanel::TFadingPanel(QWidget* parent) : QWidget(parent) {
     message_->setWordWrap(true);
     layout->addWidget(message_);
 
+    auto* gBox = new QGroupBox(QStringLiteral(" g-value "));
+    auto* gLayout = new QGridLayout(gBox);
+    delay_ = new QDoubleSpinBox;
+    delay_->setObjectName(QStringLiteral("GValueDelay"));
+    delay_->setRange(0.0, 1e9);
+    delay_->setDecimals(1);
+    delay_->setValue(600.0);
+    delay_->setSuffix(QStringLiteral(" s"));
+    delay_->setToolTip(QStringLiteral(
+        "Time between irradiation and measurement of the records irradiated last; those "
+        "irradiated earlier waited the days between their irradiation dates longer"));
+    tc_ = new QDoubleSpinBox;
+    tc_->setObjectName(QStringLiteral("GValueTc"));
+    tc_->setRange(0.0, 1e9);
+    tc_->setDecimals(1);
+    tc_->setSuffix(QStringLiteral(" s"));
+    tc_->setSpecialValueText(QStringLiteral("shortest time"));
+    auto* fit = new QPushButton(QStringLiteral("Fit g-value"));
+    fit->setObjectName(QStringLiteral("FitGValueButton"));
+    gValue_ = new QLabel;
+    gValue_->setObjectName(QStringLiteral("GValueResult"));
+    gValue_->setWordWrap(true);
+    gValue_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // One row of controls, the result beneath: the panel shares its height with the grid.
+    gLayout->addWidget(new QLabel(QStringLiteral("Delay")), 0, 0);
+    gLayout->addWidget(delay_, 0, 1);
+    gLayout->addWidget(new QLabel(QStringLiteral("tc")), 0, 2);
+    gLayout->addWidget(tc_, 0, 3);
+    gLayout->addWidget(fit, 0, 4);
+    gLayout->addWidget(gValue_, 1, 0, 1, 5);
+    gLayout->setColumnStretch(1, 1);
+    gLayout->setColumnStretch(3, 1);
+    layout->addWidget(gBox);
+    connect(fit, &QPushButton::clicked, this, &TFadingPanel::fitGValueClicked);
+
     // "N + D" and "D" exclude "no irradiation"; the radiations exclude each other.
     connect(naturalPlusDose_, &QCheckBox::clicked, this, [this](bool on) {
         if (on) none_->setChecked(false);
@@ -188,4 +224,29 @@ void TFadingPanel::ClearLists() {
     faded_->clear();
     fresh_->clear();
     message_->clear();
+    gValue_->clear();
+}
+
+double TFadingPanel::Delay() const {
+    return delay_->value();
+}
+
+double TFadingPanel::Tc() const {
+    return tc_->value();
+}
+
+void TFadingPanel::SetDelay(double seconds) {
+    delay_->setValue(seconds);
+}
+
+void TFadingPanel::SetTc(double seconds) {
+    tc_->setValue(seconds);
+}
+
+void TFadingPanel::SetGValueText(const QString& text) {
+    gValue_->setText(text);
+}
+
+QString TFadingPanel::GValueText() const {
+    return gValue_->text();
 }

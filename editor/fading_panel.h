@@ -2,7 +2,8 @@
 // The panel of the fading test: the record filter (" Record filter ": the "Irradiation date"
 // and "Device" lists, the " Irradiation " check boxes and "Apply filter") above the lists
 // "Faded records" and "Fresh records" with "Check fading" between them. Records are dragged
-// onto the lists from the record grid; Delete removes the focused line of a list.
+// onto the lists from the record grid; Delete removes the focused line of a list. Below them
+// " g-value ": the delay between irradiation and measurement, tc, "Fit g-value" and its result.
 #include <QListWidget>
 #include <QWidget>
 #include <string>
@@ -12,6 +13,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
 
@@ -57,12 +59,21 @@ public:
     // Empties both lists and the message.
     void ClearLists();
 
+    // " g-value ": the delay (s) of the records irradiated last, tc (s; 0: the shortest time).
+    double Delay() const;
+    double Tc() const;
+    void SetDelay(double seconds);
+    void SetTc(double seconds);
+    void SetGValueText(const QString& text);
+    QString GValueText() const;
+
     TFadingList* FadedList() const { return faded_; }
     TFadingList* FreshList() const { return fresh_; }
 
 signals:
     void applyFilterClicked();
     void checkFadingClicked();
+    void fitGValueClicked();
 
 private:
     QComboBox* dates_ = nullptr;
@@ -77,4 +88,7 @@ private:
     TFadingList* faded_ = nullptr;
     TFadingList* fresh_ = nullptr;
     QLabel* message_ = nullptr;
+    QDoubleSpinBox* delay_ = nullptr;
+    QDoubleSpinBox* tc_ = nullptr;
+    QLabel* gValue_ = nullptr;
 };

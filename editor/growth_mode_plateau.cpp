@@ -185,7 +185,15 @@ void TGrowthMode::SendPlateau() {
     const bool tl = IsTLDevice(Device()) && !SingleAliquot();
     const uint8_t kind = SingleAliquot() ? gkDisk : tl ? gkTemperature : gkChannel;
     const std::string xLabel = PaleodoseAxisTitle(plateau_, SingleAliquot(), tl);
-    shell_.Document().SetLastPlateau({plateau_, kind, Device().Spacing, xLabel});
+    // The doses' unit: that of the first irradiated record's source.
+    std::string unit = "Gy";
+    for (const TLookupRecord& record : table_) {
+        if (record.Irradiation.Dose > 0) {
+            unit = record.Irradiation.DoseUnit;
+            break;
+        }
+    }
+    shell_.Document().SetLastPlateau({plateau_, kind, Device().Spacing, xLabel, unit});
     const QFileInfo file(shell_.Document().FileName());
     TPlateauNotesInput notes;
     notes.FileName = file.fileName().toStdString();

@@ -38,7 +38,7 @@ TEST(GValue, NoiseFreeFadingGivesItsRate) {
         TGValueOptions options;
         options.Tc = c.tc;
         const TGValueResult r = FitGValue(NoiseFree(), options);
-        ASSERT_EQ(r.Code, TFadingCode::Ok);
+        ASSERT_EQ(r.Code, TFadingFitCode::Ok);
         EXPECT_NEAR(r.G, c.g, 1e-10);
         EXPECT_EQ(r.Tc, c.tcUsed);
         // 2 days: 100 k / (1 - k log10(172800 / 1000)), k = 0.05.
@@ -52,13 +52,13 @@ TEST(GValue, RefusesWhatCannotBeFitted) {
     const struct {
         const char* name;
         std::vector<TFadingPoint> points;
-        TFadingCode code;
+        TFadingFitCode code;
         int index;
     } cases[] = {
-        {"one measurement", {{1, 0.1, 100}}, TFadingCode::TooFewPoints, -1},
-        {"zero error", {{1, 0.1, 100}, {1, 0, 200}}, TFadingCode::BadPoint, 1},
-        {"time zero", {{1, 0.1, 0}, {1, 0.1, 200}}, TFadingCode::BadPoint, 0},
-        {"one time", {{1, 0.1, 100}, {0.9, 0.1, 100}}, TFadingCode::SameTimes, -1},
+        {"one measurement", {{1, 0.1, 100}}, TFadingFitCode::TooFewPoints, -1},
+        {"zero error", {{1, 0.1, 100}, {1, 0, 200}}, TFadingFitCode::BadPoint, 1},
+        {"time zero", {{1, 0.1, 0}, {1, 0.1, 200}}, TFadingFitCode::BadPoint, 0},
+        {"one time", {{1, 0.1, 100}, {0.9, 0.1, 100}}, TFadingFitCode::SameTimes, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -92,7 +92,7 @@ TEST(FadingCorrection, RecoversTheAgeTheEquationFaded) {
         in.TcG = c.tcG;
         in.AgeUnitSeconds = kKa;
         const TFadingCorrectionResult r = CorrectForFading(in);
-        ASSERT_EQ(r.Code, TFadingCode::Ok);
+        ASSERT_EQ(r.Code, TFadingFitCode::Ok);
         EXPECT_NEAR(r.Age, 100.0, 1e-8);
         EXPECT_NEAR(r.G, 5.0, 1e-10);
         EXPECT_NEAR(r.Kappa, 0.05 / std::log(10.0), 1e-12);
@@ -109,9 +109,9 @@ TEST(FadingCorrection, RefusesAnAgeBeyondTheModel) {
     in.G = 20.0;
     in.Tc = kTwoDays;
     in.AgeUnitSeconds = kKa;
-    EXPECT_EQ(CorrectForFading(in).Code, TFadingCode::BeyondModel);
+    EXPECT_EQ(CorrectForFading(in).Code, TFadingFitCode::BeyondModel);
     in.Age = -1.0;
-    EXPECT_EQ(CorrectForFading(in).Code, TFadingCode::BadInput);
+    EXPECT_EQ(CorrectForFading(in).Code, TFadingFitCode::BadInput);
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ void CheckGValue(const TNumberTable& table) {
     TGValueOptions options;
     options.Draws = 20;
     const TGValueResult r = FitGValue(points, options);
-    if (r.Code != TFadingCode::Ok) {
+    if (r.Code != TFadingFitCode::Ok) {
         if (r.BadIndex >= static_cast<int>(points.size())) PropertyBroken("no such measurement");
         return;
     }

@@ -1,8 +1,9 @@
 // "Compute age" on a real dialog offscreen: an age from typed inputs, the inputs kept beside
 // the data file and read back (and nothing written when closed without computing), the
 // equivalent dose from the growth-curve hook in Gy or refused, refusals shown instead of a
-// result, water typed in per cent, measured dose rates, the report saved as text and CSV, and
-// numbers typed and shown under a comma-decimal locale.
+// result, water typed in per cent, measured dose rates, the report saved as text and CSV,
+// numbers typed and shown under a comma-decimal locale, the dose of the last dose model ("From
+// dose model") and the fading-corrected age after the age.
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -12,6 +13,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -264,6 +268,104 @@ private slots:
         QFile text(dir.filePath("age.txt"));
         QVERIFY(text.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(text.readAll()), dialog.ReportText());
+    }
+
+    // "From dose model" takes the model's dose in Gy (converted from mGy), names the model as
+    // the source in the report, and stays disabled while there is no model.
+    void fromDoseModelTakesTheModelsDose_data() {
+        QTest::addColumn<double>("dose");
+        QTest::addColumn<double>("error");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<double>("gray");
+        QTest::addColumn<double>("grayError");
+        QTest::newRow("Gy") << 11.5 << 0.75 << QStringLiteral("Gy") << 11.5 << 0.75;
+        QTest::newRow("mGy") << 11500.0 << 750.0 << QStringLiteral("mGy") << 11.5 << 0.75;
+    }
+    void fromDoseModelTakesTheModelsDose() {
+        QFETCH(double, dose);
+        QFETCH(double, error);
+        QFETCH(QString, unit);
+        QFETCH(double, gray);
+        QFETCH(double, grayError);
+        TAgeDialog dialog{QString()};
+        auto* button = Find<QPushButton>(dialog, "fromDoseModelButton");
+        QVERIFY(!button->isEnabled());
+        bool computed = false;
+        const auto source = [&](double& d, double& e, std::string& u, std::string& s) {
+            d = dose;
+            e = error;
+            u = unit.toStdString();
+            s = "Central age model (n = 8)";
+            return computed;
+        };
+        dialog.SetDoseModelSource(source);
+        QVERIFY(!button->isEnabled());
+        computed = true;
+        dialog.SetDoseModelSource(source);
+        QVERIFY(button->isEnabled());
+        TypeSand(dialog);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(Find<QDoubleSpinBox>(dialog, "deEdit")->value(), gray);
+        QCOMPARE(Find<QDoubleSpinBox>(dialog, "deErrorEdit")->value(), grayError);
+        QVERIFY(dialog.Compute());
+        QVERIFY2(dialog.ReportText().contains(
+                     QStringLiteral("dose model, Central age model (n = 8)")),
+                 qPrintable(dialog.ReportText()));
+    }
+
+    // The fading-corrected age solves Tf / T = 1 - kappa (ln(T / tc) - 1) with kappa =
+    // g / (100 ln 10) and tc in years; its error is that of orvane-cli fading-correction on
+    // the same age, g and times. The label and the report show it.
+    void fadingCorrectionFollowsTheAge() {
+        TAgeDialog dialog{QString()};
+        TypeSand(dialog);
+        Find<QGroupBox>(dialog, "fadingBox")->setChecked(true);
+        Type(dialog, "fadingGEdit", 5.0);
+        Type(dialog, "fadingGErrorEdit", 1.0);
+        Type(dialog, "fadingTcEdit", 172800.0);
+        QVERIFY(dialog.Compute());
+        QVERIFY(dialog.HasFadingResult());
+        const double measured = dialog.Result().Age;
+        const double corrected = dialog.FadingResult().Age;
+        QVERIFY(corrected > measured);
+        const double kappa = 5.0 / (100.0 * std::log(10.0));
+        const double tcYears = 172800.0 / (365.25 * 86400.0);
+        const double years = corrected * 1000.0;
+        QVERIFY(std::abs(measured / corrected - (1.0 - kappa * (std::log(years / tcYears) - 1.0))) <
+                1e-9);
+
+        QProcess cli;
+        cli.start(QStringLiteral(ORVANE_CLI_PATH),
+                  {QStringLiteral("fading-correction"), QStringLiteral("--age"),
+                   QString::number(measured, 'g', 17), QStringLiteral("--age-error"),
+                   QString::number(dialog.Result().ErrorTotal, 'g', 17), QStringLiteral("--g"),
+                   QStringLiteral("5"), QStringLiteral("--g-error"), QStringLiteral("1"),
+                   QStringLiteral("--tc"), QStringLiteral("172800"), QStringLiteral("--seed"),
+                   QStringLiteral("1")});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
+        const QJsonObject json = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+        QVERIFY(std::abs(json.value(QStringLiteral("age")).toDouble() - corrected) < 1e-9);
+        QVERIFY(std::abs(json.value(QStringLiteral("age_error")).toDouble() -
+                         dialog.FadingResult().AgeError) < 1e-9);
+
+        const QString shown = QString::fromStdString(
+            FormatMeasured(corrected, dialog.FadingResult().AgeError))
+                                  .replace(QLatin1Char('.'), QLocale().decimalPoint());
+        QVERIFY2(Find<QLabel>(dialog, "ageLabel")->text().contains(
+                     QStringLiteral("Fading-corrected: ") + shown + QStringLiteral(" ka")),
+                 qPrintable(Find<QLabel>(dialog, "ageLabel")->text()));
+        QVERIFY(dialog.ReportText().contains(
+            QStringLiteral("Fading-corrected age: ") +
+            QString::fromStdString(FormatMeasured(corrected, dialog.FadingResult().AgeError)) +
+            QStringLiteral(" ka")));
+        QVERIFY(dialog.ReportCsv().contains(QStringLiteral("\nFading-corrected age,")));
+
+        // Off again: no corrected age.
+        Find<QGroupBox>(dialog, "fadingBox")->setChecked(false);
+        QVERIFY(dialog.Compute());
+        QVERIFY(!dialog.HasFadingResult());
+        QVERIFY(!dialog.ReportText().contains(QStringLiteral("Fading")));
     }
 };
 

@@ -1,11 +1,18 @@
 // "Fading test" mode on the sample after TL background subtraction: entering shows the panel
 // and the record filter, the check boxes exclude each other, dropped grid records fill the
 // lists (the selection, else the current record; each text once), Delete removes a line,
-// "Check fading" shows the ratios in the result viewer, and leaving puts the window back.
+// "Check fading" shows the ratios in the result viewer, leaving puts the window back, and
+// "Fit g-value" fits the listed records' signals against their times since irradiation.
 #include <qcustomplot.h>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cmath>
+#include <numeric>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,6 +23,7 @@
 #include <QtTest>
 
 #include "analysis/graph_messages.h"
+#include "analysis/fading_correction.h"
 #include "editor/bin_data_grid.h"
 #include "editor/bin_data_model.h"
 #include "editor/editor_document.h"
@@ -190,6 +198,91 @@ private slots:
         QCOMPARE(Panel()->FadedList()->count() + Panel()->FreshList()->count(), 0);
         QVERIFY(Mode()->Result().empty());
         command->trigger();
+    }
+
+    // "Fit g-value" over records 113 to 115 (faded, irradiated 10, 5 and 2 days before the
+    // last) and 116 (fresh): each record's signal, the sum of its subtracted curve, over the
+    // fresh record's, at the delay plus the days between the irradiation dates, fitted by
+    // FitGValue; orvane-cli g-value gives the same from a CSV of those points.
+    void gValueOfTheListedRecords() {
+        const QString file = dir_ + QStringLiteral("/S12.DAT");
+        const struct {
+            int record;
+            const char* date;
+            int daysBeforeLast;
+        } records[] = {{113, "2026-03-06", 10}, {114, "2026-03-11", 5}, {115, "2026-03-14", 2},
+                       {116, "2026-03-16", 0}};
+        for (const auto& r : records) {
+            QVERIFY(RunCli({QStringLiteral("set"), file, QStringLiteral("--record"),
+                            QString::number(r.record), QStringLiteral("--field"),
+                            QStringLiteral("Irrad date"), QStringLiteral("--value"),
+                            QLatin1String(r.date)}));
+        }
+        QVERIFY(form_->OpenFile(file));
+        form_->Action(TActionId::ComputeFading)->trigger();
+        QVERIFY(Mode());
+        TEditorDocument& document = form_->Document();
+        document.SetRowSelection(true);
+        for (int record : {113, 114, 115}) document.Selection().Add(IdOf(record));
+        QVERIFY(Drop(Panel()->FadedList()));
+        document.Selection().Add(IdOf(116));
+        QVERIFY(Drop(Panel()->FreshList()));
+        const double delay = 3600.0;
+        Panel()->SetDelay(delay);
+        Panel()->findChild<QPushButton*>(QStringLiteral("FitGValueButton"))->click();
+        const QString shown = Panel()->GValueText();
+        QVERIFY2(shown.startsWith(QStringLiteral("g = ")), qPrintable(shown));
+        if (qEnvironmentVariableIsSet("ORVANE_SHOTS"))
+            form_->grab().save(qEnvironmentVariable("ORVANE_SHOTS") +
+                               QStringLiteral("/fading_g_value.png"));
+
+        // The points by hand from the records' curves and the dates written above.
+        const TBinDataSet& view = *document.ShownView();
+        std::vector<double> sums;
+        for (const auto& r : records) {
+            const std::optional<TFadingCurve> curve = ReadFadingCurve(view, r.record - 1);
+            QVERIFY(curve);
+            sums.push_back(std::accumulate(curve->Values.begin(), curve->Values.end(), 0.0));
+        }
+        const double fresh = sums.back();
+        std::vector<TFadingPoint> points;
+        QString csv = QStringLiteral("LxTx,LxTxError,TimeSinceIrradiation\n");
+        for (std::size_t i = 0; i < sums.size(); ++i) {
+            const TFadingPoint p{sums[i] / fresh, std::sqrt(std::fabs(sums[i])) / fresh,
+                                 delay + 86400.0 * records[i].daysBeforeLast};
+            points.push_back(p);
+            csv += QStringLiteral("%1,%2,%3\n")
+                       .arg(p.LxTx, 0, 'g', 17)
+                       .arg(p.Error, 0, 'g', 17)
+                       .arg(p.Time, 0, 'g', 17);
+        }
+        const TGValueResult expected = FitGValue(points, TGValueOptions{});
+        QCOMPARE(static_cast<int>(expected.Code), static_cast<int>(TFadingFitCode::Ok));
+        const TGValueResult& got = Mode()->GValue();
+        QCOMPARE(got.G, expected.G);
+        QCOMPARE(got.GError, expected.GError);
+        QCOMPARE(got.Tc, delay);
+        QCOMPARE(got.G2Days, expected.G2Days);
+        QVERIFY2(shown.contains(QLocale().toString(expected.G, 'f', 2)), qPrintable(shown));
+
+        // The same points through orvane-cli g-value.
+        const QString table = dir_ + QStringLiteral("/fading.csv");
+        QFile out(table);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(csv.toUtf8());
+        out.close();
+        QByteArray json;
+        QVERIFY(RunCli({QStringLiteral("g-value"), table}, &json));
+        const QJsonObject cli = QJsonDocument::fromJson(json).object();
+        QCOMPARE(cli.value(QStringLiteral("g")).toDouble(), got.G);
+        QCOMPARE(cli.value(QStringLiteral("g_error")).toDouble(), got.GError);
+        QCOMPARE(cli.value(QStringLiteral("g_2days")).toDouble(), got.G2Days);
+
+        // No delay: refused in the panel, nothing fitted.
+        Panel()->SetDelay(0.0);
+        Panel()->findChild<QPushButton*>(QStringLiteral("FitGValueButton"))->click();
+        QVERIFY(Panel()->GValueText().contains(QStringLiteral("above 0 s")));
+        form_->Action(TActionId::ComputeFading)->trigger();
     }
 
     // OSL curves: the OSL device of the sample's run 3, channel results from channel 1 on.
