@@ -9,6 +9,7 @@
 
 #include "analysis/growth_compute.h"
 #include "analysis/single_aliquot.h"
+#include "cli/analyse_plot.h"
 
 class TBinDataSet;
 
@@ -71,4 +72,5 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
                               const TLookupTable& table, const TDeviceKey& device,
                               const std::string& deviceText, int method, std::optional<int> aliquot,
                               const TFitOptions& options, TSaCliOptions sa,
-                              const std::string& plotFile = {}, const std::string& plotSize = {});
+                              const std::string& plotFile = {},
+                              const TFigureOptions& figure = {});

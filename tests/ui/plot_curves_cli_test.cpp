@@ -3,37 +3,13 @@
 // bad sizes and file types are refused.
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "ui/cli_run.h"
 #include "ui/plot_image.h"
 
-namespace {
-
-struct TCliRun {
-    int status = -1;
-    QString out, err;
-};
-
-// Runs orvane-cli as on a machine without a display: no platform chosen, no display set.
-TCliRun RunCli(const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-        env.remove(QLatin1String(name));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(ORVANE_CLI_PATH), args);
-    TCliRun run;
-    if (!p.waitForFinished(60000)) return run;
-    run.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.out = QString::fromUtf8(p.readAllStandardOutput());
-    run.err = QString::fromUtf8(p.readAllStandardError());
-    return run;
-}
-
-}  // namespace
 
 class PlotCurvesCliTest : public QObject {
     Q_OBJECT
