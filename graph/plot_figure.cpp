@@ -49,17 +49,64 @@ int Crowding(QCustomPlot& chart, const QRectF& area) {
         if (!text || !text->visible() || text->text().isEmpty()) continue;
         const QPointF topLeft = text->topLeft->pixelPosition();
         const QPointF bottomRight = text->bottomRight->pixelPosition();
-        if (area.intersects(QRectF(topLeft, bottomRight).normalized())) n += 1000;
+        // An edge mark is one mark; the result's box is never covered.
+        const int weight = text->property("edgeMark").isValid() ? 1 : 1000;
+        if (area.intersects(QRectF(topLeft, bottomRight).normalized())) n += weight;
     }
     return n;
 }
 
+// Moves the legend into the plot's inset layout (inside = true, framed as the plot style has
+// it) or into a row of its own under the plot, its entries side by side and unframed.
+void MoveLegend(QCustomPlot& chart, bool inside) {
+    QCPLegend* legend = chart.legend;
+    QCPLayoutInset* inset = chart.axisRect()->insetLayout();
+    QCPLayoutGrid* grid = chart.plotLayout();
+    const bool isInside = legend->layout() == inset;
+    if (inside == isInside) return;
+    if (inside) {
+        grid->take(legend);
+        grid->simplify();
+        legend->setWrap(0);
+        legend->setFillOrder(QCPLayoutGrid::foRowsFirst, true);
+        legend->setBorderPen(QPen(QColor(160, 160, 160)));
+        legend->setBrush(QColor(255, 255, 255, 230));
+        inset->addElement(legend, Qt::AlignTop | Qt::AlignRight);
+        return;
+    }
+    inset->take(legend);
+    int row = 0, column = 0;
+    for (int r = 0; r < grid->rowCount(); ++r)
+        for (int c = 0; c < grid->columnCount(); ++c)
+            if (grid->element(r, c) == chart.axisRect()) {
+                row = r;
+                column = c;
+            }
+    grid->insertRow(row + 1);
+    grid->addElement(row + 1, column, legend);
+    grid->setRowStretchFactor(row + 1, 0.001);
+    legend->setBorderPen(Qt::NoPen);
+    legend->setBrush(Qt::NoBrush);
+    // As many entries a line as the plot's width takes.
+    int widest = 1;
+    for (int i = 0; i < legend->itemCount(); ++i)
+        widest = std::max(widest, legend->item(i)->minimumOuterSizeHint().width());
+    legend->setWrap(std::max(1, std::min(legend->itemCount(),
+                                         chart.axisRect()->rect().width() / (widest + 10))));
+    legend->setFillOrder(QCPLayoutGrid::foColumnsFirst, true);
+}
+
+}  // namespace
+
 // The legend goes into the corner of the plot where it covers the least: first choice the
-// upper right, then lower right, upper left and lower left.
+// upper right, then lower right, upper left and lower left; when every corner would cover
+// more than a few marks, under the plot.
 void PlaceLegend(QCustomPlot& chart, bool visible) {
     QCPLegend* legend = chart.legend;
+    MoveLegend(chart, true);
     legend->setVisible(visible && legend->itemCount() > 0);
-    legend->setIconSize(QSize(20, 10));
+    // Rows as high as a line of text: the items clip what reaches beyond them.
+    legend->setIconSize(QSize(20, QFontMetrics(legend->font()).height() + 1));
     legend->setIconTextPadding(5);
     QCPLayoutInset* inset = chart.axisRect()->insetLayout();
     const Qt::Alignment corners[] = {Qt::AlignTop | Qt::AlignRight,
@@ -85,8 +132,15 @@ void PlaceLegend(QCustomPlot& chart, bool visible) {
             leastCrowded = n;
         }
     }
+    constexpr int kFewMarks = 2;
+    if (leastCrowded > kFewMarks) {
+        MoveLegend(chart, false);
+        return;
+    }
     inset->setInsetAlignment(0, corners[best]);
 }
+
+namespace {
 
 // Breaks `text` at its " — " separators into lines no wider than `width` pixels.
 QString WrappedAtSeparators(const QString& text, const QFont& font, int width) {

@@ -31,6 +31,10 @@ void ShowGrowthLegend(QCustomPlot& chart, const TGrowthPoints& points, int metho
 // rejected, ROI).
 void ShowPlateauLegend(QCustomPlot& chart, bool visible);
 
+// Shows the legend (when `visible` and it has entries) in the corner of the plot where it
+// covers the fewest marks, or under the plot when every corner would cover several.
+void PlaceLegend(QCustomPlot& chart, bool visible);
+
 // Puts `text` in a line under the chart (an empty text removes it).
 void SetIdentificationLine(QCustomPlot& chart, const QString& text);
 

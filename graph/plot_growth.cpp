@@ -565,7 +565,7 @@ void AddEdgeMark(QCustomPlot& chart, double x, double value, const QColor& colou
     if (!std::isfinite(x) || !std::isfinite(value)) return;
     auto* mark = new QCPItemText(&chart);
     mark->setProperty("itemClass", kAxisLineClass);
-    mark->setProperty(kEdgeMarkClass, value);
+    mark->setProperty(kEdgeMarkClass, value);  // also tells the legend's placing what it is
     mark->setSelectable(false);
     mark->setClipToAxisRect(true);
     mark->position->setTypeX(QCPItemPosition::ptPlotCoords);

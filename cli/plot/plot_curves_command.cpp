@@ -14,6 +14,7 @@
 #include "cli/json_writer.h"
 #include "cli/plot/plot_support.h"
 #include "graph/plot_curves.h"
+#include "graph/plot_figure.h"
 #include "record_store/bin_data_set.h"
 #include "record_store/editor_error.h"
 #include "record_store/measurement_access.h"
@@ -165,6 +166,7 @@ int RunPlotCurvesCommand(const std::vector<std::string>& args) {
         QCustomPlot chart;
         StartFigure(chart, QStringLiteral("Luminescence"), figure, size);
         DrawCurveColumns(chart, loaded.columns, plot);
+        PlaceLegend(chart, figure.legend && loaded.columns.size() > 1);
         FinishFigure(chart, *out, size);
 
         TJsonWriter json(std::cout);

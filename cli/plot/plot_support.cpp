@@ -33,7 +33,11 @@ std::unique_ptr<QApplication> MakePlotApplication() {
 void StartFigure(QCustomPlot& chart, const QString& caption, const TFigureOptions& figure,
                  const TPlotSize& size) {
     const TPlotFileSize file{size.pixelWidth, size.pixelHeight, size.dpi};
-    chart.resize(PlotLayoutSize(file));
+    const QSize layout = PlotLayoutSize(file);
+    chart.resize(layout);
+    // A widget never shown gets its resize event only when shown: the chart lays itself out
+    // in its viewport, which takes the size now.
+    chart.setViewport(QRect(QPoint(0, 0), layout));
     ApplyPlotStyle(chart, caption);
     if (figure.identification && !figure.idText.empty())
         SetIdentificationLine(chart, QString::fromStdString(figure.idText));
