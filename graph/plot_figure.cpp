@@ -68,6 +68,7 @@ void MoveLegend(QCustomPlot& chart, bool inside) {
         grid->take(legend);
         grid->simplify();
         legend->setWrap(0);
+        legend->setColumnSpacing(0);
         legend->setFillOrder(QCPLayoutGrid::foRowsFirst, true);
         legend->setBorderPen(QPen(QColor(160, 160, 160)));
         legend->setBrush(QColor(255, 255, 255, 230));
@@ -91,8 +92,10 @@ void MoveLegend(QCustomPlot& chart, bool inside) {
     int widest = 1;
     for (int i = 0; i < legend->itemCount(); ++i)
         widest = std::max(widest, legend->item(i)->minimumOuterSizeHint().width());
-    legend->setWrap(std::max(1, std::min(legend->itemCount(),
-                                         chart.axisRect()->rect().width() / (widest + 10))));
+    constexpr int kSpacing = 12;
+    legend->setColumnSpacing(kSpacing);
+    const int width = chart.viewport().width() - 20;
+    legend->setWrap(std::max(1, std::min(legend->itemCount(), width / (widest + kSpacing))));
     legend->setFillOrder(QCPLayoutGrid::foColumnsFirst, true);
 }
 
