@@ -90,7 +90,8 @@ private slots:
                 QStringLiteral("De = \\d+\\.?\\d* \u00b1 \\d+\\.?\\d* Gy"));
             QVERIFY2(result.match(text).hasMatch(), c.name);
             QCOMPARE(text.contains(QStringLiteral("fitted curve")), c.legend);
-            QCOMPARE(text.contains(QStringLiteral("additive")), c.legend);
+            QCOMPARE(text.contains(QStringLiteral("regenerative")), c.legend);
+            QCOMPARE(text.contains(QStringLiteral("natural")), c.legend);
             QCOMPARE(text.contains(QStringLiteral("S12.DAT")), c.id);
         }
     }
