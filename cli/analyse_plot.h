@@ -52,7 +52,7 @@ struct TGrowthPlotRequest {
     int32_t index = 0;
     std::string caption = "Growth data";
     std::string resultText;  // the solution line (kept in the JSON; the plot shows De +- error)
-    std::string yTitle = "Signal (counts)";  // "Lx/Tx" for normalised single-aliquot points
+    std::string yTitle = "Signal (counts)";  // "Lx/Tx x Tn (counts)" for normalised SAR points
     std::string path;        // .png, .svg or .pdf
     TFigureOptions figure;
 };

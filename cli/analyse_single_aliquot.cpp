@@ -188,7 +188,9 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
                 std::filesystem::path(store.FileName()).filename().string() + ", disk " +
                     std::to_string(number),
                 deviceText, MethodLongName(method), "");
-            if (method == kSaRegenerative) request.yTitle = "Lx/Tx";
+            // SAR points are Lx/Tx scaled by the natural's test-dose signal Tn (counts).
+            if (method == kSaRegenerative && sa.limits.normalization != kSaNormNone)
+                request.yTitle = "Lx/Tx \u00d7 Tn (counts)";
             GrowthPlotWriter()(request, plotSize);
         }
     }

@@ -129,7 +129,8 @@ void PlaceLegend(QCustomPlot& chart, bool visible) {
         const QRectF area(right ? plot.right() - size.width() : plot.left(),
                           top ? plot.top() : plot.bottom() - size.height(), size.width(),
                           size.height());
-        const int n = Crowding(chart, area);
+        // A mark reaches some pixels beyond its centre.
+        const int n = Crowding(chart, area.adjusted(-6, -6, 6, 6));
         if (best < 0 || n < leastCrowded) {
             best = i;
             leastCrowded = n;

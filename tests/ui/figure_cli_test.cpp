@@ -147,6 +147,15 @@ private slots:
         const QString text = FileText(svg);
         QVERIFY(text.contains(QStringLiteral("Disk number")));
         QVERIFY(text.contains(QStringLiteral("Paleodose (Gy)")));
+        // One SAR aliquot: its points are Lx/Tx scaled by the natural's test dose.
+        const QString sar = dir_.filePath(QStringLiteral("SAR12.DAT"));
+        const TCliRun growth = RunCli({QStringLiteral("analyse"), sar, QStringLiteral("--device"),
+                                       QStringLiteral("1"), QStringLiteral("--method"),
+                                       QStringLiteral("10"), QStringLiteral("--index"),
+                                       QStringLiteral("3"), QStringLiteral("--plot"), svg});
+        QVERIFY2(growth.status == 0, qPrintable(growth.err));
+        QVERIFY(FileText(svg).contains(QStringLiteral("Lx/Tx \u00d7 Tn (counts)")));
+        QVERIFY(FileText(svg).contains(QStringLiteral("SAR12.DAT, disk 3")));
     }
 
     // plot-curves: TL curves against the glow temperature, shine-downs against time; each
