@@ -99,7 +99,7 @@ std::string IdentificationText(const std::string& file, const std::string& devic
 std::string PlotJson(const std::string& file, const TPlotSize& size) {
     return "{\"file\":" + JsonQuoted(file) + ",\"width\":" + std::to_string(size.pixelWidth) +
            ",\"height\":" + std::to_string(size.pixelHeight) +
-           ",\"dpi\":" + std::to_string(size.dpi) + ",\"width_mm\":" +
-           JsonNumber(std::round(size.WidthMm() * 10) / 10) + ",\"height_mm\":" +
-           JsonNumber(std::round(size.HeightMm() * 10) / 10) + "}";
+           ",\"dpi\":" + std::to_string(size.dpi) +
+           ",\"width_mm\":" + JsonNumber(std::round(size.WidthMm() * 10) / 10) +
+           ",\"height_mm\":" + JsonNumber(std::round(size.HeightMm() * 10) / 10) + "}";
 }

@@ -53,7 +53,7 @@ struct TGrowthPlotRequest {
     std::string caption = "Growth data";
     std::string resultText;  // the solution line (kept in the JSON; the plot shows De +- error)
     std::string yTitle = "Signal (counts)";  // "Lx/Tx x Tn (counts)" for normalised SAR points
-    std::string path;        // .png, .svg or .pdf
+    std::string path;                        // .png, .svg or .pdf
     TFigureOptions figure;
 };
 

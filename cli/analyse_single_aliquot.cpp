@@ -184,10 +184,10 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
             request.resultText = s.Line;
             request.path = plotFile;
             request.figure = figure;
-            request.figure.idText = IdentificationText(
-                std::filesystem::path(store.FileName()).filename().string() + ", disk " +
-                    std::to_string(number),
-                deviceText, MethodLongName(method), "");
+            request.figure.idText =
+                IdentificationText(std::filesystem::path(store.FileName()).filename().string() +
+                                       ", disk " + std::to_string(number),
+                                   deviceText, MethodLongName(method), "");
             // SAR points are Lx/Tx scaled by the natural's test-dose signal Tn (counts).
             if (method == kSaRegenerative && sa.limits.normalization != kSaNormNone)
                 request.yTitle = "Lx/Tx \u00d7 Tn (counts)";

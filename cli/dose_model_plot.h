@@ -11,7 +11,7 @@
 struct TDoseModelPlotRequest {
     const std::vector<TDoseValue>* doses = nullptr;
     const TDoseModelResult* result = nullptr;
-    std::string path;  // .png, .svg or .pdf
+    std::string path;       // .png, .svg or .pdf
     TFigureOptions figure;  // size and resolution
 };
 

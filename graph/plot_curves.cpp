@@ -53,8 +53,7 @@ const std::vector<double>* YFactors(const TCurvePlotOptions& options, int column
 // Ranges of what is drawn with physical x: x from 0 (the smallest x on a log axis), y over
 // the values (the smallest positive one on a log axis).
 TPlotRanges PhysicalRanges(const std::vector<TCurveColumn>& columns,
-                           const TCurvePlotOptions& options, double& smallestX,
-                           double& smallestY) {
+                           const TCurvePlotOptions& options, double& smallestX, double& smallestY) {
     TPlotRanges r{0, 0, 0, 0};
     smallestX = smallestY = std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -99,9 +98,8 @@ QCPCurve* AddCurve(QCustomPlot& chart, QVector<QCPCurveData> data, const QPen& p
 
 QColor CurveColour(int position) {
     static const QColor colours[kCurveColours] = {
-        QColor(200, 0, 0),     QColor(0, 114, 178),  QColor(230, 159, 0),
-        QColor(0, 158, 115),   QColor(0, 0, 0),      QColor(204, 121, 167),
-        QColor(86, 180, 233),  QColor(120, 80, 30)};
+        QColor(200, 0, 0), QColor(0, 114, 178),   QColor(230, 159, 0),  QColor(0, 158, 115),
+        QColor(0, 0, 0),   QColor(204, 121, 167), QColor(86, 180, 233), QColor(120, 80, 30)};
     return colours[((position % kCurveColours) + kCurveColours) % kCurveColours];
 }
 
@@ -145,9 +143,8 @@ void DrawCurveColumns(QCustomPlot& chart, const std::vector<TCurveColumn>& colum
         const double gap = std::numeric_limits<double>::quiet_NaN();
         for (int i = 0; i < n; ++i) {
             if (i == options.currentColumn) continue;
-            data.append(
-                CurveData(columns[static_cast<std::size_t>(i)], PhysicalX(options, i),
-                                     YFactors(options, i), options, t));
+            data.append(CurveData(columns[static_cast<std::size_t>(i)], PhysicalX(options, i),
+                                  YFactors(options, i), options, t));
             data.append(QCPCurveData(t++, gap, gap));
         }
         QCPCurve* rest = AddCurve(chart, data, QPen(other, 0),
@@ -163,17 +160,16 @@ void DrawCurveColumns(QCustomPlot& chart, const std::vector<TCurveColumn>& colum
             const QColor colour =
                 options.colourCycle && !options.monochrome ? CurveColour(position++) : other;
             AddCurve(chart, CurveData(c, PhysicalX(options, i), YFactors(options, i), options, t),
-                     QPen(colour, 1),
-                     QString::fromStdString(c.legend), c.PointCount() < 2);
+                     QPen(colour, 1), QString::fromStdString(c.legend), c.PointCount() < 2);
         }
     }
     if (options.currentColumn >= 0 && options.currentColumn < n) {
         const TCurveColumn& c = columns[static_cast<std::size_t>(options.currentColumn)];
-        QCPCurve* top = AddCurve(chart, CurveData(c, PhysicalX(options, options.currentColumn),
-                                                  YFactors(options, options.currentColumn), options,
-                                                  t),
-                                 QPen(current, 1.6), QString::fromStdString(c.legend),
-                                 c.PointCount() < 2);
+        QCPCurve* top =
+            AddCurve(chart,
+                     CurveData(c, PhysicalX(options, options.currentColumn),
+                               YFactors(options, options.currentColumn), options, t),
+                     QPen(current, 1.6), QString::fromStdString(c.legend), c.PointCount() < 2);
         // The current record heads the legend.
         if (n > 1 && !together) {
             chart.legend->removeItem(chart.legend->itemWithPlottable(top));

@@ -1,9 +1,10 @@
 #pragma once
 // Draws the curve editor's columns into a chart: every column but the current one in black
 // (or, for a figure, each in a colour of its own), the current one on top in red, axis lines
-// through the origin, a legend entry per record when there are several curves. Many columns (more than kSeparateCurveLimit) share one plottable, broken
-// between records, so that thousands of records draw in one pass. The editor window, the
-// plot export and `orvane-cli plot-curves` draw through this.
+// through the origin, a legend entry per record when there are several curves. Many columns (more
+// than kSeparateCurveLimit) share one plottable, broken between records, so that thousands of
+// records draw in one pass. The editor window, the plot export and `orvane-cli plot-curves` draw
+// through this.
 #include <QColor>
 #include <QString>
 #include <vector>

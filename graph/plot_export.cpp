@@ -57,8 +57,8 @@ bool SavePdf(QCustomPlot& chart, const QString& path, const TPlotFileSize& size,
     pdf.setTitle(QStringLiteral("Orvane plot"));
     pdf.setResolution(static_cast<int>(kScreenDpi));
     const QSizeF millimetres(size.width * 25.4 / size.dpi, size.height * 25.4 / size.dpi);
-    if (!pdf.setPageSize(QPageSize(millimetres, QPageSize::Millimeter, QString(),
-                                   QPageSize::ExactMatch)))
+    if (!pdf.setPageSize(
+            QPageSize(millimetres, QPageSize::Millimeter, QString(), QPageSize::ExactMatch)))
         return false;
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     QCPPainter painter;

@@ -11,9 +11,9 @@
 class QCustomPlot;
 
 struct TPlotFileSize {
-    int width = 0;   // pixels of a PNG; 0: the chart's own size
+    int width = 0;  // pixels of a PNG; 0: the chart's own size
     int height = 0;
-    int dpi = 96;    // pixels per inch
+    int dpi = 96;  // pixels per inch
 };
 
 // The chart's layout size for a file size: the physical size in 1/96 inch.

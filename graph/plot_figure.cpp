@@ -113,8 +113,7 @@ void PlaceLegend(QCustomPlot& chart, bool visible) {
     legend->setIconTextPadding(5);
     QCPLayoutInset* inset = chart.axisRect()->insetLayout();
     const Qt::Alignment corners[] = {Qt::AlignTop | Qt::AlignRight,
-                                     Qt::AlignBottom | Qt::AlignRight,
-                                     Qt::AlignTop | Qt::AlignLeft,
+                                     Qt::AlignBottom | Qt::AlignRight, Qt::AlignTop | Qt::AlignLeft,
                                      Qt::AlignBottom | Qt::AlignLeft};
     inset->setInsetAlignment(0, corners[0]);
     if (!legend->visible()) return;
@@ -172,8 +171,8 @@ int DecimalsForError(double error) {
     if (!std::isfinite(error) || error <= 0) return -1;
     const int exponent = static_cast<int>(std::floor(std::log10(error)));
     // Rounding may carry into the next decade (9.96 -> 10): count its digits then.
-    const double rounded = std::round(error / std::pow(10.0, exponent - 1)) *
-                           std::pow(10.0, exponent - 1);
+    const double rounded =
+        std::round(error / std::pow(10.0, exponent - 1)) * std::pow(10.0, exponent - 1);
     const int carried = static_cast<int>(std::floor(std::log10(rounded)));
     return std::max(0, 1 - carried);
 }
@@ -189,7 +188,7 @@ QString DoseResultText(double value, double error, const QString& unit) {
     const double scale = std::pow(10.0, decimals);
     const double rounded = std::round(value * scale) / scale;
     QString v = QString::number(rounded == 0 ? 0.0 : rounded, 'f', decimals);  // no "-0.0"
-    if (v.startsWith(QLatin1Char('-'))) v.replace(0, 1, QChar(0x2212));          // a minus sign
+    if (v.startsWith(QLatin1Char('-'))) v.replace(0, 1, QChar(0x2212));        // a minus sign
     return QStringLiteral("De = %1 \u00b1 %2%3")
         .arg(v, QString::number(error, 'f', decimals), suffix);
 }
@@ -265,8 +264,7 @@ void ShowPlateauLegend(QCustomPlot& chart, bool visible) {
         p->setName(name);
     }
     // Always in the same order: valid, warning, rejected, failed, ROI, edge marks.
-    for (const char* name :
-         {"valid", "warning", "rejected", "failed", "ROI", "beyond the axis"}) {
+    for (const char* name : {"valid", "warning", "rejected", "failed", "ROI", "beyond the axis"}) {
         const auto it = byName.find(QLatin1String(name));
         if (it != byName.end()) it->second->addToLegend();
     }

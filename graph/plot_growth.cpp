@@ -17,7 +17,7 @@ const QColor kKindOneBlue(0, 70, 200);
 const QColor kGray(128, 128, 128);
 const QColor kSilver(192, 192, 192);
 const QColor kAqua(0, 255, 255);
-const QColor kRejectedRed(210, 0, 0);  // an aliquot failing a rejection criterion
+const QColor kRejectedRed(210, 0, 0);      // an aliquot failing a rejection criterion
 const QColor kWarningOrange(215, 120, 0);  // a result with a warning code
 const QColor kFailedGray(110, 110, 110);   // a failed result (its number is no dose)
 // The unselected kind-1 curves: a quiet shade that recedes behind the selected level.
@@ -423,9 +423,9 @@ void DrawFittedCurve(QCustomPlot& chart, const TFitRecord& fit, bool isFit,
     const QPen band(kGray, 1, Qt::DotLine);
     const std::vector<int32_t> noTags;
     TPickables none;
-    QCPCurve* fitted = AddVertices(chart, first, noTags, kFitItemClass,
-                                   QPen(secondCurve ? kKindOneBlue : QColor(Qt::black), 1.5),
-                                   nullptr, none);
+    QCPCurve* fitted =
+        AddVertices(chart, first, noTags, kFitItemClass,
+                    QPen(secondCurve ? kKindOneBlue : QColor(Qt::black), 1.5), nullptr, none);
     fitted->setName(isFit ? QStringLiteral("fitted curve") : QStringLiteral("fitted line"));
     fitted->setProperty("figureRole", QStringLiteral("fittedCurve"));
     if (isFit) {

@@ -76,8 +76,8 @@ bool HasTimeBases(const TTimeBases& b) {
 void SetPhysicalAxes(TBinDataSet& store, const std::vector<TCurveColumn>& columns,
                      TCurvePlotOptions& plot) {
     if (columns.empty()) return;
-    const bool allTL = std::all_of(columns.begin(), columns.end(),
-                                   [](const TCurveColumn& c) { return c.isTL; });
+    const bool allTL =
+        std::all_of(columns.begin(), columns.end(), [](const TCurveColumn& c) { return c.isTL; });
     if (allTL) {
         for (const TCurveColumn& c : columns) {
             plot.physicalX.push_back(GlowTemperatures(c));
@@ -158,9 +158,9 @@ int RunPlotCurvesCommand(const std::vector<std::string>& args) {
         plot.colourCycle = true;
         plot.legend = figure.legend;
         SetPhysicalAxes(store, loaded.columns, plot);
-        figure.idText = IdentificationText(
-            std::filesystem::path(line.positional[0]).filename().string(),
-            options.subtractedView ? "subtracted curves" : "raw curves", "", "");
+        figure.idText =
+            IdentificationText(std::filesystem::path(line.positional[0]).filename().string(),
+                               options.subtractedView ? "subtracted curves" : "raw curves", "", "");
 
         const std::unique_ptr<QApplication> app = MakePlotApplication();
         QCustomPlot chart;

@@ -201,11 +201,10 @@ void AnalyseWords(const std::vector<std::string>& words) {
                 return mm ? v >= 10 && v <= 2000 && pixels == std::lround(v / 25.4 * 300)
                           : v >= 16 && v <= 20000 && pixels == v;
             };
-            if (!word.empty() &&
-                (x == std::string::npos ||
-                 sides.find_first_not_of("0123456789x") != std::string::npos ||
-                 !side(sides.substr(0, x), size.pixelWidth) ||
-                 !side(sides.substr(x + 1), size.pixelHeight)))
+            if (!word.empty() && (x == std::string::npos ||
+                                  sides.find_first_not_of("0123456789x") != std::string::npos ||
+                                  !side(sides.substr(0, x), size.pixelWidth) ||
+                                  !side(sides.substr(x + 1), size.pixelHeight)))
                 PropertyBroken("a plot size accepted that is not WIDTHxHEIGHT within bounds");
         } catch (const TUsageError& e) {
             if (e.message.find("--plot-size") == std::string::npos)

@@ -100,10 +100,9 @@ private slots:
     // the JSON, but the axis the plot draws spans the valid results only.
     void thePaleodoseAxisOfTheSampleLeavesTheAbsurdResultOut() {
         const QString png = Out("plateau.png");
-        const TCliRun run =
-            RunCli({QStringLiteral("analyse"), Dat(), QStringLiteral("--all"),
-                    QStringLiteral("--no-rois"), QStringLiteral("--plot"), png,
-                    QStringLiteral("--plot-size"), QStringLiteral("160x100mm")});
+        const TCliRun run = RunCli({QStringLiteral("analyse"), Dat(), QStringLiteral("--all"),
+                                    QStringLiteral("--no-rois"), QStringLiteral("--plot"), png,
+                                    QStringLiteral("--plot-size"), QStringLiteral("160x100mm")});
         QVERIFY2(run.status == 0, qPrintable(run.err));
         TPlateauArray plateau;
         double absurd = 0;
@@ -140,19 +139,19 @@ private slots:
     void singleAliquotRunsDrawTheirPaleodosePlot() {
         const QString sad = dir_.filePath(QStringLiteral("S12.SAD"));
         const QString svg = Out("sa.svg");
-        const TCliRun run = RunCli({QStringLiteral("analyse"), sad, QStringLiteral("--method"),
-                                    QStringLiteral("9"), QStringLiteral("--all"),
-                                    QStringLiteral("--plot"), svg});
+        const TCliRun run =
+            RunCli({QStringLiteral("analyse"), sad, QStringLiteral("--method"), QStringLiteral("9"),
+                    QStringLiteral("--all"), QStringLiteral("--plot"), svg});
         QVERIFY2(run.status == 0, qPrintable(run.err));
         const QString text = FileText(svg);
         QVERIFY(text.contains(QStringLiteral("Disk number")));
         QVERIFY(text.contains(QStringLiteral("Paleodose (Gy)")));
         // One SAR aliquot: its points are Lx/Tx scaled by the natural's test dose.
         const QString sar = dir_.filePath(QStringLiteral("SAR12.DAT"));
-        const TCliRun growth = RunCli({QStringLiteral("analyse"), sar, QStringLiteral("--device"),
-                                       QStringLiteral("1"), QStringLiteral("--method"),
-                                       QStringLiteral("10"), QStringLiteral("--index"),
-                                       QStringLiteral("3"), QStringLiteral("--plot"), svg});
+        const TCliRun growth =
+            RunCli({QStringLiteral("analyse"), sar, QStringLiteral("--device"), QStringLiteral("1"),
+                    QStringLiteral("--method"), QStringLiteral("10"), QStringLiteral("--index"),
+                    QStringLiteral("3"), QStringLiteral("--plot"), svg});
         QVERIFY2(growth.status == 0, qPrintable(growth.err));
         QVERIFY(FileText(svg).contains(QStringLiteral("Lx/Tx \u00d7 Tn (counts)")));
         QVERIFY(FileText(svg).contains(QStringLiteral("SAR12.DAT, disk 3")));
@@ -166,16 +165,15 @@ private slots:
             QStringList options;
             const char* xAxis;
         } cases[] = {
-            {"113,114,115", {}, "Temperature (\u00b0C)"},  // run 5: TL
+            {"113,114,115", {}, "Temperature (\u00b0C)"},           // run 5: TL
             {"57,58,59", {QStringLiteral("--log-x")}, "Time (s)"},  // run 3: OSL
         };
         for (const auto& c : cases) {
             const QString svg = Out("curves.svg");
-            const TCliRun run = RunCli(QStringList{QStringLiteral("plot-curves"), Dat(),
-                                                   QStringLiteral("--records"),
-                                                   QLatin1String(c.records),
-                                                   QStringLiteral("--out"), svg} +
-                                       c.options);
+            const TCliRun run = RunCli(
+                QStringList{QStringLiteral("plot-curves"), Dat(), QStringLiteral("--records"),
+                            QLatin1String(c.records), QStringLiteral("--out"), svg} +
+                c.options);
             QVERIFY2(run.status == 0, qPrintable(run.err));
             QCOMPARE(JsonOf(run)[QStringLiteral("x_axis")].toString(), QString::fromUtf8(c.xAxis));
             const QString text = FileText(svg);
@@ -196,14 +194,15 @@ private slots:
             const char* dpi;
             QSize pixels;
         } cases[] = {
-            {"85x70mm", "", QSize(1004, 827)},       // 85 / 25.4 x 300 = 1003.9
-            {"85x70mm", "150", QSize(502, 413)},     // 70 / 25.4 x 150 = 413.4
-            {"170x100mm", "600", QSize(4016, 2362)}, // 170 / 25.4 x 600 = 4015.7
+            {"85x70mm", "", QSize(1004, 827)},        // 85 / 25.4 x 300 = 1003.9
+            {"85x70mm", "150", QSize(502, 413)},      // 70 / 25.4 x 150 = 413.4
+            {"170x100mm", "600", QSize(4016, 2362)},  // 170 / 25.4 x 600 = 4015.7
         };
         for (const auto& c : cases) {
-            QStringList args{QStringLiteral("plot-curves"), Dat(), QStringLiteral("--records"),
-                             QStringLiteral("57,58"), QStringLiteral("--out"), Out("c.png"),
-                             QStringLiteral("--size"), QLatin1String(c.size)};
+            QStringList args{QStringLiteral("plot-curves"), Dat(),
+                             QStringLiteral("--records"),   QStringLiteral("57,58"),
+                             QStringLiteral("--out"),       Out("c.png"),
+                             QStringLiteral("--size"),      QLatin1String(c.size)};
             if (*c.dpi) args << QStringLiteral("--dpi") << QLatin1String(c.dpi);
             const TCliRun run = RunCli(args);
             QVERIFY2(run.status == 0, qPrintable(run.err));
@@ -214,8 +213,10 @@ private slots:
                                     QStringLiteral("--plot-size"), QStringLiteral("85x70mm")});
         QVERIFY2(pdf.status == 0, qPrintable(pdf.err));
         const QSizeF page = PdfPageSize(Out("g.pdf"));
-        QVERIFY2(std::fabs(page.width() - 85 / 25.4 * 72) < 1, qPrintable(QString::number(page.width())));
-        QVERIFY2(std::fabs(page.height() - 70 / 25.4 * 72) < 1, qPrintable(QString::number(page.height())));
+        QVERIFY2(std::fabs(page.width() - 85 / 25.4 * 72) < 1,
+                 qPrintable(QString::number(page.width())));
+        QVERIFY2(std::fabs(page.height() - 70 / 25.4 * 72) < 1,
+                 qPrintable(QString::number(page.height())));
         const QJsonObject plot = JsonOf(pdf)[QStringLiteral("solutions")].toArray().isEmpty()
                                      ? QJsonObject()
                                      : JsonOf(pdf)[QStringLiteral("plot")].toObject();

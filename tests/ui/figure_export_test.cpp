@@ -79,21 +79,36 @@ private slots:
              {{0, 300, 0, 40, 2, kPlateauValid},
               {1, 350, 0, 44, 3, kPlateauValid},
               {2, 445, 0, -40, 7240, kPlateauFailed}},
-             0, 1.05 * 47, 0, 1},
+             0,
+             1.05 * 47,
+             0,
+             1},
             {"a warning above and a failed result below",
              {{0, 1, 0, 40, 2, kPlateauValid},
               {1, 2, 0, 900, 50, kPlateauWarning},
               {2, 3, 0, -300, 0, kPlateauFailed}},
-             0, 1.05 * 42, 1, 1},
+             0,
+             1.05 * 42,
+             1,
+             1},
             {"a ROI result counts as valid",
              {{0, 1, 0, 40, 2, kPlateauValid}, {1, 2, 10, 60, 5, kPlateauRoi}},
-             0, 1.05 * 65, 0, 0},
+             0,
+             1.05 * 65,
+             0,
+             0},
             {"a valid result below 0",
              {{0, 1, 0, -5, 2, kPlateauValid}, {1, 2, 0, 10, 1, kPlateauValid}},
-             1.05 * -7, 1.05 * 11, 0, 0},
+             1.05 * -7,
+             1.05 * 11,
+             0,
+             0},
             {"no valid result: all results with a number",
              {{0, 1, 0, 40, 2, kPlateauWarning}, {1, 2, 0, 50, 10, kPlateauFailed}},
-             0, 1.05 * 60, 0, 0},
+             0,
+             1.05 * 60,
+             0,
+             0},
         };
         for (const auto& c : cases) {
             QCustomPlot chart;
@@ -179,8 +194,10 @@ private slots:
             QVERIFY2(SavePlotFile(chart, pdf, size, &error), qPrintable(error));
             const QSizeF page = PdfPageSize(pdf);
             // Page sizes in whole points at most 1 pt off (pdfinfo rounds, sizes are mm).
-            QVERIFY2(std::fabs(page.width() - c.widthPt) < 1.0, qPrintable(QString::number(page.width())));
-            QVERIFY2(std::fabs(page.height() - c.heightPt) < 1.0, qPrintable(QString::number(page.height())));
+            QVERIFY2(std::fabs(page.width() - c.widthPt) < 1.0,
+                     qPrintable(QString::number(page.width())));
+            QVERIFY2(std::fabs(page.height() - c.heightPt) < 1.0,
+                     qPrintable(QString::number(page.height())));
         }
     }
 
@@ -195,8 +212,9 @@ private slots:
         const auto inkRows = [&](int dpi) {
             const QString png = dir.filePath(QStringLiteral("t%1.png").arg(dpi));
             QString error;
-            SavePlotFile(chart, png, TPlotFileSize{int(std::lround(85 / 25.4 * dpi)),
-                                                   int(std::lround(70 / 25.4 * dpi)), dpi},
+            SavePlotFile(chart, png,
+                         TPlotFileSize{int(std::lround(85 / 25.4 * dpi)),
+                                       int(std::lround(70 / 25.4 * dpi)), dpi},
                          &error);
             // The title's rows: from the top down to the first white row after ink.
             const QImage image(png);

@@ -10,7 +10,6 @@
 #include "ui/cli_run.h"
 #include "ui/plot_image.h"
 
-
 class PlotCurvesCliTest : public QObject {
     Q_OBJECT
 
@@ -99,10 +98,9 @@ private slots:
                      .status,
                  0);
         const QString png = dir_.filePath(QStringLiteral("growth.png"));
-        const TCliRun run =
-            RunCli({QStringLiteral("analyse"), Dat(), QStringLiteral("--device"),
-                    QStringLiteral("1"), QStringLiteral("--plot"), png,
-                    QStringLiteral("--plot-size"), QStringLiteral("800x600")});
+        const TCliRun run = RunCli({QStringLiteral("analyse"), Dat(), QStringLiteral("--device"),
+                                    QStringLiteral("1"), QStringLiteral("--plot"), png,
+                                    QStringLiteral("--plot-size"), QStringLiteral("800x600")});
         QVERIFY2(run.status == 0, qPrintable(run.err));
         QVERIFY(run.err.isEmpty());
         QVERIFY(run.out.contains(QStringLiteral("\"plot\":{\"file\":")));
