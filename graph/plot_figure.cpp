@@ -268,7 +268,8 @@ void ShowPlateauLegend(QCustomPlot& chart, bool visible) {
         const auto it = byName.find(QLatin1String(name));
         if (it != byName.end()) it->second->addToLegend();
     }
-    PlaceLegend(chart, visible);
+    // One kind of result alone needs no legend.
+    PlaceLegend(chart, visible && chart.legend->itemCount() > 1);
 }
 
 void SetIdentificationLine(QCustomPlot& chart, const QString& text) {
