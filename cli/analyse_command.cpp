@@ -99,9 +99,9 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             args,
             {"--schema", "--device", "--method", "--bleaching", "--irradiations", "--index",
              "--function", "--degree", "--error-model", "--percent", "--reject", "--plot",
-             "--plot-size", "--roi-set", "--settings", "--log", "--age-inputs", "--dose-model",
-             "--sigmab"},
-            {"--list", "--all", "--no-rois"});
+             "--plot-size", "--dpi", "--roi-set", "--settings", "--log", "--age-inputs",
+             "--dose-model", "--sigmab"},
+            {"--list", "--all", "--no-rois", "--no-legend", "--no-id"});
         if (line.help) {
             std::cout << UsageText();
             return static_cast<int>(kExitOk);
@@ -111,7 +111,11 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
         const bool plateau = range.has_value() || line.Has("--all");
         if (plotFile && plotFile->empty())
             throw TUsageError{"--plot needs a FILE (.png, .svg, .pdf)"};
-        if (line.Has("--plot-size") && !plotFile) throw TUsageError{"--plot-size goes with --plot"};
+        for (const char* option : {"--plot-size", "--dpi", "--no-legend", "--no-id"})
+            if (line.Has(option) && !plotFile)
+                throw TUsageError{std::string(option) + " goes with --plot"};
+        TFigureOptions figure;
+        if (plotFile) figure = FigureOptionsOf(line, "--plot-size");
         if (plotFile && !plateau && !GrowthPlotWriter())
             throw TUsageError{"--plot needs orvane-cli built with its plotting library"};
         if (plotFile && line.Has("--list"))
@@ -261,7 +265,10 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             request.LogFile = line.Value("--log");
             request.AgeInputsFile = line.Value("--age-inputs");
             request.PlotFile = plotFile;
-            request.PlotSize = line.Value("--plot-size").value_or("");
+            request.Figure = figure;
+            request.Figure.idText = IdentificationText(
+                std::filesystem::path(path).filename().string(), request.DeviceText,
+                MethodLongName(method), request.BleachingText);
             request.DoseModel = doseModel;
             if (ageRange) {
                 request.AgeRange = {ParseNumberOption("--age-range", ageRange->first),
@@ -290,8 +297,7 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             std::cout << SingleAliquotJson(store, ToolCurveFields(store), table, device,
                                            devices[static_cast<std::size_t>(deviceIndex)].Text,
                                            method, aliquot, options, singleAliquot,
-                                           plotFile.value_or(""),
-                                           line.Value("--plot-size").value_or(""));
+                                           plotFile.value_or(""), figure);
             return CloseRecordFile(store);
         }
         const TBleachingEntry& bleach = bleachings[static_cast<std::size_t>(bleaching)];
@@ -345,12 +351,12 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             plot.index = index;
             plot.resultText = s.Line;
             plot.path = *plotFile;
-            plot.size = line.Value("--plot-size").value_or("");
-            int width = 0, height = 0;
-            GrowthPlotWriter()(plot, width, height);
-            out += "}],\"plot\":{\"file\":" + JsonQuoted(*plotFile) +
-                   ",\"width\":" + std::to_string(width) + ",\"height\":" + std::to_string(height) +
-                   "}";
+            plot.figure = figure;
+            plot.figure.idText = IdentificationText(summary.FileName, summary.DeviceText,
+                                                    MethodLongName(method), summary.BleachingText);
+            TPlotSize size;
+            GrowthPlotWriter()(plot, size);
+            out += "}],\"plot\":" + PlotJson(*plotFile, size);
         } else {
             out += "}]";
         }

@@ -256,14 +256,15 @@ void RunPlateauAnalysis(const TPlateauRequest& r) {
         TPlateauPlotRequest plot;
         plot.plateau = &doses;
         plot.dataKind = singleAliquot ? gkDisk : tl ? gkTemperature : gkChannel;
-        plot.xLabel = PaleodoseAxisTitle(doses, singleAliquot, tl);
+        // The window's title names the index; a figure's names the quantity with its unit.
+        plot.xLabel = singleAliquot ? PaleodoseAxisTitle(doses, singleAliquot, tl)
+                      : tl          ? "Temperature (\u00b0C)"
+                                    : "Channel";
         plot.path = *r.PlotFile;
-        plot.size = r.PlotSize;
-        int width = 0, height = 0;
-        PlateauPlotWriter()(plot, width, height);
-        out += ",\"plot\":{\"file\":" + JsonQuoted(*r.PlotFile) +
-               ",\"width\":" + std::to_string(width) + ",\"height\":" + std::to_string(height) +
-               "}";
+        plot.figure = r.Figure;
+        TPlotSize size;
+        PlateauPlotWriter()(plot, size);
+        out += ",\"plot\":" + PlotJson(*r.PlotFile, size);
     }
     if (r.AgeInputsFile)
         out += AgePlateauJson(*r.AgeInputsFile, r.AgeRange, doses,

@@ -11,6 +11,7 @@
 #include "analysis/dose_models.h"
 #include "analysis/growth_compute.h"
 #include "analysis/lookup_table.h"
+#include "cli/analyse_plot.h"
 #include "roi/roi_set.h"
 
 struct TPlateauRequest {
@@ -33,7 +34,7 @@ struct TPlateauRequest {
     std::optional<std::pair<double, double>> AgeRange;
     // --plot: the paleodose plot of the run (the installed writer draws it).
     std::optional<std::string> PlotFile;
-    std::string PlotSize;
+    TFigureOptions Figure;
     // Single-aliquot methods: the aliquots' numbers from first to last are the indices (the
     // range is given in them) and Solve computes one (false: a number the file lacks).
     std::function<bool(int, TGrowthPoints&, TSolution&)> Solve;

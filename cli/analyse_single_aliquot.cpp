@@ -1,6 +1,7 @@
 #include "cli/analyse_single_aliquot.h"
 
 #include <charconv>
+#include <filesystem>
 
 #include "analysis/aliquot_set.h"
 #include "analysis/single_aliquot_ncf.h"
@@ -148,14 +149,14 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
                               const TLookupTable& table, const TDeviceKey& device,
                               const std::string& deviceText, int method, std::optional<int> aliquot,
                               const TFitOptions& options, TSaCliOptions sa,
-                              const std::string& plotFile, const std::string& plotSize) {
+                              const std::string& plotFile, const TFigureOptions& figure) {
     TSaAliquotSolver solver(store, curves, table, device, method, options, sa);
     if (aliquot && solver.Platter().Find(*aliquot) == nullptr)
         throw TEditorError("No aliquot " + std::to_string(*aliquot) + " in the file");
     std::string out = "{\"device\":" + JsonQuoted(deviceText) +
                       ",\"method\":" + JsonQuoted(MethodLongName(method)) + ",\"solutions\":[";
     bool first = true;
-    int plotWidth = 0, plotHeight = 0;
+    TPlotSize plotSize;
     for (const auto& [number, disk] : solver.Platter().Disks) {
         if (aliquot && number != *aliquot) continue;
         TSolution s;
@@ -182,8 +183,15 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
             request.index = number;
             request.resultText = s.Line;
             request.path = plotFile;
-            request.size = plotSize;
-            GrowthPlotWriter()(request, plotWidth, plotHeight);
+            request.figure = figure;
+            request.figure.idText =
+                IdentificationText(std::filesystem::path(store.FileName()).filename().string() +
+                                       ", disk " + std::to_string(number),
+                                   deviceText, MethodLongName(method), "");
+            // SAR points are Lx/Tx scaled by the natural's test-dose signal Tn (counts).
+            if (method == kSaRegenerative && sa.limits.normalization != kSaNormNone)
+                request.yTitle = "Lx/Tx \u00d7 Tn (counts)";
+            GrowthPlotWriter()(request, plotSize);
         }
     }
     const std::vector<std::string>& warnings = solver.Warnings();
@@ -193,9 +201,7 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
            JsonNumber(limits.signalTo) + "],\"background\":[" + JsonNumber(limits.backgroundFrom) +
            "," + JsonNumber(limits.backgroundTo) + "]}";
     if (!plotFile.empty()) {
-        out += ",\"plot\":{\"file\":" + JsonQuoted(plotFile) +
-               ",\"width\":" + std::to_string(plotWidth) +
-               ",\"height\":" + std::to_string(plotHeight) + "}";
+        out += ",\"plot\":" + PlotJson(plotFile, plotSize);
     }
     return out + "}\n";
     return out;

@@ -9,6 +9,7 @@
 
 #include "analysis/growth_compute.h"
 #include "analysis/single_aliquot.h"
+#include "cli/analyse_plot.h"
 
 class TBinDataSet;
 
@@ -65,10 +66,10 @@ std::string AliquotJson(const TAliquotId& aliquot);
 std::string CriteriaJson(const std::optional<TSarCriteria>& criteria);
 
 // The JSON of the single-aliquot computation; with a plot file (and an aliquot), the point
-// viewer's plot of that aliquot is written too ("plot" in the JSON). Throws TEditorError when the aliquot is not in
-// the file or the depletion fit fails.
+// viewer's plot of that aliquot is written too ("plot" in the JSON). Throws TEditorError when the
+// aliquot is not in the file or the depletion fit fails.
 std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& curves,
                               const TLookupTable& table, const TDeviceKey& device,
                               const std::string& deviceText, int method, std::optional<int> aliquot,
                               const TFitOptions& options, TSaCliOptions sa,
-                              const std::string& plotFile = {}, const std::string& plotSize = {});
+                              const std::string& plotFile = {}, const TFigureOptions& figure = {});

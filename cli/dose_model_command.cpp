@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/csv_table.h"
 #include "cli/dose_model_json.h"
+#include "cli/analyse_plot.h"
 #include "cli/dose_model_plot.h"
 #include "cli/json_writer.h"
 #include "record_store/editor_error.h"
@@ -15,7 +16,7 @@ namespace {
 
 constexpr const char* kDoseModelUsage =
     "usage: orvane-cli dose-model FILE.csv --model cam|common|mam3|mam4|mean [--sigmab S]\n"
-    "                             [--plot FILE.svg|png|pdf [--plot-size WxH]]\n"
+    "                             [--plot FILE.svg|png|pdf [--plot-size WxH[mm]] [--dpi N]]\n"
     "\n"
     "One dose from the doses in FILE.csv (header De,DeError, one line per aliquot or grain):\n"
     "cam the central age model, common the common age model, mam3 and mam4 the minimum age\n"
@@ -35,7 +36,7 @@ constexpr const char* kDoseModelUsage =
 int RunDoseModelCommand(const std::vector<std::string>& args) {
     return RunGuarded([&] {
         const TCommandLine line =
-            ParseCommandLine(args, {"--model", "--sigmab", "--plot", "--plot-size"}, {});
+            ParseCommandLine(args, {"--model", "--sigmab", "--plot", "--plot-size", "--dpi"}, {});
         if (line.help) {
             std::cout << kDoseModelUsage;
             return static_cast<int>(kExitOk);
@@ -82,7 +83,7 @@ int RunDoseModelCommand(const std::vector<std::string>& args) {
             request.doses = &doses;
             request.result = &r;
             request.path = *plot;
-            request.size = line.Value("--plot-size").value_or("");
+            request.figure = FigureOptionsOf(line, "--plot-size");
             DoseModelPlotWriter()(request);
         }
         return static_cast<int>(kExitOk);

@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "analysis/dose_models.h"
+#include "cli/analyse_plot.h"
 
 struct TDoseModelPlotRequest {
     const std::vector<TDoseValue>* doses = nullptr;
     const TDoseModelResult* result = nullptr;
-    std::string path;  // .png, .svg or .pdf
-    std::string size;  // "WxH" in pixels; empty: 1200x900
+    std::string path;       // .png, .svg or .pdf
+    TFigureOptions figure;  // size and resolution
 };
 
 // Writes the plot; throws TUsageError for a bad size and TEditorError when the file cannot

@@ -161,6 +161,12 @@ void TGrForm1::CreateMenus() {
     logAction_ = graphMenu_->addAction(QStringLiteral("Logarithmic time axis"));
     logAction_->setCheckable(true);
     connect(logAction_, &QAction::toggled, this, [this] { Redraw(true); });
+    // The legend of a figure: the point sets, the fitted curve and the dose, or the kinds of
+    // results; hidden for a figure that explains them in its caption.
+    legendAction_ = graphMenu_->addAction(QStringLiteral("Show legend"));
+    legendAction_->setCheckable(true);
+    legendAction_->setChecked(true);
+    connect(legendAction_, &QAction::toggled, this, [this] { Redraw(false); });
     graphMenu_->addAction(printAction_);
 
     curveMenu_ = menuBar_->addMenu(QStringLiteral("Curve"));
@@ -217,11 +223,16 @@ void TGrForm1::Redraw(bool rescale) {
     const double ledgerX = ledger ? ledger_->point1->coords().x() : 0;
     ledger_ = nullptr;  // the role clears the chart's items
     role_->Draw(*chart_, rescale);
+    if (!LegendShown()) chart_->legend->setVisible(false);
     if (ledger) {
         SetLedger(true);
         MoveLedger(ledgerX);
     }
     chart_->replot();
+}
+
+bool TGrForm1::LegendShown() const {
+    return legendAction_ && legendAction_->isChecked();
 }
 
 bool TGrForm1::LogTimeAxis() const {

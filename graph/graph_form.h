@@ -72,6 +72,8 @@ public:
     // Cross-hair readout on or off ("Show ledger" / "Hide ledger").
     void SetLedger(bool on);
     bool LedgerOn() const { return ledger_ != nullptr; }
+    // "Show legend" of the Graph menu (on at first).
+    bool LegendShown() const;
     // Moves the cross-hair (when it is on) to `x`.
     void MoveLedgerTo(double x) { MoveLedger(x); }
     // Zooms one axis around a value: `in` shrinks its range to a third, else it grows
@@ -111,6 +113,7 @@ private:
     QAction* panAction_ = nullptr;
     QAction* ledgerAction_ = nullptr;
     QAction* logAction_ = nullptr;
+    QAction* legendAction_ = nullptr;
     QAction* printAction_ = nullptr;
     QCPItemStraightLine* ledger_ = nullptr;
     bool draggingLedger_ = false;

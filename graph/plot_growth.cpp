@@ -8,6 +8,7 @@
 
 #include "analysis/graph_messages.h"
 #include "fitting/growth_functions.h"
+#include "graph/plot_figure.h"
 
 namespace {
 
@@ -16,7 +17,9 @@ const QColor kKindOneBlue(0, 70, 200);
 const QColor kGray(128, 128, 128);
 const QColor kSilver(192, 192, 192);
 const QColor kAqua(0, 255, 255);
-const QColor kRejectedRed(210, 0, 0);  // an aliquot failing a rejection criterion
+const QColor kRejectedRed(210, 0, 0);      // an aliquot failing a rejection criterion
+const QColor kWarningOrange(215, 120, 0);  // a result with a warning code
+const QColor kFailedGray(110, 110, 110);   // a failed result (its number is no dose)
 // The unselected kind-1 curves: a quiet shade that recedes behind the selected level.
 const QColor kBackgroundBlue(170, 190, 215);
 constexpr double kGap = std::numeric_limits<double>::quiet_NaN();
@@ -238,6 +241,8 @@ void DrawGrowthPoints(QCustomPlot& chart, const TGrowthPoints& points, const TVi
             QCPCurve* marks =
                 AddVertices(chart, vertices, tags, LevelClass(a), QPen(colour), &style, pickables);
             marks->setName(accepted ? QStringLiteral("accepted") : QStringLiteral("not accepted"));
+            marks->setProperty("levelKind", static_cast<int>(level.Kind));
+            marks->setProperty("accepted", accepted);
         }
     }
     AddAxisLines(chart);
@@ -275,7 +280,7 @@ void AddResultText(QCustomPlot& chart, const QString& text) {
     label->position->setType(QCPItemPosition::ptAxisRectRatio);
     label->position->setCoords(0.02, 0.03);
     label->setText(text);
-    label->setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+    label->setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
     label->setPadding(QMargins(4, 2, 4, 2));
     label->setBrush(QColor(255, 255, 255, 220));
     label->setPen(QPen(QColor(160, 160, 160)));
@@ -418,15 +423,22 @@ void DrawFittedCurve(QCustomPlot& chart, const TFitRecord& fit, bool isFit,
     const QPen band(kGray, 1, Qt::DotLine);
     const std::vector<int32_t> noTags;
     TPickables none;
-    AddVertices(chart, first, noTags, kFitItemClass,
-                QPen(secondCurve ? kKindOneBlue : QColor(Qt::black), 1.5), nullptr, none)
-        ->setName(QStringLiteral("fitted curve"));
+    QCPCurve* fitted =
+        AddVertices(chart, first, noTags, kFitItemClass,
+                    QPen(secondCurve ? kKindOneBlue : QColor(Qt::black), 1.5), nullptr, none);
+    fitted->setName(isFit ? QStringLiteral("fitted curve") : QStringLiteral("fitted line"));
+    fitted->setProperty("figureRole", QStringLiteral("fittedCurve"));
     if (isFit) {
-        AddVertices(chart, firstUp, noTags, kFitItemClass, band, nullptr, none);
+        QCPCurve* upper = AddVertices(chart, firstUp, noTags, kFitItemClass, band, nullptr, none);
+        upper->setName(QStringLiteral("\u00b11\u03c3 of the curve"));
+        upper->setProperty("figureRole", QStringLiteral("errorBand"));
         AddVertices(chart, firstDown, noTags, kFitItemClass, band, nullptr, none);
     }
     if (secondCurve) {
-        AddVertices(chart, second, noTags, kFitItemClass, QPen(Qt::black, 1.5), nullptr, none);
+        QCPCurve* other =
+            AddVertices(chart, second, noTags, kFitItemClass, QPen(Qt::black, 1.5), nullptr, none);
+        other->setName(QStringLiteral("second curve"));
+        other->setProperty("figureRole", QStringLiteral("secondCurve"));
         if (isFit && !secondShifted) {
             AddVertices(chart, secondUp, noTags, kFitItemClass, band, nullptr, none);
             AddVertices(chart, secondDown, noTags, kFitItemClass, band, nullptr, none);
@@ -467,7 +479,10 @@ void DrawFittedCurve(QCustomPlot& chart, const TFitRecord& fit, bool isFit,
         AddVertices(chart, {{a1, 0}, {a1, t}, {a2, t}, {a2, 0}}, noTags, kFitItemClass, markPen,
                     nullptr, none);
         AddSegments(chart, {{{a1, t}, {p, t}}, {{p, t}, {p, 2 * t}}}, markPen, kFitItemClass);
-        AddSegments(chart, {{{p - s, 2 * t}, {p + s, 2 * t}}}, barPen, kFitItemClass);
+        QCPCurve* dose =
+            AddSegments(chart, {{{p - s, 2 * t}, {p + s, 2 * t}}}, barPen, kFitItemClass);
+        dose->setName(QStringLiteral("De \u00b1 error"));
+        dose->setProperty("figureRole", QStringLiteral("doseMark"));
         return;
     }
     if (method == dmCeramic && points.empty()) return;
@@ -476,22 +491,39 @@ void DrawFittedCurve(QCustomPlot& chart, const TFitRecord& fit, bool isFit,
     const double end = height > 2 * t ? height - t : height + t;
     AddSegments(chart, {{{0, height}, {p, height}}, {{p, height}, {p, end}}}, markPen,
                 kFitItemClass);
-    AddSegments(chart, {{{p - s, end}, {p + s, end}}}, barPen, kFitItemClass);
+    QCPCurve* dose = AddSegments(chart, {{{p - s, end}, {p + s, end}}}, barPen, kFitItemClass);
+    dose->setName(QStringLiteral("De \u00b1 error"));
+    dose->setProperty("figureRole", QStringLiteral("doseMark"));
 }
 
 TViewRanges RangesFromPlateau(const TPlateauArray& plateau) {
+    // The valid results with their errors decide; failed and warning results may lie far off
+    // (a dose of -40 +- 7240 Gy) and are marked at the edge instead. Without any valid
+    // result every result with a number decides.
+    const auto valid = [](const TPlateauElement& e) {
+        return e.State == kPlateauValid || e.State == kPlateauRoi;
+    };
+    const bool anyValid = std::any_of(plateau.begin(), plateau.end(), valid);
     TViewRanges r;
-    bool first = true;
+    bool firstX = true, firstY = true;
     for (const TPlateauElement& e : plateau) {
-        if (first) {
+        if (firstX) {
             r.xMin = r.xMax = e.X;
-            first = false;
+            firstX = false;
         }
         r.xMin = std::min(r.xMin, e.X);
         r.xMax = std::max(r.xMax, e.X);
+        if (anyValid ? !valid(e) : e.State == kPlateauNoResult) continue;
+        if (!std::isfinite(e.Value) || !std::isfinite(e.Error)) continue;
+        if (firstY) {
+            r.yMin = e.Value - e.Error;
+            r.yMax = e.Value + e.Error;
+            firstY = false;
+        }
         r.yMin = std::min(r.yMin, e.Value - e.Error);
         r.yMax = std::max(r.yMax, e.Value + e.Error);
     }
+    r.yMin = std::min(r.yMin, 0.0);
     return r;
 }
 
@@ -499,12 +531,19 @@ namespace {
 
 // Grains of single-grain discs are named on the axis by disk and hole ("1:37"), at most about
 // a dozen of them so that the labels stay apart; other results keep the plain number ticks.
-void LabelGrainTicks(QCustomPlot& chart, const TPlateauArray& plateau) {
+void LabelGrainTicks(QCustomPlot& chart, const TPlateauArray& plateau, uint8_t dataKind) {
     const auto grains = std::count_if(plateau.begin(), plateau.end(),
                                       [](const TPlateauElement& e) { return e.IsGrain(); });
     if (grains == 0) {
-        if (chart.xAxis->ticker().dynamicCast<QCPAxisTickerText>())
+        // Channels and disks are counted: whole-number ticks.
+        if (dataKind == gkChannel || dataKind == gkDisk) {
+            SetWholeNumberTicks(chart.xAxis);
+        } else {
             chart.xAxis->setTicker(QSharedPointer<QCPAxisTicker>::create());
+            chart.xAxis->setNumberFormat(QStringLiteral("gbd"));
+            chart.xAxis->setNumberPrecision(6);
+        }
+        chart.xAxis->ticker()->setTickCount(6);
         return;
     }
     auto ticker = QSharedPointer<QCPAxisTickerText>::create();
@@ -517,12 +556,63 @@ void LabelGrainTicks(QCustomPlot& chart, const TPlateauArray& plateau) {
     chart.xAxis->setTicker(ticker);
 }
 
+// A result outside the y range is marked at the edge it lies beyond: a triangle pointing up
+// at the top, down at the bottom, in the result's colour. The marks follow every change of
+// the range (zoom, pan, rescale).
+constexpr const char* kEdgeMarkClass = "edgeMark";
+
+void AddEdgeMark(QCustomPlot& chart, double x, double value, const QColor& colour) {
+    if (!std::isfinite(x) || !std::isfinite(value)) return;
+    auto* mark = new QCPItemText(&chart);
+    mark->setProperty("itemClass", kAxisLineClass);
+    mark->setProperty(kEdgeMarkClass, value);  // also tells the legend's placing what it is
+    mark->setSelectable(false);
+    mark->setClipToAxisRect(true);
+    mark->position->setTypeX(QCPItemPosition::ptPlotCoords);
+    mark->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+    mark->position->setCoords(x, 0);
+    mark->setColor(colour);
+    mark->setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+    mark->setPadding(QMargins(0, 0, 0, 0));
+    mark->setVisible(false);
+}
+
+void UpdateEdgeMarks(QCustomPlot& chart) {
+    const QCPRange range = chart.yAxis->range();
+    for (int i = 0; i < chart.itemCount(); ++i) {
+        auto* mark = qobject_cast<QCPItemText*>(chart.item(i));
+        if (!mark) continue;
+        const QVariant value = mark->property(kEdgeMarkClass);
+        if (!value.isValid()) continue;
+        const double v = value.toDouble();
+        const bool above = v > range.upper, below = v < range.lower;
+        mark->setVisible(above || below);
+        if (above) {
+            mark->setText(QStringLiteral("\u25b2"));
+            mark->setPositionAlignment(Qt::AlignHCenter | Qt::AlignTop);
+            mark->position->setCoords(mark->position->coords().x(), 0);
+        } else if (below) {
+            mark->setText(QStringLiteral("\u25bc"));
+            mark->setPositionAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+            mark->position->setCoords(mark->position->coords().x(), 1);
+        }
+    }
+}
+
 }  // namespace
+
+void ConnectEdgeMarks(QCustomPlot& chart) {
+    if (chart.property("edgeMarksConnected").toBool()) return;
+    chart.setProperty("edgeMarksConnected", true);
+    QObject::connect(chart.yAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), &chart,
+                     [&chart] { UpdateEdgeMarks(chart); });
+}
 
 void DrawPlateau(QCustomPlot& chart, const TPlateauArray& plateau, uint8_t dataKind,
                  bool markSelected, int32_t selectedIndex, bool rescale, TPickables& pickables,
                  int selectedRow) {
     ClearChart(chart, pickables);
+    ConnectEdgeMarks(chart);
     // A ROI result shares its index with a channel or step: the row picked decides.
     const bool byRow = selectedRow >= 0 && selectedRow < static_cast<int>(plateau.size()) &&
                        plateau[static_cast<std::size_t>(selectedRow)].Index == selectedIndex;
@@ -532,41 +622,63 @@ void DrawPlateau(QCustomPlot& chart, const TPlateauArray& plateau, uint8_t dataK
                                                      : e.Index == selectedIndex);
         QColor colour = kSilver;
         QCPScatterStyle::ScatterShape shape = QCPScatterStyle::ssCross;
+        bool open = false;
         int itemClass = 0;
+        QString kind;
         switch (e.State) {
             case kPlateauValid:
                 colour = selected ? kKindOneBlue : QColor(Qt::black);
                 shape = QCPScatterStyle::ssDisc;
+                kind = QStringLiteral("valid");
                 break;
             case kPlateauWarning:
-                colour = selected ? kAqua : kGray;
-                shape = QCPScatterStyle::ssDisc;
+                // Open diamonds: a number, but not one to trust.
+                colour = selected ? kAqua : kWarningOrange;
+                shape = QCPScatterStyle::ssDiamond;
+                open = true;
+                kind = QStringLiteral("warning");
                 break;
             case kPlateauRoi:
                 colour = selected ? kAqua : kGray;
                 shape = QCPScatterStyle::ssSquare;
                 itemClass = kRoiResultClass;
+                kind = QStringLiteral("ROI");
                 break;
-            default:  // no result, failed: never the selected colour
+            case kPlateauFailed:  // never the selected colour
+                colour = kFailedGray;
+                kind = QStringLiteral("failed");
+                break;
+            default:  // no result
                 break;
         }
         // An aliquot failing a rejection criterion keeps its dose, drawn as a red triangle.
         if (e.Rejected && (e.State == kPlateauValid || e.State == kPlateauWarning)) {
             if (!selected) colour = kRejectedRed;
             shape = QCPScatterStyle::ssTriangle;
+            open = false;
+            kind = QStringLiteral("rejected");
         }
-        AddSegments(chart, {{{e.X, e.Value - e.Error}, {e.X, e.Value + e.Error}}}, QPen(colour, 1),
+        // The error of a result with a warning is no error to trust: dashed.
+        AddSegments(chart, {{{e.X, e.Value - e.Error}, {e.X, e.Value + e.Error}}},
+                    QPen(colour, 1, e.State == kPlateauWarning ? Qt::DashLine : Qt::SolidLine),
                     kFitItemClass);
         if (e.State == kPlateauRoi) {
             AddSegments(chart, {{{e.X - e.XSpread, e.Value}, {e.X + e.XSpread, e.Value}}},
                         QPen(colour, 1), kFitItemClass);
         }
-        QCPScatterStyle style(shape, colour, 8);
+        QCPScatterStyle style(shape, colour, 7);
         if (shape == QCPScatterStyle::ssSquare) style.setBrush(colour);
-        AddVertices(chart, {{e.X, e.Value}}, {e.Index}, itemClass, QPen(colour), &style, pickables);
+        if (open) style.setBrush(Qt::white);
+        QCPCurve* mark = AddVertices(chart, {{e.X, e.Value}}, {e.Index}, itemClass, QPen(colour),
+                                     &style, pickables);
+        if (!kind.isEmpty()) mark->setProperty("resultKind", kind);
+        if (e.State != kPlateauNoResult) AddEdgeMark(chart, e.X, e.Value, colour);
     }
-    LabelGrainTicks(chart, plateau);
-    if (!rescale) return;
+    LabelGrainTicks(chart, plateau, dataKind);
+    if (!rescale) {
+        UpdateEdgeMarks(chart);
+        return;
+    }
     const TViewRanges r = RangesFromPlateau(plateau);
     double xMin = r.xMin, xMax = r.xMax;
     if (dataKind == gkTemperature) {
@@ -581,4 +693,15 @@ void DrawPlateau(QCustomPlot& chart, const TPlateauArray& plateau, uint8_t dataK
     SetRanges(chart, xMin, xMax, yMin, yMax);
     const double dx = 0.6 * DataDistance(chart, true, 10);
     SetRanges(chart, xMin - dx, xMax + dx, yMin, yMax);
+    UpdateEdgeMarks(chart);
+    // The legend explains the edge marks of the axes as drawn first.
+    bool beyond = false;
+    for (int i = 0; i < chart.itemCount() && !beyond; ++i)
+        beyond = chart.item(i)->property(kEdgeMarkClass).isValid() && chart.item(i)->visible();
+    if (beyond) {
+        const QCPScatterStyle style(QCPScatterStyle::ssTriangle, kGray, 7);
+        TPickables none;
+        QCPCurve* key = AddVertices(chart, {}, {}, kAxisLineClass, QPen(kGray), &style, none);
+        key->setProperty("resultKind", QStringLiteral("beyond the axis"));
+    }
 }

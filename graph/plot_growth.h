@@ -99,11 +99,17 @@ void DrawFittedCurve(QCustomPlot& chart, const TFitRecord& fit, bool isFit,
 void ClearFittedCurve(QCustomPlot& chart, TPickables& pickables);
 
 // Ranges of a plateau: x from the least to the largest X, y from min(0, Value - Error) to
-// the largest Value + Error.
+// the largest Value + Error of the valid results (State 1 and 4; of all results with a
+// number when none is valid).
 TViewRanges RangesFromPlateau(const TPlateauArray& plateau);
-// Clears the chart and draws each element's error bar and mark by its State; the element
+// Clears the chart and draws each element's error bar and mark by its State (valid: black
+// discs, warning: open orange diamonds, failed: grey crosses, rejected: red triangles, ROI:
+// squares), and a triangle at the top or bottom edge for a result beyond the y range; the element
 // whose Index is `selectedIndex` (when `markSelected`) takes the selected colour; when the
 // element of `selectedRow` has that Index, only it does.
 void DrawPlateau(QCustomPlot& chart, const TPlateauArray& plateau, uint8_t dataKind,
                  bool markSelected, int32_t selectedIndex, bool rescale, TPickables& pickables,
                  int selectedRow = -1);
+// Keeps the edge marks of DrawPlateau in step with the y range as the user zooms and pans
+// (once per chart).
+void ConnectEdgeMarks(QCustomPlot& chart);

@@ -65,7 +65,7 @@ void DrawRadialPlot(QCustomPlot& chart, const std::vector<TDoseValue>& doses,
         doseAxis->setScaleType(QCPAxis::stLogarithmic);
         doseAxis->setTicker(QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
         doseAxis->setNumberFormat(QStringLiteral("g"));
-        doseAxis->setLabel(QStringLiteral("De, Gy"));
+        doseAxis->setLabel(QStringLiteral("De (Gy)"));
         side->axis(QCPAxis::atLeft)->setTickLabels(false);
         side->axis(QCPAxis::atLeft)->setScaleType(QCPAxis::stLogarithmic);
         side->axis(QCPAxis::atBottom)->setLabel(QStringLiteral("Density"));
@@ -113,7 +113,7 @@ void DrawRadialPlot(QCustomPlot& chart, const std::vector<TDoseValue>& doses,
     arcLabel->position->setType(QCPItemPosition::ptAxisRectRatio);
     arcLabel->position->setCoords(0.98, 0.03);
     arcLabel->setPositionAlignment(Qt::AlignRight | Qt::AlignTop);
-    arcLabel->setText(QStringLiteral("De, Gy"));
+    arcLabel->setText(QStringLiteral("De (Gy)"));
     arcLabel->setFont(chart.xAxis->labelFont());
 
     // Rejected doses first, so the doses used stay on top.

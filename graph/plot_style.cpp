@@ -24,8 +24,9 @@ void StyleAxis(QCPAxis* axis, const QFont& font, const QFont& labelFont) {
 }  // namespace
 
 QCPTextElement* ApplyPlotStyle(QCustomPlot& chart, const QString& caption) {
-    QFont font(QStringLiteral("DejaVu Sans"), 9);
-    QFont labelFont(QStringLiteral("DejaVu Sans"), 10);
+    // Sizes in points of the page: a figure of a journal column keeps 7 to 9 pt.
+    QFont font(QStringLiteral("DejaVu Sans"), 8);
+    QFont labelFont(QStringLiteral("DejaVu Sans"), 9);
     chart.setFont(font);
     chart.setBackground(Qt::white);
     chart.setAntialiasedElements(QCP::aeAll);
@@ -46,7 +47,7 @@ QCPTextElement* ApplyPlotStyle(QCustomPlot& chart, const QString& caption) {
     QCPTextElement* title = nullptr;
     if (chart.plotLayout()->rowCount() < 2) {
         chart.plotLayout()->insertRow(0);
-        QFont titleFont(QStringLiteral("DejaVu Sans"), 11, QFont::Bold);
+        QFont titleFont(QStringLiteral("DejaVu Sans"), 9, QFont::Bold);
         title = new QCPTextElement(&chart, caption, titleFont);
         chart.plotLayout()->addElement(0, 0, title);
     } else {
@@ -54,6 +55,28 @@ QCPTextElement* ApplyPlotStyle(QCustomPlot& chart, const QString& caption) {
         if (title) title->setText(caption);
     }
     return title;
+}
+
+namespace {
+
+void SetLogarithmic(QCPAxis* axis, bool on) {
+    if (on) {
+        axis->setScaleType(QCPAxis::stLogarithmic);
+        axis->setTicker(QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
+        axis->setNumberFormat(QStringLiteral("g"));
+    } else {
+        axis->setScaleType(QCPAxis::stLinear);
+        axis->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTicker));
+    }
+    axis->ticker()->setTickCount(6);
+}
+
+}  // namespace
+
+void SetLogarithmicY(QCustomPlot& chart, bool on) {
+    // A linear axis stays as it is (its ticker may be the caller's).
+    if (!on && chart.yAxis->scaleType() == QCPAxis::stLinear) return;
+    for (QCPAxis* axis : {chart.yAxis, chart.yAxis2}) SetLogarithmic(axis, on);
 }
 
 void SetLogarithmicX(QCustomPlot& chart, bool on) {

@@ -13,6 +13,7 @@
 
 #include "editor/text_locale.h"
 #include "graph/graph_form.h"
+#include "graph/plot_figure.h"
 #include "graph/plot_style.h"
 
 namespace {
@@ -20,6 +21,16 @@ namespace {
 template <class T>
 T* Reference(const TGraphMessage& message) {
     return reinterpret_cast<T*>(message.WParam);
+}
+
+// What tells one run's results from another's: index, place, value, error and state of each.
+std::vector<double> PlateauFingerprint(const TPlateauArray& plateau) {
+    std::vector<double> values;
+    values.reserve(plateau.size() * 5);
+    for (const TPlateauElement& e : plateau)
+        values.insert(values.end(), {static_cast<double>(e.Index), e.X, e.Value, e.Error,
+                                     static_cast<double>(e.State)});
+    return values;
 }
 
 }  // namespace
@@ -188,7 +199,12 @@ void TViewerRole::DrawItems(TGraphicDataMask mask) {
     if (has(gd_Plateau) && plot_ == plPlateau && plateau_) {
         FillPlateauTable();
         ranges_ = RangesFromPlateau(*plateau_);
-        form_.Redraw(true);
+        // Picks and index changes send the same results again: the user's zoom stays; only
+        // the results of a new run rescale the axes.
+        std::vector<double> results = PlateauFingerprint(*plateau_);
+        const bool newRun = results != drawnPlateau_;
+        drawnPlateau_ = std::move(results);
+        form_.Redraw(newRun);
     }
     const bool pointsBit = has(gd_Points) && (plot_ == plPoints || plot_ == plResults);
     const bool fitBit = (has(gd_Line) || has(gd_Fit)) && plot_ == plResults;
@@ -240,7 +256,10 @@ void TViewerRole::Draw(QCustomPlot& chart, bool rescale) {
             }
             break;
         case plPoints:
-            if (points_) DrawGrowthPoints(chart, *points_, ranges_, rescale, pickables_);
+            if (points_) {
+                DrawGrowthPoints(chart, *points_, ranges_, rescale, pickables_);
+                ShowGrowthLegend(chart, *points_, 0, true);
+            }
             break;
         case plResults:
             if (points_) {
@@ -249,6 +268,7 @@ void TViewerRole::Draw(QCustomPlot& chart, bool rescale) {
                 if (record)
                     DrawFittedCurve(chart, *record, fit_ != nullptr, *points_, IndexValue(),
                                     rescale, pickables_);
+                ShowGrowthLegend(chart, *points_, record ? record->Method : 0, true);
             }
             break;
         case plPlateau:
@@ -256,6 +276,7 @@ void TViewerRole::Draw(QCustomPlot& chart, bool rescale) {
                 DrawPlateau(chart, *plateau_, kind_,
                             !form_.NumberLabel()->isHidden() || drawPlateauSelection_, IndexValue(),
                             rescale, pickables_, pickedRow_);
+                ShowPlateauLegend(chart, true);
             }
             break;
         default:
@@ -457,6 +478,7 @@ bool TViewerRole::PrepareClose() {
     drawPlateauSelection_ = false;
     pickedRow_ = -1;
     ranges_ = {};
+    drawnPlateau_.clear();
     QCustomPlot& chart = *form_.Chart();
     chart.clearPlottables();
     chart.clearItems();

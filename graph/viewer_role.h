@@ -9,6 +9,7 @@
 #include <QStandardItemModel>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "analysis/graph_messages.h"
 #include "graph/graph_role.h"
@@ -95,6 +96,7 @@ private:
     const TFitRecord* fit_ = nullptr;
 
     TViewRanges ranges_;
+    std::vector<double> drawnPlateau_;  // the results drawn last (a new run rescales)
     TPickables pickables_;
     QStandardItemModel table_;
     bool drawPlateauSelection_ = false;

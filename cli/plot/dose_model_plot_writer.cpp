@@ -4,22 +4,15 @@
 
 #include "cli/analyse_plot.h"
 #include "cli/plot/plot_support.h"
-#include "graph/plot_export.h"
 #include "graph/plot_radial.h"
-#include "graph/plot_style.h"
-#include "record_store/editor_error.h"
 
 void WriteDoseModelPlot(const TDoseModelPlotRequest& request) {
-    int width = 1200, height = 900;
-    if (!request.size.empty()) ParsePlotSize("--plot-size", request.size, width, height);
+    const TPlotSize size =
+        ParsePlotSize(request.figure.sizeOption, request.figure.size, request.figure.dpi);
     const std::unique_ptr<QApplication> app = MakePlotApplication();
     QCustomPlot chart;
-    chart.resize(width, height);
-    ApplyPlotStyle(chart, QStringLiteral("Radial plot"));
-    chart.replot();
+    StartFigure(chart, QStringLiteral("Radial plot"), request.figure, size);
     DrawRadialPlot(chart, *request.doses, {}, request.result->De,
                    QString::fromStdString(DoseModelSummary(*request.result)));
-    QString error;
-    if (!SavePlotFile(chart, QString::fromStdString(request.path), width, height, &error))
-        throw TEditorError(error.toStdString());
+    FinishFigure(chart, request.path, size);
 }

@@ -3,8 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <qcustomplot.h>
+
 #include <cstdlib>
 #include <string>
+
+#include "graph/plot_export.h"
+#include "graph/plot_figure.h"
+#include "graph/plot_style.h"
+#include "record_store/editor_error.h"
 
 std::unique_ptr<QApplication> MakePlotApplication() {
     if (QApplication::instance()) return nullptr;
@@ -21,4 +28,25 @@ std::unique_ptr<QApplication> MakePlotApplication() {
     static char name[] = "orvane-cli";
     static char* argv[] = {name, nullptr};
     return std::make_unique<QApplication>(argc, argv);
+}
+
+void StartFigure(QCustomPlot& chart, const QString& caption, const TFigureOptions& figure,
+                 const TPlotSize& size) {
+    const TPlotFileSize file{size.pixelWidth, size.pixelHeight, size.dpi};
+    const QSize layout = PlotLayoutSize(file);
+    chart.resize(layout);
+    // A widget never shown gets its resize event only when shown: the chart lays itself out
+    // in its viewport, which takes the size now.
+    chart.setViewport(QRect(QPoint(0, 0), layout));
+    ApplyPlotStyle(chart, caption);
+    if (figure.identification && !figure.idText.empty())
+        SetIdentificationLine(chart, QString::fromStdString(figure.idText));
+    chart.replot();
+}
+
+void FinishFigure(QCustomPlot& chart, const std::string& path, const TPlotSize& size) {
+    QString error;
+    if (!SavePlotFile(chart, QString::fromStdString(path),
+                      TPlotFileSize{size.pixelWidth, size.pixelHeight, size.dpi}, &error))
+        throw TEditorError(error.toStdString());
 }

@@ -188,15 +188,23 @@ void AnalyseWords(const std::vector<std::string>& words) {
                 if (e.message.empty()) PropertyBroken("a usage error without a message");
             }
         }
-        // The plot size: accepted only as digits x digits, each side 16 to 20000.
+        // The plot size: accepted only as digits x digits in pixels (each side 16 to 20000)
+        // or with "mm" in millimetres (each side 10 to 2000, 300 dpi), or empty.
         try {
-            int width = 0, height = 0;
-            ParsePlotSize("--plot-size", word, width, height);
-            const std::size_t x = word.find('x');
-            if (x == std::string::npos || width < 16 || width > 20000 || height < 16 ||
-                height > 20000 || std::stoi(word.substr(0, x)) != width ||
-                std::stoi(word.substr(x + 1)) != height ||
-                word.find_first_not_of("0123456789x") != std::string::npos)
+            const TPlotSize size = ParsePlotSize("--plot-size", word);
+            const bool mm = word.size() > 2 && word.compare(word.size() - 2, 2, "mm") == 0;
+            const std::string sides = mm ? word.substr(0, word.size() - 2) : word;
+            const std::size_t x = sides.find('x');
+            const auto side = [&](const std::string& part, int pixels) {
+                if (part.empty() || part.size() > 5) return false;
+                const int v = std::stoi(part);
+                return mm ? v >= 10 && v <= 2000 && pixels == std::lround(v / 25.4 * 300)
+                          : v >= 16 && v <= 20000 && pixels == v;
+            };
+            if (!word.empty() && (x == std::string::npos ||
+                                  sides.find_first_not_of("0123456789x") != std::string::npos ||
+                                  !side(sides.substr(0, x), size.pixelWidth) ||
+                                  !side(sides.substr(x + 1), size.pixelHeight)))
                 PropertyBroken("a plot size accepted that is not WIDTHxHEIGHT within bounds");
         } catch (const TUsageError& e) {
             if (e.message.find("--plot-size") == std::string::npos)

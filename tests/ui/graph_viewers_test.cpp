@@ -352,17 +352,21 @@ private slots:
         QCOMPARE(model->index(0, 1).data().toString(), QLocale().toString(40.5, 'f', 2));
         QVERIFY(table->isColumnHidden(0));
         SaveShot(viewer, QStringLiteral("plateau_viewer.png"));
-        // The failed result is silver and never takes the selected colour.
+        // The failed result is a grey cross and never takes the selected colour.
         index_ = 1;
         m.SendDraw(kGraphEditor, kMaskIndexPlateau);
         QVERIFY(viewer->NumberLabel()->isVisible());
         QCOMPARE(viewer->NumberLabel()->text(), QStringLiteral("Chan. 1"));
         QCustomPlot& chart = *viewer->Chart();
-        const QColor silver(192, 192, 192);
-        int silverMarks = 0;
-        for (const TPickable& p : RoleOf(viewer).Pickables())
-            if (p.plottable->pen().color() == silver) ++silverMarks;
-        QCOMPARE(silverMarks, 1);
+        const QColor grey(110, 110, 110);
+        int greyCrosses = 0;
+        for (const TPickable& p : RoleOf(viewer).Pickables()) {
+            const auto* mark = static_cast<const QCPCurve*>(p.plottable);
+            if (mark->pen().color() == grey &&
+                mark->scatterStyle().shape() == QCPScatterStyle::ssCross)
+                ++greyCrosses;
+        }
+        QCOMPARE(greyCrosses, 1);
         // Picking the third row writes its index and tells the main window.
         table->setCurrentIndex(model->index(2, 1));
         QCOMPARE(index_, 2);
@@ -372,6 +376,50 @@ private slots:
         QTest::mouseClick(&chart, Qt::LeftButton, {}, PixelOf(chart, 1, 40.5));
         QCOMPARE(index_, 0);
         QCOMPARE(int(main_.received.size()), 2);
+    }
+
+    // The axis spans the valid results; the user's zoom survives picks and the index the main
+    // window sends back, and only the results of a new run rescale. The legend can be hidden.
+    void plateauZoomSurvivesPicksAndANewRunRescales() {
+        TPlateauArray plateau = {{1, 1, 0, 40.0, 2.0, kPlateauValid},
+                                 {2, 2, 0, 44.0, 3.0, kPlateauValid},
+                                 {3, 3, 0, -40.0, 7240.0, kPlateauWarning}};
+        TGrForm1* viewer = ShowGraphViewer(*form_, kGraphEditor);
+        TGraphDispatcher& m = Messages();
+        m.SendValue(kGraphEditor, gd_Plot, plPlateau);
+        m.SendValue(kGraphEditor, gd_Kind, gkChannel);
+        m.SendText(kGraphEditor, gd_Caption, "Paleodose results");
+        m.SendValue(kGraphEditor, gd_Spacing, 1);
+        index_ = 1;
+        m.SendReference(kGraphEditor, gd_Index, &index_);
+        m.SendReference(kGraphEditor, gd_Plateau, &plateau);
+        m.SendDraw(kGraphEditor, kMaskPlateau);
+        QCustomPlot& chart = *viewer->Chart();
+        // 0 to 1.05 x (44 + 3): the warning's 7240 stays out.
+        QCOMPARE(chart.yAxis->range().lower, 0.0);
+        QVERIFY(std::fabs(chart.yAxis->range().upper - 1.05 * 47) < 1e-9);
+        QVERIFY(chart.legend->visible());
+        // The user zooms; a pick in the table and the main window's answer keep the zoom.
+        chart.yAxis->setRange(35, 50);
+        chart.xAxis->setRange(0.5, 2.5);
+        viewer->Table()->setCurrentIndex(viewer->Table()->model()->index(1, 1));
+        QCOMPARE(index_, 2);
+        m.SendDraw(kGraphEditor, kMaskIndexPlateau);
+        QCOMPARE(chart.yAxis->range(), QCPRange(35, 50));
+        QCOMPARE(chart.xAxis->range(), QCPRange(0.5, 2.5));
+        // A new run with other results rescales.
+        plateau[1].Value = 80;
+        m.SendDraw(kGraphEditor, kMaskIndexPlateau);
+        QVERIFY(std::fabs(chart.yAxis->range().upper - 1.05 * 83) < 1e-9);
+        // "Show legend" off hides it and keeps it hidden through redraws.
+        QAction* legend = viewer->GraphAction(QStringLiteral("Show legend"));
+        QVERIFY(legend);
+        legend->setChecked(false);
+        QVERIFY(!chart.legend->visible());
+        m.SendDraw(kGraphEditor, kMaskIndexPlateau);
+        QVERIFY(!chart.legend->visible());
+        legend->setChecked(true);
+        QVERIFY(chart.legend->visible());
     }
 
     void closingEmptiesTheViewerAndAFallbackIgnoresForeignBits() {

@@ -3,37 +3,12 @@
 // bad sizes and file types are refused.
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "ui/cli_run.h"
 #include "ui/plot_image.h"
-
-namespace {
-
-struct TCliRun {
-    int status = -1;
-    QString out, err;
-};
-
-// Runs orvane-cli as on a machine without a display: no platform chosen, no display set.
-TCliRun RunCli(const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-        env.remove(QLatin1String(name));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(ORVANE_CLI_PATH), args);
-    TCliRun run;
-    if (!p.waitForFinished(60000)) return run;
-    run.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.out = QString::fromUtf8(p.readAllStandardOutput());
-    run.err = QString::fromUtf8(p.readAllStandardError());
-    return run;
-}
-
-}  // namespace
 
 class PlotCurvesCliTest : public QObject {
     Q_OBJECT
@@ -123,10 +98,9 @@ private slots:
                      .status,
                  0);
         const QString png = dir_.filePath(QStringLiteral("growth.png"));
-        const TCliRun run =
-            RunCli({QStringLiteral("analyse"), Dat(), QStringLiteral("--device"),
-                    QStringLiteral("1"), QStringLiteral("--plot"), png,
-                    QStringLiteral("--plot-size"), QStringLiteral("800x600")});
+        const TCliRun run = RunCli({QStringLiteral("analyse"), Dat(), QStringLiteral("--device"),
+                                    QStringLiteral("1"), QStringLiteral("--plot"), png,
+                                    QStringLiteral("--plot-size"), QStringLiteral("800x600")});
         QVERIFY2(run.status == 0, qPrintable(run.err));
         QVERIFY(run.err.isEmpty());
         QVERIFY(run.out.contains(QStringLiteral("\"plot\":{\"file\":")));
