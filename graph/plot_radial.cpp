@@ -2,6 +2,8 @@
 
 #include <qcustomplot.h>
 
+#include <QLocale>
+
 #include <algorithm>
 #include <cmath>
 
@@ -32,7 +34,8 @@ QCPGraph* Scatter(QCPAxis* x, QCPAxis* y, const std::vector<double>& xs,
     return g;
 }
 
-QString DoseLabel(double dose) { return QString::number(dose, 'g', 3); }
+// In the locale of the chart's other axis numbers (QCustomPlot draws them in QLocale()).
+QString DoseLabel(double dose) { return QLocale().toString(dose, 'g', 3); }
 
 }  // namespace
 
