@@ -125,6 +125,30 @@ TEST(MonteCarloDose, TheAnalyticErrorOfTheEngineIsTheClosedForm) {
     }
 }
 
+TEST(MonteCarloDose, UnknownErrorsAreDrawnFromTheScatterAboutTheCurve) {
+    // Equal errors and no replicates: the fit takes the points' error from their scatter
+    // about the line, s^2 = chi^2 / (N - 2), and so must the draws.
+    TPointSet set = MakePoints({0, 10, 20, 30, 40, 50, 60}, {101, 118, 142, 159, 181, 198, 222}, 1.0);
+    TLine unweighted = FitLine(set);
+    double chi = 0;
+    for (int i = 0; i < set.Count; ++i) {
+        const double r = set.Signal[i] - unweighted.A - unweighted.B * set.Dose[i];
+        chi += r * r;
+    }
+    const double scatter = std::sqrt(chi / (set.Count - 2));
+    TPointSet withScatter = set;
+    for (int i = 0; i < set.Count; ++i) withScatter.Error[i] = scatter;
+    const double expected = LineDoseSigma(FitLine(withScatter), 0.0, 0.0);
+
+    TMonteCarloDoseInput in = LinearInput(dmAdditive, set, TPointSet{});
+    in.Model = kEqualErrors;
+    TMonteCarloDoseOptions options;
+    options.Draws = 8000;
+    const TMonteCarloDose r = MonteCarloDoseError(in, options);
+    ASSERT_EQ(r.Code, TMonteCarloCode::Ok);
+    EXPECT_NEAR(r.DeError / expected, 1.0, 0.04);
+}
+
 TEST(MonteCarloDose, SameSeedSameDrawsOtherSeedOtherDraws) {
     const TLineCase c = LineCases()[1];
     TMonteCarloDoseOptions options;
