@@ -204,3 +204,36 @@ std::string ResultSummaryText(const TSummaryInput& in, const TFitRecord& fit) {
     text += "Printed on: " + in.PrintedOn + crlf + "Comment: " + crlf;
     return text;
 }
+
+TMonteCarloDose SolutionMonteCarlo(const TSolution& s, const TMonteCarloDoseOptions& options) {
+    TMonteCarloDoseInput input;
+    input.Method = s.Fit.Method;
+    input.Model = s.Fit.ErrorModel;
+    input.Code1 = s.Fit.Code1;
+    input.Code2 = s.Fit.Code2;
+    input.Set1 = s.Set1;
+    input.Set2 = s.Set2;
+    if (IsFatal(s.Fit.ResultCode)) {
+        TMonteCarloDose none;
+        none.Code = TMonteCarloCode::NoSolution;
+        none.Draws = options.Draws;
+        none.Seed = options.Seed;
+        return none;
+    }
+    TMonteCarloDose result = MonteCarloDoseError(input, options);
+    ShiftMonteCarloDose(result, s.Fit.ED - result.CentralED);
+    return result;
+}
+
+std::string MonteCarloDoseText(const TMonteCarloDose& r, const char* plusMinus) {
+    if (r.Code != TMonteCarloCode::Ok) return "MC: " + MonteCarloCodeMessage(r.Code);
+    auto number = [](double x) { return NumberGeneral(x, 4); };
+    std::string text = "MC " + std::string(plusMinus) + " " + number(r.DeError) + " (68 %: " +
+                       number(r.Lower68) + " to " + number(r.Upper68) + "; 95 %: " +
+                       number(r.Lower95) + " to " + number(r.Upper95) + "; " +
+                       std::to_string(r.Draws) + " draws";
+    if (r.Failed > 0) text += ", " + std::to_string(r.Failed) + " failed";
+    text += ")";
+    if (!r.Warning.empty()) text += " " + r.Warning;
+    return text;
+}

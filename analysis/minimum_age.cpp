@@ -7,18 +7,18 @@
 #include "analysis/newton_ascent.h"
 #include "analysis/simplex_search.h"
 #include "fitting/minimizers.h"
-#include "fitting/root_finding.h"
 
 namespace {
 
 constexpr double kLogSqrt2Pi = 0.91893853320467274178;
-// chi2 quantile 0.95 with one degree of freedom, halved: the fall of the log likelihood at
-// the ends of the 95 % profile-likelihood interval.
-constexpr double kHalfChi2_95 = 1.9207294103470622;
+// The ends of the 95 % profile-likelihood interval lie where the log likelihood has fallen
+// by chi2(0.95, 1) / 2 = 1.9207 from its maximum, i.e. where sqrt(2 x fall) is the normal
+// quantile 1.96.
+constexpr double kRootTarget = 1.9599639845400538;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // Above this many doses the grid search runs on binned doses.
-constexpr size_t kBinAbove = 1500;
+constexpr size_t kBinAbove = 600;
 // Squared standardised distances below which densities are computed without logarithms.
 constexpr double kLinearLimit = 1200.0;
 
@@ -31,12 +31,14 @@ double LogUpperNormal(double u) {
 
 // Doses the likelihood runs over: log dose, its error, and a count (1, or a bin's size).
 struct TMamData {
-    std::vector<double> x, s, logS, w;
+    std::vector<double> x, s, s2, invS, logS, w;
     double Count = 0.0;
 
     void Add(double xi, double si, double wi) {
         x.push_back(xi);
         s.push_back(si);
+        s2.push_back(si * si);
+        invS.push_back(1.0 / si);
         logS.push_back(std::log(si));
         w.push_back(wi);
         Count += wi;
@@ -72,7 +74,12 @@ TMamData Binned(const std::vector<double>& x, const std::vector<double>& s) {
 class TMamLikelihood {
 public:
     TMamLikelihood(const TMamData& data, bool fourParameters)
-        : d_(data), four_(fourParameters), a_(data.x.size()), b_(data.x.size()) {}
+        : d_(data),
+          four_(fourParameters),
+          a_(data.x.size()),
+          b_(data.x.size()),
+          z1Squared_(data.x.size()),
+          aLinear_(data.x.size()) {}
 
     // theta = (gamma, sigma, mu - gamma); sigma and mu - gamma enter by their size, which
     // keeps the constraints sigma >= 0, mu >= gamma without bounds on the search.
@@ -86,24 +93,37 @@ public:
         const double den = std::exp(logDen);
         double sumM = 0.0;
         const size_t n = d_.x.size();
+        // The densities of the minimum depend on gamma alone: kept while gamma is (the
+        // searches over sigma and mu at fixed gamma, the profile likelihood).
+        if (!(gamma == cachedGamma_)) {
+            for (size_t i = 0; i < n; ++i) {
+                const double z1 = (d_.x[i] - gamma) * d_.invS[i];
+                z1Squared_[i] = z1 * z1;
+                aLinear_[i] = z1Squared_[i] < kLinearLimit
+                                  ? std::exp(-0.5 * z1Squared_[i]) * d_.invS[i]
+                                  : 0.0;
+            }
+            cachedGamma_ = gamma;
+        }
         for (size_t i = 0; i < n; ++i) {
-            const double x = d_.x[i], s = d_.s[i], s2 = s * s;
-            const double z1 = (x - gamma) / s;
+            const double x = d_.x[i], s2 = d_.s2[i];
+            const double z1Squared = z1Squared_[i];
             const double S2 = sigma2 + s2;
             const double S = std::sqrt(S2);
+            const double s = d_.s[i];
             // (gamma - mu0) / sigma0 written without dividing by sigma where mu = gamma.
             const double u = four_ ? (gamma * S2 - mu * s2 - x * sigma2) / (sigma * s * S)
                                    : sigma * (gamma - x) / (s * S);
             const double z2 = (x - mu) / S;
-            if (z1 * z1 < kLinearLimit && z2 * z2 < kLinearLimit && u < 25.0) {
+            if (z1Squared < kLinearLimit && z2 * z2 < kLinearLimit && u < 25.0) {
                 // Both densities are far from underflow: work on the linear scale (the
                 // common factor 1 / sqrt(2 pi) is added at the end).
-                a_[i] = std::exp(-0.5 * z1 * z1) / s;
+                a_[i] = aLinear_[i];
                 b_[i] = 0.5 * std::erfc(u * 0.70710678118654752440) / den *
                         std::exp(-0.5 * z2 * z2) / S;
                 if (b_[i] > 0.0 || a_[i] > 0.0) continue;
             }
-            const double la = -0.5 * z1 * z1 - d_.logS[i];
+            const double la = -0.5 * z1Squared - d_.logS[i];
             const double lb = LogUpperNormal(u) - logDen - 0.5 * std::log(S2) - 0.5 * z2 * z2;
             const double m = std::max(la, lb);
             a_[i] = std::exp(la - m);
@@ -163,6 +183,8 @@ private:
     const TMamData& d_;
     bool four_;
     std::vector<double> a_, b_;
+    std::vector<double> z1Squared_, aLinear_;  // of cachedGamma_
+    double cachedGamma_ = kNaN;
     double lastP_ = 0.5;
 };
 
@@ -236,13 +258,40 @@ struct TProfile {
     TMamLikelihood* Like;
     bool Four;
     double Rest[2];
-    double Target;  // Lmax - 1.9207: the level whose crossings bound the interval
     int Evaluations = 0;
+    // The last two maxima (gamma, sigma, mu - gamma): the next search starts on their line.
+    double History[2][3] = {};
+    int HistoryCount = 0;
+
+    void Remember(double gamma) {
+        History[0][0] = History[1][0];
+        History[0][1] = History[1][1];
+        History[0][2] = History[1][2];
+        History[1][0] = gamma;
+        History[1][1] = Rest[0];
+        History[1][2] = Rest[1];
+        HistoryCount = std::min(HistoryCount + 1, 2);
+    }
 
     double At(double gamma) {
+        const double value = Maximum(gamma);
+        Remember(gamma);
+        return value;
+    }
+
+    double Maximum(double gamma) {
         ++Evaluations;
-        // Newton's method from the last maximum; the searches below when it fails.
+        // Newton's method from the line through the last two maxima (else the last one);
+        // the searches below when it fails.
         double rest[2] = {std::fabs(Rest[0]), std::fabs(Rest[1])};
+        const double t = HistoryCount == 2 && History[1][0] != History[0][0]
+                             ? (gamma - History[1][0]) / (History[1][0] - History[0][0])
+                             : kNaN;
+        // Not far beyond the two: the maxima carry the searches' tolerance.
+        if (std::fabs(t) <= 3.0) {
+            for (int k = 0; k < 2; ++k)
+                rest[k] = std::max(0.0, History[1][k + 1] + t * (History[1][k + 1] - History[0][k + 1]));
+        }
         const bool nonNegative[2] = {true, true};
         const TNewtonResult newton = NewtonAscent(
             [&](const double* t) {
@@ -290,33 +339,58 @@ struct TProfile {
     double Gamma = 0.0;
 };
 
-double ProfileAboveTarget(double gamma, void* context, ResultCode&) {
-    auto* profile = static_cast<TProfile*>(context);
-    return profile->At(gamma) - profile->Target;
-}
-
-// The end of the interval on one side (direction -1 or +1) of gammaHat: steps out until the
-// profile falls below the target, then Brent's root; NaN when it never falls within 30
-// log units (the interval is open on that side).
-double IntervalEnd(TProfile& profile, const double* restAtMax, double gammaHat, double se,
-                   int direction) {
-    profile.Rest[0] = restAtMax[0];
-    profile.Rest[1] = restAtMax[1];
-    // For many doses the profile is nearly quadratic: its end lies near 1.96 standard errors.
-    double inner = gammaHat;
-    double step = std::isfinite(se) && se > 0.0 ? 2.0 * se : 0.05;
-    double outer = gammaHat + direction * step;
-    ResultCode code = kResultOk;
-    while (ProfileAboveTarget(outer, &profile, code) > 0.0) {
-        inner = outer;
-        step *= 1.6;
-        outer = gammaHat + direction * step;
-        if (step > 30.0) return kNaN;
+// The end of the interval on one side (direction -1 or +1) of gammaHat. The signed root of
+// the profile's fall, r = sqrt(2 (Lmax - profile)), is nearly linear in gamma (exactly so
+// for a quadratic profile), and the end is where it reaches 1.96: secant steps on r from
+// gammaHat (r = 0) and the quadratic guess gammaHat +- 1.96 se, kept inside the bracket
+// once r has passed 1.96 (interpolating between the bracket's ends, or halving it, when a
+// secant step would leave it), until r is within 1e-7 of 1.96 or the bracket within 1e-9
+// in the log dose. NaN when r never reaches 1.96
+// within 30 log units (the interval is open on that side).
+double IntervalEnd(TProfile& profile, double gammaHat, double lmax, double se, int direction) {
+    constexpr double kTolerance = 1e-9;
+    double inner = 0.0, rInner = 0.0;  // distances from gammaHat and their roots
+    double outer = kNaN, rOuter = kNaN;
+    double previous = 0.0, rPrevious = 0.0;
+    double d = std::isfinite(se) && se > 0.0 ? kRootTarget * se : 0.05;
+    for (int iteration = 0; iteration < 100; ++iteration) {
+        const double value = profile.At(gammaHat + direction * d);
+        // Beyond the data the likelihood can vanish: that is outside the interval.
+        const double r = std::isfinite(value) ? std::sqrt(2.0 * std::max(lmax - value, 0.0))
+                                              : kInfinity;
+        // Close enough: 1e-7 in r is about 1e-7 standard errors in gamma.
+        if (std::fabs(r - kRootTarget) < 1e-7) return gammaHat + direction * d;
+        if (r > kRootTarget) {
+            outer = d;
+            rOuter = r;
+        } else {
+            inner = d;
+            rInner = r;
+        }
+        double next = std::isfinite(r) && r != rPrevious
+                          ? d + (kRootTarget - r) * (d - previous) / (r - rPrevious)
+                          : kNaN;
+        if (std::isnan(outer)) {
+            // Not out yet: at least 1.3 times further out.
+            if (!(next >= 1.3 * d)) next = 1.3 * d;
+            if (next > 30.0) return kNaN;
+        } else {
+            const double width = outer - inner;
+            if (!(next > inner && next < outer)) {
+                next = std::isfinite(rOuter)
+                           ? inner + (kRootTarget - rInner) * width / (rOuter - rInner)
+                           : kNaN;
+                if (!(next > inner + 0.05 * width && next < outer - 0.05 * width))
+                    next = inner + 0.5 * width;
+            }
+            if (width < kTolerance || std::fabs(next - d) < kTolerance)
+                return gammaHat + direction * next;
+        }
+        previous = d;
+        rPrevious = r;
+        d = next;
     }
-    // Start the root's searches from the inner side's optimum.
-    const double root = BrentRoot(&ProfileAboveTarget, &profile, code, 1e-8,
-                                  std::min(inner, outer), std::max(inner, outer));
-    return code == kResultOk ? root : kNaN;
+    return kNaN;
 }
 
 }  // namespace
@@ -368,20 +442,34 @@ void FitMinimumAgeModel(const std::vector<double>& x, const std::vector<double>&
     result.BIC = -2.0 * result.Lmax + (dim + 1) * std::log(static_cast<double>(x.size()));
 
     // Dose error from the curvature of the profile log likelihood of gamma.
-    TProfile profile{&fullLike, four, {best.Theta[1], best.Theta[2]}, 0.0};
+    TProfile profile{&fullLike, four, {best.Theta[1], best.Theta[2]}};
     const double restAtMax[2] = {best.Theta[1], best.Theta[2]};
     const double h = 2e-3;
     const double up = profile.At(gammaHat + h);
+    const double restUp[2] = {profile.Rest[0], profile.Rest[1]};
     profile.Rest[0] = restAtMax[0];
     profile.Rest[1] = restAtMax[1];
+    profile.HistoryCount = 0;
     const double down = profile.At(gammaHat - h);
+    const double restDown[2] = {profile.Rest[0], profile.Rest[1]};
+    // Each end's search starts on the line through the maxima at gammaHat -+ h.
+    auto startFromCurvature = [&] {
+        profile.HistoryCount = 0;
+        profile.Rest[0] = restUp[0];
+        profile.Rest[1] = restUp[1];
+        profile.Remember(gammaHat + h);
+        profile.Rest[0] = restDown[0];
+        profile.Rest[1] = restDown[1];
+        profile.Remember(gammaHat - h);
+    };
     const double curvature = (2.0 * result.Lmax - up - down) / (h * h);
     const double se = curvature > 0.0 ? 1.0 / std::sqrt(curvature) : kNaN;
     result.DeError = result.De * se;
 
-    profile.Target = result.Lmax - kHalfChi2_95;
-    const double lower = IntervalEnd(profile, restAtMax, gammaHat, se, -1);
-    const double upper = IntervalEnd(profile, restAtMax, gammaHat, se, +1);
+    startFromCurvature();
+    const double lower = IntervalEnd(profile, gammaHat, result.Lmax, se, -1);
+    startFromCurvature();
+    const double upper = IntervalEnd(profile, gammaHat, result.Lmax, se, +1);
     result.DeLower = std::exp(lower);
     result.DeUpper = std::exp(upper);
     if (!std::isfinite(se))

@@ -114,7 +114,15 @@ TNewtonResult NewtonAscent(const std::function<double(const double*)>& f, double
             }
         }
         if (result.Converged) break;
-        if (!rose) break;
+        if (!rose) {
+            // No step rose: converged all the same when the rise the quadratic model
+            // promised, g.step / 2, lies within the rounding of the function's value (a sum
+            // over thousands of terms), so no step can show it.
+            double promised = 0.0;
+            for (int k = 0; k < dim; ++k) promised += 0.5 * g[k] * step[k];
+            result.Converged = promised <= 1e-12 * (1.0 + std::fabs(fx));
+            break;
+        }
         if (moved <= tolerance) {
             result.Converged = true;
             break;

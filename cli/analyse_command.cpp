@@ -94,13 +94,13 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
             (arguments[i] == "--range" ? range : ageRange) = {arguments[i + 1], arguments[i + 2]};
             i += 2;
         }
-        const TSaCliOptions singleAliquot = TakeSingleAliquotOptions(args);
+        TSaCliOptions singleAliquot = TakeSingleAliquotOptions(args);
         const TCommandLine line = ParseCommandLine(
             args,
             {"--schema", "--device", "--method", "--bleaching", "--irradiations", "--index",
              "--function", "--degree", "--error-model", "--percent", "--reject", "--plot",
              "--plot-size", "--dpi", "--roi-set", "--settings", "--log", "--age-inputs",
-             "--dose-model", "--sigmab"},
+             "--dose-model", "--sigmab", "--mc", "--seed"},
             {"--list", "--all", "--no-rois", "--no-legend", "--no-id"});
         if (line.help) {
             std::cout << UsageText();
@@ -147,6 +147,23 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
         if (const auto e = line.Value("--error-model")) options.ErrorModel = ErrorModelOf(*e);
         if (const auto p = line.Value("--percent"))
             options.Percent = ParseNumberOption("--percent", *p);
+
+        // --mc N --seed S: the Monte Carlo error beside the analytic one.
+        std::optional<TMonteCarloDoseOptions> monteCarlo;
+        if (line.Has("--mc")) {
+            TMonteCarloDoseOptions mc;
+            mc.Draws = IntegerOption(line, "--mc", 1000);
+            if (mc.Draws < 2 || mc.Draws > 1000000)
+                throw TUsageError{"--mc takes 2 to 1000000 draws"};
+            const int seed = IntegerOption(line, "--seed", 1);
+            if (seed < 0) throw TUsageError{"--seed takes a whole number from 0"};
+            mc.Seed = static_cast<std::uint64_t>(seed);
+            monteCarlo = mc;
+        } else if (line.Has("--seed")) {
+            throw TUsageError{"--seed goes with --mc"};
+        }
+        if (monteCarlo && line.Has("--list")) throw TUsageError{"--mc goes with a computation, not --list"};
+        singleAliquot.monteCarlo = monteCarlo;
 
         TBinDataSet store;
         const std::string path = line.positional[0];
@@ -270,6 +287,7 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
                 std::filesystem::path(path).filename().string(), request.DeviceText,
                 MethodLongName(method), request.BleachingText);
             request.DoseModel = doseModel;
+            request.MonteCarlo = monteCarlo;
             if (ageRange) {
                 request.AgeRange = {ParseNumberOption("--age-range", ageRange->first),
                                     ParseNumberOption("--age-range", ageRange->second)};
@@ -326,7 +344,11 @@ int RunAnalyseCommand(const std::vector<std::string>& arguments) {
         }
         UpdateSelection(table, device, irradiations, bleach.Bleaching, method);
         TGrowthPoints points = BuildGrowthPoints(table, method, index);
-        const TSolution s = ComputeSolution(points, device, method, index, options);
+        TSolution s = ComputeSolution(points, device, method, index, options);
+        if (monteCarlo) {
+            s.MonteCarlo = SolutionMonteCarlo(s, *monteCarlo);
+            if (!s.MonteCarlo->Warning.empty()) hints.push_back(s.MonteCarlo->Warning);
+        }
 
         const std::filesystem::path file(path);
         TSummaryInput summary;

@@ -69,7 +69,20 @@ std::string SolutionEntryJson(const TSolution& s, const TSummaryInput& summary,
     AppendFitCurveJson(out, s.Fit, 1);
     out += ",\"Curve2\":";
     AppendFitCurveJson(out, s.Fit, 2);
+    if (s.MonteCarlo) out += MonteCarloJson(*s.MonteCarlo);
     return out + "}";
+}
+
+std::string MonteCarloJson(const TMonteCarloDose& mc) {
+    const bool ok = mc.Code == TMonteCarloCode::Ok;
+    auto number = [ok](double x) { return ok ? JsonNumber(x) : std::string("null"); };
+    return ",\"mc\":{\"draws\":" + std::to_string(mc.Draws) + ",\"seed\":" + std::to_string(mc.Seed) +
+           ",\"failed\":" + std::to_string(mc.Failed) +
+           ",\"status\":" + JsonQuoted(MonteCarloCodeMessage(mc.Code)) +
+           ",\"DeError\":" + number(mc.DeError) + ",\"mean\":" + number(mc.Mean) +
+           ",\"lower68\":" + number(mc.Lower68) + ",\"upper68\":" + number(mc.Upper68) +
+           ",\"lower95\":" + number(mc.Lower95) + ",\"upper95\":" + number(mc.Upper95) +
+           ",\"warning\":" + JsonQuoted(mc.Warning) + "}";
 }
 
 namespace {
@@ -190,8 +203,14 @@ void RunPlateauAnalysis(const TPlateauRequest& r) {
         if (IsWarning(run.Last().Fit.ResultCode) &&
             run.Last().Fit.ResultCode != kSolutionNotAvailable)
             warnings.push_back(run.Last().Line);
+        TSolution solution = run.Last();
+        if (r.MonteCarlo) {
+            solution.MonteCarlo = SolutionMonteCarlo(solution, *r.MonteCarlo);
+            if (!solution.MonteCarlo->Warning.empty())
+                warnings.push_back(solution.Line + " " + solution.MonteCarlo->Warning);
+        }
         if (!entries.empty()) entries += ',';
-        entries += SolutionEntryJson(run.Last(), summary, points, *r.Table, r.Method, extra);
+        entries += SolutionEntryJson(solution, summary, points, *r.Table, r.Method, extra);
     }
     const TSolutionArray& solutions = run.Solutions();
 

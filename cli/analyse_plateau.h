@@ -45,12 +45,20 @@ struct TPlateauRequest {
     std::function<std::vector<std::string>()> Warnings;
     // --dose-model: one dose from the accepted aliquots' doses (single-aliquot runs only).
     std::optional<TDoseModelOptions> DoseModel;
+    // --mc N --seed S: the Monte Carlo error of every solution.
+    std::optional<TMonteCarloDoseOptions> MonteCarlo;
 };
+
+// ,"mc":{"draws", "seed", "failed", "status", "DeError", "mean", "lower68", "upper68",
+// "lower95", "upper95", "warning"}: the Monte Carlo error of a solution (numbers null when
+// the status is not "O.K.").
+std::string MonteCarloJson(const TMonteCarloDose& mc);
 
 // The "Points" array of a solution entry.
 std::string PointsJson(const TGrowthPoints& points, const TLookupTable& table, int method);
 // One entry of "solutions": index (the index field's value, or the ROI number), `extra`
-// members, line, ED, EDError, ResultCode, Message, Note, Summary, Points, Curve1, Curve2.
+// members, line, ED, EDError, ResultCode, Message, Note, Summary, Points, Curve1, Curve2, and
+// "mc" when the solution carries its Monte Carlo error.
 std::string SolutionEntryJson(const TSolution& s, const TSummaryInput& summary,
                               const TGrowthPoints& points, const TLookupTable& table, int method,
                               const std::string& extra = {});

@@ -5,6 +5,7 @@
 
 #include "analysis/aliquot_set.h"
 #include "analysis/single_aliquot_ncf.h"
+#include "cli/analyse_plateau.h"
 #include "cli/analyse_plot.h"
 #include "cli/cli_support.h"
 #include "cli/curve_tool_support.h"
@@ -157,11 +158,17 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
                       ",\"method\":" + JsonQuoted(MethodLongName(method)) + ",\"solutions\":[";
     bool first = true;
     TPlotSize plotSize;
+    std::vector<std::string> monteCarloWarnings;
     for (const auto& [number, disk] : solver.Platter().Disks) {
         if (aliquot && number != *aliquot) continue;
         TSolution s;
         TGrowthPoints points;
         solver.Solve(number, points, s);
+        if (sa.monteCarlo) {
+            s.MonteCarlo = SolutionMonteCarlo(s, *sa.monteCarlo);
+            if (!s.MonteCarlo->Warning.empty())
+                monteCarloWarnings.push_back(s.Line + " " + s.MonteCarlo->Warning);
+        }
         const std::optional<TNcfFactor>& ncf = solver.LastNcf();
         std::string message;
         ResultMessage(s.Fit.ResultCode, message);
@@ -175,7 +182,9 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
             out += ",\"NCF\":" + JsonNumber(ncf->NCF) + ",\"NCFError\":" + JsonNumber(ncf->NCFError);
         out += ",\"ResultCode\":" + std::to_string(s.Fit.ResultCode);
         out += ",\"Message\":" + JsonQuoted(message) + ",\"Note\":" + JsonQuoted(s.Note);
-        out += CriteriaJson(s.Criteria) + "}";
+        out += CriteriaJson(s.Criteria);
+        if (s.MonteCarlo) out += MonteCarloJson(*s.MonteCarlo);
+        out += "}";
         if (!plotFile.empty() && GrowthPlotWriter()) {
             TGrowthPlotRequest request;
             request.points = &points;
@@ -194,7 +203,8 @@ std::string SingleAliquotJson(const TBinDataSet& store, const TCurveFieldList& c
             GrowthPlotWriter()(request, plotSize);
         }
     }
-    const std::vector<std::string>& warnings = solver.Warnings();
+    std::vector<std::string> warnings = solver.Warnings();
+    warnings.insert(warnings.end(), monteCarloWarnings.begin(), monteCarloWarnings.end());
     const TSaLimits& limits = solver.Limits();
     out += "],\"warnings\":" + JsonStringArray(warnings);
     out += ",\"limits\":{\"signal\":[" + JsonNumber(limits.signalFrom) + "," +

@@ -10,6 +10,7 @@
 #include "analysis/growth_compute.h"
 #include "analysis/single_aliquot.h"
 #include "cli/analyse_plot.h"
+#include "fitting/monte_carlo_dose.h"
 
 class TBinDataSet;
 
@@ -19,6 +20,8 @@ struct TSaCliOptions {
     // SAR: aliquots (their numbers) accepted whatever the rejection criteria say.
     std::set<int> acceptAliquots;
     bool criteriaGiven = false;  // --criteria or --accept-aliquots was given
+    // --mc N --seed S: the Monte Carlo error of each aliquot's dose.
+    std::optional<TMonteCarloDoseOptions> monteCarlo;
 };
 
 // --sa-signal FROM TO, --sa-background FROM TO (seconds), --ncf no|osl|tl|ncf, --depletion

@@ -26,6 +26,9 @@
 
 namespace {
 
+// The window's Monte Carlo draws are seeded alike: the same points give the same error.
+constexpr std::uint64_t kMonteCarloSeed = 1;
+
 // The unit of the doses the growth curve was fitted to: that of the first irradiated record
 // of the selection (the unit of its source's dose rate, before the "/").
 std::string DoseUnit(const TLookupTable& table) {
@@ -571,6 +574,7 @@ void TGrowthMode::Compute() {
     const TSolution s = ComputeSolution(points_, Device(), method_, index_, panel_->FitOptions());
     fit_ = s.Fit;
     panel_->AppendSolution(QString::fromStdString(s.Line));
+    AppendMonteCarlo(s, true);
     SendResult(true);
     if (fit_.ResultCode == 0) {
         shell_.Document().SetLastEquivalentDose(fit_.ED, fit_.EDError, DoseUnit(table_));
@@ -590,10 +594,29 @@ void TGrowthMode::ComputeSingleAliquot() {
     fit_ = s.Fit;
     panel_->AppendSolution(QString::fromStdString(s.Line));
     AppendCriteria(s);
+    AppendMonteCarlo(s, true);
     SendResult(true);
     if (fit_.ResultCode == 0) {
         shell_.Document().SetLastEquivalentDose(fit_.ED, fit_.EDError, DoseUnit(table_));
     }
+}
+
+void TGrowthMode::AppendMonteCarlo(const TSolution& s, bool withProgress) {
+    const int draws = panel_->MonteCarloDraws();
+    if (draws <= 0) return;
+    TMonteCarloDoseOptions options;
+    options.Draws = draws;
+    options.Seed = kMonteCarloSeed;
+    TMonteCarloDose mc;
+    if (withProgress) {
+        TRunProgress progress(shell_.Window(), QStringLiteral("Monte Carlo draws..."), draws);
+        options.Progress = progress.Callback();
+        mc = SolutionMonteCarlo(s, options);
+    } else {
+        mc = SolutionMonteCarlo(s, options);
+    }
+    // The line carries the failed draws and their warning.
+    panel_->AppendSolution(QStringLiteral("    ") + QString::fromStdString(MonteCarloDoseText(mc)));
 }
 
 // The rejection criteria of a SAR solution, on the line after it.

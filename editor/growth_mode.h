@@ -143,6 +143,9 @@ private:
     // Range and All (growth_mode_plateau.cpp).
     void ComputeRange();
     void AppendCriteria(const TSolution& solution);
+    // With "Monte Carlo error" checked: the solution's Monte Carlo error on the line after
+    // it (`withProgress`: a cancellable progress dialog while the draws run).
+    void AppendMonteCarlo(const TSolution& solution, bool withProgress);
     // "Toggle accept": the aliquot of the index accepted by the user, or no longer.
     void ToggleAliquotAcceptance();
     void RangeStep(TPlateauRun& run);

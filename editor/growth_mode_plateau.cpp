@@ -130,6 +130,7 @@ void TGrowthMode::RangeStep(TPlateauRun& run) {
     fit_ = run.Last().Fit;
     panel_->AppendSolution(QString::fromStdString(run.Last().Line));
     AppendCriteria(run.Last());
+    AppendMonteCarlo(run.Last(), false);
     messages_.SendReference(kPointViewer, gd_Points, &points_);
     messages_.SendReference(kPointViewer, gd_Index, &index_);
     messages_.SendDraw(kPointViewer, kMaskIndexPoints);

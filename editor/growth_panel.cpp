@@ -169,6 +169,21 @@ TGrowthPanel::TGrowthPanel(QWidget* parent) : QWidget(parent) {
     fit->addWidget(depletionLabel_, 4, 0);
     fit->addWidget(depletion_, 4, 1);
 
+    // The Monte Carlo error beside the analytic one: the points drawn within their errors
+    // and refitted this many times.
+    monteCarlo_ = new QCheckBox(QStringLiteral("Monte Carlo error"));
+    monteCarlo_->setObjectName(QStringLiteral("MonteCarloBox"));
+    monteCarloDraws_ = new QSpinBox;
+    monteCarloDraws_->setObjectName(QStringLiteral("MonteCarloDraws"));
+    monteCarloDraws_->setRange(10, 100000);
+    monteCarloDraws_->setSingleStep(100);
+    monteCarloDraws_->setValue(1000);
+    monteCarloDraws_->setSuffix(QStringLiteral(" draws"));
+    monteCarloDraws_->setEnabled(false);
+    connect(monteCarlo_, &QCheckBox::toggled, monteCarloDraws_, &QWidget::setEnabled);
+    fit->addWidget(monteCarlo_, 4, 2);
+    fit->addWidget(monteCarloDraws_, 4, 3);
+
     solution_ = new QTextEdit;
     solution_->setObjectName(QStringLiteral("RichEdit1"));
     solution_->setReadOnly(true);
@@ -390,6 +405,10 @@ TFitOptions TGrowthPanel::FitOptions() const {
     o.ErrorModel = errorModel_->currentData().toInt();
     o.Percent = percent_->value();
     return o;
+}
+
+int TGrowthPanel::MonteCarloDraws() const {
+    return monteCarlo_->isChecked() ? monteCarloDraws_->value() : 0;
 }
 
 QString TGrowthPanel::FunctionText() const {

@@ -59,6 +59,10 @@ public:
     // stays when it is still in the list).
     void FillFitLists(int method);
     TFitOptions FitOptions() const;
+    // "Monte Carlo error": the number of draws when it is checked, 0 when not.
+    int MonteCarloDraws() const;
+    QCheckBox* MonteCarloBox() const { return monteCarlo_; }
+    QSpinBox* MonteCarloDrawsField() const { return monteCarloDraws_; }
     // The object of the depletion fit list (1 linear, 2..5 one to four exponentials).
     int DepletionObject() const;
     // The single-aliquot limits group (shown for methods 9 and 10).
@@ -137,6 +141,8 @@ private:
     QLabel* depletionLabel_ = nullptr;
     QComboBox* depletion_ = nullptr;
     class TSaLimitsWidget* saLimits_ = nullptr;
+    QCheckBox* monteCarlo_ = nullptr;
+    QSpinBox* monteCarloDraws_ = nullptr;
     QTextEdit* solution_ = nullptr;
     QCheckBox* useRois_ = nullptr;
     QString unitWord_;

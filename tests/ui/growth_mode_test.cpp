@@ -7,6 +7,7 @@
 // flips the measurement and tells the viewers; an index the viewer picks moves the panel;
 // reading a large file can be cancelled.
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDoubleSpinBox>
@@ -422,6 +423,41 @@ private slots:
         form_->Action(TActionId::GrowthCompute)->trigger();
         QVERIFY2(Panel()->Solutions().startsWith(QStringLiteral("Ch  1: ")),
                  qPrintable(Panel()->Solutions()));
+    }
+
+    void monteCarloErrorFollowsTheSolutionLine() {
+        QVERIFY(form_->OpenFile(Dat()));
+        SubtractOslBackgrounds();
+        TRecorder viewer;
+        form_->Document().GraphMessages().Register(kPointViewer, &viewer);
+        form_->Action(TActionId::ComputeGrowth)->trigger();
+        QVERIFY(Mode());
+        StandInViewers();
+        Panel()->DeviceTabs()->setCurrentIndex(TabOf(QStringLiteral("OSL#1")));
+        const QPoint cell =
+            CellOf(QStringLiteral("Regen growth curve"), QStringLiteral("BL(120.0/SOLAR)"));
+        Panel()->MethodGrid()->setCurrentCell(cell.y(), cell.x());
+        // Off at first: Compute writes the analytic line alone.
+        QCheckBox* box = Panel()->MonteCarloBox();
+        QSpinBox* draws = Panel()->MonteCarloDrawsField();
+        QVERIFY(box && draws && box->isVisible());
+        QVERIFY(!box->isChecked() && !draws->isEnabled());
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        QVERIFY(!Panel()->Solutions().contains(QStringLiteral("MC")));
+        box->setChecked(true);
+        QVERIFY(draws->isEnabled());
+        draws->setValue(400);
+        QCOMPARE(Panel()->MonteCarloDraws(), 400);
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        form_->Action(TActionId::GrowthCompute)->trigger();
+        const QStringList lines =
+            Panel()->Solutions().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 5);
+        QVERIFY2(lines[2].startsWith(QStringLiteral("    MC \u00b1 ")), qPrintable(lines[2]));
+        QVERIFY2(lines[2].contains(QStringLiteral("; 400 draws)")), qPrintable(lines[2]));
+        // Seeded: the same points give the same Monte Carlo line.
+        QCOMPARE(lines[4], lines[2]);
+        SaveShot(QStringLiteral("growth_monte_carlo.png"));
     }
 
     void computeWritesTheRegenerativeDose() {
