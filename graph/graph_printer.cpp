@@ -21,11 +21,13 @@ constexpr double kLeastChartShare = 0.4;
 // is narrowed and centred instead.
 constexpr double kWidestChart = 1.6;
 
-// The program's mark in the header: a ring with a glow curve inside.
-void DrawMark(QPainter& painter, const QRect& box) {
+// The program's mark in the header: a ring with a glow curve inside (black on a black and
+// white print).
+void DrawMark(QPainter& painter, const QRect& box, bool blackAndWhite) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(30, 60, 140), std::max(1, box.width() / 12)));
+    painter.setPen(QPen(blackAndWhite ? QColor(Qt::black) : QColor(30, 60, 140),
+                        std::max(1, box.width() / 12)));
     painter.drawEllipse(box.adjusted(1, 1, -1, -1));
     QPainterPath glow;
     const double w = box.width(), h = box.height();
@@ -168,7 +170,7 @@ bool PrintGraph(QPrinter& printer, QCustomPlot& chart, const QString& title, con
     const int line = hm.height();
     const int markSize = static_cast<int>(std::lround(0.25 * dy));
     const int markTop = std::max(0, line - markSize / 2);
-    DrawMark(painter, QRect(W - markSize, markTop, markSize, markSize));
+    DrawMark(painter, QRect(W - markSize, markTop, markSize, markSize), options.blackAndWhite);
     const int textRight = W - markSize;
     painter.drawText(QRect(0, 0, textRight, line), Qt::AlignRight | Qt::AlignTop,
                      QStringLiteral("  ") + title);

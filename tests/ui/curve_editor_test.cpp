@@ -28,6 +28,7 @@
 #include "editor/editor_actions.h"
 #include "editor/editor_document.h"
 #include "editor/main_window.h"
+#include "editor/text_locale.h"
 #include "graph/curve_editor.h"
 #include "graph/curve_table_model.h"
 #include "graph/graph_form.h"
@@ -258,19 +259,18 @@ private slots:
         QTest::addColumn<double>("held");
         QTest::addColumn<bool>("changed");
         const auto T = [](TCurveElementType t) { return static_cast<int>(t); };
-        const QLocale l;
         QTest::addRow("double, all digits, confirmed")
             << T(TCurveElementType::Double) << 1234.56789012 << 1234.56789012
-            << l.toString(1234.56789012, 'g', 12) << 1234.56789012 << false;
+            << LocaleNumber(1234.56789012, 'g', 12) << 1234.56789012 << false;
         QTest::addRow("double, new value")
-            << T(TCurveElementType::Double) << 1234.56789012 << 1234.5 << l.toString(1234.56789012, 'g', 12)
+            << T(TCurveElementType::Double) << 1234.56789012 << 1234.5 << LocaleNumber(1234.56789012, 'g', 12)
             << 1234.5 << true;
         // 0.1 as a single is 0.100000001490116...: shown as 0.1, and 0.1 typed is no change.
         QTest::addRow("single, shown shortest, confirmed")
-            << T(TCurveElementType::Single) << double(0.1f) << 0.1 << l.toString(0.1) << double(0.1f)
+            << T(TCurveElementType::Single) << double(0.1f) << 0.1 << LocaleNumber(0.1) << double(0.1f)
             << false;
         QTest::addRow("single, new value held as a single")
-            << T(TCurveElementType::Single) << double(0.1f) << 0.3 << l.toString(0.1) << double(0.3f)
+            << T(TCurveElementType::Single) << double(0.1f) << 0.3 << LocaleNumber(0.1) << double(0.3f)
             << true;
         QTest::addRow("word, no decimals, 12.7 held as 13")
             << T(TCurveElementType::Word) << 12.0 << 12.7 << QStringLiteral("12") << 13.0 << true;
@@ -295,7 +295,7 @@ private slots:
         model.SetEditable(true);
         const QModelIndex cell = model.index(0, 0);
         QCOMPARE(model.data(cell, Qt::EditRole).toString(), editText);
-        QVERIFY(model.setData(cell, QLocale().toString(typed, 'g', 15), Qt::EditRole));
+        QVERIFY(model.setData(cell, LocaleNumber(typed, 'g', 15), Qt::EditRole));
         QCOMPARE(c.rows[0], held);
         QCOMPARE(c.changed, changed);
         QCOMPARE(edits, changed ? 1 : 0);
@@ -322,19 +322,20 @@ private slots:
             QCoreApplication::processEvents();
             auto* field = table->findChild<QLineEdit*>();
             QVERIFY(field);
-            QCOMPARE(field->text(), QLocale().toString(10.123456789, 'g', 12));
+            QCOMPARE(field->text(), LocaleNumber(10.123456789, 'g', 12));
             if (text) {
                 field->selectAll();
                 QTest::keyClicks(field, *text);
             }
             QTest::keyClick(field, Qt::Key_Return);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QCoreApplication::processEvents();
         };
         editCell(nullptr);
         QVERIFY(!editor->DataChanged());
         QVERIFY(!editor->Columns().at(0).changed);
         QCOMPARE(editor->Columns().at(0).rows[2], 10.123456789);
-        const QString typed = QLocale().toString(12.5);
+        const QString typed = LocaleNumber(12.5);
         editCell(&typed);
         QVERIFY(editor->DataChanged());
         QCOMPARE(editor->Columns().at(0).rows[2], 12.5);
