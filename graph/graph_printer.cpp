@@ -171,7 +171,7 @@ bool PrintGraph(QPrinter& printer, QCustomPlot& chart, const QString& title, con
     const int markSize = static_cast<int>(std::lround(0.25 * dy));
     const int markTop = std::max(0, line - markSize / 2);
     DrawMark(painter, QRect(W - markSize, markTop, markSize, markSize), options.blackAndWhite);
-    const int textRight = W - markSize;
+    const int textRight = W - markSize - markSize / 4;
     painter.drawText(QRect(0, 0, textRight, line), Qt::AlignRight | Qt::AlignTop,
                      QStringLiteral("  ") + title);
     painter.drawText(QRect(0, line, textRight, line), Qt::AlignRight | Qt::AlignTop,

@@ -265,12 +265,21 @@ private slots:
         if (doseTitle->page == fileName->page)
             QCOMPARE(fileName->box.top() < doseTitle->box.top(), layout == 1);
 
-        // No word comes nearer than 10 mm to an edge of the page.
-        const double margin = 10 * kPointsPerMm - 0.5;
+        // No word comes nearer than 10 mm to an edge of the page (a word's box is the font's
+        // full height, which reaches about half a point above the tallest letter).
+        const double margin = 10 * kPointsPerMm - 1;
         for (const TWord& w : text.words) {
-            QVERIFY2(w.box.left() >= margin && w.box.top() >= margin, qPrintable(w.text));
-            QVERIFY2(w.box.right() <= text.page.width() - margin, qPrintable(w.text));
-            QVERIFY2(w.box.bottom() <= text.page.height() - margin, qPrintable(w.text));
+            const QString where = QStringLiteral("%1 at %2, %3 - %4, %5 on %6 x %7")
+                                      .arg(w.text)
+                                      .arg(w.box.left())
+                                      .arg(w.box.top())
+                                      .arg(w.box.right())
+                                      .arg(w.box.bottom())
+                                      .arg(text.page.width())
+                                      .arg(text.page.height());
+            QVERIFY2(w.box.left() >= margin && w.box.top() >= margin, qPrintable(where));
+            QVERIFY2(w.box.right() <= text.page.width() - margin, qPrintable(where));
+            QVERIFY2(w.box.bottom() <= text.page.height() - margin, qPrintable(where));
         }
         // Nor does anything drawn: the ink of every page stays 10 mm from the edges.
         constexpr int dpi = 50;
@@ -363,7 +372,7 @@ private slots:
         QFETCH(bool, toFile);
         QVERIFY(form_->OpenFile(dir_ + QStringLiteral("/S12.DAT")));
         // A curve editor sets the choice and prints (into a file when on) and is destroyed.
-        const QString pdf = out_.filePath(QStringLiteral("kept.pdf"));
+        const QString pdf = out_.filePath(QStringLiteral("kept-%1.pdf").arg(toFile));
         prompts_->saveNames = {pdf};
         {
             std::unique_ptr<TGrForm1> first(CreateCurveEditor(*form_));
