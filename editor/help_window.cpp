@@ -50,8 +50,8 @@ QUrl THelpWindow::ContextUrl(int context) {
         {173, "qrc:/help/growth.html"},   {201, "qrc:/help/growth.html"},
         {203, "qrc:/help/growth.html"},   {204, "qrc:/help/growth.html"},
         {205, "qrc:/help/growth.html"},   {206, "qrc:/help/growth.html"},
-        {181, "qrc:/help/age.html"},      {155, "qrc:/help/import.html"},
-        {183, "qrc:/help/dose_models.html"}};
+        {181, "qrc:/help/age.html"},      {182, "qrc:/help/age.html"},
+        {155, "qrc:/help/import.html"},   {183, "qrc:/help/dose_models.html"}};
     for (const auto& [id, page] : pages) {
         if (context == id) {
             QUrl url{QLatin1String(page)};

@@ -1,7 +1,9 @@
 #pragma once
 // The curve editor's numeric table: one column per loaded curve (titled by the record), one
 // row per point, numbered from 1. Before anything is loaded it shows one column "No data"
-// and 100 rows. Cells take typed numbers while editing is on.
+// and 100 rows. Cells take typed numbers while editing is on: in the user's locale, and
+// held as the record stores them (rounded to the curve's element type); a cell confirmed
+// without a change of its stored value leaves the column unchanged.
 #include <QAbstractTableModel>
 #include <functional>
 #include <vector>
@@ -18,7 +20,7 @@ public:
     void Reset();
     void SetEditable(bool on) { editable_ = on; }
     bool Editable() const { return editable_; }
-    // Called after a cell took a new value (column, 1-based row).
+    // Called after a cell took a value other than its old one (column, 1-based row).
     std::function<void(int column, int row)> cellEdited;
 
     int rowCount(const QModelIndex& parent = {}) const override;

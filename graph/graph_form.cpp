@@ -106,6 +106,13 @@ TGrForm1::TGrForm1(TEditorShell& shell, QWidget* parent)
     table_->verticalHeader()->setMinimumWidth(40);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->installEventFilter(this);
+    // The picked row stays marked in the selection colour when the chart has the focus.
+    QPalette tablePalette = table_->palette();
+    tablePalette.setColor(QPalette::Inactive, QPalette::Highlight,
+                          tablePalette.color(QPalette::Active, QPalette::Highlight));
+    tablePalette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                          tablePalette.color(QPalette::Active, QPalette::HighlightedText));
+    table_->setPalette(tablePalette);
     chart_ = new QCustomPlot(splitter_);
     chart_->setObjectName(QStringLiteral("RChart1"));
     chart_->setMinimumSize(200, 150);

@@ -63,6 +63,10 @@ constexpr const char* kPaperNames[] = {"Letter (8.5x11\")",
                                        "German Legal Fanfold (8 1/2 x 13\")"};
 static_assert(std::size(kPaperNames) == 41);
 
+// "print to file" belongs to the program, not to a dialog or a window: off at start, then
+// as the user left it, also after the window that showed the dialog is gone.
+bool printToFileChoice = false;
+
 // A small picture of a page layout: the chart as a framed curve, the notes as lines.
 QIcon LayoutPicture(int layout) {
     const bool landscape = layout == 2;
@@ -111,6 +115,8 @@ TPrintOptionDlg::TPrintOptionDlg(QWidget* parent) : QDialog(parent) {
     name_ = new QLabel(printer);
     paper_ = new QLabel(printer);
     toFile_ = new QCheckBox(QStringLiteral("print to file"), printer);
+    toFile_->setChecked(printToFileChoice);
+    connect(toFile_, &QCheckBox::toggled, this, [](bool on) { printToFileChoice = on; });
     auto* setup = new QPushButton(QStringLiteral("Setup printer"), printer);
     pl->addWidget(name_);
     pl->addWidget(paper_);
@@ -201,6 +207,7 @@ void TPrintOptionDlg::Prepare(QPrinter& printer, const TPrintOptions& options,
                               const QString& notes) {
     printer_ = &printer;
     RefreshPrinter();
+    toFile_->setChecked(printToFileChoice);
     layouts_->button(std::clamp(options.layout, 0, 2))->setChecked(true);
     blackWhite_->setChecked(options.blackAndWhite);
     notes_ = notes;
@@ -222,7 +229,7 @@ bool TPrintOptionDlg::Run(QPrinter& printer, TPrintOptions& options, QString& no
 }
 
 bool TPrintOptionDlg::PrintToFile() const {
-    return toFile_->isChecked();
+    return printToFileChoice;
 }
 
 void TPrintOptionDlg::SetPrintToFile(bool on) {

@@ -2,7 +2,8 @@
 // TPrintOptionDlg: "Orvane - printing ", the dialog before a graph is printed: the printer's
 // name and paper, "print to file", "Setup printer", the three page layouts, "send graph to
 // printer as b/w" and "Edit notes". One dialog serves every graph window; "print to file"
-// is kept between uses.
+// is kept for the whole program run, whichever window showed the dialog and whether that
+// window still exists.
 #include <QDialog>
 
 class QButtonGroup;

@@ -33,6 +33,11 @@ std::vector<double> PlateauFingerprint(const TPlateauArray& plateau) {
     return values;
 }
 
+// The ring around the picked result: the selected colours of the marks (blue, aqua) are
+// faint on a white chart, a dark ring is seen on any of them.
+const QColor kPickedRingColour(0, 40, 150);
+constexpr double kPickedRingSize = 18;  // pixels across
+
 }  // namespace
 
 TViewerRole::TViewerRole(TGrForm1& form, TGraphDispatcher& dispatcher, std::string name,
@@ -174,14 +179,56 @@ void TViewerRole::ShowIndex() {
             field->setValue(value);
         }
         if (form_.LedgerOn()) form_.MoveLedgerTo(value);
+        // The field is labelled by what its number is: "Temp.", "Chan.", "Disk", "Point".
+        form_.DivMulLabel()->setText(DataKindLabel(kind_));
+        form_.DivMulLabel()->setVisible(true);
     } else if (plot_ == plPlateau) {
-        const int value = kind_ == gkTemperature                    ? (index + 1) * spacing_
-                          : (kind_ == gkChannel || kind_ == gkDisk) ? index * spacing_
-                                                                    : index;
-        form_.NumberLabel()->setText(DataKindLabel(kind_) + QLatin1Char(' ') +
-                                     QString::number(value));
+        form_.NumberLabel()->setText(PickedResultText());
         form_.NumberLabel()->setVisible(true);
     }
+}
+
+int TViewerRole::PickedPlateauRow() const {
+    if (!plateau_ || !index_) return -1;
+    const auto rows = static_cast<int>(plateau_->size());
+    // A ROI result shares its index with a channel or step: the row picked last decides.
+    if (pickedRow_ >= 0 && pickedRow_ < rows &&
+        (*plateau_)[static_cast<std::size_t>(pickedRow_)].Index == *index_)
+        return pickedRow_;
+    for (int row = 0; row < rows; ++row)
+        if ((*plateau_)[static_cast<std::size_t>(row)].Index == *index_) return row;
+    return -1;
+}
+
+QString TViewerRole::PickedResultText() const {
+    const int32_t index = IndexValue();
+    const int row = PickedPlateauRow();
+    if (row >= 0) {
+        const TPlateauElement& e = (*plateau_)[static_cast<std::size_t>(row)];
+        if (e.Roi) return QStringLiteral("ROI %1\u2013%2").arg(e.RoiFirst).arg(e.RoiLast);
+        if (e.State == kPlateauRoi) return QStringLiteral("ROI %1").arg(e.Index);
+        if (e.IsGrain()) return QStringLiteral("Disk %1 hole %2").arg(e.GrainDisk).arg(e.GrainHole);
+    }
+    const int value = kind_ == gkTemperature                    ? (index + 1) * spacing_
+                      : (kind_ == gkChannel || kind_ == gkDisk) ? index * spacing_
+                                                                : index;
+    return DataKindLabel(kind_) + QLatin1Char(' ') + QString::number(value);
+}
+
+void TViewerRole::DrawPickedRing(QCustomPlot& chart) {
+    const int row = PickedPlateauRow();
+    if (row < 0) return;
+    const TPlateauElement& e = (*plateau_)[static_cast<std::size_t>(row)];
+    // Failed results and indices without one never take the selected look.
+    if (e.State != kPlateauValid && e.State != kPlateauWarning && e.State != kPlateauRoi) return;
+    auto* ring = new QCPItemTracer(&chart);
+    ring->setObjectName(QStringLiteral("PickedRing"));
+    ring->position->setCoords(e.X, e.Value);
+    ring->setStyle(QCPItemTracer::tsCircle);
+    ring->setSize(kPickedRingSize);
+    ring->setPen(QPen(kPickedRingColour, 2));
+    ring->setBrush(Qt::NoBrush);
+    ring->setSelectable(false);
 }
 
 void TViewerRole::DrawItems(TGraphicDataMask mask) {
@@ -205,6 +252,8 @@ void TViewerRole::DrawItems(TGraphicDataMask mask) {
         const bool newRun = results != drawnPlateau_;
         drawnPlateau_ = std::move(results);
         form_.Redraw(newRun);
+        // The table has found the picked row again: name it by that row (a ROI or a channel).
+        if (has(gd_Index) && index_) ShowIndex();
     }
     const bool pointsBit = has(gd_Points) && (plot_ == plPoints || plot_ == plResults);
     const bool fitBit = (has(gd_Line) || has(gd_Fit)) && plot_ == plResults;
@@ -273,9 +322,10 @@ void TViewerRole::Draw(QCustomPlot& chart, bool rescale) {
             break;
         case plPlateau:
             if (plateau_) {
-                DrawPlateau(chart, *plateau_, kind_,
-                            !form_.NumberLabel()->isHidden() || drawPlateauSelection_, IndexValue(),
-                            rescale, pickables_, pickedRow_);
+                const bool selection = !form_.NumberLabel()->isHidden() || drawPlateauSelection_;
+                DrawPlateau(chart, *plateau_, kind_, selection, IndexValue(), rescale, pickables_,
+                            pickedRow_);
+                if (selection) DrawPickedRing(chart);
                 ShowPlateauLegend(chart, true);
             }
             break;
@@ -437,10 +487,7 @@ void TViewerRole::FillPlateauTable() {
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     // A table without a current cell takes the first one when it gets the focus, which would
     // look like a pick: start on the current index's row (or the first) without reporting it.
-    int current = 0;
-    for (std::size_t i = 0; i < plateau_->size(); ++i)
-        if (index_ && (*plateau_)[i].Index == *index_) current = static_cast<int>(i);
-    MarkPlateauRow(current);
+    MarkPlateauRow(std::max(0, PickedPlateauRow()));
 }
 
 void TViewerRole::MarkPlateauRow(int row) {
@@ -486,5 +533,6 @@ bool TViewerRole::PrepareClose() {
     pickables_.clear();
     table_.clear();
     form_.NumberLabel()->setVisible(false);
+    form_.DivMulLabel()->setVisible(false);
     return true;
 }

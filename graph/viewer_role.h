@@ -73,6 +73,14 @@ private:
     void ShowIndex();
     void FillPlateauTable();
     void MarkPlateauRow(int row);
+    // The plateau row of the current index: the row picked last when it has that index (a ROI
+    // result shares its index with a channel or step), else the first such row; -1 for none.
+    int PickedPlateauRow() const;
+    // The number label of a result plot: "ROI 300-350" (with an en dash) for a ROI result,
+    // "Disk 3 hole 12" for a grain, else the data kind's label and the index's value.
+    QString PickedResultText() const;
+    // A dark ring around the picked result's mark.
+    void DrawPickedRing(QCustomPlot& chart);
     bool SelectsIndexField() const;
     int32_t IndexValue() const { return index_ ? *index_ : 0; }
     void Send(TGraphicDataMask mask, bool updatedPoints);

@@ -28,7 +28,9 @@
 #include "editor/editor_actions.h"
 #include "editor/editor_document.h"
 #include "editor/main_window.h"
+#include "editor/text_locale.h"
 #include "graph/curve_editor.h"
+#include "graph/curve_table_model.h"
 #include "graph/graph_form.h"
 #include "graph/graph_printer.h"
 #include "graph/print_option_dialog.h"
@@ -244,6 +246,99 @@ private slots:
         QCOMPARE(ReadRawCurve(*View())[5], 1234.5);  // row 6 of a TL curve is element 5
         form_->Document().UndoStack().undo();
         QVERIFY(Differences(before, AllBytes(*View())).empty());
+    }
+
+    // A cell is edited as text in the user's locale holding every digit its record stores,
+    // and takes a typed number as the record will hold it; a number that leaves the stored
+    // value as it was changes nothing.
+    void cellTextsFollowTheStoredTypeAndTheLocale_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<double>("stored");
+        QTest::addColumn<double>("typed");  // typed as the locale writes it
+        QTest::addColumn<QString>("editText");
+        QTest::addColumn<double>("held");
+        QTest::addColumn<bool>("changed");
+        const auto T = [](TCurveElementType t) { return static_cast<int>(t); };
+        QTest::addRow("double, all digits, confirmed")
+            << T(TCurveElementType::Double) << 1234.56789012 << 1234.56789012
+            << LocaleNumber(1234.56789012, 'g', 12) << 1234.56789012 << false;
+        QTest::addRow("double, new value")
+            << T(TCurveElementType::Double) << 1234.56789012 << 1234.5 << LocaleNumber(1234.56789012, 'g', 12)
+            << 1234.5 << true;
+        // 0.1 as a single is 0.100000001490116...: shown as 0.1, and 0.1 typed is no change.
+        QTest::addRow("single, shown shortest, confirmed")
+            << T(TCurveElementType::Single) << double(0.1f) << 0.1 << LocaleNumber(0.1) << double(0.1f)
+            << false;
+        QTest::addRow("single, new value held as a single")
+            << T(TCurveElementType::Single) << double(0.1f) << 0.3 << LocaleNumber(0.1) << double(0.3f)
+            << true;
+        QTest::addRow("word, no decimals, 12.7 held as 13")
+            << T(TCurveElementType::Word) << 12.0 << 12.7 << QStringLiteral("12") << 13.0 << true;
+        QTest::addRow("word, 12.4 is still 12")
+            << T(TCurveElementType::Word) << 12.0 << 12.4 << QStringLiteral("12") << 12.0 << false;
+    }
+    void cellTextsFollowTheStoredTypeAndTheLocale() {
+        QFETCH(int, type);
+        QFETCH(double, stored);
+        QFETCH(double, typed);
+        QFETCH(QString, editText);
+        QFETCH(double, held);
+        QFETCH(bool, changed);
+        std::vector<TCurveColumn> columns(1);
+        TCurveColumn& c = columns[0];
+        c.curve.entry.elementType = static_cast<TCurveElementType>(type);
+        c.rows = {stored, 5.0};
+        TCurveTableModel model(columns);
+        model.Reset();
+        int edits = 0;
+        model.cellEdited = [&edits](int, int) { ++edits; };
+        model.SetEditable(true);
+        const QModelIndex cell = model.index(0, 0);
+        QCOMPARE(model.data(cell, Qt::EditRole).toString(), editText);
+        QVERIFY(model.setData(cell, LocaleNumber(typed, 'g', 15), Qt::EditRole));
+        QCOMPARE(c.rows[0], held);
+        QCOMPARE(c.changed, changed);
+        QCOMPARE(edits, changed ? 1 : 0);
+    }
+
+    // The real table editor: a cell opened and confirmed with Enter leaves the data unchanged
+    // (Close asks nothing); a value typed in the locale changes it.
+    void confirmingACellWithoutAChangeDoesNotMarkTheData() {
+        QVERIFY(form_->OpenFile(Dat()));
+        TBinDataSet* view = View();
+        const int n = FindTLSample();
+        QVERIFY(n > 0);
+        TFloatArray sub(98, 0.0);
+        for (int k = 0; k < 10; ++k) sub[k] = 10.123456789 * (k + 1);
+        WriteSubtractedCurve(*view, sub, 0, 1.0);
+        std::unique_ptr<TGrForm1> form = OpenEditor();
+        TCurveEditor* editor = Editor(*form);
+        form->GraphAction(QStringLiteral("Edit table"))->trigger();
+        QTableView* table = form->Table();
+        const QModelIndex cell = table->model()->index(2, 0);  // row 3: element 0
+        auto editCell = [&](const QString* text) {
+            table->setCurrentIndex(cell);
+            table->edit(cell);
+            QCoreApplication::processEvents();
+            auto* field = table->findChild<QLineEdit*>();
+            QVERIFY(field);
+            QCOMPARE(field->text(), LocaleNumber(10.123456789, 'g', 12));
+            if (text) {
+                field->selectAll();
+                QTest::keyClicks(field, *text);
+            }
+            QTest::keyClick(field, Qt::Key_Return);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents();
+        };
+        editCell(nullptr);
+        QVERIFY(!editor->DataChanged());
+        QVERIFY(!editor->Columns().at(0).changed);
+        QCOMPARE(editor->Columns().at(0).rows[2], 10.123456789);
+        const QString typed = LocaleNumber(12.5);
+        editCell(&typed);
+        QVERIFY(editor->DataChanged());
+        QCOMPARE(editor->Columns().at(0).rows[2], 12.5);
     }
 
     void divideByZeroIsRefusedAndChangesNothing() {

@@ -422,6 +422,78 @@ private slots:
         QVERIFY(chart.legend->visible());
     }
 
+    // The index field of the point viewer is labelled by what its number is.
+    void theIndexFieldIsLabelledByTheDataKind_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("label");
+        QTest::addRow("temperature") << int(gkTemperature) << QStringLiteral("Temp.");
+        QTest::addRow("channel") << int(gkChannel) << QStringLiteral("Chan.");
+        QTest::addRow("disk") << int(gkDisk) << QStringLiteral("Disk");
+        QTest::addRow("point") << int(gkPoint) << QStringLiteral("Point");
+    }
+    void theIndexFieldIsLabelledByTheDataKind() {
+        QFETCH(int, kind);
+        QFETCH(QString, label);
+        TGrForm1* viewer = OpenPointViewer(uint8_t(kind), 5);
+        QVERIFY(viewer->DivMulLabel()->isVisible());
+        QCOMPARE(viewer->DivMulLabel()->text(), label);
+        // It stands just left of the field.
+        QVERIFY(viewer->DivMulLabel()->geometry().right() <= viewer->SpinEdit()->geometry().left());
+        viewer->reject();
+        QVERIFY(!viewer->DivMulLabel()->isVisibleTo(viewer));
+    }
+
+    // The number label of a result plot names the picked result: a ROI by its bounds (it
+    // shares its index with a temperature step), else the step, channel or disk. The picked
+    // result gets a dark ring, seen on white whatever its mark's colour.
+    void aPickedResultIsNamedAndRinged_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("label");
+        QTest::addRow("TL step") << int(gkTemperature) << 0 << QStringLiteral("Temp. 10");
+        QTest::addRow("TL ROI") << int(gkTemperature) << 2 << QStringLiteral("ROI 300\u2013350");
+        QTest::addRow("OSL channel") << int(gkChannel) << 0 << QStringLiteral("Chan. 1");
+        QTest::addRow("OSL ROI") << int(gkChannel) << 2 << QStringLiteral("ROI 2\u20135");
+        QTest::addRow("warning result") << int(gkChannel) << 1 << QStringLiteral("Chan. 2");
+    }
+    void aPickedResultIsNamedAndRinged() {
+        QFETCH(int, kind);
+        QFETCH(int, row);
+        QFETCH(QString, label);
+        const bool tl = kind == gkTemperature;
+        TPlateauArray plateau = {{1, tl ? 10.0 : 1.0, 0, 40.5, 2.25, kPlateauValid},
+                                 {2, tl ? 15.0 : 2.0, 0, 39.0, 3.0, kPlateauWarning},
+                                 {1, tl ? 325.0 : 3.5, tl ? 25.0 : 1.5, 41.0, 1.5, kPlateauRoi}};
+        plateau[2].Roi = true;
+        plateau[2].RoiFirst = tl ? 300 : 2;
+        plateau[2].RoiLast = tl ? 350 : 5;
+        TGrForm1* viewer = ShowGraphViewer(*form_, kGraphEditor);
+        TGraphDispatcher& m = Messages();
+        m.SendValue(kGraphEditor, gd_Plot, plPlateau);
+        m.SendValue(kGraphEditor, gd_Kind, uint8_t(kind));
+        m.SendText(kGraphEditor, gd_Caption, "Paleodose results");
+        m.SendValue(kGraphEditor, gd_Spacing, tl ? 5 : 1);
+        m.SendReference(kGraphEditor, gd_Index, &index_);
+        m.SendReference(kGraphEditor, gd_Plateau, &plateau);
+        m.SendDraw(kGraphEditor, kMaskPlateau);
+        QCustomPlot& chart = *viewer->Chart();
+        const TPlateauElement& e = plateau[std::size_t(row)];
+        // The pick goes to the main window, which answers as it does: index and plateau.
+        QTest::mouseClick(&chart, Qt::LeftButton, {}, PixelOf(chart, e.X, e.Value));
+        QCOMPARE(index_, e.Index);
+        m.SendDraw(kGraphEditor, kMaskIndexPlateau);
+        QCOMPARE(viewer->NumberLabel()->text(), label);
+        QCOMPARE(viewer->Table()->currentIndex().row(), row);
+        const QCPItemTracer* ring = nullptr;
+        for (int i = 0; i < chart.itemCount(); ++i)
+            if (auto* t = qobject_cast<QCPItemTracer*>(chart.item(i))) ring = t;
+        QVERIFY(ring);
+        QCOMPARE(ring->position->coords(), QPointF(e.X, e.Value));
+        // Dark enough to be seen on white.
+        QVERIFY(qGray(ring->pen().color().rgb()) < 100);
+        SaveShot(viewer, QStringLiteral("plateau_pick_%1_%2.png").arg(kind).arg(row));
+    }
+
     void closingEmptiesTheViewerAndAFallbackIgnoresForeignBits() {
         TGrForm1* viewer = OpenPointViewer();
         // A curve-view bit sent to a point viewer is ignored; the points are redrawn.

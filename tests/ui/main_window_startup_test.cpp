@@ -264,7 +264,7 @@ private slots:
             int context;
             const char* anchor;
         } cases[] = {{101, "ctx101"}, {103, "ctx103"}, {119, "ctx119"}, {125, "ctx120"},
-                     {143, "ctx141"}, {160, "ctx150"}, {171, "ctx171"}, {182, "ctx181"},
+                     {143, "ctx141"}, {160, "ctx150"}, {171, "ctx171"}, {182, "ctx182"},
                      {194, "ctx191"}, {202, "ctx201"}, {172, "ctx172"}, {206, "ctx206"},
                      {100, ""},       {300, ""}};
         for (const Case& c : cases)
@@ -273,6 +273,7 @@ private slots:
         for (const auto& [context, page] :
              {std::pair{150, "/help/subtract.html"}, std::pair{152, "/help/deglitch.html"},
               std::pair{153, "/help/ascii.html"}, std::pair{181, "/help/age.html"},
+              std::pair{182, "/help/age.html"},
               std::pair{172, "/help/growth.html"}, std::pair{206, "/help/growth.html"},
               std::pair{171, "/help/fading.html"}}) {
             QCOMPARE(THelpWindow::ContextUrl(context).path(), QLatin1String(page));
