@@ -74,7 +74,7 @@ TEST(AgeReport, NamesEveryInputTheSourcesAndTheVersion) {
                              "Prescott & Hutton (1994)",
                              "Durcan, King & Duller (2015)",
                              "Brennan et al. (1991)",
-                             "Readhead 2002"}) {
+                             "Readhead (2002)"}) {
         EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
     }
     EXPECT_NE(text.find(std::string(OrvaneVersion())), std::string::npos);
