@@ -453,6 +453,21 @@ void TAgeDialog::SetDoseModelSource(TDoseModelSource source) {
     UpdateEnabled();
 }
 
+bool TAgeDialog::TakeEquivalentDose(double dose, double error, const std::string& unit,
+                                    const QString& source) {
+    TMeasured gray;
+    std::string message;
+    if (!EquivalentDoseInGray({dose, error}, unit, gray, message)) {
+        ShowStatus(FromStd(message), true);
+        return false;
+    }
+    de_->setValue(gray.Value);
+    deError_->setValue(gray.Error);
+    deSource_ = source;
+    if (unit != "Gy") deSource_ += QStringLiteral(", converted from %1").arg(FromStd(unit));
+    return true;
+}
+
 void TAgeDialog::FromDoseModel() {
     double dose = 0.0, error = 0.0;
     std::string unit, summary;
@@ -462,16 +477,8 @@ void TAgeDialog::FromDoseModel() {
                    true);
         return;
     }
-    TMeasured gray;
-    std::string message;
-    if (!EquivalentDoseInGray({dose, error}, unit, gray, message)) {
-        ShowStatus(FromStd(message), true);
+    if (!TakeEquivalentDose(dose, error, unit, QStringLiteral("dose model, ") + FromStd(summary)))
         return;
-    }
-    de_->setValue(gray.Value);
-    deError_->setValue(gray.Error);
-    deSource_ = QStringLiteral("dose model, ") + FromStd(summary);
-    if (unit != "Gy") deSource_ += QStringLiteral(", converted from %1").arg(FromStd(unit));
     ShowStatus(QStringLiteral("Equivalent dose taken from the dose model: %1 %2")
                    .arg(QLocale().toString(dose, 'g', 6), FromStd(unit)),
                false);
@@ -520,16 +527,9 @@ void TAgeDialog::FromGrowthCurve() {
             true);
         return;
     }
-    TMeasured gray;
-    std::string message;
-    if (!EquivalentDoseInGray({dose, error}, unit, gray, message)) {
-        ShowStatus(FromStd(message), true);
+    if (!TakeEquivalentDose(dose, error, unit,
+                            QStringLiteral("growth curve, the last solution of growth-curve mode")))
         return;
-    }
-    de_->setValue(gray.Value);
-    deError_->setValue(gray.Error);
-    deSource_ = QStringLiteral("growth curve, the last solution of growth-curve mode");
-    if (unit != "Gy") deSource_ += QStringLiteral(", converted from %1").arg(FromStd(unit));
     ShowStatus(QStringLiteral("Equivalent dose taken from the last growth-curve solution."), false);
 }
 

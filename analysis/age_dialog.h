@@ -81,6 +81,10 @@ private:
     void UpdateEnabled();
     void FromGrowthCurve();
     void FromDoseModel();
+    // Puts a dose in the unit of its source into the dose fields, in Gy, and names its source;
+    // false (with the reason shown) when the unit cannot be converted.
+    bool TakeEquivalentDose(double dose, double error, const std::string& unit,
+                            const QString& source);
     TFadingCorrectionInput FadingInput() const;
     // The fading-corrected age of the age computed; false with the reason shown.
     bool CorrectAgeForFading();

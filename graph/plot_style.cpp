@@ -80,15 +80,5 @@ void SetLogarithmicY(QCustomPlot& chart, bool on) {
 }
 
 void SetLogarithmicX(QCustomPlot& chart, bool on) {
-    for (QCPAxis* axis : {chart.xAxis, chart.xAxis2}) {
-        if (on) {
-            axis->setScaleType(QCPAxis::stLogarithmic);
-            axis->setTicker(QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
-            axis->setNumberFormat(QStringLiteral("g"));
-        } else {
-            axis->setScaleType(QCPAxis::stLinear);
-            axis->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTicker));
-        }
-        axis->ticker()->setTickCount(6);
-    }
+    for (QCPAxis* axis : {chart.xAxis, chart.xAxis2}) SetLogarithmic(axis, on);
 }
